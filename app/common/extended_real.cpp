@@ -1,0 +1,1 @@
+#include "app/common/extended_real.h"

@@ -1,0 +1,27 @@
+#pragma once
+// The number formats of every text the program shows or copies: N(p,d) with thousands
+// separators, F(p,d) fixed, G(p) general. The separators come from the caller's locale,
+// never from the process.
+#include <string>
+
+namespace tesra {
+
+struct NumberLocale {
+    std::string decimalSeparator = ",";
+    std::string thousandsSeparator = ".";
+
+    static NumberLocale German() { return {",", "."}; }
+    static NumberLocale English() { return {".", ","}; }
+};
+
+// Rounded to p significant digits, then to d decimals (halves away from zero on the decimal
+// digits), always with exactly d decimals; grouped in threes. A value whose integer part
+// needs more than p digits is written in scientific notation.
+std::string FormatN(long double value, int precision, int digits, const NumberLocale& locale);
+// As FormatN without thousands separators.
+std::string FormatF(long double value, int precision, int digits, const NumberLocale& locale);
+// The shortest form with at most p significant digits, no trailing zeros; scientific
+// (1E20, 1,5E-7) below 0.00001 or when the integer part has more than p digits.
+std::string FormatG(long double value, int precision, const NumberLocale& locale);
+
+}  // namespace tesra

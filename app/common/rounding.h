@@ -1,0 +1,20 @@
+#pragma once
+// R(v): a real turned into a pixel coordinate or a count goes to the nearest integer, halves
+// to the even neighbour (R(2.5) = 2, R(3.5) = 4, R(-2.5) = -2).
+#include <cmath>
+#include <cstdint>
+
+namespace tesra {
+
+inline std::int64_t R(long double v)
+{
+    if (!std::isfinite(v))
+        return 0;
+    if (v >= 9.2e18L)
+        return INT64_MAX;
+    if (v <= -9.2e18L)
+        return INT64_MIN;
+    return static_cast<std::int64_t>(std::nearbyint(v));  // default rounding mode: ties to even
+}
+
+}  // namespace tesra

@@ -1,0 +1,38 @@
+// Start-up: one application, one main window; the program ends when the window closes.
+#include <QApplication>
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "app/uMain.h"
+
+namespace {
+
+// Without a display Qt would abort inside QApplication; say what to do instead.
+bool displayAvailable()
+{
+    const char* platform = std::getenv("QT_QPA_PLATFORM");
+    if (platform && *platform)
+        return true;
+    const char* x11 = std::getenv("DISPLAY");
+    const char* wayland = std::getenv("WAYLAND_DISPLAY");
+    return (x11 && *x11) || (wayland && *wayland);
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    if (!displayAvailable()) {
+        std::fprintf(stderr,
+                     "Tesra needs a graphical display, and none was found (DISPLAY is not set).\n"
+                     "Start it from a desktop session, or under a virtual display:\n"
+                     "    xvfb-run -a build/release/tesra\n");
+        return 2;
+    }
+    QApplication app(argc, argv);
+    QApplication::setApplicationName("Tesra");
+    tesra::TfMain mainWindow;
+    mainWindow.showMaximized();
+    return QApplication::exec();
+}

@@ -1,0 +1,13 @@
+// Test entry for the window tests: one QApplication for all of them, on whatever platform
+// QT_QPA_PLATFORM names (the test run sets "offscreen").
+#include <QApplication>
+#include <gtest/gtest.h>
+
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}

@@ -1,0 +1,35 @@
+#!/usr/bin/env bash
+# Installs with apt-get whatever of Tesra's build and test dependencies is missing.
+# Quiet when everything is there; runs "apt-get update" once, only when it must install.
+set -euo pipefail
+
+packages=(
+  # build
+  cmake ninja-build g++ pkg-config
+  qt6-base-dev libgl-dev libpng-dev libjpeg62-turbo-dev zlib1g-dev
+  # tests and benchmarks
+  libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth
+  # fuzzing
+  clang-14 libclang-rt-14-dev
+)
+if [ "${1:-}" = "--tests" ]; then
+  packages+=(
+    # outside test images and independent decoders for cross-checks
+    gdk-pixbuf-tests libsixel-examples checkit-tiff golang-golang-x-image-dev
+    imagemagick netpbm libtiff-tools python3-pil libjpeg-turbo-progs
+  )
+fi
+
+missing=()
+for p in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+    missing+=("$p")
+  fi
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+sudo=""
+[ "$(id -u)" -ne 0 ] && sudo="sudo"
+echo "Installing: ${missing[*]}"
+$sudo apt-get update -qq
+DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
