@@ -1,0 +1,369 @@
+#include "app/measurement/measurement.h"
+
+#include <cmath>
+#include <cstdlib>
+#include <limits>
+#include <string>
+
+#include "analysis/line_geometry.h"
+
+namespace tesra {
+
+namespace {
+
+struct TypeInfo {
+    const char* button;
+    const char* name;
+    long double straightWeight;
+    long double circleWeight;
+    std::uint32_t color;  // 0x00BBGGRR
+};
+
+// Indexed by type - 1; the weights differ between lines and circles for triple points only.
+constexpr TypeInfo kTypes[6] = {
+    {"I", "Normal intersection", 1.0L, 1.0L, 0x0000FF00u},            // lime
+    {"II", "Second phase boundary", 0.5L, 0.5L, 0x000000FFu},         // red
+    {"III", "Triple point", 1.5L, 2.0L, 0x00FF0000u},                 // blue
+    {"IV", "Tangential", 1.0L, 1.0L, 0x0000FFFFu},                    // yellow
+    {"V", "Start / End in grain", 0.0L, 0.0L, 0x00FFFF00u},           // aqua
+    {"VI", "Start/End at grain boundary", 0.5L, 0.5L, 0x00FF00FFu},   // fuchsia
+};
+
+const TypeInfo* typeInfo(int type)
+{
+    if (type < 1 || type > 6)
+        return nullptr;
+    return &kTypes[type - 1];
+}
+
+std::int32_t clampToInt32(std::int64_t v)
+{
+    if (v > std::numeric_limits<std::int32_t>::max())
+        return std::numeric_limits<std::int32_t>::max();
+    if (v < std::numeric_limits<std::int32_t>::min())
+        return std::numeric_limits<std::int32_t>::min();
+    return static_cast<std::int32_t>(v);
+}
+
+std::string recordError(const char* what, std::size_t index, const char* field, long long value, long long limit)
+{
+    return std::string(what) + " " + std::to_string(index + 1) + ": " + field + " " + std::to_string(value)
+           + " is not in 1.." + std::to_string(limit);
+}
+
+}  // namespace
+
+Calibration DefaultCalibration(int imageWidth, int imageHeight)
+{
+    Calibration c;
+    c.remark = std::to_string(imageWidth) + "x" + std::to_string(imageHeight);
+    return c;
+}
+
+long double InterceptWeight(int type, bool isCircle)
+{
+    const TypeInfo* info = typeInfo(type);
+    if (!info)
+        return 0.0L;
+    return isCircle ? info->circleWeight : info->straightWeight;
+}
+
+std::uint32_t InterceptTypeColor(int type)
+{
+    const TypeInfo* info = typeInfo(type);
+    return info ? info->color : 0u;
+}
+
+const char* InterceptTypeButton(int type)
+{
+    const TypeInfo* info = typeInfo(type);
+    return info ? info->button : "";
+}
+
+const char* InterceptTypeName(int type)
+{
+    const TypeInfo* info = typeInfo(type);
+    return info ? info->name : "";
+}
+
+const TestLine& Measurement::line(int n) const
+{
+    if (n < 1 || n > lineCount())
+        throw std::out_of_range("line " + std::to_string(n) + " does not exist");
+    return m_lines[static_cast<std::size_t>(n - 1)];
+}
+
+const Intercept& Measurement::intercept(int k) const
+{
+    if (k < 1 || k > interceptCount())
+        throw std::out_of_range("intercept " + std::to_string(k) + " does not exist");
+    return m_intercepts[static_cast<std::size_t>(k - 1)];
+}
+
+const PhaseSegment& Measurement::segment(int s) const
+{
+    if (s < 1 || s > segmentCount())
+        throw std::out_of_range("segment " + std::to_string(s) + " does not exist");
+    return m_segments[static_cast<std::size_t>(s - 1)];
+}
+
+void Measurement::setLineActive(int n, bool active)
+{
+    if (n < 1 || n > lineCount())
+        return;
+    m_lines[static_cast<std::size_t>(n - 1)].active = active;
+}
+
+void Measurement::setRecords(std::vector<TestLine> lines, std::vector<Intercept> intercepts,
+                             std::vector<PhaseSegment> segments)
+{
+    if (lines.size() > static_cast<std::size_t>(kMaxLines))
+        throw MeasurementError(std::to_string(lines.size()) + " test lines exceed the capacity of "
+                               + std::to_string(kMaxLines));
+    if (intercepts.size() > static_cast<std::size_t>(kMaxIntercepts))
+        throw MeasurementError(std::to_string(intercepts.size()) + " intercepts exceed the capacity of "
+                               + std::to_string(kMaxIntercepts));
+    if (segments.size() > static_cast<std::size_t>(kMaxSegments))
+        throw MeasurementError(std::to_string(segments.size()) + " second-phase segments exceed the capacity of "
+                               + std::to_string(kMaxSegments));
+    // Every later operation follows these references, so a damaged file is refused whole.
+    const std::size_t lineLimit = lines.size();
+    const std::size_t interceptLimit = intercepts.size();
+    for (std::size_t k = 0; k < intercepts.size(); ++k) {
+        const std::uint16_t l = intercepts[k].line;
+        if (l < 1 || l > lineLimit)
+            throw MeasurementError(recordError("Intercept", k, "line", l, static_cast<long long>(lineLimit)));
+    }
+    for (std::size_t s = 0; s < segments.size(); ++s) {
+        const PhaseSegment& seg = segments[s];
+        if (seg.first < 1 || seg.first > interceptLimit)
+            throw MeasurementError(recordError("Segment", s, "first", seg.first, static_cast<long long>(interceptLimit)));
+        if (seg.second < 1 || seg.second > interceptLimit)
+            throw MeasurementError(recordError("Segment", s, "second", seg.second, static_cast<long long>(interceptLimit)));
+        if (seg.line < 1 || seg.line > lineLimit)
+            throw MeasurementError(recordError("Segment", s, "line", seg.line, static_cast<long long>(lineLimit)));
+    }
+    m_lines = std::move(lines);
+    m_intercepts = std::move(intercepts);
+    m_segments = std::move(segments);
+}
+
+int Measurement::appendLine(const TestLine& line)
+{
+    if (lineCount() >= kMaxLines)
+        return 0;
+    TestLine stored = line;
+    stored.weightedCount = 0.0L;
+    stored.secondPhaseLength = 0.0L;
+    m_lines.push_back(stored);
+    return lineCount();
+}
+
+void Measurement::ClearMeasurement()
+{
+    m_lines.clear();
+    m_intercepts.clear();
+    m_segments.clear();
+}
+
+EditResult Measurement::AddTestLine(std::int32_t x1, std::int32_t y1, std::int32_t x2, std::int32_t y2, bool circle)
+{
+    if (lineCount() >= kMaxLines)
+        return {};
+
+    std::int64_t ax = x1, ay = y1, bx = x2, by = y2;
+    if (circle) {
+        // The box becomes a square of the smaller side, anchored at the first corner.
+        const std::int64_t w = std::llabs(bx - ax);
+        const std::int64_t h = std::llabs(by - ay);
+        if (w > h)
+            bx = ax < bx ? ax + h : ax - h;
+        else
+            by = by > ay ? ay + w : ay - w;
+    }
+
+    TestLine line;
+    if (ax < bx) {
+        line.x1 = clampToInt32(ax);
+        line.y1 = clampToInt32(ay);
+        line.x2 = clampToInt32(bx);
+        line.y2 = clampToInt32(by);
+    } else {
+        line.x1 = clampToInt32(bx);
+        line.y1 = clampToInt32(by);
+        line.x2 = clampToInt32(ax);
+        line.y2 = clampToInt32(ay);
+    }
+    line.active = true;
+    line.weightedCount = 0.0L;
+    line.secondPhaseLength = 0.0L;
+    line.isCircle = circle;
+    line.length = testLineLength(line);
+    m_lines.push_back(line);
+    const int n = lineCount();
+
+    // A straight line starts and ends inside a grain: type V at both ends.
+    if (!circle) {
+        AddIntercept({line.x1, line.y1}, n, itStartEndInGrain);
+        AddIntercept({line.x2, line.y2}, n, itStartEndInGrain);
+    }
+    return {EditKind::Added, n};
+}
+
+EditResult Measurement::AddIntercept(PixelPoint point, int lineIndex, InterceptType currentType)
+{
+    if (interceptCount() >= kMaxIntercepts || lineIndex < 1 || lineIndex > lineCount())
+        return {};
+    TestLine& line = m_lines[static_cast<std::size_t>(lineIndex - 1)];
+    const long double position = positionOnLine(line, point);
+    const Neighbours around = FindNeighboursOfPosition(*this, position, lineIndex);
+    if (around.found && findSegment(around.lower, around.upper) != 0)
+        return {};  // inside a marked second-phase stretch
+
+    Intercept it;
+    it.x = point.x;
+    it.y = point.y;
+    it.type = currentType;
+    it.line = static_cast<std::uint16_t>(lineIndex);
+    it.position = position;
+    m_intercepts.push_back(it);
+    line.weightedCount += InterceptWeight(currentType, line.isCircle);
+    return {EditKind::Added, interceptCount()};
+}
+
+EditResult Measurement::RetypeIntercept(int k, InterceptType currentType)
+{
+    if (k < 1 || k > interceptCount())
+        return {};
+    Intercept& it = m_intercepts[static_cast<std::size_t>(k - 1)];
+    if (it.line >= 1 && it.line <= lineCount()) {
+        TestLine& line = m_lines[static_cast<std::size_t>(it.line - 1)];
+        line.weightedCount -= InterceptWeight(it.type, line.isCircle);
+        line.weightedCount += InterceptWeight(currentType, line.isCircle);
+    }
+    it.type = currentType;
+    return {EditKind::Changed, k};
+}
+
+void Measurement::removeSegment(int s)
+{
+    const PhaseSegment& seg = m_segments[static_cast<std::size_t>(s - 1)];
+    if (seg.line >= 1 && seg.line <= lineCount())
+        m_lines[static_cast<std::size_t>(seg.line - 1)].secondPhaseLength -= seg.length;
+    m_segments.erase(m_segments.begin() + (s - 1));
+}
+
+EditResult Measurement::DeleteIntercept(int k)
+{
+    if (k < 1 || k > interceptCount())
+        return {};
+    const Intercept& it = m_intercepts[static_cast<std::size_t>(k - 1)];
+    if (it.line >= 1 && it.line <= lineCount()) {
+        TestLine& line = m_lines[static_cast<std::size_t>(it.line - 1)];
+        line.weightedCount -= InterceptWeight(it.type, line.isCircle);
+    }
+
+    for (int s = 1; s <= segmentCount();) {
+        const PhaseSegment& seg = m_segments[static_cast<std::size_t>(s - 1)];
+        if (seg.first == k || seg.second == k)
+            removeSegment(s);
+        else
+            ++s;
+    }
+    for (PhaseSegment& seg : m_segments) {
+        if (seg.first > k)
+            --seg.first;
+        if (seg.second > k)
+            --seg.second;
+    }
+    m_intercepts.erase(m_intercepts.begin() + (k - 1));
+    return {EditKind::Removed, k};
+}
+
+EditResult Measurement::DeleteTestLine(int n)
+{
+    if (n < 1 || n > lineCount())
+        return {};
+    for (int k = 1; k <= interceptCount();) {
+        if (m_intercepts[static_cast<std::size_t>(k - 1)].line == n)
+            DeleteIntercept(k);
+        else
+            ++k;
+    }
+    // A segment can only still name line n if a file paired intercepts of different lines;
+    // it goes with the line rather than be left pointing at the next one.
+    for (int s = 1; s <= segmentCount();) {
+        if (m_segments[static_cast<std::size_t>(s - 1)].line == n)
+            removeSegment(s);
+        else
+            ++s;
+    }
+    for (Intercept& it : m_intercepts) {
+        if (it.line > n)
+            --it.line;
+    }
+    for (PhaseSegment& seg : m_segments) {
+        if (seg.line > n)
+            --seg.line;
+    }
+    m_lines.erase(m_lines.begin() + (n - 1));
+    return {EditKind::Removed, n};
+}
+
+int Measurement::findSegment(int a, int b) const
+{
+    for (std::size_t s = 0; s < m_segments.size(); ++s) {
+        const PhaseSegment& seg = m_segments[s];
+        if ((seg.first == a && seg.second == b) || (seg.first == b && seg.second == a))
+            return static_cast<int>(s) + 1;
+    }
+    return 0;
+}
+
+EditResult Measurement::TogglePhaseSegment(int a, int b)
+{
+    if (a < 1 || a > interceptCount() || b < 1 || b > interceptCount())
+        return {};
+    if (const int existing = findSegment(a, b)) {
+        removeSegment(existing);
+        return {EditKind::Removed, existing};
+    }
+    if (segmentCount() >= kMaxSegments)
+        return {};
+    const Intercept& ia = m_intercepts[static_cast<std::size_t>(a - 1)];
+    const Intercept& ib = m_intercepts[static_cast<std::size_t>(b - 1)];
+    if (ia.line != ib.line || ia.line < 1 || ia.line > lineCount())
+        return {};  // a stretch lies on one line
+    TestLine& line = m_lines[static_cast<std::size_t>(ia.line - 1)];
+
+    long double length = 0.0L;
+    if (line.isCircle) {
+        long double delta = ia.position - ib.position;
+        if (delta < 0.0L)
+            delta += kTwoPi;
+        // The only intercept of a circle encloses every other point of it: the stretch from
+        // it round to itself is the whole circle, not nothing.
+        if (a == b)
+            delta = kTwoPi;
+        length = delta * circleRadius(line);
+    } else {
+        length = std::sqrt(squaredDistance(ia.x, ia.y, ib.x, ib.y));
+    }
+
+    PhaseSegment seg;
+    seg.first = static_cast<std::uint16_t>(a);
+    seg.second = static_cast<std::uint16_t>(b);
+    seg.line = ia.line;
+    seg.length = length;
+    m_segments.push_back(seg);
+    line.secondPhaseLength += length;
+    return {EditKind::Added, segmentCount()};
+}
+
+Measurement& TheMeasurement()
+{
+    static Measurement measurement;
+    return measurement;
+}
+
+}  // namespace tesra
