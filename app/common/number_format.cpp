@@ -1,0 +1,181 @@
+#include "app/common/number_format.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+namespace tesra {
+
+namespace {
+
+// A value as decimal digits: value = 0.digits × 10^exponent, digits without leading zeros.
+// The binary value is first written with 18 significant digits; all later rounding works on
+// these digits, halves away from zero, as a person rounding the printed number would.
+struct Decimal {
+    std::string digits;  // empty for zero
+    int exponent = 0;
+    bool negative = false;
+};
+
+Decimal ToDecimal(long double value)
+{
+    Decimal d;
+    d.negative = std::signbit(value);
+    const long double magnitude = std::fabs(value);
+    if (magnitude == 0)
+        return d;
+    char buffer[64];
+    std::snprintf(buffer, sizeof buffer, "%.17Le", magnitude);  // d.ddddddddddddddddde±x
+    for (const char* p = buffer; *p && *p != 'e'; ++p)
+        if (*p >= '0' && *p <= '9')
+            d.digits += *p;
+    const char* e = std::strchr(buffer, 'e');
+    d.exponent = std::atoi(e + 1) + 1;
+    while (!d.digits.empty() && d.digits.back() == '0')
+        d.digits.pop_back();
+    return d;
+}
+
+// Keeps the first `keep` digits (keep may be 0 or negative), rounding halves up.
+void RoundDigits(Decimal& d, int keep)
+{
+    if (keep >= static_cast<int>(d.digits.size()))
+        return;
+    if (keep < 0) {
+        d.digits.clear();
+        return;
+    }
+    const bool up = d.digits[static_cast<std::size_t>(keep)] >= '5';
+    d.digits.resize(static_cast<std::size_t>(keep));
+    if (up) {
+        int i = keep - 1;
+        while (i >= 0 && d.digits[static_cast<std::size_t>(i)] == '9') {
+            d.digits[static_cast<std::size_t>(i)] = '0';
+            --i;
+        }
+        if (i >= 0) {
+            ++d.digits[static_cast<std::size_t>(i)];
+        } else {
+            d.digits.insert(d.digits.begin(), '1');
+            ++d.exponent;
+        }
+    }
+    while (!d.digits.empty() && d.digits.back() == '0')
+        d.digits.pop_back();
+}
+
+char DigitAt(const Decimal& d, int index)
+{
+    if (index < 0 || index >= static_cast<int>(d.digits.size()))
+        return '0';
+    return d.digits[static_cast<std::size_t>(index)];
+}
+
+std::string Sign(const Decimal& d) { return d.negative && !d.digits.empty() ? "-" : ""; }
+
+std::string GroupThousands(const std::string& integer, const std::string& separator)
+{
+    std::string out;
+    const std::size_t n = integer.size();
+    for (std::size_t i = 0; i < n; ++i) {
+        if (i > 0 && (n - i) % 3 == 0)
+            out += separator;
+        out += integer[i];
+    }
+    return out;
+}
+
+// Scientific form: one digit before the separator, `mantissaDigits` - 1 after (or, with
+// mantissaDigits 0, only the significant ones), then E, the exponent's sign (the plus sign
+// only when `plusSign`) and at least `exponentDigits` digits.
+std::string Scientific(const Decimal& d, int mantissaDigits, bool plusSign, int exponentDigits,
+                       const NumberLocale& locale)
+{
+    const int shown = mantissaDigits > 0 ? mantissaDigits : static_cast<int>(d.digits.size());
+    std::string out = Sign(d);
+    out += DigitAt(d, 0);
+    if (shown > 1) {
+        out += locale.decimalSeparator;
+        for (int i = 1; i < shown; ++i)
+            out += DigitAt(d, i);
+    }
+    const int exponent = d.exponent - 1;
+    out += 'E';
+    if (exponent < 0)
+        out += '-';
+    else if (plusSign)
+        out += '+';
+    std::string number = std::to_string(std::abs(exponent));
+    if (static_cast<int>(number.size()) < exponentDigits)
+        number.insert(0, static_cast<std::size_t>(exponentDigits) - number.size(), '0');
+    return out + number;
+}
+
+std::string FormatFixed(long double value, int precision, int digits, const NumberLocale& locale,
+                        bool grouped)
+{
+    precision = std::clamp(precision, 1, 18);
+    digits = std::clamp(digits, 0, 18);
+    if (!std::isfinite(value))
+        return std::isnan(value) ? "NAN" : (value < 0 ? "-INF" : "INF");
+    Decimal d = ToDecimal(value);
+    RoundDigits(d, precision);
+    if (!d.digits.empty() && d.exponent > precision)
+        return Scientific(d, precision, true, std::min(digits, 4), locale);
+    RoundDigits(d, d.exponent + digits);
+
+    std::string integer;
+    for (int i = 0; i < d.exponent; ++i)
+        integer += DigitAt(d, i);
+    if (integer.empty())
+        integer = "0";
+    std::string out = Sign(d) + (grouped ? GroupThousands(integer, locale.thousandsSeparator) : integer);
+    if (digits > 0) {
+        out += locale.decimalSeparator;
+        for (int i = 0; i < digits; ++i)
+            out += DigitAt(d, d.exponent + i);
+    }
+    return out;
+}
+
+}  // namespace
+
+std::string FormatN(long double value, int precision, int digits, const NumberLocale& locale)
+{
+    return FormatFixed(value, precision, digits, locale, true);
+}
+
+std::string FormatF(long double value, int precision, int digits, const NumberLocale& locale)
+{
+    return FormatFixed(value, precision, digits, locale, false);
+}
+
+std::string FormatG(long double value, int precision, const NumberLocale& locale)
+{
+    precision = std::clamp(precision, 1, 18);
+    if (!std::isfinite(value))
+        return std::isnan(value) ? "NAN" : (value < 0 ? "-INF" : "INF");
+    Decimal d = ToDecimal(value);
+    RoundDigits(d, precision);
+    if (d.digits.empty())
+        return "0";
+    // Below 0.00001 the exponent is at most -5; an integer part longer than the precision
+    // has more digits than may be shown.
+    if (d.exponent < -4 || d.exponent > precision)
+        return Scientific(d, 0, false, 0, locale);
+
+    std::string out = Sign(d);
+    if (d.exponent <= 0) {
+        out += "0" + locale.decimalSeparator + std::string(static_cast<std::size_t>(-d.exponent), '0') + d.digits;
+        return out;
+    }
+    for (int i = 0; i < d.exponent; ++i)
+        out += DigitAt(d, i);
+    if (static_cast<int>(d.digits.size()) > d.exponent)
+        out += locale.decimalSeparator + d.digits.substr(static_cast<std::size_t>(d.exponent));
+    return out;
+}
+
+}  // namespace tesra

@@ -1,0 +1,121 @@
+#include "app/common/number_format.h"
+#include "app/common/rounding.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+namespace tesra {
+namespace {
+
+const NumberLocale kGerman = NumberLocale::German();
+const NumberLocale kEnglish = NumberLocale::English();
+
+TEST(RoundHalfEven, HalvesGoToTheEvenNeighbour)
+{
+    EXPECT_EQ(R(2.5L), 2);
+    EXPECT_EQ(R(3.5L), 4);
+    EXPECT_EQ(R(-2.5L), -2);
+    EXPECT_EQ(R(-3.5L), -4);
+    EXPECT_EQ(R(0.5L), 0);
+    EXPECT_EQ(R(1.5L), 2);
+    EXPECT_EQ(R(2.4999999L), 2);
+    EXPECT_EQ(R(-0.4L), 0);
+    EXPECT_EQ(R(123456789.5L), 123456790);
+    EXPECT_EQ(R(std::nanl("")), 0);
+}
+
+struct FixedCase {
+    long double value;
+    int precision;
+    int digits;
+    const char* german;
+    const char* english;
+};
+
+TEST(NumberFormat, NumberWithThousands)
+{
+    const FixedCase cases[] = {
+        {1234.567L, 10, 3, "1.234,567", "1,234.567"},
+        {0.5L, 4, 1, "0,5", "0.5"},
+        {12.4L, 8, 1, "12,4", "12.4"},
+        {123.4567L, 10, 3, "123,457", "123.457"},
+        {1234567.891L, 10, 3, "1.234.567,891", "1,234,567.891"},
+        {-1234.5L, 10, 1, "-1.234,5", "-1,234.5"},
+        {0.0L, 10, 3, "0,000", "0.000"},
+        {999.9996L, 10, 3, "1.000,000", "1,000.000"},
+        {100.0L, 6, 1, "100,0", "100.0"},
+        {12.25L, 8, 1, "12,3", "12.3"},
+        {0.125L, 8, 2, "0,13", "0.13"},
+        {-0.125L, 8, 2, "-0,13", "-0.13"},
+        {-0.0001L, 10, 3, "0,000", "0.000"},
+        // Rounded to 4 significant digits first: 12345.6 has more integer digits than 4.
+        {12345.6L, 4, 1, "1,235E+4", "1.235E+4"},
+        {123.456L, 4, 2, "123,50", "123.50"},
+        {17.0L, 8, 0, "17", "17"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(FormatN(c.value, c.precision, c.digits, kGerman), c.german) << c.german;
+        EXPECT_EQ(FormatN(c.value, c.precision, c.digits, kEnglish), c.english) << c.english;
+    }
+}
+
+TEST(NumberFormat, FixedHasNoThousands)
+{
+    EXPECT_EQ(FormatF(10.0L, 6, 3, kGerman), "10,000");
+    EXPECT_EQ(FormatF(std::sqrt(20000.0L), 10, 5, kEnglish), "141.42136");
+    EXPECT_EQ(FormatF(1234.5678L, 10, 3, kGerman), "1234,568");
+    EXPECT_EQ(FormatF(1234.5678L, 10, 3, kEnglish), "1234.568");
+    EXPECT_EQ(FormatF(25.0L, 10, 3, kGerman), "25,000");
+    EXPECT_EQ(FormatF(-3.14159L, 6, 3, kEnglish), "-3.142");
+    EXPECT_EQ(FormatF(1.56L, 6, 3, kGerman), "1,560");
+    // More integer digits than the precision allows: scientific.
+    EXPECT_EQ(FormatF(12345678.0L, 6, 3, kEnglish), "1.23457E+007");
+}
+
+TEST(NumberFormat, DecimalRoundingWorksOnTheWrittenDigits)
+{
+    // 2.675 is stored a little below the half in binary but prints as 2.675 at 18 digits,
+    // so it rounds like the number the user sees.
+    EXPECT_EQ(FormatF(2.675L, 10, 2, kEnglish), "2.68");
+    EXPECT_EQ(FormatF(0.045L, 10, 2, kEnglish), "0.05");
+    EXPECT_EQ(FormatF(9.995L, 10, 2, kEnglish), "10.00");
+    EXPECT_EQ(FormatF(0.0049L, 10, 2, kEnglish), "0.00");
+}
+
+TEST(NumberFormat, General)
+{
+    struct Case {
+        long double value;
+        int precision;
+        const char* german;
+        const char* english;
+    };
+    const Case cases[] = {
+        {0.0L, 10, "0", "0"},
+        {1.0L, 10, "1", "1"},
+        {1.5L, 10, "1,5", "1.5"},
+        {-2.25L, 10, "-2,25", "-2.25"},
+        {1234567.0L, 10, "1234567", "1234567"},
+        {1.0L / 3.0L, 10, "0,3333333333", "0.3333333333"},
+        {2.0L / 3.0L, 10, "0,6666666667", "0.6666666667"},
+        {1e20L, 10, "1E20", "1E20"},
+        {1.5e-7L, 10, "1,5E-7", "1.5E-7"},
+        {0.00001L, 10, "0,00001", "0.00001"},
+        {0.000012L, 10, "0,000012", "0.000012"},
+        {0.0000099L, 10, "9,9E-6", "9.9E-6"},
+        {12345678901.0L, 10, "1,23456789E10", "1.23456789E10"},
+        {9999999999.0L, 10, "9999999999", "9999999999"},
+        {99999999999.0L, 10, "1E11", "1E11"},
+        {-1.0L, 10, "-1", "-1"},
+        {100.0L, 10, "100", "100"},
+        {0.1L, 10, "0,1", "0.1"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(FormatG(c.value, c.precision, kGerman), c.german) << c.german;
+        EXPECT_EQ(FormatG(c.value, c.precision, kEnglish), c.english) << c.english;
+    }
+}
+
+}  // namespace
+}  // namespace tesra
