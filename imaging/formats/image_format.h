@@ -8,10 +8,10 @@
 // table; the user is asked first (through FormatOptions::warning) and the image is converted
 // into a temporary buffer, the image itself stays unchanged.
 //
-// Readers of JPEG, PNG and TIFF live in jpeg.cpp, png.cpp and tiff.cpp. Each of those files
-// provides, in its header imaging/formats/<name>.h, the two functions
-//     ImageReader jpegReader();  ImageWriter jpegWriter();   (likewise png..., tiff...)
-// which the registry calls to fill its slots in the order below.
+// Readers and writers of JPEG, PNG and TIFF live in jpeg.cpp, png.cpp and tiff.cpp with their
+// own headers (signature test, read, write, like tiff.h's isTiffSignature, readTiff and
+// writeTiff); image_format.cpp adapts them into the registry's slots, in the order of
+// imageReaders(). Keep those three headers' functions stable, or change the adapters with them.
 #include "imaging/formats/byte_reader.h"
 #include "imaging/formats/format_error.h"
 #include "imaging/pixel_graphic.h"
