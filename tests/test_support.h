@@ -6,7 +6,7 @@
 
 namespace tesra::test {
 
-// The checkout's root and the shared folder next to it (corpus images).
+// The checkout's root, and the folder of outside test images (tests/data, holding corpus/).
 std::string sourceDir();
 std::string sharedDir();
 
