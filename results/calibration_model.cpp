@@ -1,0 +1,146 @@
+#include "results/calibration_model.h"
+
+#include <cmath>
+
+#include "app/common/decimal_input.h"
+
+namespace tesra {
+
+const char* CalibrationFailureMessage(CalibrationFailure failure)
+{
+    switch (failure) {
+    case CalibrationFailure::RealLength:
+        return "Die Eingabe der echten Länge ist fehlerhaft!";
+    case CalibrationFailure::PixelLength:
+        return "Die Eingabe der Länge in Pixel ist fehlerhaft!";
+    case CalibrationFailure::SecondPhase:
+        return "Die Eingabe des Fremdphasenanteils ist fehlerhaft!";
+    case CalibrationFailure::ConversionFactor:
+        return "Die Eingabe des Umrechnungsfaktors ist fehlerhaft!";
+    case CalibrationFailure::None:
+        break;
+    }
+    return "";
+}
+
+CalibrationModel::CalibrationModel(NumberLocale locale) : m_locale(std::move(locale)) {}
+
+std::string CalibrationModel::f(long double value) const
+{
+    return FormatF(value, 10, 3, m_locale);
+}
+
+bool CalibrationModel::readNumber(std::string& text, long double& value) const
+{
+    // The field shows the separator replaced even when the conversion then fails.
+    if (!ReadDecimal(text, m_locale.decimalSeparator, value))
+        return false;
+    // An exponent too large for any length ("1e99999") would make the scale infinite.
+    return std::isfinite(value);
+}
+
+void CalibrationModel::open(EditState& state)
+{
+    m_savedMode = state.mode;
+    state.mode = emCalibrate;
+    FormShow();
+}
+
+void CalibrationModel::FormShow()
+{
+    m_saved.tPixel = m_fields.tPixel;
+    m_saved.tEcht = m_fields.tEcht;
+    m_saved.tFremdPhase = m_fields.tFremdPhase;
+    m_saved.tInfo = m_fields.tInfo;
+}
+
+void CalibrationModel::showCalibrationDistance(long double pixels)
+{
+    m_fields.tPixel = f(pixels);
+}
+
+CalibrationFailure CalibrationModel::bOkClick(Measurement& measurement, ResultSheet& sheet,
+                                              EditState& state)
+{
+    Calibration& calibration = measurement.calibration;
+
+    long double realLength = 0.0L;
+    if (!readNumber(m_fields.tEcht, realLength) || realLength == 0.0L)
+        return CalibrationFailure::RealLength;
+
+    long double pixelLength = 0.0L;
+    if (!readNumber(m_fields.tPixel, pixelLength) || pixelLength == 0.0L)
+        return CalibrationFailure::PixelLength;
+
+    long double secondPhase = -1.0L;
+    if (!m_fields.tFremdPhase.empty()) {
+        if (!readNumber(m_fields.tFremdPhase, secondPhase) || secondPhase < 0.0L
+            || secondPhase >= 100.0L) {
+            calibration.secondPhasePercent = -1.0L;
+            return CalibrationFailure::SecondPhase;
+        }
+    }
+
+    long double factor = 0.0L;
+    if (!readNumber(m_fields.tFaktor, factor) || factor == 0.0L)
+        return CalibrationFailure::ConversionFactor;
+
+    // Only 0 is refused: negative lengths and factors are stored as typed.
+    calibration.realLength = realLength;
+    calibration.pixelLength = pixelLength;
+    calibration.secondPhasePercent = secondPhase;
+    calibration.conversionFactor = factor;
+    calibration.scale = realLength / pixelLength;
+    calibration.remark = m_fields.tInfo;
+
+    m_kalCaption = f(pixelLength) + " Pixel = " + f(realLength);
+    m_kalWarning = false;
+
+    sheet.Recompute(measurement);
+
+    m_fields.tPixel = f(pixelLength);
+    m_fields.tEcht = f(realLength);
+    m_fields.tFaktor = f(factor);
+    if (secondPhase != -1.0L)
+        m_fields.tFremdPhase = f(secondPhase);
+
+    FormClose(calibration, sheet, state);
+    return CalibrationFailure::None;
+}
+
+void CalibrationModel::bCancelClick()
+{
+    m_fields.tPixel = m_saved.tPixel;
+    m_fields.tEcht = m_saved.tEcht;
+    m_fields.tFremdPhase = m_saved.tFremdPhase;
+    m_fields.tInfo = m_saved.tInfo;
+}
+
+void CalibrationModel::FormClose(const Calibration& calibration, ResultSheet& sheet,
+                                 EditState& state)
+{
+    if (calibration.secondPhasePercent != -1.0L) {
+        sheet.showSecondPhaseNotice("Fremdphasenanteil per Kalibrierung: "
+                                    + FormatF(calibration.secondPhasePercent, 6, 3, m_locale)
+                                    + " Vol%");
+    } else {
+        sheet.hideSecondPhaseNotice();
+    }
+    state.mode = m_savedMode;
+}
+
+void CalibrationModel::resetForImage(Measurement& measurement, ResultSheet& sheet,
+                                     int imageWidth, int imageHeight)
+{
+    measurement.calibration = DefaultCalibration(imageWidth, imageHeight);
+    m_fields.tPixel.clear();
+    m_fields.tEcht.clear();
+    m_fields.tInfo = std::to_string(imageWidth) + "x" + std::to_string(imageHeight);
+    m_fields.tFaktor = f(measurement.calibration.conversionFactor);
+    m_kalCaption = kNotCalibratedCaption;
+    m_kalWarning = true;
+    // The notice belongs to the measurement of the previous image.
+    sheet.hideSecondPhaseNotice();
+}
+
+}  // namespace tesra
