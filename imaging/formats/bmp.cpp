@@ -1,0 +1,363 @@
+#include "imaging/formats/bmp.h"
+
+#include "imaging/checked_size.h"
+#include "imaging/formats/codec_support.h"
+
+#include <bit>
+#include <cstring>
+#include <ostream>
+
+namespace tesra {
+namespace {
+
+constexpr const char* kTag = formattag::bmp;
+constexpr std::uint32_t kFileHeaderSize = 14;
+constexpr std::uint32_t kCoreHeaderSize = 12;
+constexpr std::uint32_t kInfoHeaderSize = 40;
+
+enum Compression : std::uint32_t { kRgb = 0, kRle8 = 1, kRle4 = 2, kBitFields = 3 };
+
+[[noreturn]] void fail(const std::string& text) { throw EImageFormat(kTag, text); }
+
+// One colour channel of a 16- or 32-bit pixel, given by its mask: shifted down and scaled to
+// 0..255 with rounding. An empty mask gives 0.
+class Channel {
+public:
+    explicit Channel(std::uint32_t mask)
+    {
+        if (mask == 0)
+            return;
+        m_shift = std::countr_zero(mask);
+        // Only the contiguous bits from the lowest one count; stray bits above a gap are ignored.
+        const std::uint32_t shifted = mask >> m_shift;
+        const int bits = std::countr_one(shifted);
+        m_max = bits >= 32 ? 0xFFFFFFFFu : (1u << bits) - 1;
+    }
+    std::uint8_t operator()(std::uint32_t pixel) const
+    {
+        if (m_max == 0)
+            return 0;
+        const std::uint32_t v = (pixel >> m_shift) & m_max;
+        if (m_max == 255)
+            return static_cast<std::uint8_t>(v);
+        return static_cast<std::uint8_t>((static_cast<std::uint64_t>(v) * 255 + m_max / 2) / m_max);
+    }
+
+private:
+    int m_shift = 0;
+    std::uint32_t m_max = 0;
+};
+
+struct Header {
+    std::int64_t width = 0;
+    std::int64_t height = 0;  // positive; topDown says how the rows are stored
+    bool topDown = false;
+    int bits = 0;
+    std::uint32_t compression = kRgb;
+    std::uint32_t masks[3] = {0, 0, 0};  // red, green, blue for 16 and 32 bits
+    std::vector<std::uint32_t> palette;
+    std::uint64_t pixelOffset = 0;
+};
+
+// Palette entries between `start` and the pixel data, at most `wanted`. Files that leave no room
+// for a full palette before their pixels (some writers shorten it) keep the entries that fit.
+std::vector<std::uint32_t> readPalette(ByteReader& in, std::uint64_t start, std::uint64_t pixelOffset, std::uint64_t wanted,
+                                       int entrySize)
+{
+    std::uint64_t count = wanted;
+    if (pixelOffset > start && (pixelOffset - start) / entrySize < count)
+        count = (pixelOffset - start) / entrySize;
+    in.seek(start);
+    in.need(count * entrySize);
+    std::vector<std::uint32_t> palette;
+    palette.reserve(static_cast<std::size_t>(count));
+    for (std::uint64_t i = 0; i < count; ++i) {
+        const ByteSpan e = in.bytes(static_cast<std::uint64_t>(entrySize));
+        palette.push_back(rgb(e[2], e[1], e[0]));
+    }
+    return palette;
+}
+
+Header readHeader(ByteReader& in)
+{
+    Header h;
+    if (in.size() < 2 || in.data()[0] != 'B' || in.data()[1] != 'M')
+        fail(formatmsg::notAFile("BMP"));
+    in.skip(10);
+    h.pixelOffset = in.u32le();
+    const std::uint32_t headerSize = in.u32le();
+    const std::uint64_t headerEnd = kFileHeaderSize + static_cast<std::uint64_t>(headerSize);
+
+    if (headerSize == kCoreHeaderSize) {
+        h.width = in.u16le();
+        h.height = in.u16le();
+        if (in.u16le() != 1)
+            fail(formatmsg::invalid("BitmapCoreHeader.bcPlanes"));
+        h.bits = in.u16le();
+        if (h.bits != 1 && h.bits != 4 && h.bits != 8 && h.bits != 24)
+            fail(formatmsg::invalid("BitmapCoreHeader.bcBitCount"));
+        if (h.width == 0)
+            fail(formatmsg::invalidValueFor("BitmapCoreHeader.bcWidth"));
+        if (h.height == 0)
+            fail(formatmsg::invalidValueFor("BitmapCoreHeader.bcHeight"));
+        if (h.pixelOffset < headerEnd)
+            fail(formatmsg::invalidValueFor("BitmapFileHeader.bfOffBits"));
+        if (h.bits <= 8)
+            h.palette = readPalette(in, headerEnd, h.pixelOffset, 1u << h.bits, 3);
+        return h;
+    }
+
+    // The 108- and 124-byte headers start with the 40-byte one and add colour masks, colour
+    // space and profile fields; the masks count for bit fields, the rest is not needed here.
+    if (headerSize != kInfoHeaderSize && headerSize != 108 && headerSize != 124)
+        fail(formatmsg::invalidSizeOf("BitmapInfoHeader/BitmapCoreHeader"));
+    const std::int32_t width = in.i32le();
+    const std::int32_t height = in.i32le();
+    if (in.u16le() != 1)
+        fail(formatmsg::invalid("BitmapInfoHeader.biPlanes"));
+    h.bits = in.u16le();
+    if (h.bits != 1 && h.bits != 4 && h.bits != 8 && h.bits != 16 && h.bits != 24 && h.bits != 32)
+        fail(formatmsg::invalid("BitmapInfoHeader.biBitCount"));
+    h.compression = in.u32le();
+    const bool compressionFits = (h.compression == kRgb) || (h.compression == kRle8 && h.bits == 8) ||
+                                 (h.compression == kRle4 && h.bits == 4) ||
+                                 (h.compression == kBitFields && (h.bits == 16 || h.bits == 32));
+    if (!compressionFits)
+        fail(formatmsg::invalid("BitmapInfoHeader.biCompression"));
+    in.skip(12);  // image size, resolution
+    const std::uint32_t colorsUsed = in.u32le();
+    in.skip(4);  // important colours
+
+    if (width <= 0)
+        fail(formatmsg::invalidValueFor("BitmapInfoHeader.biWidth"));
+    if (height == 0 || height == INT32_MIN)
+        fail(formatmsg::invalidValueFor("BitmapInfoHeader.biHeight"));
+    h.width = width;
+    h.height = height < 0 ? -static_cast<std::int64_t>(height) : height;
+    h.topDown = height < 0;
+    // Run-length data is always stored bottom-up.
+    if (h.topDown && (h.compression == kRle8 || h.compression == kRle4))
+        fail(formatmsg::invalid("BitmapInfoHeader.biCompression"));
+
+    std::uint64_t paletteStart = headerEnd;
+    if (h.compression == kBitFields) {
+        // The 40-byte header is followed by three masks; the longer headers hold them inside.
+        in.seek(headerSize == kInfoHeaderSize ? headerEnd : kFileHeaderSize + kInfoHeaderSize);
+        for (std::uint32_t& m : h.masks)
+            m = in.u32le();
+        if (headerSize == kInfoHeaderSize)
+            paletteStart += 12;
+    } else if (h.bits == 16) {
+        h.masks[0] = 0x7C00, h.masks[1] = 0x03E0, h.masks[2] = 0x001F;
+    } else if (h.bits == 32) {
+        h.masks[0] = 0xFF0000, h.masks[1] = 0xFF00, h.masks[2] = 0xFF;
+    }
+    if (h.pixelOffset < paletteStart)
+        fail(formatmsg::invalidValueFor("BitmapFileHeader.bfOffBits"));
+    if (h.bits <= 8) {
+        const std::uint64_t full = 1u << h.bits;
+        const std::uint64_t wanted = colorsUsed == 0 || colorsUsed > full ? full : colorsUsed;
+        h.palette = readPalette(in, paletteStart, h.pixelOffset, wanted, 4);
+    }
+    return h;
+}
+
+TPixelFormat formatFor(int bits)
+{
+    switch (bits) {
+    case 1:
+        return TPixelFormat::pf1Bit;
+    case 4:
+        return TPixelFormat::pf4Bit;
+    case 8:
+        return TPixelFormat::pf8Bit;
+    default:
+        return TPixelFormat::pf24Bit;
+    }
+}
+
+void readUncompressed(ByteReader& in, const Header& h, TPixelGraphic& image, ProgressSink* sink)
+{
+    const auto stride = checkedRowStride(h.width, h.bits);
+    if (!stride)
+        fail(formatmsg::imageTooLarge);
+    // Bytes of pixels in a row; the last row needs only these, not its padding (some writers
+    // leave that off).
+    const std::uint64_t lastRow = (static_cast<std::uint64_t>(h.width) * h.bits + 7) / 8;
+    const auto before = checkedProduct(*stride, static_cast<std::uint64_t>(h.height - 1));
+    if (!before)
+        fail(formatmsg::imageTooLarge);
+    in.seek(h.pixelOffset);
+    in.need(*before + lastRow);
+    const std::uint8_t* base = in.data().data() + h.pixelOffset;
+    const int width = image.Width();
+    const int height = image.Height();
+    ProgressScope progress(sink, height);
+
+    const Channel red(h.masks[0]), green(h.masks[1]), blue(h.masks[2]);
+    for (int y = 0; y < height; ++y) {
+        // File row i is image row height-1-i when stored bottom-up.
+        const std::uint64_t fileRow = h.topDown ? static_cast<std::uint64_t>(y) : static_cast<std::uint64_t>(height - 1 - y);
+        const std::uint8_t* src = base + fileRow * *stride;
+        std::uint8_t* dst = image.rowData(y);
+        if (h.bits <= 8 || h.bits == 24) {
+            std::memcpy(dst, src, static_cast<std::size_t>(lastRow));
+        } else if (h.bits == 16) {
+            for (int x = 0; x < width; ++x) {
+                const std::uint32_t p = static_cast<std::uint32_t>(src[2 * x] | (src[2 * x + 1] << 8));
+                dst[3 * x] = blue(p), dst[3 * x + 1] = green(p), dst[3 * x + 2] = red(p);
+            }
+        } else {
+            for (int x = 0; x < width; ++x) {
+                const std::uint8_t* s = src + 4 * static_cast<std::size_t>(x);
+                const std::uint32_t p = std::uint32_t(s[0]) | std::uint32_t(s[1]) << 8 | std::uint32_t(s[2]) << 16 |
+                                        std::uint32_t(s[3]) << 24;
+                dst[3 * x] = blue(p), dst[3 * x + 1] = green(p), dst[3 * x + 2] = red(p);
+            }
+        }
+        progress.update(y + 1);
+    }
+}
+
+// Run-length encoded 8- or 4-bit data. Runs and absolute stretches are clamped to the row, a
+// delta past the image ends the decoding, and data that ends before the image is complete is
+// an error.
+void readRunLength(ByteReader& in, const Header& h, TPixelGraphic& image, ProgressSink* sink)
+{
+    in.seek(h.pixelOffset);
+    const bool four = h.compression == kRle4;
+    const std::int64_t width = image.Width();
+    const std::int64_t height = image.Height();
+    std::int64_t x = 0;
+    std::int64_t row = 0;  // counted from the bottom, as stored
+    ProgressScope progress(sink, height);
+
+    auto put = [&](std::uint32_t index) {
+        if (x < width) {
+            std::uint8_t* dst = image.rowData(static_cast<int>(height - 1 - row));
+            if (!four)
+                dst[x] = static_cast<std::uint8_t>(index);
+            else if (x & 1)
+                dst[x >> 1] = static_cast<std::uint8_t>((dst[x >> 1] & 0xF0) | index);
+            else
+                dst[x >> 1] = static_cast<std::uint8_t>((dst[x >> 1] & 0x0F) | (index << 4));
+        }
+        ++x;
+    };
+
+    while (row < height) {
+        const std::uint8_t count = in.u8();
+        const std::uint8_t value = in.u8();
+        if (count > 0) {
+            for (int i = 0; i < count && x < width; ++i)
+                put(four ? ((i & 1) ? value & 0x0F : value >> 4) : value);
+            continue;
+        }
+        if (value == 0) {  // end of line
+            x = 0;
+            ++row;
+            progress.update(row);
+            continue;
+        }
+        if (value == 1)  // end of bitmap
+            break;
+        if (value == 2) {  // delta
+            x += in.u8();
+            row += in.u8();
+            progress.update(row);
+            continue;
+        }
+        // Absolute stretch of `value` pixels, padded to a 16-bit boundary.
+        const std::uint32_t bytes = four ? (value + 1u) / 2 : value;
+        const ByteSpan data = in.bytes(bytes + (bytes & 1));
+        for (int i = 0; i < value && x < width; ++i)
+            put(four ? ((i & 1) ? data[i / 2] & 0x0F : data[i / 2] >> 4) : data[i]);
+    }
+}
+
+}  // namespace
+
+bool isBmpSignature(ByteSpan head) { return head.size() >= 2 && head[0] == 'B' && head[1] == 'M'; }
+
+void readBmp(ByteSpan data, TPixelGraphic& image, ProgressSink* progress)
+{
+    ByteReader in(data, kTag);
+    const Header h = readHeader(in);
+    TPixelGraphic result;
+    allocateImage(result, h.width, h.height, formatFor(h.bits), kTag);
+    if (h.bits <= 8)
+        setFilePalette(result, h.palette);
+    if (h.compression == kRle8 || h.compression == kRle4)
+        readRunLength(in, h, result, progress);
+    else
+        readUncompressed(in, h, result, progress);
+    image = std::move(result);
+}
+
+void writeBmp(const TPixelGraphic& image, std::ostream& out, ProgressSink* progress)
+{
+    const int bits = image.bitsPerPixel();
+    std::size_t paletteCount = 0;
+    if (bits <= 8)
+        paletteCount = std::min<std::size_t>(image.Palette().size(), std::size_t{1} << bits);
+    const std::uint64_t offset = kFileHeaderSize + kInfoHeaderSize + 4 * paletteCount;
+    const std::uint64_t fileSize = offset + image.bitsSize();
+
+    std::vector<std::uint8_t> header;
+    header.reserve(static_cast<std::size_t>(offset));
+    putU8(header, 'B');
+    putU8(header, 'M');
+    putU32le(header, static_cast<std::uint32_t>(fileSize));
+    putU32le(header, 0);
+    putU32le(header, static_cast<std::uint32_t>(offset));
+    putU32le(header, kInfoHeaderSize);
+    putU32le(header, static_cast<std::uint32_t>(image.Width()));
+    putU32le(header, static_cast<std::uint32_t>(image.Height()));
+    putU16le(header, 1);
+    putU16le(header, static_cast<unsigned>(bits));
+    putU32le(header, kRgb);
+    putU32le(header, static_cast<std::uint32_t>(image.bitsSize()));
+    putU32le(header, 0);  // pixels per metre: not known
+    putU32le(header, 0);
+    putU32le(header, static_cast<std::uint32_t>(paletteCount));
+    putU32le(header, 0);
+    for (std::size_t i = 0; i < paletteCount; ++i) {
+        const std::uint32_t c = image.Palette()[i];
+        putU8(header, static_cast<unsigned>(blueOf(c)));
+        putU8(header, static_cast<unsigned>(greenOf(c)));
+        putU8(header, static_cast<unsigned>(redOf(c)));
+        putU8(header, 0);
+    }
+    writeBytes(out, header);
+
+    // The buffer's storage is already the bitmap's: bottom row first, rows padded to 4 bytes.
+    ProgressScope scope(progress, image.Height());
+    for (int i = 0; i < image.Height(); ++i) {
+        writeBytes(out, image.bits() + static_cast<std::size_t>(i) * image.rowStride(), image.rowStride());
+        scope.update(i + 1);
+    }
+}
+
+ImageReader bmpReader()
+{
+    ImageReader r;
+    r.extensions = {"bmp", "dib", "rle"};
+    r.description = "Bitmap";
+    r.recognise = isBmpSignature;
+    r.read = [](ByteSpan data, TPixelGraphic& image, LoadContext& context) { readBmp(data, image, context.progress()); };
+    return r;
+}
+
+ImageWriter bmpWriter()
+{
+    ImageWriter w;
+    w.extensions = {"bmp", "dib"};
+    w.description = "Bitmap";
+    w.resolutions = kAllResolutions;
+    w.write = [](const TPixelGraphic& image, std::ostream& out, SaveContext& context) {
+        writeBmp(image, out, context.progress());
+    };
+    return w;
+}
+
+}  // namespace tesra
