@@ -55,12 +55,13 @@ std::uint32_t TPixelGraphic::ColorToIndex(std::uint32_t c) const
     case pSys16:
     case pGray236:
     case pSpecial252: {
-        const FixedPalette fixed = fixedPalette(m_paletteIdent);
-        index = static_cast<std::uint32_t>(nearestEntry(fixed.entries, fixed.count, c));
+        index = static_cast<std::uint32_t>(fixedNearestTable(m_paletteIdent)->find(c));
         break;
     }
     default: {
-        const int i = nearestEntry(m_palette.data(), static_cast<int>(m_palette.size()), c);
+        if (!m_nearest)
+            m_nearest = std::make_shared<const NearestColorTable>(m_palette.data(), static_cast<int>(m_palette.size()));
+        const int i = m_nearest->find(c);
         if (i < 0)
             throw EPGNoPalette();
         index = static_cast<std::uint32_t>(i);
@@ -71,6 +72,75 @@ std::uint32_t TPixelGraphic::ColorToIndex(std::uint32_t c) const
     m_lastColor = c;
     m_lastIndex = index;
     return index;
+}
+
+TPixelFormat formatOfResolution(int resolution)
+{
+    static const TPixelFormat formats[] = {TPixelFormat::pf1Bit, TPixelFormat::pf1Bit, TPixelFormat::pf4Bit,
+                                           TPixelFormat::pf4Bit, TPixelFormat::pf4Bit, TPixelFormat::pf8Bit,
+                                           TPixelFormat::pf8Bit, TPixelFormat::pf24Bit};
+    if (resolution < 0 || resolution > 7)
+        throw EPixelGraphic("Invalid color resolution " + std::to_string(resolution));
+    return formats[resolution];
+}
+
+TPixelGraphic ConvertTo(const TPixelGraphic& source, int resolution)
+{
+    TPixelGraphic target;
+    target.SetSize(source.Width(), source.Height(), formatOfResolution(resolution));
+    target.SetDither(source.Dither());
+    target.SetDitherErrorLimitAuto(source.DitherErrorLimitAuto());
+    target.SetDitherErrorLimit(source.DitherErrorLimit());
+    target.SetDitherErrorLimitSoft(source.DitherErrorLimitSoft());
+    target.SetRGBWeighting(source.RGBWeighting());
+    target.setProgress(source.progress());
+    switch (resolution) {
+    case 0:
+        target.SetPaletteIdent(pBlackWhite);
+        break;
+    case 1:
+        OptimisedPalette(target, source, 2, false);
+        break;
+    case 2:
+        target.SetPaletteIdent(pGray16);
+        break;
+    case 3:
+        target.SetPaletteIdent(pSys16);
+        break;
+    case 4:
+        OptimisedPalette(target, source, 16, false);
+        break;
+    case 5:
+        target.SetPaletteIdent(pGray256);
+        break;
+    case 6:
+        OptimisedPalette(target, source, 252, true);
+        break;
+    default:
+        break;
+    }
+
+    const int w = source.Width(), h = source.Height();
+    ProgressScope progress(source.progress(), h);
+    if (resolution == 7) {
+        for (int y = 0; y < h; ++y) {
+            for (int x = 0; x < w; ++x)
+                target.SetPixel(x, y, source.GetColor(x, y));
+            progress.update(y + 1);
+        }
+        return target;
+    }
+    ColorStorer storer(target);
+    for (int y = 0; y < h; ++y) {
+        if (y % 2 == 0)
+            for (int x = 0; x < w; ++x)
+                storer.setColor(x, y, source.GetColor(x, y));
+        else
+            for (int x = w - 1; x >= 0; --x)
+                storer.setColor(x, y, source.GetColor(x, y));
+        progress.update(y + 1);
+    }
+    return target;
 }
 
 }  // namespace tesra

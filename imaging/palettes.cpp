@@ -1,6 +1,8 @@
 #include "imaging/palettes.h"
 
+#include <algorithm>
 #include <array>
+#include <cstdlib>
 
 namespace tesra {
 
@@ -149,6 +151,58 @@ int nearestEntry(const std::uint32_t* entries, int count, std::uint32_t c)
         }
     }
     return best;
+}
+
+NearestColorTable::NearestColorTable(const std::uint32_t* entries, int count)
+{
+    count = std::clamp(count, 0, 256);
+    m_entries.assign(entries, entries + count);
+    m_cellStart.assign(4097, 0);
+    if (count == 0)
+        return;
+    m_candidates.reserve(4096 * 8);
+    std::vector<int> least(static_cast<std::size_t>(count));
+    for (int cell = 0; cell < 4096; ++cell) {
+        const int lo[3] = {(cell >> 8) * 16, ((cell >> 4) & 15) * 16, (cell & 15) * 16};
+        int minOfGreatest = 1 << 30;
+        for (int i = 0; i < count; ++i) {
+            const int v[3] = {redOf(m_entries[i]), greenOf(m_entries[i]), blueOf(m_entries[i])};
+            int nearSum = 0, farSum = 0;
+            for (int a = 0; a < 3; ++a) {
+                const int hi = lo[a] + 15;
+                const int nearD = v[a] < lo[a] ? lo[a] - v[a] : v[a] > hi ? v[a] - hi : 0;
+                const int farD = std::max(std::abs(v[a] - lo[a]), std::abs(v[a] - hi));
+                nearSum += nearD * nearD;
+                farSum += farD * farD;
+            }
+            least[static_cast<std::size_t>(i)] = nearSum;
+            minOfGreatest = std::min(minOfGreatest, farSum);
+        }
+        for (int i = 0; i < count; ++i)
+            if (least[static_cast<std::size_t>(i)] <= minOfGreatest)
+                m_candidates.push_back(static_cast<std::uint8_t>(i));
+        m_cellStart[static_cast<std::size_t>(cell) + 1] = static_cast<std::uint32_t>(m_candidates.size());
+    }
+}
+
+const NearestColorTable* fixedNearestTable(TPaletteIdent kind)
+{
+    switch (kind) {
+    case pSys16: {
+        static const NearestColorTable table(kSystem.data(), 16);
+        return &table;
+    }
+    case pGray236: {
+        static const NearestColorTable table(kGray236.data(), 236);
+        return &table;
+    }
+    case pSpecial252: {
+        static const NearestColorTable table(kSpecial252.data(), 252);
+        return &table;
+    }
+    default:
+        return nullptr;
+    }
 }
 
 }  // namespace tesra

@@ -11,6 +11,7 @@
 // GetPixel, PaletteColor and GetColor are inline and allocate nothing.
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -18,6 +19,8 @@
 #include "imaging/progress.h"
 
 namespace tesra {
+
+class NearestColorTable;
 
 // What kind of palette a buffer has. The order is fixed (stored and compared as numbers).
 enum TPaletteIdent : std::uint8_t {
@@ -176,7 +179,11 @@ public:
     bool DitherErrorLimitSoft() const { return m_ditherErrorLimitSoft; }
     void SetDitherErrorLimitSoft(bool on) { m_ditherErrorLimitSoft = on; }
     bool RGBWeighting() const { return m_rgbWeighting; }
-    void SetRGBWeighting(bool on) { m_rgbWeighting = on; }
+    void SetRGBWeighting(bool on)
+    {
+        m_rgbWeighting = on;
+        m_lastValid = false;
+    }
 
     // Where long operations on this buffer report their progress (not owned; may be null).
     ProgressSink* progress() const { return m_progress; }
@@ -277,7 +284,11 @@ public:
 
     // ---- Colour storing (defined in imaging/color_conversion.cpp) ----
     // The palette index colour c is stored as, by the palette kind; pTrueColor gives c itself,
-    // pNone throws EPGNoPalette. The last colour and its result are remembered.
+    // pNone (and an empty loaded palette) throws EPGNoPalette. Loaded and built palettes
+    // (pUnknown, pOptimized252Sys16, pSource), pSys16, pGray236 and pSpecial252 give the
+    // nearest entry by squared RGB distance, the lower index on ties. The last colour and its
+    // result are remembered. Not for concurrent use on one buffer.
+    // To store colours with dithering, see ColorStorer in imaging/dither.h.
     std::uint32_t ColorToIndex(std::uint32_t c) const;
     // The luminance of c, 0..765: weighted (897·R + 1761·G + 342·B) div 1000 with
     // RGBWeighting, else R + G + B.
@@ -324,7 +335,10 @@ private:
 
     ProgressSink* m_progress = nullptr;
 
-    // ColorToIndex remembers its last colour; reset whenever the palette changes.
+    // ColorToIndex remembers its last colour; reset whenever the palette changes. The
+    // nearest-entry table of a loaded or built palette is made on first use and shared by
+    // copies (it is never changed once made).
+    mutable std::shared_ptr<const NearestColorTable> m_nearest;
     mutable bool m_lastValid = false;
     mutable std::uint32_t m_lastColor = 0;
     mutable std::uint32_t m_lastIndex = 0;
