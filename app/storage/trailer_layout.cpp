@@ -189,7 +189,7 @@ ParsedTrailer ParseTrailer(std::span<const std::uint8_t> tail, std::uint64_t fil
     const std::uint64_t end = fileSize - kTextBlockSize - 4;  // where S stands
     const std::int32_t storedStart = getI32(r.bytes(end, 4, fileSize));
     if (storedStart < 0 || static_cast<std::uint64_t>(storedStart) > end)
-        return damaged("The trailer's start offset " + std::to_string(storedStart) + " lies outside the file" + at(end));
+        return damaged("The trailer's start offset " + std::to_string(storedStart) + " lies outside the image data" + at(end));
     const auto start = static_cast<std::uint64_t>(storedStart);
     if (start < r.base())
         return damaged("The trailer's start offset " + std::to_string(start)

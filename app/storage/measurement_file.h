@@ -1,0 +1,101 @@
+#pragma once
+// The measurement stored behind the image data of a saved image file: saving an image with
+// its measurement, and reading the measurement back after an image has been opened.
+//
+// Reading goes through the result sheet and the calibration dialog's rules exactly as if the
+// user had filled the dialog and pressed "Ok", so a stored calibration is rounded and checked
+// like a typed one. A damaged trailer is refused whole: the image opens with an empty
+// measurement and the caller shows kDamagedTrailerMessage.
+#include <cstdint>
+#include <functional>
+#include <iosfwd>
+#include <span>
+#include <stdexcept>
+#include <string>
+
+#include "app/measurement/measurement.h"
+#include "app/storage/trailer_layout.h"
+#include "imaging/formats/image_format.h"
+#include "imaging/pixel_graphic.h"
+#include "results/calibration_model.h"
+#include "results/result_sheet.h"
+
+namespace tesra {
+
+inline constexpr const char* kDamagedTrailerMessage = "The measurement stored in this file is damaged and was not loaded.";
+inline constexpr const char* kDamagedTrailerCaption = "Tesra";
+// Start of the sheet's second-phase notice after reading a trailer with a fraction set.
+inline constexpr const char* kSecondPhaseNoticePrefix = "Second phase fraction set by calibration: ";
+
+// A file that cannot be opened or read, with the system's message and the file name, or a
+// line-set file that ends before its records do.
+class StorageError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// The parts of the program that reading and writing a measurement touch.
+struct MeasurementDocument {
+    Measurement& measurement;
+    ResultSheet& sheet;
+    CalibrationModel& calibration;
+    EditState& state;
+};
+
+// What reading a trailer did, for the caller to show.
+struct TrailerReadResult {
+    TrailerStatus status = TrailerStatus::Absent;
+    // False only for a file of 256 bytes or less: nothing was done, the caller neither
+    // recomputes nor repaints. Otherwise the sheet has been recomputed; repaint the overlay.
+    bool processed = false;
+    // The stored calibration was refused by the dialog's checks (its fields keep the texts).
+    CalibrationFailure calibrationFailure = CalibrationFailure::None;
+    // A message box to show (empty when none): the damaged-trailer text or the calibration
+    // dialog's message, with its caption.
+    std::string message;
+    std::string caption;
+    // For a damaged trailer: what was wrong and where (for a log or a developer).
+    std::string detail;
+};
+
+// What the trailer writer stores for the document: the records, the calibration as
+// "Kalibtiert" with the 80-bit values when the dialog's pixel-length field is not empty
+// (else "Nicht Kalibtiert"), the dialog's remark field (Windows-1252, first 255 characters),
+// the second-phase fraction and the conversion factor.
+TrailerContent TrailerContentOf(const Measurement& measurement, const CalibrationModel& calibration);
+
+// `WriteTrailer`: writes the document's trailer for image data of imageSize bytes to out.
+// Throws TrailerError when the measurement cannot be stored (S beyond 32 bits).
+void WriteTrailer(std::ostream& out, std::uint64_t imageSize, const Measurement& measurement,
+                  const CalibrationModel& calibration);
+
+// Writes a file of image data followed by the document's trailer, with S = the number of
+// bytes writeImage produced. The file is written to a temporary file in the target's folder
+// and renamed over the target only when complete; on any failure the temporary file is
+// removed, an existing target is left untouched, and the error passes on (EImageFile with
+// the system's message, or what writeImage threw). Symbolic links are followed.
+void SaveWithTrailer(const std::string& fileName, const std::function<void(std::ostream&)>& writeImage,
+                     const Measurement& measurement, const CalibrationModel& calibration);
+
+// "Save image": the image in the format of the file name's extension, then the trailer, as
+// one safe save. The writer and colour resolution are settled (and the user asked) before
+// any byte is written; a refused save writes nothing.
+void SaveImageWithMeasurement(const TPixelGraphic& image, const std::string& fileName,
+                              const Measurement& measurement, const CalibrationModel& calibration,
+                              const FormatOptions& options = {});
+
+// `ReadTrailer`: after "Open image" has loaded the image and reset the measurement, the sheet
+// and the calibration, reads the trailer at the end of the file, if any, into the document.
+// Reads at most the last kMaxTrailerSize bytes. Throws StorageError when the file cannot be
+// read; nothing has then entered the document.
+TrailerReadResult ReadTrailer(const std::string& fileName, MeasurementDocument document);
+
+// The same over the end of a file already in memory (tail = the last bytes of a file of
+// fileSize bytes, or the whole file).
+TrailerReadResult ReadTrailer(std::span<const std::uint8_t> tail, std::uint64_t fileSize,
+                              MeasurementDocument document);
+
+// Takes a parsed trailer into the document (the steps after the file has been read).
+TrailerReadResult ApplyTrailer(const ParsedTrailer& parsed, MeasurementDocument document);
+
+}  // namespace tesra
