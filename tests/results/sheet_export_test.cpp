@@ -97,10 +97,9 @@ TEST(SheetExport, FullSheetOfThreeLines)
     ASSERT_GE(ansi.size(), tail.size());
     EXPECT_EQ(ansi.substr(ansi.size() - tail.size()), tail);
     for (std::size_t i = 0; i < ansi.size(); ++i) {
-        if (ansi[i] == '\r')
-            EXPECT_TRUE(i + 1 < ansi.size() && ansi[i + 1] == '\n') << i;
-        if (ansi[i] == '\n')
-            EXPECT_TRUE(i > 0 && ansi[i - 1] == '\r') << i;
+        const bool crAlone = ansi[i] == '\r' && (i + 1 == ansi.size() || ansi[i + 1] != '\n');
+        const bool lfAlone = ansi[i] == '\n' && (i == 0 || ansi[i - 1] != '\r');
+        EXPECT_FALSE(crAlone || lfAlone) << i;
     }
     EXPECT_EQ(std::count(ansi.begin(), ansi.end(), '\n'), 20);
     EXPECT_EQ(ansi.substr(0, 39), "Tesra measurement 07.12.2026 09:15:00\r\n");
