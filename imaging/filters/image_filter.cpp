@@ -3,6 +3,7 @@
 #include <cstring>
 #include <vector>
 
+#include "imaging/dither.h"
 #include "imaging/palettes.h"
 
 namespace tesra {
@@ -49,26 +50,6 @@ void mapPalette(TPixelGraphic& target, const TImageFilter& filter)
     target.SetPalette(entries, ident);
 }
 
-// Adapter: stores filtered rows into a palette buffer in serpentine order (even rows left to
-// right, odd rows right to left). TEMPORARY: plain ColorToIndex until the dithered storing of
-// the colour conversion is available.
-class DitheredRowWriter {
-public:
-    explicit DitheredRowWriter(TPixelGraphic& target) : m_target(target) {}
-    void storeRow(int y, const std::uint8_t* bgr)
-    {
-        const int width = m_target.Width();
-        for (int n = 0; n < width; ++n) {
-            const int x = (y % 2 == 0) ? n : width - 1 - n;
-            const std::uint8_t* p = bgr + 3 * static_cast<std::size_t>(x);
-            m_target.SetPixel(x, y, m_target.ColorToIndex(rgb(p[2], p[1], p[0])));
-        }
-    }
-
-private:
-    TPixelGraphic& m_target;
-};
-
 }  // namespace
 
 void ApplyFilter(const TPixelGraphic& source, TPixelGraphic& target, TImageFilter& filter, ProgressSink* progress)
@@ -100,8 +81,20 @@ void ApplyFilter(const TPixelGraphic& source, TPixelGraphic& target, TImageFilte
             source, [&](int y, const std::uint8_t* bgr) { std::memcpy(target.rowData(y), bgr, rowBytes); }, scope);
         return;
     }
-    DitheredRowWriter writer(target);
-    filter.ComputeRows(source, [&](int y, const std::uint8_t* bgr) { writer.storeRow(y, bgr); }, scope);
+    // Palette target: each colour goes through the dithered storing, whose error diffusion
+    // expects even rows left to right and odd rows right to left.
+    ColorStorer storer(target);
+    const int width = target.Width();
+    filter.ComputeRows(
+        source,
+        [&](int y, const std::uint8_t* bgr) {
+            for (int n = 0; n < width; ++n) {
+                const int x = (y % 2 == 0) ? n : width - 1 - n;
+                const std::uint8_t* p = bgr + 3 * static_cast<std::size_t>(x);
+                storer.setColor(x, y, rgb(p[2], p[1], p[0]));
+            }
+        },
+        scope);
 }
 
 }  // namespace tesra
