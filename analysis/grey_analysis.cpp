@@ -1,0 +1,193 @@
+#include "analysis/grey_analysis.h"
+
+#include <algorithm>
+
+#include "analysis/line_geometry.h"
+#include "app/common/rounding.h"
+
+namespace tesra {
+
+// ---- Grey profile ----
+
+std::optional<GreyProfile> ComputeGreyProfile(const Measurement& m, const TPixelGraphic& image, int lineIndex)
+{
+    if (lineIndex < 1 || lineIndex > m.lineCount())
+        return std::nullopt;
+    const TestLine& line = m.line(lineIndex);
+    GreyProfile profile;
+    profile.lineIndex = lineIndex;
+    profile.length = line.length;
+    profile.isCircle = line.isCircle;
+    profile.grey = greyValuesAlongLine(image, m, lineIndex);
+    profile.increment.resize(profile.grey.size());
+    for (std::size_t i = 1; i < profile.grey.size(); ++i)
+        profile.increment[i] = int{profile.grey[i]} - int{profile.grey[i - 1]};
+
+    for (const PhaseSegment& s : m.segments()) {
+        if (s.line != lineIndex)
+            continue;
+        profile.spans.push_back({sampleOfPosition(line, m.intercept(s.first).position),
+                                 sampleOfPosition(line, m.intercept(s.second).position)});
+    }
+    for (const Intercept& k : m.intercepts()) {
+        if (k.line != lineIndex)
+            continue;
+        profile.markers.push_back({sampleOfPosition(line, k.position), k.type});
+    }
+    return profile;
+}
+
+// ---- Histogram ----
+
+int GreyHistogram::barHeight(int j) const
+{
+    if (j < 0 || j > 255)
+        return 0;
+    return static_cast<int>(R(counts[static_cast<std::size_t>(j)] * barScale));
+}
+
+long double GreyHistogram::frequency(int j) const
+{
+    if (j < 0 || j > 255 || total == 0)
+        return 0;
+    return static_cast<long double>(counts[static_cast<std::size_t>(j)]) / static_cast<long double>(total);
+}
+
+namespace {
+
+// Columns counted between two progress reports. The image is walked column band by column
+// band so that progress follows the columns while every band is still read row by row
+// (a plain column walk would touch one cache line per pixel).
+int bandWidthFor(int width)
+{
+    return std::max(64, (width + 99) / 100);
+}
+
+// Counts the raw values (green bytes, or palette indexes) of one column band. Four counter
+// sets let neighbouring equal values, the common case, update independent memory.
+void countBand(const TPixelGraphic& image, int x0, int x1, std::array<std::array<std::uint64_t, 256>, 4>& sets)
+{
+    const int height = image.Height();
+    const std::size_t n = static_cast<std::size_t>(x1 - x0);
+    switch (image.PixelFormat()) {
+    case TPixelFormat::pf24Bit:
+        for (int y = 0; y < height; ++y) {
+            const std::uint8_t* p = image.rowData(y) + 3 * static_cast<std::size_t>(x0) + 1;  // green
+            std::size_t k = 0;
+            for (; k + 4 <= n; k += 4) {
+                ++sets[0][p[3 * k]];
+                ++sets[1][p[3 * k + 3]];
+                ++sets[2][p[3 * k + 6]];
+                ++sets[3][p[3 * k + 9]];
+            }
+            for (; k < n; ++k)
+                ++sets[0][p[3 * k]];
+        }
+        return;
+    case TPixelFormat::pf8Bit:
+        for (int y = 0; y < height; ++y) {
+            const std::uint8_t* p = image.rowData(y) + x0;
+            std::size_t k = 0;
+            for (; k + 4 <= n; k += 4) {
+                ++sets[0][p[k]];
+                ++sets[1][p[k + 1]];
+                ++sets[2][p[k + 2]];
+                ++sets[3][p[k + 3]];
+            }
+            for (; k < n; ++k)
+                ++sets[0][p[k]];
+        }
+        return;
+    case TPixelFormat::pf1Bit:
+    case TPixelFormat::pf4Bit:
+        for (int y = 0; y < height; ++y)
+            for (int x = x0; x < x1; ++x)
+                ++sets[0][image.GetPixel(x, y)];
+        return;
+    }
+}
+
+}  // namespace
+
+GreyHistogram ComputeHistogram(const TPixelGraphic& image, ProgressSink* progress)
+{
+    GreyHistogram h;
+    const int width = image.Width();
+    const int height = image.Height();
+    ProgressScope scope(progress, width);
+    if (width <= 0 || height <= 0)
+        return h;
+
+    std::array<std::array<std::uint64_t, 256>, 4> sets{};
+    const int band = bandWidthFor(width);
+    for (int x0 = 0; x0 < width; x0 += band) {
+        const int x1 = std::min(width, x0 + band);
+        countBand(image, x0, x1, sets);
+        scope.update(x1);
+    }
+
+    std::array<std::uint64_t, 256> raw{};
+    for (std::size_t v = 0; v < 256; ++v)
+        raw[v] = sets[0][v] + sets[1][v] + sets[2][v] + sets[3][v];
+    if (image.PixelFormat() == TPixelFormat::pf24Bit) {
+        h.counts = raw;
+    } else {
+        // Palette images count indexes first; each index then adds to the green component of
+        // its colour. An index outside the palette fails as reading its pixel would.
+        for (std::size_t i = 0; i < 256; ++i)
+            if (raw[i] != 0)
+                h.counts[static_cast<std::size_t>(greyOf(image.PaletteColor(static_cast<std::int64_t>(i))))] += raw[i];
+    }
+
+    for (const auto c : h.counts) {
+        h.maxCount = std::max(h.maxCount, c);
+        h.total += c;
+    }
+    if (h.maxCount > 0)
+        h.barScale = 200.0L / static_cast<long double>(h.maxCount);
+    return h;
+}
+
+// ---- Segment lengths ----
+
+std::optional<SegmentList> ComputeSegmentList(const Measurement& m, int lineIndex)
+{
+    if (lineIndex < 1 || lineIndex > m.lineCount())
+        return std::nullopt;
+    const TestLine& line = m.line(lineIndex);
+    SegmentList list;
+    list.lineIndex = lineIndex;
+    const auto intercepts = m.intercepts();
+    for (std::size_t k = 0; k < intercepts.size(); ++k) {
+        if (intercepts[k].line == lineIndex)
+            list.entries.push_back({static_cast<int>(k + 1), distanceAlongLine(line, intercepts[k].position)});
+    }
+    const std::size_t n = list.entries.size();
+    if (n < 2)
+        return std::nullopt;
+
+    // Intercepts at equal distances keep the order in which they were entered, so that a
+    // phase segment between two of them is recognised as the pair it joins.
+    std::stable_sort(list.entries.begin(), list.entries.end(),
+                     [](const SegmentEntry& a, const SegmentEntry& b) { return a.distance < b.distance; });
+
+    const long double scale = m.calibration.scale;
+    for (std::size_t k = 0; k + 1 < n; ++k) {
+        const SegmentEntry& a = list.entries[k];
+        const SegmentEntry& b = list.entries[k + 1];
+        if (m.findSegment(a.intercept, b.intercept) != 0)
+            continue;  // a second-phase stretch: not a grain
+        SegmentRow row;
+        row.number = static_cast<int>(list.rows.size()) + 1;
+        row.length = b.distance - a.distance;
+        row.calibratedLength = row.length * scale;
+        list.sum += row.length;
+        list.calibratedSum += row.length * scale;
+        list.rows.push_back(row);
+    }
+    list.mean = list.sum / static_cast<long double>(n);
+    list.calibratedMean = list.calibratedSum / static_cast<long double>(n);
+    return list;
+}
+
+}  // namespace tesra
