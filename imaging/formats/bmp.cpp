@@ -83,7 +83,12 @@ Header readHeader(ByteReader& in)
     Header h;
     if (in.size() < 2 || in.data()[0] != 'B' || in.data()[1] != 'M')
         fail(formatmsg::notAFile("BMP"));
-    in.skip(10);
+    in.skip(2);
+    // A file size beyond the data means a cut-off file. (More data is fine: the measurement
+    // of a saved image follows the bitmap.)
+    if (in.u32le() > in.size())
+        fail(formatmsg::unexpectedEnd);
+    in.skip(4);
     h.pixelOffset = in.u32le();
     const std::uint32_t headerSize = in.u32le();
     const std::uint64_t headerEnd = kFileHeaderSize + static_cast<std::uint64_t>(headerSize);
@@ -124,7 +129,9 @@ Header readHeader(ByteReader& in)
                                  (h.compression == kBitFields && (h.bits == 16 || h.bits == 32));
     if (!compressionFits)
         fail(formatmsg::invalid("BitmapInfoHeader.biCompression"));
-    in.skip(12);  // image size, resolution
+    const std::uint32_t imageSize = in.u32le();
+    const std::int32_t xDensity = in.i32le();
+    const std::int32_t yDensity = in.i32le();
     const std::uint32_t colorsUsed = in.u32le();
     in.skip(4);  // important colours
 
@@ -132,6 +139,18 @@ Header readHeader(ByteReader& in)
         fail(formatmsg::invalidValueFor("BitmapInfoHeader.biWidth"));
     if (height == 0 || height == INT32_MIN)
         fail(formatmsg::invalidValueFor("BitmapInfoHeader.biHeight"));
+    // Neither is needed for the pixels, but values beyond any sensible file mark a damaged
+    // header: a pixel size larger than the rest of the file, a density above 1,000,000 pixels
+    // per metre (25,400 dpi) or negative, more palette entries than the bit count addresses.
+    if (h.pixelOffset <= in.size() && imageSize > in.size() - h.pixelOffset)
+        fail(formatmsg::unexpectedEnd);
+    constexpr std::int32_t kMaxDensity = 1'000'000;
+    if (xDensity < 0 || xDensity > kMaxDensity)
+        fail(formatmsg::invalidValueFor("BitmapInfoHeader.biXPelsPerMeter"));
+    if (yDensity < 0 || yDensity > kMaxDensity)
+        fail(formatmsg::invalidValueFor("BitmapInfoHeader.biYPelsPerMeter"));
+    if ((h.bits <= 8 && colorsUsed > (1u << h.bits)) || colorsUsed > 256)
+        fail(formatmsg::invalidValueFor("BitmapInfoHeader.biClrUsed"));
     h.width = width;
     h.height = height < 0 ? -static_cast<std::int64_t>(height) : height;
     h.topDown = height < 0;
@@ -147,6 +166,11 @@ Header readHeader(ByteReader& in)
             m = in.u32le();
         if (headerSize == kInfoHeaderSize)
             paletteStart += 12;
+        // Each colour needs its own bits within the pixel.
+        const std::uint64_t pixelMask = (std::uint64_t{1} << h.bits) - 1;
+        const std::uint32_t r = h.masks[0], g = h.masks[1], b = h.masks[2];
+        if (r == 0 || g == 0 || b == 0 || (r & g) || (r & b) || (g & b) || ((r | g | b) & ~pixelMask))
+            fail(formatmsg::invalidValueFor("BitmapInfoHeader color masks"));
     } else if (h.bits == 16) {
         h.masks[0] = 0x7C00, h.masks[1] = 0x03E0, h.masks[2] = 0x001F;
     } else if (h.bits == 32) {
@@ -156,7 +180,7 @@ Header readHeader(ByteReader& in)
         fail(formatmsg::invalidValueFor("BitmapFileHeader.bfOffBits"));
     if (h.bits <= 8) {
         const std::uint64_t full = 1u << h.bits;
-        const std::uint64_t wanted = colorsUsed == 0 || colorsUsed > full ? full : colorsUsed;
+        const std::uint64_t wanted = colorsUsed == 0 ? full : colorsUsed;
         h.palette = readPalette(in, paletteStart, h.pixelOffset, wanted, 4);
     }
     return h;
@@ -219,9 +243,12 @@ void readUncompressed(ByteReader& in, const Header& h, TPixelGraphic& image, Pro
     }
 }
 
-// Run-length encoded 8- or 4-bit data. Runs and absolute stretches are clamped to the row, a
-// delta past the image ends the decoding, and data that ends before the image is complete is
-// an error.
+// Run-length encoded 8- or 4-bit data. Runs and absolute stretches that go past the end of the
+// row are cut off there (common writers do produce them). A delta that leaves the image, data
+// for rows beyond the last one, and data that ends before the end-of-bitmap mark or the last
+// row are errors.
+constexpr const char* kRunLengthInvalid = "Invalid run-length data";
+
 void readRunLength(ByteReader& in, const Header& h, TPixelGraphic& image, ProgressSink* sink)
 {
     in.seek(h.pixelOffset);
@@ -245,9 +272,15 @@ void readRunLength(ByteReader& in, const Header& h, TPixelGraphic& image, Progre
         ++x;
     };
 
-    while (row < height) {
+    for (;;) {
+        if (row >= height && in.atEnd())
+            break;
         const std::uint8_t count = in.u8();
         const std::uint8_t value = in.u8();
+        if (count == 0 && value == 1)  // end of bitmap
+            break;
+        if (row >= height)
+            fail(kRunLengthInvalid);
         if (count > 0) {
             for (int i = 0; i < count && x < width; ++i)
                 put(four ? ((i & 1) ? value & 0x0F : value >> 4) : value);
@@ -259,11 +292,11 @@ void readRunLength(ByteReader& in, const Header& h, TPixelGraphic& image, Progre
             progress.update(row);
             continue;
         }
-        if (value == 1)  // end of bitmap
-            break;
         if (value == 2) {  // delta
             x += in.u8();
             row += in.u8();
+            if (x > width || row > height)
+                fail(kRunLengthInvalid);
             progress.update(row);
             continue;
         }
@@ -273,6 +306,15 @@ void readRunLength(ByteReader& in, const Header& h, TPixelGraphic& image, Progre
         for (int i = 0; i < value && x < width; ++i)
             put(four ? ((i & 1) ? data[i / 2] & 0x0F : data[i / 2] >> 4) : data[i]);
     }
+}
+
+// A pixel whose index has no palette entry in the file marks a damaged file.
+void checkIndexes(const TPixelGraphic& image, std::size_t paletteCount)
+{
+    for (int y = 0; y < image.Height(); ++y)
+        for (int x = 0; x < image.Width(); ++x)
+            if (image.GetPixel(x, y) >= paletteCount)
+                fail("Invalid palette index");
 }
 
 }  // namespace
@@ -291,6 +333,8 @@ void readBmp(ByteSpan data, TPixelGraphic& image, ProgressSink* progress)
         readRunLength(in, h, result, progress);
     else
         readUncompressed(in, h, result, progress);
+    if (h.bits <= 8 && h.palette.size() < (std::size_t{1} << h.bits))
+        checkIndexes(result, h.palette.size());
     image = std::move(result);
 }
 
