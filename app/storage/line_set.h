@@ -1,0 +1,50 @@
+#pragma once
+// Line-set files (*.lin): a layout of test lines and circles carried from one image to
+// another. Layout: a 256-byte header block holding "Morvanteklisar1.Linien1", the number of
+// lines N (unsigned 16-bit, little-endian) and N 52-byte line records; nothing follows.
+#include <cstdint>
+#include <span>
+#include <string>
+
+#include "app/measurement/measurement.h"
+#include "app/storage/measurement_file.h"
+
+namespace tesra {
+
+inline constexpr const char* kLineSetHeader = "Morvanteklisar1.Linien1";
+inline constexpr const char* kLoadLinesCaption = "Load lines";
+// Follows the number of dropped lines in the information box after loading.
+inline constexpr const char* kLinesDroppedText = " linies droped (partially outside image)";
+
+// What loading a line set did.
+struct LineSetLoadResult {
+    bool headerMatched = false;  // false: not a line set; nothing was done (no message)
+    int added = 0;               // lines appended to the measurement
+    int dropped = 0;             // records outside the image or beyond the 300 lines
+    bool typeReset = false;      // a straight line came in: currentType is 1, press `bTyp1`
+    // The information box to show (caption kLoadLinesCaption), empty when nothing was dropped.
+    std::string message;
+};
+
+// `SaveLineSet`: writes the measurement's lines. Written to a temporary file and renamed
+// over fileName only when complete; throws EImageFile with the system's message on failure,
+// leaving an existing file untouched.
+void SaveLineSet(const std::string& fileName, const Measurement& measurement);
+
+// The bytes of a line-set file for the measurement's lines (header text block zero-filled).
+std::vector<std::uint8_t> EncodeLineSet(const Measurement& measurement);
+
+// `LoadLineSet`: appends the lines of the file whose second end point lies within the image
+// (x2 <= imageWidth, y2 <= imageHeight), up to 300 lines, with their sheet rows; gives each
+// new straight line its two type-V end intercepts; recomputes the sheet. The caller sets the
+// modified flag first (also when the file turns out not to be a line set) and repaints.
+// Throws StorageError when the file cannot be read or ends before its records; nothing has
+// then been added.
+LineSetLoadResult LoadLineSet(const std::string& fileName, int imageWidth, int imageHeight,
+                              MeasurementDocument document);
+
+// The same over a file already in memory.
+LineSetLoadResult LoadLineSet(std::span<const std::uint8_t> file, int imageWidth, int imageHeight,
+                              MeasurementDocument document);
+
+}  // namespace tesra
