@@ -212,7 +212,10 @@ void ResultSheet::Recompute(const Measurement& measurement)
             const long double ni = lines[i - 1].weightedCount;
             const bool outlier = ni < mean - h || ni > mean + h;
             m_rows[i].flagColour = outlier ? CellColour::Red : CellColour::Window;
-            m_rows[i].cells[1] = outlier ? "K" : "";
+            if (outlier)
+                m_rows[i].cells[1] = std::string(1, 'K');
+            else
+                m_rows[i].cells[1].clear();
         }
         // The count is at most 300 lines times 5000 intercepts of weight 2; truncation
         // towards zero as the table is indexed by whole intercepts.
