@@ -165,8 +165,9 @@ TEST(Histogram, FlatGreyImage)
     const GreyHistogram h = ComputeHistogram(filled(30, 20, rgb(128, 128, 128)));
     EXPECT_EQ(h.counts[128], 600u);
     for (int j = 0; j < 256; ++j) {
-        if (j != 128)
+        if (j != 128) {
             EXPECT_EQ(h.counts[static_cast<std::size_t>(j)], 0u) << j;
+        }
     }
     EXPECT_EQ(h.maxCount, 600u);
     EXPECT_EQ(h.total, 600u);
