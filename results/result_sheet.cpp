@@ -28,6 +28,16 @@ constexpr long double kNeededCount = 50.0L;
 
 const char* const kPlusMinus = "\xC2\xB1";
 
+// The total count truncated towards zero for the target-CV table. A real count is at most
+// 300 lines of 5000 intercepts of weight 2; values read from a damaged file (infinite, NaN)
+// are held to the table's range instead of overflowing the integer.
+int TruncatedCount(long double count)
+{
+    if (std::isnan(count))
+        return 0;
+    return static_cast<int>(std::trunc(std::clamp(count, -1.0e9L, 1.0e9L)));
+}
+
 }  // namespace
 
 std::uint32_t CellColourValue(CellColour colour)
@@ -217,9 +227,7 @@ void ResultSheet::Recompute(const Measurement& measurement)
             else
                 m_rows[i].cells[1].clear();
         }
-        // The count is at most 300 lines times 5000 intercepts of weight 2; truncation
-        // towards zero as the table is indexed by whole intercepts.
-        const long double target = TargetCv(static_cast<int>(std::trunc(std::min(sn, 1.0e9L))));
+        const long double target = TargetCv(TruncatedCount(sn));
         const long double q = std::sqrt(mean);
         long double ratio = s / q;
         if (target != 0.0L)

@@ -1,6 +1,7 @@
 #include "results/result_sheet.h"
 
 #include <array>
+#include <limits>
 #include <numbers>
 #include <string>
 #include <vector>
@@ -434,6 +435,19 @@ TEST(ResultSheetRecompute, ZeroLengthLineHasNoFraction)
     EXPECT_EQ(sheet.cell(10, 1), "");
     EXPECT_EQ(sheet.sumCell(8, 1), "");
     EXPECT_EQ(sheet.cell(3, 1), "0,000");
+}
+
+TEST(ResultSheetRecompute, DamagedValuesFromAFileDoNotStopTheSheet)
+{
+    const long double bad[] = {std::numeric_limits<long double>::quiet_NaN(),
+                               std::numeric_limits<long double>::infinity(),
+                               -std::numeric_limits<long double>::infinity(), 1.0e30L, -1.0e30L};
+    for (long double value : bad) {
+        SCOPED_TRACE(static_cast<double>(value));
+        ResultSheet sheet = Computed(LinesWithCounts({value, 5.0L}));
+        EXPECT_EQ(sheet.cell(2, 2), "2");
+        EXPECT_EQ(sheet.cell(5, 2), "5,000");
+    }
 }
 
 TEST(ResultSheetRecompute, TooFewRowsAreAddedForTheLines)
