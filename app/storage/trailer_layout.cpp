@@ -187,7 +187,10 @@ ParsedTrailer ParseTrailer(std::span<const std::uint8_t> tail, std::uint64_t fil
     if (fileSize < kTextBlockSize + 4)
         return damaged("The file is too short to hold the trailer's start offset.");
     const std::uint64_t end = fileSize - kTextBlockSize - 4;  // where S stands
-    const std::int32_t storedStart = getI32(r.bytes(end, 4, fileSize));
+    const std::uint8_t* startField = r.bytes(end, 4, fileSize);
+    if (!startField)
+        return damaged("The trailer's start offset is not at hand" + at(end));
+    const std::int32_t storedStart = getI32(startField);
     if (storedStart < 0 || static_cast<std::uint64_t>(storedStart) > end)
         return damaged("The trailer's start offset " + std::to_string(storedStart) + " lies outside the image data" + at(end));
     const auto start = static_cast<std::uint64_t>(storedStart);

@@ -255,6 +255,12 @@ TEST(TrailerLayout, PlainAndTinyFiles)
     Builder tiny;
     tiny.fill(2, 0).text("Tesra1");
     EXPECT_EQ(ParseTrailer(tiny.b).status, TrailerStatus::Damaged);
+    // Only the end of a file at hand: what lies before it is never looked at.
+    const Bytes good = smallTrailer();
+    const std::span<const std::uint8_t> all(good);
+    EXPECT_EQ(ParseTrailer(all.last(258), good.size()).status, TrailerStatus::Damaged);
+    EXPECT_EQ(ParseTrailer(all.last(good.size() - kImageSize), good.size()).status, TrailerStatus::Found);
+    EXPECT_EQ(ParseTrailer(all.last(good.size() - kImageSize - 1), good.size()).status, TrailerStatus::Damaged);
 }
 
 struct DamageCase {
