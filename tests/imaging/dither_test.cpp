@@ -85,7 +85,8 @@ TEST(Dither, BehindAndAheadFollowTheRightToLeftRows)
     EXPECT_EQ(whiteFrom({{0, 0, 0}, {213, 96, 0}, {249, 0, 0}}, 1, 2), 128 - 30);
     EXPECT_EQ(whiteFrom({{0, 0, 0}, {213, 96, 0}, {249, 225, 0}}, 2, 2), 128 - 18);
     // Row 3 starts from cleared accumulators: nothing of row 1's error reaches it.
-    EXPECT_EQ(whiteFrom({{0, 0, 0}, {213, 96, 0}, {249, 225, 237}, {0, 0, 0}}, 2, 3), 128);
+    // (Row 1's own accumulators held 672 at x = 0; row 3 runs right to left and stores x = 0 last.)
+    EXPECT_EQ(whiteFrom({{0, 0, 0}, {213, 96, 0}, {249, 225, 237}, {0, 0, 0}}, 0, 3), 128);
 }
 
 TEST(Dither, AccumulatorsRoundHalvesAwayFromZero)
