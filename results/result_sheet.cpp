@@ -12,21 +12,21 @@ namespace {
 
 const std::string kEmpty;
 
+// Texts are UTF-8 here; the ANSI clipboard turns "ø" into byte 248 and "±" into 177.
 constexpr std::array<const char*, kSheetColumns> kLineHeaders{
-    "A",           "!",      "Line #",       "Total length", "2d phase",   "Intersections",
-    "Length",      "\xC3\xB8 grain size",    "Cal. Length",  "\xC3\xB8 cal. size",
-    "Vol % 2nd P"};
+    "A", "!", "Line #", "Total length", "2d phase", "Intersections", "Length",
+    "ø grain size", "Cal. Length", "ø cal. size", "Vol % 2nd P"};
 
 constexpr std::array<const char*, kSumColumns> kSumHeaders{
-    "",       "Total length",           "2nd phase",   "Intersections",       "Length",
-    "\xC3\xB8 Grain size", "Cal. length", "\xC3\xB8 Cal. size", "Vol % 2nd P"};
+    "", "Total length", "2nd phase", "Intersections", "Length", "ø Grain size", "Cal. length",
+    "ø Cal. size", "Vol % 2nd P"};
 
 // Below this many intercepts a test circle is flagged "A": too few for its count to mean much.
 constexpr long double kMinCircleCount = 15.0L;
 // The count the indicator `tMisInter` asks for.
 constexpr long double kNeededCount = 50.0L;
 
-const char* const kPlusMinus = "\xC2\xB1";
+const char* const kPlusMinus = "±";
 
 // The total count truncated towards zero for the target-CV table. A real count is at most
 // 300 lines of 5000 intercepts of weight 2; values read from a damaged file (infinite, NaN)
