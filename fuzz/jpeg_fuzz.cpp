@@ -1,0 +1,36 @@
+// Feeds arbitrary bytes to the JPEG reader. A decoded image is written again and read back:
+// the writer must accept every image the reader makes.
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <sstream>
+#include <string>
+
+#include "imaging/checked_size.h"
+#include "imaging/formats/format_error.h"
+#include "imaging/formats/jpeg.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    using namespace tesra;
+    // Small images only: the fuzzer looks for faults, not for large allocations.
+    static const bool limited = [] {
+        setImageSizeLimits({4'000'000, 32ull << 20});
+        return true;
+    }();
+    (void)limited;
+    TPixelGraphic image;
+    try {
+        readJpeg(ByteSpan(data, size), image);
+    } catch (const EPixelGraphic&) {
+        return 0;
+    }
+    std::ostringstream out;
+    writeJpeg(image, out, 80);
+    const std::string bytes = out.str();
+    TPixelGraphic again;
+    readJpeg(ByteSpan(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()), again);
+    if (again.Width() != image.Width() || again.Height() != image.Height() || again.PixelFormat() != image.PixelFormat())
+        std::abort();
+    return 0;
+}

@@ -1,0 +1,42 @@
+// Feeds arbitrary bytes to the PNG reader. A decoded image is written again and read back; a
+// lossless format must give the same pixels and palette.
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <sstream>
+#include <string>
+
+#include "imaging/checked_size.h"
+#include "imaging/formats/format_error.h"
+#include "imaging/formats/png.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    using namespace tesra;
+    // Small images only: the fuzzer looks for faults, not for large allocations.
+    static const bool limited = [] {
+        setImageSizeLimits({4'000'000, 32ull << 20});
+        return true;
+    }();
+    (void)limited;
+    TPixelGraphic image;
+    double gamma = 1.8;
+    try {
+        readPng(ByteSpan(data, size), image, gamma);
+    } catch (const EPixelGraphic&) {
+        return 0;
+    }
+    std::ostringstream out;
+    writePng(image, out, gamma);
+    const std::string bytes = out.str();
+    TPixelGraphic again;
+    double againGamma = 1.8;
+    readPng(ByteSpan(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()), again, againGamma);
+    if (again.Width() != image.Width() || again.Height() != image.Height() || again.PixelFormat() != image.PixelFormat())
+        std::abort();
+    for (int y = 0; y < image.Height(); ++y)
+        for (int x = 0; x < image.Width(); ++x)
+            if (again.GetColor(x, y) != image.GetColor(x, y))
+                std::abort();
+    return 0;
+}
