@@ -412,6 +412,45 @@ TEST(LoadedRecords, ReferencesAreCheckedBeforeAnythingIsReplaced)
     EXPECT_EQ(m.lineCount() + m.interceptCount() + m.segmentCount(), 0);
 }
 
+TEST(LoadedRecords, OddButInRangeRecordsCanBeEditedSafely)
+{
+    // A file may pair intercepts of different lines, carry unknown types and a segment whose
+    // line differs from its intercepts'; editing must keep every reference in range.
+    TestLine a;
+    a.x2 = 100;
+    a.length = 100;
+    a.weightedCount = 1;
+    TestLine b = a;
+    b.y1 = b.y2 = 50;
+    Intercept onA;
+    onA.line = 1;
+    onA.type = static_cast<InterceptType>(9);
+    onA.position = 0.5L;
+    Intercept onB;
+    onB.line = 2;
+    onB.type = itNormal;
+    PhaseSegment across;
+    across.first = 1;
+    across.second = 2;
+    across.line = 2;
+    across.length = 4;
+
+    Measurement m;
+    m.setRecords({a, b}, {onA, onB}, {across});
+    EXPECT_EQ(m.RetypeIntercept(1, itNormal).kind, EditKind::Changed);
+    EXPECT_EQ(m.line(1).weightedCount, 2.0L);  // the unknown type weighed nothing
+    EXPECT_EQ(m.DeleteTestLine(2).kind, EditKind::Removed);
+    EXPECT_EQ(m.lineCount(), 1);
+    EXPECT_EQ(m.interceptCount(), 1);
+    EXPECT_EQ(m.segmentCount(), 0);
+
+    m.setRecords({a, b}, {onA, onB}, {across});
+    m.DeleteTestLine(1);  // the segment's intercept 1 goes, and with it the segment
+    EXPECT_EQ(m.segmentCount(), 0);
+    EXPECT_EQ(m.intercept(1).line, 1);
+    EXPECT_EQ(m.line(1).secondPhaseLength, -4.0L);  // taken off the line it named
+}
+
 TEST(LoadedRecords, LineSetLinesStartWithoutWeightsAndStopAtCapacity)
 {
     Measurement m;
