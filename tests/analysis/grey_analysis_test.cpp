@@ -250,10 +250,10 @@ public:
     std::vector<int> steps;
 };
 
-TEST(Histogram, ProgressFollowsTheColumns)
+TEST(Histogram, ProgressRunsToTheEnd)
 {
     RecordingSink sink;
-    ComputeHistogram(filled(250, 3, 0), &sink);
+    ComputeHistogram(filled(3, 250, 0), &sink);
     EXPECT_EQ(sink.begins, 1);
     EXPECT_EQ(sink.ends, 1);
     ASSERT_FALSE(sink.steps.empty());
