@@ -78,8 +78,8 @@ long double positionOnLine(const TestLine& line, long double x, long double y)
             return 0.0L;
         const long double cy = centreY(line);
         long double q = (x - centreX(line)) / r;
-        // A point off the circle (only from a file) would make arccos undefined; it takes
-        // the angle of the nearest point of the circle's horizontal extent instead.
+        // Beyond the circle's horizontal extent arccos is undefined; such a point takes the
+        // angle of the circle's rightmost or leftmost point.
         if (q > 1.0L)
             q = 1.0L;
         if (q < -1.0L)

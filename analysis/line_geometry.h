@@ -9,8 +9,8 @@
 //
 // A straight line whose two points coincide, or a circle of side 0, has length 0. It is
 // never drawn by the editing but can come from a file; every function gives a defined
-// result for it: positions are 0, a point projects onto the line's first point, distances
-// along the line are 0 and sampling yields no pixels.
+// result for it: positions are 0, a point projects onto the line's first point (a circle's
+// centre), distances along the line are 0 and sampling yields no pixels.
 #include <cstdint>
 #include <vector>
 
@@ -39,7 +39,9 @@ long double circleRadius(const TestLine& line);
 
 // Place of a point along a line: distance from the first point / length on a straight line
 // (0..1), the angle φ from the rightmost point through the lower half on a circle (0..2π).
-// A point off the circle takes the angle of its direction from the centre.
+// A point right or left of the circle's whole extent (never made by snapping; only a caller
+// or a file can give one) counts as the rightmost point (0, or 2π above the centre) or the
+// leftmost point (π).
 long double positionOnLine(const TestLine& line, long double x, long double y);
 inline long double positionOnLine(const TestLine& line, PixelPoint p) { return positionOnLine(line, p.x, p.y); }
 
