@@ -48,7 +48,7 @@ ErrorManager* errorManagerOf(j_common_ptr cinfo) { return reinterpret_cast<Error
     std::longjmp(err->jump, 1);
 }
 
-extern "C" void onError(j_common_ptr cinfo)
+void onError(j_common_ptr cinfo)
 {
     ErrorManager* err = errorManagerOf(cinfo);
     const int code = cinfo->err->msg_code;
@@ -61,9 +61,9 @@ extern "C" void onError(j_common_ptr cinfo)
 // Warnings (extraneous bytes before a marker, a damaged restart interval) are the library's
 // way of going on with a slightly damaged file, as every other decoder does; they are not
 // shown. Trace messages are dropped as well.
-extern "C" void onMessage(j_common_ptr, int) {}
+void onMessage(j_common_ptr, int) {}
 
-extern "C" void onProgress(j_common_ptr cinfo)
+void onProgress(j_common_ptr cinfo)
 {
     if (!cinfo->is_decompressor)
         return;
@@ -75,9 +75,9 @@ extern "C" void onProgress(j_common_ptr cinfo)
 // Source of compressed data: the whole file in memory. The end of the data is an error, not
 // the library's usual fake end-of-image marker, so a cut-off file is refused instead of
 // shown half grey.
-extern "C" void sourceInit(j_decompress_ptr) {}
-extern "C" boolean sourceFill(j_decompress_ptr cinfo) { jumpBack(reinterpret_cast<j_common_ptr>(cinfo), Failure::Truncated); }
-extern "C" void sourceSkip(j_decompress_ptr cinfo, long count)
+void sourceInit(j_decompress_ptr) {}
+boolean sourceFill(j_decompress_ptr cinfo) { jumpBack(reinterpret_cast<j_common_ptr>(cinfo), Failure::Truncated); }
+void sourceSkip(j_decompress_ptr cinfo, long count)
 {
     if (count <= 0)
         return;
@@ -87,7 +87,7 @@ extern "C" void sourceSkip(j_decompress_ptr cinfo, long count)
     src->next_input_byte += count;
     src->bytes_in_buffer -= static_cast<std::size_t>(count);
 }
-extern "C" void sourceTerm(j_decompress_ptr) {}
+void sourceTerm(j_decompress_ptr) {}
 
 void installErrorManager(j_common_ptr cinfo, ErrorManager& err)
 {
@@ -234,13 +234,13 @@ bool flushTo(Encoder* e, std::size_t count)
     }
 }
 
-extern "C" void destinationInit(j_compress_ptr cinfo)
+void destinationInit(j_compress_ptr cinfo)
 {
     Encoder* e = encoderOf(cinfo);
     e->destination.next_output_byte = e->buffer;
     e->destination.free_in_buffer = kOutputChunk;
 }
-extern "C" boolean destinationEmpty(j_compress_ptr cinfo)
+boolean destinationEmpty(j_compress_ptr cinfo)
 {
     Encoder* e = encoderOf(cinfo);
     if (!flushTo(e, kOutputChunk))
@@ -249,7 +249,7 @@ extern "C" boolean destinationEmpty(j_compress_ptr cinfo)
     e->destination.free_in_buffer = kOutputChunk;
     return TRUE;
 }
-extern "C" void destinationTerm(j_compress_ptr cinfo)
+void destinationTerm(j_compress_ptr cinfo)
 {
     Encoder* e = encoderOf(cinfo);
     if (!flushTo(e, kOutputChunk - e->destination.free_in_buffer))

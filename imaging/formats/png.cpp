@@ -66,7 +66,7 @@ struct DecoderDeleter {
     }
 };
 
-extern "C" void onError(png_structp png, png_const_charp message)
+void onError(png_structp png, png_const_charp message)
 {
     auto* d = static_cast<Decoder*>(png_get_error_ptr(png));
     if (d) {
@@ -77,9 +77,9 @@ extern "C" void onError(png_structp png, png_const_charp message)
 }
 
 // libpng warns about damaged ancillary chunks and goes on without them, as every viewer does.
-extern "C" void onWarning(png_structp, png_const_charp) {}
+void onWarning(png_structp, png_const_charp) {}
 
-extern "C" void readBytes(png_structp png, png_bytep out, png_size_t length)
+void readBytes(png_structp png, png_bytep out, png_size_t length)
 {
     auto* d = static_cast<Decoder*>(png_get_io_ptr(png));
     if (length > d->size - d->pos)
@@ -188,7 +188,7 @@ inline std::uint8_t over(unsigned colour, unsigned alpha, unsigned background)
     return static_cast<std::uint8_t>((colour * alpha + background * (255 - alpha) + 127) / 255);
 }
 
-extern "C" void finishAlpha(void* context, png_uint_32 y, const std::uint8_t* row)
+void finishAlpha(void* context, png_uint_32 y, const std::uint8_t* row)
 {
     const auto* f = static_cast<const Finisher*>(context);
     std::uint8_t* out = f->image->rowData(static_cast<int>(y));
@@ -208,7 +208,7 @@ extern "C" void finishAlpha(void* context, png_uint_32 y, const std::uint8_t* ro
 // Grey of depth 1, 2 or 4: the transparent value becomes the background's index, and depth 2
 // is widened to the 4-bit buffer (value v is grey level v × 85, which is index v × 5 of the
 // sixteen greys).
-extern "C" void finishLowGrey(void* context, png_uint_32 y, const std::uint8_t* row)
+void finishLowGrey(void* context, png_uint_32 y, const std::uint8_t* row)
 {
     const auto* f = static_cast<const Finisher*>(context);
     std::uint8_t* out = f->image->rowData(static_cast<int>(y));
@@ -233,7 +233,7 @@ extern "C" void finishLowGrey(void* context, png_uint_32 y, const std::uint8_t* 
 }
 
 // Palette depth 2 in a 4-bit buffer: each index moves into its own nibble.
-extern "C" void finishPalette2(void* context, png_uint_32 y, const std::uint8_t* row)
+void finishPalette2(void* context, png_uint_32 y, const std::uint8_t* row)
 {
     const auto* f = static_cast<const Finisher*>(context);
     std::uint8_t* out = f->image->rowData(static_cast<int>(y));
@@ -266,7 +266,7 @@ struct EncoderDeleter {
     }
 };
 
-extern "C" void onWriteError(png_structp png, png_const_charp message)
+void onWriteError(png_structp png, png_const_charp message)
 {
     auto* e = static_cast<Encoder*>(png_get_error_ptr(png));
     if (e) {
@@ -278,7 +278,7 @@ extern "C" void onWriteError(png_structp png, png_const_charp message)
 
 // A failing (or throwing) stream ends the libpng call through the error jump, so no C++
 // exception ever crosses libpng's frames.
-extern "C" void writeBytes(png_structp png, png_bytep data, png_size_t length)
+void writeBytes(png_structp png, png_bytep data, png_size_t length)
 {
     auto* e = static_cast<Encoder*>(png_get_io_ptr(png));
     bool ok = false;
@@ -291,7 +291,7 @@ extern "C" void writeBytes(png_structp png, png_bytep data, png_size_t length)
     if (!ok)
         png_error(png, "Write error");
 }
-extern "C" void flushBytes(png_structp) {}
+void flushBytes(png_structp) {}
 
 struct WriteLayout {
     int bitDepth;

@@ -138,7 +138,8 @@ inline std::optional<RefImage> decodeWithPillow(const std::string& path, bool wi
     return r;
 }
 
-// ImageMagick: the first frame as 8-bit RGB, alpha dropped.
+// ImageMagick: the first frame as 8-bit RGB, alpha dropped. The samples are taken as they are
+// stored: ImageMagick would otherwise convert grey files with a gamma of 1.0 from linear grey.
 inline std::optional<RefImage> decodeWithImageMagick(const std::string& path)
 {
     if (!haveImageMagick())
@@ -146,7 +147,23 @@ inline std::optional<RefImage> decodeWithImageMagick(const std::string& path)
     const std::string out = tempFile("im.ppm");
     std::remove(out.c_str());
     const std::string cmd =
-        "/usr/bin/convert-im6.q16 " + quoted(path + "[0]") + " -alpha off -depth 8 " + quoted("ppm:" + out) + " >/dev/null 2>&1";
+        "/usr/bin/convert-im6.q16 " + quoted(path + "[0]") + " -set colorspace sRGB -alpha off -depth 8 " + quoted("ppm:" + out) + " >/dev/null 2>&1";
+    if (std::system(cmd.c_str()) != 0)
+        return std::nullopt;
+    return parsePnm(readFile(out));
+}
+
+// ImageMagick with transparency flattened onto a background colour (0x00BBGGRR).
+inline std::optional<RefImage> decodeWithImageMagickOn(const std::string& path, std::uint32_t background)
+{
+    if (!haveImageMagick())
+        return std::nullopt;
+    const std::string out = tempFile("im_flat.ppm");
+    std::remove(out.c_str());
+    const std::string colour = "rgb(" + std::to_string(redOf(background)) + "," + std::to_string(greenOf(background)) +
+                               "," + std::to_string(blueOf(background)) + ")";
+    const std::string cmd = "/usr/bin/convert-im6.q16 " + quoted(path + "[0]") + " -set colorspace sRGB -background " + quoted(colour) +
+                            " -flatten -depth 8 " + quoted("ppm:" + out) + " >/dev/null 2>&1";
     if (std::system(cmd.c_str()) != 0)
         return std::nullopt;
     return parsePnm(readFile(out));
