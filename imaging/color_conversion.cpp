@@ -59,9 +59,10 @@ std::uint32_t TPixelGraphic::ColorToIndex(std::uint32_t c) const
         break;
     }
     default: {
-        if (!m_nearest)
-            m_nearest = std::make_shared<const NearestColorTable>(m_palette.data(), static_cast<int>(m_palette.size()));
-        const int i = m_nearest->find(c);
+        if (!m_nearest.table)
+            m_nearest.table =
+                std::make_shared<NearestColorTable>(m_palette.data(), static_cast<int>(m_palette.size()));
+        const int i = m_nearest.table->find(c);
         if (i < 0)
             throw EPGNoPalette();
         index = static_cast<std::uint32_t>(i);

@@ -153,51 +153,63 @@ int nearestEntry(const std::uint32_t* entries, int count, std::uint32_t c)
     return best;
 }
 
-NearestColorTable::NearestColorTable(const std::uint32_t* entries, int count)
+NearestColorTable::NearestColorTable(const std::uint32_t* entries, int count, bool buildAll)
+    : m_count(std::clamp(count, 0, 256)), m_cellStart(32768, 0), m_cellCount(32768, kUnfilled)
 {
-    count = std::clamp(count, 0, 256);
-    m_entries.assign(entries, entries + count);
-    m_cellStart.assign(4097, 0);
-    if (count == 0)
-        return;
-    m_candidates.reserve(4096 * 8);
-    std::vector<int> least(static_cast<std::size_t>(count));
-    for (int cell = 0; cell < 4096; ++cell) {
-        const int lo[3] = {(cell >> 8) * 16, ((cell >> 4) & 15) * 16, (cell & 15) * 16};
-        int minOfGreatest = 1 << 30;
-        for (int i = 0; i < count; ++i) {
-            const int v[3] = {redOf(m_entries[i]), greenOf(m_entries[i]), blueOf(m_entries[i])};
-            int nearSum = 0, farSum = 0;
-            for (int a = 0; a < 3; ++a) {
-                const int hi = lo[a] + 15;
-                const int nearD = v[a] < lo[a] ? lo[a] - v[a] : v[a] > hi ? v[a] - hi : 0;
-                const int farD = std::max(std::abs(v[a] - lo[a]), std::abs(v[a] - hi));
-                nearSum += nearD * nearD;
-                farSum += farD * farD;
-            }
-            least[static_cast<std::size_t>(i)] = nearSum;
-            minOfGreatest = std::min(minOfGreatest, farSum);
-        }
-        for (int i = 0; i < count; ++i)
-            if (least[static_cast<std::size_t>(i)] <= minOfGreatest)
-                m_candidates.push_back(static_cast<std::uint8_t>(i));
-        m_cellStart[static_cast<std::size_t>(cell) + 1] = static_cast<std::uint32_t>(m_candidates.size());
+    for (int i = 0; i < m_count; ++i) {
+        m_r.push_back(redOf(entries[i]));
+        m_g.push_back(greenOf(entries[i]));
+        m_b.push_back(blueOf(entries[i]));
     }
+    if (!buildAll)
+        return;
+    for (std::size_t cell = 0; cell < 32768; ++cell)
+        fillCell(cell);
+}
+
+void NearestColorTable::fillCell(std::size_t cell) const
+{
+    const int lo[3] = {static_cast<int>(cell >> 10) * 8, static_cast<int>((cell >> 5) & 31) * 8,
+                       static_cast<int>(cell & 31) * 8};
+    std::array<int, 256> least{};
+    int minOfGreatest = 1 << 30;
+    for (int i = 0; i < m_count; ++i) {
+        const int v[3] = {m_r[static_cast<std::size_t>(i)], m_g[static_cast<std::size_t>(i)],
+                          m_b[static_cast<std::size_t>(i)]};
+        int nearSum = 0, farSum = 0;
+        for (int a = 0; a < 3; ++a) {
+            const int hi = lo[a] + 7;
+            const int nearD = v[a] < lo[a] ? lo[a] - v[a] : v[a] > hi ? v[a] - hi : 0;
+            const int farD = std::max(std::abs(v[a] - lo[a]), std::abs(v[a] - hi));
+            nearSum += nearD * nearD;
+            farSum += farD * farD;
+        }
+        least[static_cast<std::size_t>(i)] = nearSum;
+        minOfGreatest = std::min(minOfGreatest, farSum);
+    }
+    const std::size_t start = m_pool.size();
+    for (int i = 0; i < m_count; ++i)
+        if (least[static_cast<std::size_t>(i)] <= minOfGreatest)
+            m_pool.push_back(static_cast<std::uint32_t>(least[static_cast<std::size_t>(i)]) << 8 |
+                             static_cast<std::uint32_t>(i));
+    std::sort(m_pool.begin() + static_cast<std::ptrdiff_t>(start), m_pool.end());
+    m_cellStart[cell] = static_cast<std::uint32_t>(start);
+    m_cellCount[cell] = static_cast<std::uint16_t>(m_pool.size() - start);
 }
 
 const NearestColorTable* fixedNearestTable(TPaletteIdent kind)
 {
     switch (kind) {
     case pSys16: {
-        static const NearestColorTable table(kSystem.data(), 16);
+        static const NearestColorTable table(kSystem.data(), 16, true);
         return &table;
     }
     case pGray236: {
-        static const NearestColorTable table(kGray236.data(), 236);
+        static const NearestColorTable table(kGray236.data(), 236, true);
         return &table;
     }
     case pSpecial252: {
-        static const NearestColorTable table(kSpecial252.data(), 252);
+        static const NearestColorTable table(kSpecial252.data(), 252, true);
         return &table;
     }
     default:

@@ -31,28 +31,39 @@ bool isGreyPalette(const std::uint32_t* entries, int count);
 int nearestEntry(const std::uint32_t* entries, int count, std::uint32_t c);
 
 // Exact nearest-entry search for one palette, fast enough for a lookup per pixel. The colour
-// cube is cut into 16 × 16 × 16 cells; each cell keeps the entries that can be nearest to
+// cube is cut into 32 × 32 × 32 cells; each cell keeps the entries that can be nearest to
 // some colour inside it (an entry whose least distance to the cell exceeds another entry's
-// greatest distance never can). A lookup scans only its cell's list, in index order, so the
-// answer is exactly nearestEntry's, ties included.
+// greatest distance never can), sorted by that least distance so that a search stops as soon
+// as no further entry can come nearer. Ties go to the lower index, so the answer is exactly
+// nearestEntry's.
+//
+// A table made with buildAll = false fills each cell the first time a colour in it is looked
+// up (a conversion touches only the cells its image uses); such a table belongs to one thread.
+// A table built whole is never written again and may be shared.
 class NearestColorTable {
 public:
-    NearestColorTable(const std::uint32_t* entries, int count);
+    NearestColorTable(const std::uint32_t* entries, int count, bool buildAll = false);
     // nearestEntry(entries, count, c); -1 for an empty palette.
     int find(std::uint32_t c) const
     {
-        if (m_entries.empty())
+        if (m_count == 0)
             return -1;
         const int r = redOf(c), g = greenOf(c), b = blueOf(c);
-        const unsigned cell = static_cast<unsigned>((r >> 4) << 8 | (g >> 4) << 4 | (b >> 4));
-        int best = 0;
+        const std::size_t cell = static_cast<std::size_t>((r >> 3) << 10 | (g >> 3) << 5 | (b >> 3));
+        if (m_cellCount[cell] == kUnfilled)
+            fillCell(cell);
+        const std::uint32_t* k = m_pool.data() + m_cellStart[cell];
+        const std::uint32_t* end = k + m_cellCount[cell];
+        int best = -1;
         int bestDistance = 1 << 30;
-        for (std::uint32_t k = m_cellStart[cell]; k < m_cellStart[cell + 1]; ++k) {
-            const int i = m_candidates[k];
-            const std::uint32_t e = m_entries[static_cast<std::size_t>(i)];
-            const int dr = redOf(e) - r, dg = greenOf(e) - g, db = blueOf(e) - b;
+        for (; k != end; ++k) {
+            // Candidates are (least distance << 8 | index), ascending.
+            if (static_cast<int>(*k >> 8) > bestDistance)
+                break;
+            const int i = static_cast<int>(*k & 0xFF);
+            const int dr = m_r[i] - r, dg = m_g[i] - g, db = m_b[i] - b;
             const int d = dr * dr + dg * dg + db * db;
-            if (d < bestDistance) {
+            if (d < bestDistance || (d == bestDistance && i < best)) {
                 bestDistance = d;
                 best = i;
             }
@@ -61,9 +72,14 @@ public:
     }
 
 private:
-    std::vector<std::uint32_t> m_entries;
-    std::vector<std::uint32_t> m_cellStart;  // 4097 offsets into m_candidates
-    std::vector<std::uint8_t> m_candidates;  // entry indexes, ascending within a cell
+    static constexpr std::uint16_t kUnfilled = 0xFFFF;
+    void fillCell(std::size_t cell) const;
+
+    int m_count = 0;
+    std::vector<int> m_r, m_g, m_b;
+    mutable std::vector<std::uint32_t> m_cellStart;  // 32768 offsets into m_pool
+    mutable std::vector<std::uint16_t> m_cellCount;  // kUnfilled until the cell is made
+    mutable std::vector<std::uint32_t> m_pool;
 };
 
 // The shared table of a fixed kind that is looked up by nearness (pSys16, pGray236,

@@ -64,7 +64,7 @@ void TPixelGraphic::Clear()
 void TPixelGraphic::SetPaletteIdent(TPaletteIdent ident)
 {
     m_lastValid = false;
-    m_nearest.reset();
+    m_nearest.table.reset();
     const FixedPalette fixed = fixedPalette(ident);
     if (fixed.entries) {
         m_palette.assign(fixed.entries, fixed.entries + fixed.count);
@@ -79,7 +79,7 @@ void TPixelGraphic::SetPalette(const std::uint32_t* entries, int count, TPalette
     if (count < 0 || count > 256)
         throwInvalidPaletteIndex(count, 256);
     m_lastValid = false;
-    m_nearest.reset();
+    m_nearest.table.reset();
     m_palette.assign(entries, entries + count);
     m_paletteIdent = ident;
 }

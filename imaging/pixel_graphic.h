@@ -22,6 +22,25 @@ namespace tesra {
 
 class NearestColorTable;
 
+// Holds a buffer's nearest-entry table (see ColorToIndex). The table fills itself as colours
+// are looked up, so it is never shared: a copy of the buffer starts without one and makes its
+// own, which keeps copies safe to use on other threads (filter previews run on workers).
+class NearestTableSlot {
+public:
+    NearestTableSlot() = default;
+    NearestTableSlot(const NearestTableSlot&) {}
+    NearestTableSlot& operator=(const NearestTableSlot&)
+    {
+        table.reset();
+        return *this;
+    }
+    NearestTableSlot(NearestTableSlot&&) noexcept = default;
+    NearestTableSlot& operator=(NearestTableSlot&&) noexcept = default;
+    ~NearestTableSlot() = default;
+
+    std::shared_ptr<NearestColorTable> table;
+};
+
 // What kind of palette a buffer has. The order is fixed (stored and compared as numbers).
 enum TPaletteIdent : std::uint8_t {
     pNone,
@@ -336,9 +355,8 @@ private:
     ProgressSink* m_progress = nullptr;
 
     // ColorToIndex remembers its last colour; reset whenever the palette changes. The
-    // nearest-entry table of a loaded or built palette is made on first use and shared by
-    // copies (it is never changed once made).
-    mutable std::shared_ptr<const NearestColorTable> m_nearest;
+    // nearest-entry table of a loaded or built palette is made on first use.
+    mutable NearestTableSlot m_nearest;
     mutable bool m_lastValid = false;
     mutable std::uint32_t m_lastColor = 0;
     mutable std::uint32_t m_lastIndex = 0;

@@ -1,0 +1,180 @@
+// Conversion of a 6000 × 4000 true-colour micrograph-like image to 256 colours (resolution 6:
+// optimised palette of 236 image colours + 16 system colours, dithered) and to 256 greys
+// (resolution 5), against ImageMagick's Floyd–Steinberg quantisation to 252 colours
+// (convert-im6.q16 IN -dither FloydSteinberg -colors 252 OUT) on the same image.
+//
+// ImageMagick reads and writes an uncompressed PPM; BM_ImageMagickCopy measures that reading
+// and writing alone, so its quantisation's own share is Colors252 − Copy. The ImageMagick runs
+// are skipped when the program is not installed.
+#include <benchmark/benchmark.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include <sys/resource.h>
+
+#include "imaging/color_conversion.h"
+
+namespace tesra {
+namespace {
+
+constexpr int kWidth = 6000;
+constexpr int kHeight = 4000;
+
+std::uint32_t nextRandom(std::uint32_t& s)
+{
+    s ^= s << 13;
+    s ^= s >> 17;
+    s ^= s << 5;
+    return s;
+}
+
+// Etched grains: irregular cells of their own brownish grey tone and slight tint, dark
+// boundaries, and sensor noise — many distinct colours, as in a colour micrograph.
+const TPixelGraphic& micrograph()
+{
+    static const TPixelGraphic image = [] {
+        constexpr int cell = 60;
+        const int cols = kWidth / cell + 2, rows = kHeight / cell + 2;
+        std::uint32_t s = 2463534242u;
+        struct Seed {
+            int x, y, tone, tint;
+        };
+        std::vector<Seed> seeds(static_cast<std::size_t>(cols * rows));
+        for (int j = 0; j < rows; ++j)
+            for (int i = 0; i < cols; ++i)
+                seeds[static_cast<std::size_t>(j * cols + i)] = {
+                    (i - 1) * cell + static_cast<int>(nextRandom(s) % cell),
+                    (j - 1) * cell + static_cast<int>(nextRandom(s) % cell), 70 + static_cast<int>(nextRandom(s) % 140),
+                    static_cast<int>(nextRandom(s) % 41) - 20};
+        TPixelGraphic g(kWidth, kHeight, TPixelFormat::pf24Bit);
+        for (int y = 0; y < kHeight; ++y) {
+            std::uint8_t* row = g.rowData(y);
+            for (int x = 0; x < kWidth; ++x) {
+                // Nearest and second-nearest seed among the 3 × 3 cells around.
+                const int ci = x / cell + 1, cj = y / cell + 1;
+                int d1 = 1 << 30, d2 = 1 << 30;
+                const Seed* nearest = nullptr;
+                for (int j = cj - 1; j <= cj + 1; ++j)
+                    for (int i = ci - 1; i <= ci + 1; ++i) {
+                        const Seed& sd = seeds[static_cast<std::size_t>(j * cols + i)];
+                        const int d = (sd.x - x) * (sd.x - x) + (sd.y - y) * (sd.y - y);
+                        if (d < d1) {
+                            d2 = d1;
+                            d1 = d;
+                            nearest = &sd;
+                        } else if (d < d2) {
+                            d2 = d;
+                        }
+                    }
+                const bool boundary = d2 - d1 < 2 * cell;
+                const int noise = static_cast<int>(nextRandom(s) % 13) - 6;
+                const int v = (boundary ? 45 : nearest->tone) + noise;
+                auto clamp = [](int c) { return static_cast<std::uint8_t>(c < 0 ? 0 : c > 255 ? 255 : c); };
+                row[3 * x] = clamp(v - 12 - nearest->tint / 2);      // blue
+                row[3 * x + 1] = clamp(v + nearest->tint / 4);       // green
+                row[3 * x + 2] = clamp(v + 10 + nearest->tint);      // red
+            }
+        }
+        return g;
+    }();
+    return image;
+}
+
+void BM_ConvertToResolution6(benchmark::State& state)
+{
+    const TPixelGraphic& src = micrograph();
+    for (auto _ : state) {
+        TPixelGraphic t = ConvertTo(src, 6);
+        benchmark::DoNotOptimize(t.bits());
+    }
+}
+BENCHMARK(BM_ConvertToResolution6)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(2);
+
+void BM_ConvertToResolution5(benchmark::State& state)
+{
+    const TPixelGraphic& src = micrograph();
+    for (auto _ : state) {
+        TPixelGraphic t = ConvertTo(src, 5);
+        benchmark::DoNotOptimize(t.bits());
+    }
+}
+BENCHMARK(BM_ConvertToResolution5)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(2);
+
+void BM_OptimisedPaletteOnly(benchmark::State& state)
+{
+    const TPixelGraphic& src = micrograph();
+    TPixelGraphic target(1, 1, TPixelFormat::pf8Bit);
+    for (auto _ : state) {
+        OptimisedPalette(target, src, 252, true);
+        benchmark::DoNotOptimize(target.Palette().data());
+    }
+}
+BENCHMARK(BM_OptimisedPaletteOnly)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(2);
+
+// ---- ImageMagick on the same pixels ----
+
+const std::string& ppmPath()
+{
+    static const std::string path = [] {
+        const char* tmp = std::getenv("TMPDIR");
+        std::string p = std::string(tmp && *tmp ? tmp : "/tmp") + "/tesra_color_conversion_bench.ppm";
+        const TPixelGraphic& g = micrograph();
+        std::ofstream out(p, std::ios::binary);
+        out << "P6\n" << kWidth << ' ' << kHeight << "\n255\n";
+        std::vector<char> line(static_cast<std::size_t>(kWidth) * 3);
+        for (int y = 0; y < kHeight; ++y) {
+            const std::uint8_t* row = g.rowData(y);
+            for (int x = 0; x < kWidth; ++x) {
+                line[static_cast<std::size_t>(3 * x)] = static_cast<char>(row[3 * x + 2]);
+                line[static_cast<std::size_t>(3 * x + 1)] = static_cast<char>(row[3 * x + 1]);
+                line[static_cast<std::size_t>(3 * x + 2)] = static_cast<char>(row[3 * x]);
+            }
+            out.write(line.data(), static_cast<std::streamsize>(line.size()));
+        }
+        return p;
+    }();
+    return path;
+}
+
+bool haveImageMagick() { return std::system("command -v convert-im6.q16 >/dev/null 2>&1") == 0; }
+
+void runImageMagick(benchmark::State& state, const std::string& options)
+{
+    if (!haveImageMagick()) {
+        state.SkipWithError("convert-im6.q16 not installed");
+        return;
+    }
+    const std::string in = ppmPath();
+    const std::string out = in + ".out.ppm";
+    const std::string command = "convert-im6.q16 " + in + " " + options + " " + out;
+    // The work happens in a child process, so its processor time is taken from the children's
+    // usage (the CPU column shows only this process waiting).
+    rusage before{}, after{};
+    getrusage(RUSAGE_CHILDREN, &before);
+    for (auto _ : state) {
+        if (std::system(command.c_str()) != 0) {
+            state.SkipWithError("convert-im6.q16 failed");
+            break;
+        }
+    }
+    getrusage(RUSAGE_CHILDREN, &after);
+    auto seconds = [](const timeval& t) { return static_cast<double>(t.tv_sec) + t.tv_usec * 1e-6; };
+    const double cpu = seconds(after.ru_utime) - seconds(before.ru_utime) + seconds(after.ru_stime) -
+                       seconds(before.ru_stime);
+    state.counters["child_cpu_ms"] = benchmark::Counter(cpu * 1000.0 / static_cast<double>(state.iterations()));
+    std::remove(out.c_str());
+}
+
+void BM_ImageMagickColors252(benchmark::State& state) { runImageMagick(state, "-dither FloydSteinberg -colors 252"); }
+BENCHMARK(BM_ImageMagickColors252)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(2);
+
+void BM_ImageMagickCopy(benchmark::State& state) { runImageMagick(state, ""); }
+BENCHMARK(BM_ImageMagickCopy)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(2);
+
+}  // namespace
+}  // namespace tesra
