@@ -99,25 +99,17 @@ TPixelGraphic flatImage(int w, int h, std::uint32_t colour)
 TEST(ConvFilter, FlatAreas)
 {
     const TPixelGraphic flat = flatImage(6, 5, rgb(100, 37, 250));
+    // Sharpen keeps a flat area at any strength: the weights inside the image, borders
+    // included, give A = S × value, so A / S is the value itself.
     const TConvFilter base = BaseKernel(dsGaussian, true, 0.75L);
     for (int p : {10, 50, 100}) {
         TConvFilter sharpen = SharpenKernel(base, p);
         TPixelGraphic out;
         ApplyFilter(flat, out, sharpen);
-        // Only p = 100 keeps the weights' sum equal to the base sum; a flat area is then
-        // unchanged everywhere, borders included.
-        if (p != 100)
-            continue;
         for (int y = 0; y < 5; ++y)
             for (int x = 0; x < 6; ++x)
-                EXPECT_EQ(out.GetColor(x, y), rgb(100, 37, 250)) << x << "," << y;
+                EXPECT_EQ(out.GetColor(x, y), rgb(100, 37, 250)) << p << " at " << x << "," << y;
     }
-    TConvFilter sharpen = SharpenKernel(base, 50);
-    TPixelGraphic out;
-    ApplyFilter(flat, out, sharpen);
-    for (int y = 0; y < 5; ++y)
-        for (int x = 0; x < 6; ++x)
-            EXPECT_EQ(out.GetColor(x, y), rgb(100, 37, 250)) << x << "," << y;
 
     const TConvFilter rect = BaseKernel(dsRect, true, 1.0L);
     TConvFilter white = ContourKernel(rect, 100, false);
