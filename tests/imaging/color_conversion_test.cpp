@@ -63,6 +63,37 @@ TEST(ConvertTo, GreyLevelsSurviveResolutionFive)
             ASSERT_EQ(t.GetPixel(x, y), static_cast<std::uint32_t>(x));
 }
 
+TEST(ConvertTo, SixteenGreyLevelsSurviveResolutionTwo)
+{
+    // Grey 17i has luminance 51i and maps onto entry i of pGray16 without error.
+    TPixelGraphic g(16, 2, TPixelFormat::pf24Bit);
+    for (int y = 0; y < 2; ++y)
+        for (int x = 0; x < 16; ++x)
+            g.SetPixel(x, y, rgb(17 * x, 17 * x, 17 * x));
+    const TPixelGraphic t = ConvertTo(g, 2);
+    for (int y = 0; y < 2; ++y)
+        for (int x = 0; x < 16; ++x)
+            EXPECT_EQ(t.GetPixel(x, y), static_cast<std::uint32_t>(x));
+}
+
+TEST(ConvertTo, PaletteImageKeepsItsFewColoursAtResolutionSix)
+{
+    // Five colours of a 4-bit image: the octree keeps each as a leaf of its own, so every pixel
+    // finds its exact colour and no error is spread.
+    const std::uint32_t colours[] = {rgb(10, 20, 30), rgb(200, 100, 50), rgb(0, 0, 128), rgb(90, 90, 90),
+                                     rgb(255, 255, 255)};
+    TPixelGraphic g(7, 5, TPixelFormat::pf4Bit);
+    g.SetPalette(std::vector<std::uint32_t>(std::begin(colours), std::end(colours)));
+    for (int y = 0; y < 5; ++y)
+        for (int x = 0; x < 7; ++x)
+            g.SetPixel(x, y, static_cast<std::uint32_t>((x + 2 * y) % 5));
+    const TPixelGraphic t = ConvertTo(g, 6);
+    EXPECT_EQ(t.PaletteCount(), 5 + 16);
+    for (int y = 0; y < 5; ++y)
+        for (int x = 0; x < 7; ++x)
+            ASSERT_EQ(t.GetColor(x, y), g.GetColor(x, y)) << x << "," << y;
+}
+
 TEST(ConvertTo, TrueColourCopiesEveryPixel)
 {
     const TPixelGraphic source = colourSample();

@@ -44,6 +44,10 @@ TEST(MedianCut, VolumeRuleWhenFewBoxesAreLeft)
     EXPECT_EQ(medianCutPalette(g, 3), (Palette{rgb(4, 2, 4), rgb(252, 2, 4), rgb(4, 2, 252)}));
     // Asking for more boxes than there are occupied cells stops at one box per cell.
     EXPECT_EQ(medianCutPalette(g, 10).size(), 3u);
+    // Also when the volume rule is in force (3 < 2·2 after the first split) and every box is
+    // a single cell: such a box is never split into an empty one.
+    const TPixelGraphic two = trueColourImage({{rgb(0, 0, 0), 1}, {rgb(255, 255, 255), 1}});
+    EXPECT_EQ(medianCutPalette(two, 3), (Palette{rgb(4, 2, 4), rgb(252, 254, 252)}));
 }
 
 TEST(MedianCut, SizeRuleSplitsTheWidestBoxInCells)
