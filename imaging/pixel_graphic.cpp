@@ -76,8 +76,8 @@ void TPixelGraphic::SetPaletteIdent(TPaletteIdent ident)
 
 void TPixelGraphic::SetPalette(const std::uint32_t* entries, int count, TPaletteIdent ident)
 {
-    if (count < 0 || count > 256)
-        throwInvalidPaletteIndex(count, 256);
+    if (count < 0 || count > 256 || (count > 0 && !entries))
+        throw EPixelGraphic("Invalid palette size " + std::to_string(count) + " (at most 256 entries)");
     m_lastValid = false;
     m_nearest.table.reset();
     m_palette.assign(entries, entries + count);

@@ -171,7 +171,7 @@ public:
     // by its table; pNone and pTrueColor remove the entries; pUnknown, pOptimized252Sys16 and
     // pSource only relabel the entries the buffer has.
     void SetPaletteIdent(TPaletteIdent ident);
-    // Replaces the palette by count entries (0..256); throws EPGInvalidPaletteIndex beyond 256.
+    // Replaces the palette by count entries (0..256); throws EPixelGraphic for another count.
     void SetPalette(const std::uint32_t* entries, int count, TPaletteIdent ident = pUnknown);
     void SetPalette(const std::vector<std::uint32_t>& entries, TPaletteIdent ident = pUnknown)
     {

@@ -170,6 +170,7 @@ TEST(PixelGraphic, PaletteColorRules)
     EXPECT_EQ(g.PaletteColor(1), 0x040506u);
     EXPECT_THROW(g.PaletteColor(2), EPGInvalidPaletteIndex);
     EXPECT_THROW(g.PaletteColor(-1), EPGInvalidPaletteIndex);
+    EXPECT_THROW(g.SetPalette(std::vector<std::uint32_t>(257, 0)), EPixelGraphic);
     g.SetPaletteIdent(pNone);
     EXPECT_EQ(g.PaletteCount(), 0);
     EXPECT_THROW(g.PaletteColor(0), EPGInvalidPaletteIndex);
