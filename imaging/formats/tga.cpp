@@ -26,10 +26,12 @@ struct Header {
     int descriptor = 0;
 };
 
-// A 15- or 16-bit colour, A RRRRR GGGGG BBBBB, each channel scaled to 0..255.
+// A 15- or 16-bit colour, A RRRRR GGGGG BBBBB. Each channel is widened to 8 bits by repeating
+// its top bits below it, as the common Targa readers do (it differs from exact scaling by one
+// step for some values).
 std::uint32_t colorFrom16(std::uint32_t v)
 {
-    auto scale = [](std::uint32_t c) { return static_cast<int>((c * 255 + 15) / 31); };
+    auto scale = [](std::uint32_t c) { return static_cast<int>((c << 3) | (c >> 2)); };
     return rgb(scale((v >> 10) & 31), scale((v >> 5) & 31), scale(v & 31));
 }
 
