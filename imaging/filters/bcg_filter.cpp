@@ -106,8 +106,11 @@ void TBCGFilter::ComputeRows(const TPixelGraphic& source, const FilterRowSink& s
     const int width = source.Width();
     const std::size_t bytes = 3 * static_cast<std::size_t>(width);
     std::vector<std::uint8_t> out(bytes);
-    std::uint32_t lastIn = 0;
-    std::uint32_t lastOut = MapColor(0);
+    // The luminance path costs some fifty extended-precision operations per colour, and a
+    // micrograph holds few distinct colours: results are kept in a small direct-mapped cache.
+    constexpr std::uint32_t kCacheBits = 12;
+    std::vector<std::uint32_t> cacheKey(std::size_t{1} << kCacheBits, 0xFFFFFFFFu);  // no colour has a top byte
+    std::vector<std::uint32_t> cacheValue(std::size_t{1} << kCacheBits, 0);
     for (int y = 0; y < source.Height(); ++y) {
         const std::uint8_t* in = source.rowData(y);
         if (!UseY) {
@@ -115,16 +118,17 @@ void TBCGFilter::ComputeRows(const TPixelGraphic& source, const FilterRowSink& s
             for (std::size_t k = 0; k < bytes; ++k)
                 out[k] = m_table[in[k]];
         } else {
-            // Micrographs hold long runs of equal colours; the luminance path is costly.
             for (std::size_t k = 0; k < bytes; k += 3) {
                 const std::uint32_t c = rgb(in[k + 2], in[k + 1], in[k]);
-                if (c != lastIn) {
-                    lastIn = c;
-                    lastOut = MapColor(c);
+                const std::size_t slot = (c * 2654435761u) >> (32 - kCacheBits);
+                if (cacheKey[slot] != c) {
+                    cacheKey[slot] = c;
+                    cacheValue[slot] = MapColor(c);
                 }
-                out[k] = static_cast<std::uint8_t>(blueOf(lastOut));
-                out[k + 1] = static_cast<std::uint8_t>(greenOf(lastOut));
-                out[k + 2] = static_cast<std::uint8_t>(redOf(lastOut));
+                const std::uint32_t mapped = cacheValue[slot];
+                out[k] = static_cast<std::uint8_t>(blueOf(mapped));
+                out[k + 1] = static_cast<std::uint8_t>(greenOf(mapped));
+                out[k + 2] = static_cast<std::uint8_t>(redOf(mapped));
             }
         }
         sink(y, out.data());

@@ -107,6 +107,28 @@ TEST(BCGFilter, AppliedInPlaceToTrueColour)
     EXPECT_EQ(image.GetColor(1, 0), rgb(0, 0, 0));
 }
 
+TEST(BCGFilter, LuminanceModeOverAWholeImageMatchesSingleColours)
+{
+    // More distinct colours than the row loop keeps results for, so that they collide.
+    TPixelGraphic image(97, 61, TPixelFormat::pf24Bit);
+    std::uint32_t state = 99;
+    for (int y = 0; y < 61; ++y) {
+        for (int x = 0; x < 97; ++x) {
+            state = state * 1664525u + 1013904223u;
+            image.SetPixel(x, y, (x + y) % 5 == 0 ? rgb(0, 128, 0) : (state >> 8));
+        }
+    }
+    const TPixelGraphic before = image;
+    TBCGFilter f;
+    f.Brightness = 40;
+    f.Contrast = 1.3L;
+    f.UseY = true;
+    ApplyFilter(image, image, f);
+    for (int y = 0; y < 61; ++y)
+        for (int x = 0; x < 97; ++x)
+            ASSERT_EQ(image.GetColor(x, y), f.MapColor(before.GetColor(x, y))) << x << "," << y;
+}
+
 TEST(BCGFilter, NeutralFilterLeavesTheImageUnchanged)
 {
     TPixelGraphic image(5, 3, TPixelFormat::pf24Bit);
