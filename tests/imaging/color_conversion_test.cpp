@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
+
 namespace tesra {
 namespace {
 
@@ -150,6 +152,52 @@ TEST(ConvertTo, TwoColourImageKeepsItsColours)
     for (int y = 0; y < 4; ++y)
         for (int x = 0; x < 6; ++x)
             EXPECT_EQ(t.GetColor(x, y), x < 3 ? rgb(20, 42, 204) : rgb(244, 202, 20)) << x << "," << y;
+}
+
+TEST(ConvertTo, RandomImagesIntoEveryResolution)
+{
+    // Small random images of every format, palette size and settings: every conversion gives
+    // a buffer of the asked resolution whose indexes all lie in its palette, and without
+    // dithering every pixel is exactly the index ColorToIndex gives for its colour.
+    std::mt19937 rng(777);
+    auto pick = [&](int n) { return static_cast<int>(rng() % static_cast<unsigned>(n)); };
+    for (int round = 0; round < 60; ++round) {
+        const TPixelFormat format = static_cast<TPixelFormat>(pick(4));
+        TPixelGraphic g(1 + pick(19), 1 + pick(13), format);
+        if (format != TPixelFormat::pf24Bit) {
+            std::vector<std::uint32_t> pal(static_cast<std::size_t>(paletteEntriesOf(format)));
+            for (auto& c : pal)
+                c = rgb(pick(256), pick(256), pick(256));
+            g.SetPalette(pal);
+        }
+        for (int y = 0; y < g.Height(); ++y)
+            for (int x = 0; x < g.Width(); ++x)
+                g.SetPixel(x, y, format == TPixelFormat::pf24Bit ? rgb(pick(256), pick(256), pick(256))
+                                                                 : static_cast<std::uint32_t>(pick(paletteEntriesOf(format))));
+        g.SetDither(round % 3 != 0);
+        g.SetRGBWeighting(round % 4 != 1);
+        if (round % 5 == 2) {
+            g.SetDitherErrorLimitAuto(false);
+            g.SetDitherErrorLimit(static_cast<std::uint8_t>(pick(256)));
+            g.SetDitherErrorLimitSoft(round % 2 == 0);
+        }
+        for (int s = 0; s < 8; ++s) {
+            const TPixelGraphic t = ConvertTo(g, s);
+            ASSERT_EQ(t.ColorResolution(), s);
+            ASSERT_EQ(t.Width(), g.Width());
+            for (int y = 0; y < t.Height(); ++y)
+                for (int x = 0; x < t.Width(); ++x) {
+                    if (s == 7) {
+                        ASSERT_EQ(t.GetColor(x, y), g.GetColor(x, y));
+                        continue;
+                    }
+                    ASSERT_LT(static_cast<int>(t.GetPixel(x, y)), t.PaletteCount());
+                    if (!g.Dither()) {
+                        ASSERT_EQ(t.GetPixel(x, y), t.ColorToIndex(g.GetColor(x, y)));
+                    }
+                }
+        }
+    }
 }
 
 TEST(ConvertTo, EmptySource)
