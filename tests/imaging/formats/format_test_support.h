@@ -54,13 +54,13 @@ inline std::string compareColors(const TPixelGraphic& a, const TPixelGraphic& b)
 }
 
 // True when an executable of that name is on the PATH.
-inline bool haveProgram(const std::string& name)
+inline bool onPath(const std::string& name)
 {
     return std::system(("command -v " + name + " >/dev/null 2>&1").c_str()) == 0;
 }
 
 // Runs a shell command quietly; true when it exits with 0.
-inline bool run(const std::string& command) { return std::system((command + " >/dev/null 2>&1").c_str()) == 0; }
+inline bool runQuiet(const std::string& command) { return std::system(("(" + command + ") >/dev/null 2>&1").c_str()) == 0; }
 
 // Reads a binary PPM (P6) or PGM (P5) with maxval 255 as written by the outside tools into a
 // 24-bit image, with a parser kept apart from the reader under test.
