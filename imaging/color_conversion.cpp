@@ -132,13 +132,20 @@ TPixelGraphic ConvertTo(const TPixelGraphic& source, int resolution)
         return target;
     }
     ColorStorer storer(target);
+    const bool trueColour = source.PixelFormat() == TPixelFormat::pf24Bit;
     for (int y = 0; y < h; ++y) {
-        if (y % 2 == 0)
-            for (int x = 0; x < w; ++x)
+        // Even rows left to right, odd rows right to left, as the error diffusion expects.
+        const bool forward = y % 2 == 0;
+        const std::uint8_t* row = trueColour ? source.rowData(y) : nullptr;
+        for (int i = 0; i < w; ++i) {
+            const int x = forward ? i : w - 1 - i;
+            if (trueColour) {
+                const std::uint8_t* p = row + 3 * static_cast<std::size_t>(x);
+                storer.setColor(x, y, rgb(p[2], p[1], p[0]));
+            } else {
                 storer.setColor(x, y, source.GetColor(x, y));
-        else
-            for (int x = w - 1; x >= 0; --x)
-                storer.setColor(x, y, source.GetColor(x, y));
+            }
+        }
         progress.update(y + 1);
     }
     return target;
