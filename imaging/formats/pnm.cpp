@@ -266,8 +266,14 @@ void writePnm(const TPixelGraphic& image, std::ostream& out, int kind, bool raw,
 
     const int width = image.Width();
     const int height = image.Height();
-    std::string head = "P" + std::to_string(raw ? kind + 3 : kind) + "\n" + std::to_string(width) + " " +
-                       std::to_string(height) + "\n";
+    // Appended piece by piece: g++ 12 warns falsely (-Wrestrict) on a chain of string additions.
+    std::string head = "P";
+    head += std::to_string(raw ? kind + 3 : kind);
+    head += '\n';
+    head += std::to_string(width);
+    head += ' ';
+    head += std::to_string(height);
+    head += '\n';
     if (kind != 1)
         head += "255\n";
     out.write(head.data(), static_cast<std::streamsize>(head.size()));

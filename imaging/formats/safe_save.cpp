@@ -147,7 +147,11 @@ void safeSave(const std::string& fileName, const std::function<void(std::ostream
     int fd = -1;
     std::string tempName;
     for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-        tempName = (folder / ("." + target.filename().string() + ".tmp" + std::to_string(random() % 1000000))).string();
+        std::string name = ".";
+        name += target.filename().string();
+        name += ".tmp";
+        name += std::to_string(random() % 1000000);
+        tempName = (folder / name).string();
         fd = ::open(tempName.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd < 0 && errno != EEXIST)
             throwSystemError(errno, fileName);
