@@ -155,6 +155,18 @@ void readSamples(ByteSpan data, std::size_t pos, bool raw, int channels, std::ui
     TextScanner text(data, pos);
     std::vector<std::uint8_t> row(perRow);
     for (int y = 0; y < height; ++y) {
+        if (raw && sampleBytes == 1 && maxval == 255 && channels == 3) {
+            // The usual 8-bit pixel map: red, green, blue straight into blue, green, red.
+            const std::uint8_t* src = data.data() + pos + static_cast<std::size_t>(y) * perRow;
+            std::uint8_t* dst = image.rowData(y);
+            for (int x = 0; x < width; ++x) {
+                dst[3 * x] = src[3 * x + 2];
+                dst[3 * x + 1] = src[3 * x + 1];
+                dst[3 * x + 2] = src[3 * x];
+            }
+            progress.update(y + 1);
+            continue;
+        }
         if (raw) {
             const std::uint8_t* src = data.data() + pos + static_cast<std::size_t>(y) * perRow * sampleBytes;
             if (sampleBytes == 1) {
