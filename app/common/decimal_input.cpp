@@ -60,8 +60,10 @@ bool ReadDecimal(std::string& text, const std::string& decimalSeparator, long do
 {
     if (!decimalSeparator.empty()) {
         const std::size_t at = text.find(decimalSeparator);
-        if (at != std::string::npos)
-            text.replace(at, decimalSeparator.size(), ".");
+        if (at != std::string::npos) {
+            text.erase(at, decimalSeparator.size());
+            text.insert(text.begin() + static_cast<std::ptrdiff_t>(at), '.');
+        }
     }
     return ParseStrictDecimal(text, value);
 }

@@ -130,7 +130,7 @@ std::string FormatFixed(long double value, int precision, int digits, const Numb
     for (int i = 0; i < d.exponent; ++i)
         integer += DigitAt(d, i);
     if (integer.empty())
-        integer = "0";
+        integer.push_back('0');
     std::string out = Sign(d) + (grouped ? GroupThousands(integer, locale.thousandsSeparator) : integer);
     if (digits > 0) {
         out += locale.decimalSeparator;

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
@@ -42,10 +43,9 @@ void putI32(Bytes& b, std::int32_t v)
 // secondPhaseLength hold 7.0 (to be discarded) and whose length is 100.0.
 Bytes lineSetFile(const std::vector<Line>& lines, int count = -1, const std::string& header = "Morvanteklisar1.Linien1")
 {
-    Bytes b;
-    b.push_back(static_cast<std::uint8_t>(header.size()));
-    b.insert(b.end(), header.begin(), header.end());
-    b.resize(256, 0xEE);
+    Bytes b(256, 0xEE);
+    b[0] = static_cast<std::uint8_t>(header.size());
+    std::copy(header.begin(), header.begin() + std::min<std::size_t>(header.size(), 255), b.begin() + 1);
     const int n = count < 0 ? static_cast<int>(lines.size()) : count;
     b.push_back(static_cast<std::uint8_t>(n));
     b.push_back(static_cast<std::uint8_t>(n >> 8));
