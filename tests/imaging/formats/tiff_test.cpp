@@ -326,6 +326,35 @@ TEST(TiffRead, EveryTruncationFailsCleanlyAndKeepsTheImage)
     }
 }
 
+TEST(TiffRead, ProgressRunsOverTheRows)
+{
+    struct Counting : ProgressSink {
+        int begins = 0, ends = 0, last = -1, steps = 0;
+        void begin() override { ++begins; }
+        void step(int percent) override
+        {
+            EXPECT_GT(percent, last);
+            last = percent;
+            ++steps;
+        }
+        void end() override { ++ends; }
+    } sink;
+    TiffBuilder b = TiffBuilder::image(2, 200, 8, 1, 1, std::vector<std::uint8_t>(400, 1));
+    TPixelGraphic image;
+    readTiff(ByteSpan(b.bytes()), image, {}, &sink);
+    EXPECT_EQ(sink.begins, 1);
+    EXPECT_EQ(sink.ends, 1);
+    EXPECT_EQ(sink.last, 100);
+    EXPECT_EQ(sink.steps, 101);  // every percentage from 0 (the first row is 0.5 %) to 100
+
+    // A failing load ends its progress too.
+    Counting failing;
+    TiffBuilder bad = TiffBuilder::image(4, 2, 8, 1, 1, {0xF9, 0x11});
+    bad.set(259, 3, {32773});
+    EXPECT_THROW(readTiff(ByteSpan(bad.bytes()), image, {}, &failing), EImageFormat);
+    EXPECT_EQ(failing.begins, failing.ends);
+}
+
 // ---- Writer ----
 
 // An independent reader of the written directory: tag → (type, count, first value or offset).
