@@ -255,7 +255,9 @@ TEST(ConvFilter, RowLoopEqualsTheFormulaOnRandomImages)
     const TPixelFormat formats[] = {TPixelFormat::pf24Bit, TPixelFormat::pf8Bit, TPixelFormat::pf4Bit,
                                     TPixelFormat::pf1Bit};
     const auto filters = filtersUnderTest();
-    for (const auto& [w, h] : sizes) {
+    for (const auto& size : sizes) {
+        const int w = size.first;
+        const int h = size.second;
         for (const TPixelFormat format : formats) {
             const TPixelGraphic src = randomImage(w, h, format, rng);
             for (std::size_t n = 0; n < filters.size(); ++n) {
