@@ -44,7 +44,7 @@ void TPixelGraphic::SetSize(int width, int height, TPixelFormat format)
     if (!bytes)
         throw EPGInvalidSize(width, height, bits);
     // Allocate before changing anything, so that a failure leaves the buffer as it was.
-    std::vector<std::uint8_t> storage(static_cast<std::size_t>(*bytes), 0);
+    PixelStorage storage(static_cast<std::size_t>(*bytes));
     m_bits.swap(storage);
     m_width = width;
     m_height = height;
@@ -55,7 +55,6 @@ void TPixelGraphic::SetSize(int width, int height, TPixelFormat format)
 void TPixelGraphic::Clear()
 {
     m_bits.clear();
-    m_bits.shrink_to_fit();
     m_width = 0;
     m_height = 0;
     m_stride = 0;

@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "imaging/pixel_storage.h"
 #include "imaging/progress.h"
 
 namespace tesra {
@@ -339,7 +340,7 @@ private:
     int m_height = 0;
     TPixelFormat m_format = TPixelFormat::pf24Bit;
     std::size_t m_stride = 0;
-    std::vector<std::uint8_t> m_bits;
+    PixelStorage m_bits;
 
     std::vector<std::uint32_t> m_palette;
     TPaletteIdent m_paletteIdent = pTrueColor;
