@@ -6,7 +6,7 @@
 #include <sstream>
 #include <string>
 
-#include "imaging/checked_size.h"
+#include "fuzz/fuzz_support.h"
 #include "imaging/formats/format_error.h"
 #include "imaging/formats/jpeg.h"
 
@@ -16,11 +16,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // Small images only: the fuzzer looks for faults, not for large allocations. A few bytes
     // can describe a large JPEG whose missing data the library fills in, so the pixel limit
     // is tighter than for the other formats.
-    static const bool limited = [] {
-        setImageSizeLimits({1'000'000, 16ull << 20});
-        return true;
-    }();
-    (void)limited;
+    fuzz::LimitImageSizes(1'000'000, 16ull << 20);
     TPixelGraphic image;
     try {
         readJpeg(ByteSpan(data, size), image);
