@@ -7,16 +7,16 @@
 
 namespace tesra {
 
-const BCGDialogSpec& BCGFilterDialogSpec()
+const BCGDialogData& BCGFilterDialogData()
 {
-    static const BCGDialogSpec spec{
+    static const BCGDialogData dialog{
         "Brightness, Contrast, Gamma Filter",
         {"Brightness", -100, 100, 0, "-100%", "\u00b1" "0%", "+100%"},
         {"Contrast", -100, 100, 0, "0.20", "1.00", "5.00"},
         {"Gamma", -100, 100, 0, "0.20", "1.00", "5.00"},
         {"Apply on", "RGB", "Y", 0},
     };
-    return spec;
+    return dialog;
 }
 
 long double BCGSliderValue(int position)
@@ -63,21 +63,21 @@ TBCGFilter MakeBCGFilter(const BCGParameters& parameters)
     return filter;
 }
 
-const ConvDialogSpec& ConvFilterDialogSpec(ConvFilterKind kind)
+const ConvDialogData& ConvFilterDialogData(ConvFilterKind kind)
 {
-    static const ConvDialogSpec sharpen{
+    static const ConvDialogData sharpen{
         "Sharpen",
         {"Std. deviation", 40, 130, 75, "0.40", "", "1.30"},
         {"Strength", 10, 100, 50, "10%", "", "100%"},
         dsGaussian, true, false, {"", "White", "Black", 0},
     };
-    static const ConvDialogSpec detail{
+    static const ConvDialogData detail{
         "Detail",
         {"Std. deviation", 40, 130, 75, "0.40", "", "1.30"},
         {"Strength", 10, 100, 75, "10%", "", "100%"},
         dsGaussian, true, false, {"", "White", "Black", 0},
     };
-    static const ConvDialogSpec contour{
+    static const ConvDialogData contour{
         "Contour",
         {"Std. deviation", 40, 130, 100, "0.40", "", "1.30"},
         {"Strength", 100, 1000, 100, "100%", "", "1000%"},
@@ -96,13 +96,13 @@ const ConvDialogSpec& ConvFilterDialogSpec(ConvFilterKind kind)
 
 ConvParameters DefaultConvParameters(ConvFilterKind kind)
 {
-    const ConvDialogSpec& spec = ConvFilterDialogSpec(kind);
+    const ConvDialogData& dialog = ConvFilterDialogData(kind);
     ConvParameters p;
-    p.StdDeviation = StdDeviationOfSlider(spec.stdDeviation.defaultPosition);
-    p.Percent = spec.percent.defaultPosition;
-    p.DistributionShape = spec.defaultShape;
-    p.UseDistance = spec.defaultUseDistance;
-    p.BlackBk = spec.background.defaultIndex == 1;
+    p.StdDeviation = StdDeviationOfSlider(dialog.stdDeviation.defaultPosition);
+    p.Percent = dialog.percent.defaultPosition;
+    p.DistributionShape = dialog.defaultShape;
+    p.UseDistance = dialog.defaultUseDistance;
+    p.BlackBk = dialog.background.defaultIndex == 1;
     return p;
 }
 
@@ -113,7 +113,7 @@ long double StdDeviationOfSlider(int position)
 
 int StdDeviationSliderPosition(long double stdDeviation, ConvFilterKind kind)
 {
-    const FilterSliderSpec& s = ConvFilterDialogSpec(kind).stdDeviation;
+    const FilterSliderData& s = ConvFilterDialogData(kind).stdDeviation;
     if (std::isnan(stdDeviation))
         return s.defaultPosition;
     const std::int64_t p = R(std::clamp(stdDeviation, -1.0e6L, 1.0e6L) * 100);

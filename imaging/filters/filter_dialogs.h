@@ -12,7 +12,7 @@ namespace tesra {
 
 // One slider row: caption, integer range and default position, and the labels at its ends
 // (and in its middle, where the dialog shows one).
-struct FilterSliderSpec {
+struct FilterSliderData {
     const char* caption;
     int minimum;
     int maximum;
@@ -23,7 +23,7 @@ struct FilterSliderSpec {
 };
 
 // A choice of two radio buttons; defaultIndex 0 is the first.
-struct FilterChoiceSpec {
+struct FilterChoiceData {
     const char* caption;
     const char* first;
     const char* second;
@@ -32,14 +32,14 @@ struct FilterChoiceSpec {
 
 // ---- Brightness, contrast, gamma ----
 
-struct BCGDialogSpec {
+struct BCGDialogData {
     const char* caption;
-    FilterSliderSpec brightness;
-    FilterSliderSpec contrast;
-    FilterSliderSpec gamma;
-    FilterChoiceSpec applyOn;  // "RGB" (UseY false) or "Y"
+    FilterSliderData brightness;
+    FilterSliderData contrast;
+    FilterSliderData gamma;
+    FilterChoiceData applyOn;  // "RGB" (UseY false) or "Y"
 };
-const BCGDialogSpec& BCGFilterDialogSpec();
+const BCGDialogData& BCGFilterDialogData();
 
 // Contrast or gamma for a slider position p: 5^(p/100), so −100 → 0.2, 0 → 1, 100 → 5.
 long double BCGSliderValue(int position);
@@ -67,16 +67,16 @@ TBCGFilter MakeBCGFilter(const BCGParameters& parameters);
 
 enum class ConvFilterKind { Sharpen, Detail, Contour };
 
-struct ConvDialogSpec {
+struct ConvDialogData {
     const char* caption;
-    FilterSliderSpec stdDeviation;  // slider in hundredths
-    FilterSliderSpec percent;       // "Strength"
+    FilterSliderData stdDeviation;  // slider in hundredths
+    FilterSliderData percent;       // "Strength"
     TDistributionShape defaultShape;
     bool defaultUseDistance;
     bool hasBackground;             // only the contour dialog
-    FilterChoiceSpec background;    // "White" (BlackBk false) or "Black"
+    FilterChoiceData background;    // "White" (BlackBk false) or "Black"
 };
-const ConvDialogSpec& ConvFilterDialogSpec(ConvFilterKind kind);
+const ConvDialogData& ConvFilterDialogData(ConvFilterKind kind);
 
 // The parameters of a convolution dialog.
 struct ConvParameters {

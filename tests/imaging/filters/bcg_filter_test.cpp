@@ -194,14 +194,14 @@ TEST(BCGDialog, SliderMapping)
     EXPECT_EQ(BCGValueText(BCGSliderValue(-100), NumberLocale::English()), "0.20");
     EXPECT_EQ(BCGBrightnessText(-20), "-20%");
 
-    const BCGDialogSpec& spec = BCGFilterDialogSpec();
-    EXPECT_STREQ(spec.caption, "Brightness, Contrast, Gamma Filter");
-    EXPECT_STREQ(spec.brightness.middleLabel, "\u00b1" "0%");
-    EXPECT_STREQ(spec.contrast.minimumLabel, "0.20");
-    EXPECT_STREQ(spec.gamma.maximumLabel, "5.00");
-    EXPECT_EQ(spec.contrast.defaultPosition, 0);
-    EXPECT_STREQ(spec.applyOn.first, "RGB");
-    EXPECT_EQ(spec.applyOn.defaultIndex, 0);
+    const BCGDialogData& dialog = BCGFilterDialogData();
+    EXPECT_STREQ(dialog.caption, "Brightness, Contrast, Gamma Filter");
+    EXPECT_STREQ(dialog.brightness.middleLabel, "\u00b1" "0%");
+    EXPECT_STREQ(dialog.contrast.minimumLabel, "0.20");
+    EXPECT_STREQ(dialog.gamma.maximumLabel, "5.00");
+    EXPECT_EQ(dialog.contrast.defaultPosition, 0);
+    EXPECT_STREQ(dialog.applyOn.first, "RGB");
+    EXPECT_EQ(dialog.applyOn.defaultIndex, 0);
 }
 
 }  // namespace

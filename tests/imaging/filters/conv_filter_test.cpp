@@ -385,14 +385,14 @@ TEST(ConvDialog, DefaultsAndCaptions)
         {ConvFilterKind::Contour, "Contour", 1.0L, 100, dsRect, "100%", "1000%"},
     };
     for (const auto& r : rows) {
-        const ConvDialogSpec& spec = ConvFilterDialogSpec(r.kind);
-        EXPECT_STREQ(spec.caption, r.caption);
-        EXPECT_STREQ(spec.stdDeviation.caption, "Std. deviation");
-        EXPECT_STREQ(spec.stdDeviation.minimumLabel, "0.40");
-        EXPECT_STREQ(spec.stdDeviation.maximumLabel, "1.30");
-        EXPECT_STREQ(spec.percent.caption, "Strength");
-        EXPECT_STREQ(spec.percent.minimumLabel, r.percentMin);
-        EXPECT_STREQ(spec.percent.maximumLabel, r.percentMax);
+        const ConvDialogData& dialog = ConvFilterDialogData(r.kind);
+        EXPECT_STREQ(dialog.caption, r.caption);
+        EXPECT_STREQ(dialog.stdDeviation.caption, "Std. deviation");
+        EXPECT_STREQ(dialog.stdDeviation.minimumLabel, "0.40");
+        EXPECT_STREQ(dialog.stdDeviation.maximumLabel, "1.30");
+        EXPECT_STREQ(dialog.percent.caption, "Strength");
+        EXPECT_STREQ(dialog.percent.minimumLabel, r.percentMin);
+        EXPECT_STREQ(dialog.percent.maximumLabel, r.percentMax);
         const ConvParameters p = DefaultConvParameters(r.kind);
         EXPECT_EQ(p.StdDeviation, r.sigma);
         EXPECT_EQ(p.Percent, r.percent);
@@ -400,7 +400,7 @@ TEST(ConvDialog, DefaultsAndCaptions)
         EXPECT_TRUE(p.UseDistance);
         EXPECT_FALSE(p.BlackBk);
     }
-    EXPECT_TRUE(ConvFilterDialogSpec(ConvFilterKind::Contour).hasBackground);
+    EXPECT_TRUE(ConvFilterDialogData(ConvFilterKind::Contour).hasBackground);
     EXPECT_EQ(StdDeviationText(0.75L, NumberLocale::German()), "0,75");
     EXPECT_EQ(PercentText(50), "50%");
     EXPECT_EQ(StdDeviationSliderPosition(2.0L, ConvFilterKind::Sharpen), 130);

@@ -18,7 +18,7 @@ using test::Bytes;
 
 // A bitmap file with a 40-, 108- or 124-byte info header (or the 12-byte core header), built
 // field by field from the published layout.
-struct BmpSpec {
+struct BmpLayout {
     std::uint32_t headerSize = 40;
     std::int32_t width = 1;
     std::int32_t height = 1;
@@ -30,7 +30,7 @@ struct BmpSpec {
     std::vector<std::uint8_t> pixels;
 };
 
-std::vector<std::uint8_t> makeBmp(const BmpSpec& s)
+std::vector<std::uint8_t> makeBmp(const BmpLayout& s)
 {
     Bytes header;
     const bool core = s.headerSize == 12;
@@ -79,7 +79,7 @@ std::string decodeError(const std::vector<std::uint8_t>& file)
 
 TEST(BmpReader, TwentyFourBitPixelIsBlueGreenRed)
 {
-    BmpSpec s;
+    BmpLayout s;
     s.pixels = {10, 200, 30, 0};
     const TPixelGraphic img = decode(makeBmp(s));
     EXPECT_EQ(img.GetColor(0, 0), 30u + 200u * 256u + 10u * 65536u);
@@ -88,7 +88,7 @@ TEST(BmpReader, TwentyFourBitPixelIsBlueGreenRed)
 
 TEST(BmpReader, BottomUpAndTopDownRows)
 {
-    BmpSpec s;
+    BmpLayout s;
     s.width = 1;
     s.height = 2;
     s.bits = 8;
@@ -101,7 +101,7 @@ TEST(BmpReader, BottomUpAndTopDownRows)
 
 TEST(BmpReader, OneBitCoreHeaderLeftmostPixelInHighBit)
 {
-    BmpSpec s;
+    BmpLayout s;
     s.headerSize = 12;
     s.width = 9;
     s.height = 1;
@@ -119,7 +119,7 @@ TEST(BmpReader, OneBitCoreHeaderLeftmostPixelInHighBit)
 TEST(BmpReader, BitFieldMasksInEveryHeaderKind)
 {
     for (std::uint32_t headerSize : {40u, 108u, 124u}) {
-        BmpSpec s;
+        BmpLayout s;
         s.headerSize = headerSize;
         s.width = 3;
         s.bits = 16;
@@ -135,7 +135,7 @@ TEST(BmpReader, BitFieldMasksInEveryHeaderKind)
 
 TEST(BmpReader, SixteenBitsWithoutMasksAre555)
 {
-    BmpSpec s;
+    BmpLayout s;
     s.bits = 16;
     s.pixels = {0x00, 0x7C, 0, 0};
     EXPECT_EQ(decode(makeBmp(s)).GetColor(0, 0), rgb(255, 0, 0));
@@ -143,7 +143,7 @@ TEST(BmpReader, SixteenBitsWithoutMasksAre555)
 
 TEST(BmpReader, RunLengthRunsAreCutAtTheRowEnd)
 {
-    BmpSpec s;
+    BmpLayout s;
     s.width = 4;
     s.height = 2;
     s.bits = 8;
@@ -163,7 +163,7 @@ TEST(BmpReader, RunLengthRunsAreCutAtTheRowEnd)
 
 TEST(BmpReader, RunLengthFourBitsAlternateNibbles)
 {
-    BmpSpec s;
+    BmpLayout s;
     s.width = 5;
     s.height = 1;
     s.bits = 4;
@@ -180,27 +180,27 @@ TEST(BmpReader, MessagesOfRefusedHeaders)
 {
     struct Case {
         const char* name;
-        void (*change)(BmpSpec&);
+        void (*change)(BmpLayout&);
         const char* message;
     };
     const Case cases[] = {
-        {"header size 64", [](BmpSpec& s) { s.headerSize = 64; }, "BMP: Invalid size of BitmapInfoHeader/BitmapCoreHeader"},
-        {"planes", [](BmpSpec& s) { s.planes = 2; }, "BMP: BitmapInfoHeader.biPlanes invalid"},
-        {"bit count", [](BmpSpec& s) { s.bits = 2; }, "BMP: BitmapInfoHeader.biBitCount invalid"},
-        {"compression", [](BmpSpec& s) { s.compression = 4; }, "BMP: BitmapInfoHeader.biCompression invalid"},
-        {"RLE4 at 8 bits", [](BmpSpec& s) { s.bits = 8, s.compression = 2; }, "BMP: BitmapInfoHeader.biCompression invalid"},
-        {"bit fields at 24", [](BmpSpec& s) { s.compression = 3; }, "BMP: BitmapInfoHeader.biCompression invalid"},
+        {"header size 64", [](BmpLayout& s) { s.headerSize = 64; }, "BMP: Invalid size of BitmapInfoHeader/BitmapCoreHeader"},
+        {"planes", [](BmpLayout& s) { s.planes = 2; }, "BMP: BitmapInfoHeader.biPlanes invalid"},
+        {"bit count", [](BmpLayout& s) { s.bits = 2; }, "BMP: BitmapInfoHeader.biBitCount invalid"},
+        {"compression", [](BmpLayout& s) { s.compression = 4; }, "BMP: BitmapInfoHeader.biCompression invalid"},
+        {"RLE4 at 8 bits", [](BmpLayout& s) { s.bits = 8, s.compression = 2; }, "BMP: BitmapInfoHeader.biCompression invalid"},
+        {"bit fields at 24", [](BmpLayout& s) { s.compression = 3; }, "BMP: BitmapInfoHeader.biCompression invalid"},
         {"RLE top-down",
-         [](BmpSpec& s) { s.bits = 8, s.compression = 1, s.height = -1, s.palette = {0}; },
+         [](BmpLayout& s) { s.bits = 8, s.compression = 1, s.height = -1, s.palette = {0}; },
          "BMP: BitmapInfoHeader.biCompression invalid"},
-        {"core planes", [](BmpSpec& s) { s.headerSize = 12, s.planes = 0; }, "BMP: BitmapCoreHeader.bcPlanes invalid"},
-        {"core bit count", [](BmpSpec& s) { s.headerSize = 12, s.bits = 16; }, "BMP: BitmapCoreHeader.bcBitCount invalid"},
-        {"short pixels", [](BmpSpec& s) { s.pixels = {1, 2}; }, "BMP: Unexpected end of file"},
-        {"width 0", [](BmpSpec& s) { s.width = 0; }, "BMP: Invalid value for BitmapInfoHeader.biWidth"},
-        {"huge", [](BmpSpec& s) { s.width = 2'000'000'000, s.height = 2'000'000'000; }, "BMP: Image too large"},
+        {"core planes", [](BmpLayout& s) { s.headerSize = 12, s.planes = 0; }, "BMP: BitmapCoreHeader.bcPlanes invalid"},
+        {"core bit count", [](BmpLayout& s) { s.headerSize = 12, s.bits = 16; }, "BMP: BitmapCoreHeader.bcBitCount invalid"},
+        {"short pixels", [](BmpLayout& s) { s.pixels = {1, 2}; }, "BMP: Unexpected end of file"},
+        {"width 0", [](BmpLayout& s) { s.width = 0; }, "BMP: Invalid value for BitmapInfoHeader.biWidth"},
+        {"huge", [](BmpLayout& s) { s.width = 2'000'000'000, s.height = 2'000'000'000; }, "BMP: Image too large"},
     };
     for (const Case& c : cases) {
-        BmpSpec s;
+        BmpLayout s;
         s.pixels = {1, 2, 3, 0};
         c.change(s);
         EXPECT_EQ(decodeError(makeBmp(s)), c.message) << c.name;
@@ -209,7 +209,7 @@ TEST(BmpReader, MessagesOfRefusedHeaders)
 
 TEST(BmpReader, CutOffRunLengthDataIsAnError)
 {
-    BmpSpec s;
+    BmpLayout s;
     s.width = 4;
     s.height = 2;
     s.bits = 8;
