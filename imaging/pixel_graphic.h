@@ -72,6 +72,22 @@ constexpr int bitsPerPixel(TPixelFormat f)
     return bits[static_cast<int>(f)];
 }
 
+// The format a file's pixels of `bits` bits are held in: 1, 4 and 8 bits keep their palette
+// indexes; every other depth is turned into 24-bit colour.
+constexpr TPixelFormat pixelFormatForBits(std::int64_t bits)
+{
+    switch (bits) {
+    case 1:
+        return TPixelFormat::pf1Bit;
+    case 4:
+        return TPixelFormat::pf4Bit;
+    case 8:
+        return TPixelFormat::pf8Bit;
+    default:
+        return TPixelFormat::pf24Bit;
+    }
+}
+
 // Palette entries a format addresses (2, 16, 256; 0 for 24 bits).
 constexpr int paletteEntriesOf(TPixelFormat f)
 {

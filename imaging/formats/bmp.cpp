@@ -186,20 +186,6 @@ Header readHeader(ByteReader& in)
     return h;
 }
 
-TPixelFormat formatFor(int bits)
-{
-    switch (bits) {
-    case 1:
-        return TPixelFormat::pf1Bit;
-    case 4:
-        return TPixelFormat::pf4Bit;
-    case 8:
-        return TPixelFormat::pf8Bit;
-    default:
-        return TPixelFormat::pf24Bit;
-    }
-}
-
 void readUncompressed(ByteReader& in, const Header& h, TPixelGraphic& image, ProgressSink* sink)
 {
     const auto stride = checkedRowStride(h.width, h.bits);
@@ -326,7 +312,7 @@ void readBmp(ByteSpan data, TPixelGraphic& image, ProgressSink* progress)
     ByteReader in(data, kTag);
     const Header h = readHeader(in);
     TPixelGraphic result;
-    allocateImage(result, h.width, h.height, formatFor(h.bits), kTag);
+    allocateImage(result, h.width, h.height, pixelFormatForBits(h.bits), kTag);
     if (h.bits <= 8)
         setFilePalette(result, h.palette);
     if (h.compression == kRle8 || h.compression == kRle4)

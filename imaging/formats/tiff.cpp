@@ -445,20 +445,6 @@ void setPalette(const Layout& l, TPixelGraphic& image)
         image.SetPaletteIdent(pGray256);
 }
 
-TPixelFormat formatFor(std::uint32_t bitsPerPixel)
-{
-    switch (bitsPerPixel) {
-    case 1:
-        return TPixelFormat::pf1Bit;
-    case 4:
-        return TPixelFormat::pf4Bit;
-    case 8:
-        return TPixelFormat::pf8Bit;
-    default:
-        return TPixelFormat::pf24Bit;
-    }
-}
-
 }  // namespace
 
 bool isTiffSignature(ByteSpan head)
@@ -482,7 +468,7 @@ void readTiff(ByteSpan data, TPixelGraphic& image, const TiffWarning& warn, Prog
         failTooLarge();
     const int width = static_cast<int>(l.width);
     const int height = static_cast<int>(l.height);
-    const TPixelFormat format = formatFor(l.bitsPerPixel);
+    const TPixelFormat format = pixelFormatForBits(l.bitsPerPixel);
     if (!checkedImageBytes(width, height, bitsPerPixel(format)))
         failTooLarge();
     const auto fileRow = checkedProduct(l.width, l.bitsPerPixel);
