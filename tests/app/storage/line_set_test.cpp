@@ -8,6 +8,7 @@
 #include <cstring>
 #include <filesystem>
 
+#include "tests/app/storage/test_document.h"
 #include "tests/test_support.h"
 
 namespace tesra {
@@ -16,14 +17,8 @@ namespace {
 namespace fs = std::filesystem;
 using Bytes = std::vector<std::uint8_t>;
 
-struct Document {
-    Measurement measurement;
-    ResultSheet sheet{NumberLocale::German()};
-    CalibrationModel calibration{NumberLocale::German()};
-    EditState state;
-
-    explicit Document(int w = 640, int h = 480) { calibration.resetForImage(measurement, sheet, w, h); }
-    MeasurementDocument parts() { return {measurement, sheet, calibration, state}; }
+struct Document : test::TestDocument {
+    explicit Document(int w = 640, int h = 480) : TestDocument(w, h) {}
 };
 
 struct Line {

@@ -19,6 +19,7 @@
 #include "app/measurement/measurement_records.h"
 #include "imaging/formats/format_error.h"
 #include "imaging/formats/image_format.h"
+#include "tests/app/storage/test_document.h"
 #include "tests/test_support.h"
 
 namespace tesra {
@@ -27,15 +28,8 @@ namespace {
 namespace fs = std::filesystem;
 using Bytes = std::vector<std::uint8_t>;
 
-// The pieces of the program one open or save touches, as after opening an image of w × h.
-struct Document {
-    Measurement measurement;
-    ResultSheet sheet{NumberLocale::German()};
-    CalibrationModel calibration{NumberLocale::German()};
-    EditState state;
-
-    explicit Document(int w = 64, int h = 48) { calibration.resetForImage(measurement, sheet, w, h); }
-    MeasurementDocument parts() { return {measurement, sheet, calibration, state}; }
+struct Document : test::TestDocument {
+    explicit Document(int w = 64, int h = 48) : TestDocument(w, h) {}
 };
 
 // 300 lines, 5000 intercepts and 5000 segments, with every field varied, built as records
