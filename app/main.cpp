@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "app/uMain.h"
+#include "app/uStartup.h"
 
 namespace {
 
@@ -32,7 +33,9 @@ int main(int argc, char** argv)
     }
     QApplication app(argc, argv);
     QApplication::setApplicationName("Tesra");
-    tesra::TfMain mainWindow;
-    mainWindow.showMaximized();
-    return QApplication::exec();
+    tesra::TfMain* mainWindow = tesra::CreateProgramWindows();
+    mainWindow->showMaximized();
+    const int result = QApplication::exec();
+    delete mainWindow;
+    return result;
 }

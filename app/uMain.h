@@ -1,6 +1,12 @@
 #pragma once
-// The main frame window of the program.
+// The main frame window of the program: toolbars, the editing state, the modified flag,
+// the status panels, the magnifier and overview, and the file commands.
 #include <QMainWindow>
+#include <QString>
+
+#include "app/measurement/measurement.h"
+
+class QMdiArea;
 
 namespace tesra {
 
@@ -8,6 +14,41 @@ class TfMain : public QMainWindow {
     Q_OBJECT
 public:
     explicit TfMain(QWidget* parent = nullptr);
+    ~TfMain() override;
+
+    // ---- Operations the other windows call ----
+    void SetModified();
+    void ClearModified();
+    bool ConfirmDiscard();
+    void ShowInfo(const QString& text);
+    void HideInfo();
+    void ShowCalibrationDistance(long double pixels);
+    void UpdateOverview();
+    void UpdateOverviewFrame();
+    void ShowMagnifier(int x, int y);
+    // Enables or disables the ten buttons locked while a rubber band or the calibration
+    // dialog is open (bKalibieren, bLaden, bSpeichern, bLinie, bSetInter, bKillInter, bHelp,
+    // bFail, bInfoModus, bManipulation).
+    void SetLockedButtonsEnabled(bool enabled);
+    // Presses the type button bTyp1..bTyp6 of the given type (currentType follows).
+    void PressTypeButton(InterceptType type);
+    // The calibration dialog closed: unlock, release bKalibieren, restore the saved mode.
+    void CalibrationClosed();
+
+    bool modified() const { return m_modified; }
+    // The editing state (mode, currentType) the image window reads at every event.
+    EditState& state() { return m_state; }
+
+    // Places a child window (image, sheet, grey-value window) inside the frame.
+    void addChildWindow(QWidget* window);
+
+private:
+    EditState m_state;
+    bool m_modified = false;
+    QMdiArea* m_mdi = nullptr;
 };
+
+// The program's main window, or nullptr when none exists.
+TfMain* fMain();
 
 }  // namespace tesra

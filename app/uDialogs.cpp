@@ -1,0 +1,74 @@
+#include "app/uDialogs.h"
+
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMessageBox>
+
+namespace tesra {
+namespace {
+
+BoxHandler& boxHandler()
+{
+    static BoxHandler handler;
+    return handler;
+}
+
+FileHandler& fileHandler()
+{
+    static FileHandler handler;
+    return handler;
+}
+
+QMessageBox::Icon qtIcon(BoxIcon icon)
+{
+    switch (icon) {
+    case BoxIcon::Information: return QMessageBox::Information;
+    case BoxIcon::Question: return QMessageBox::Question;
+    case BoxIcon::Warning: return QMessageBox::Warning;
+    case BoxIcon::Error: return QMessageBox::Critical;
+    case BoxIcon::None: break;
+    }
+    return QMessageBox::NoIcon;
+}
+
+}  // namespace
+
+void SetBoxHandler(BoxHandler handler) { boxHandler() = std::move(handler); }
+void SetFileHandler(FileHandler handler) { fileHandler() = std::move(handler); }
+
+BoxAnswer ShowMessageBox(QWidget* parent, const BoxRequest& request)
+{
+    if (boxHandler())
+        return boxHandler()(request);
+    const bool yesNo = request.buttons == BoxButtons::YesNo;
+    QMessageBox box(qtIcon(request.icon), request.caption, request.text,
+                    yesNo ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok, parent);
+    const int pressed = box.exec();
+    if (!yesNo)
+        return BoxAnswer::Ok;
+    return pressed == QMessageBox::Yes ? BoxAnswer::Yes : BoxAnswer::No;
+}
+
+FileAnswer ShowFileDialog(QWidget* parent, const FileRequest& request)
+{
+    if (fileHandler())
+        return fileHandler()(request);
+    QFileDialog dialog(parent, request.caption, request.fileName);
+    dialog.setAcceptMode(request.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog.setFileMode(request.save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    dialog.setNameFilters(request.filters);
+    if (request.filterIndex >= 0 && request.filterIndex < request.filters.size())
+        dialog.selectNameFilter(request.filters[request.filterIndex]);
+    if (!request.defaultSuffix.isEmpty())
+        dialog.setDefaultSuffix(request.defaultSuffix);
+    if (!request.confirmOverwrite)
+        dialog.setOption(QFileDialog::DontConfirmOverwrite);
+    if (!request.fileName.isEmpty() && !QFileInfo(request.fileName).isDir())
+        dialog.selectFile(request.fileName);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return {dialog.selectedFiles().front(),
+            static_cast<int>(request.filters.indexOf(dialog.selectedNameFilter()))};
+}
+
+}  // namespace tesra
