@@ -60,5 +60,7 @@ void TfMain::ShowMagnifier(int, int) {}
 void TfMain::SetLockedButtonsEnabled(bool) {}
 void TfMain::PressTypeButton(InterceptType type) { m_state.currentType = type; }
 void TfMain::CalibrationClosed() {}
+void TfMain::ZoomChanged(int) {}
+void TfMain::UndoDepthChanged(int) {}
 
 }  // namespace tesra

@@ -34,6 +34,12 @@ public:
     void PressTypeButton(InterceptType type);
     // The calibration dialog closed: unlock, release bKalibieren, restore the saved mode.
     void CalibrationClosed();
+    // The image window's zoom changed: bZoom's caption ("300%") and the checked mZoom item.
+    void ZoomChanged(int zoom);
+    // The image window's undo stack changed: bUndo's caption (the depth) and enabled state.
+    void UndoDepthChanged(int depth);
+    // True when bAddKreis is down (a new line in line mode is a circle).
+    bool AddCircleDown() const { return m_addCircle; }
 
     bool modified() const { return m_modified; }
     // The editing state (mode, currentType) the image window reads at every event.
@@ -45,6 +51,7 @@ public:
 private:
     EditState m_state;
     bool m_modified = false;
+    bool m_addCircle = false;
     QMdiArea* m_mdi = nullptr;
 };
 
