@@ -65,5 +65,6 @@ void TfMain::UndoDepthChanged(int) {}
 void TfMain::ShowIndicators(bool, const QString&, const QString&, const QString&) {}
 void TfMain::ShowCalibration(const QString&, bool) {}
 QString TfMain::imageFileName() const { return {}; }
+void TfMain::SetLineSetSaveEnabled(bool) {}
 
 }  // namespace tesra

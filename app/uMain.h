@@ -45,6 +45,8 @@ public:
     // The calibration panel tKal: its caption, in its warning colour (light red) or the
     // standard button face.
     void ShowCalibration(const QString& caption, bool warning);
+    // bLinieSpeichern enabled or not (the sheet enables it once a line exists).
+    void SetLineSetSaveEnabled(bool enabled);
     // The path of the current image file as `tBildName` holds it (empty before the first).
     QString imageFileName() const;
     // True when bAddKreis is down (a new line in line mode is a circle).
