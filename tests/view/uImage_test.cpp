@@ -366,9 +366,9 @@ TEST_F(ImageFile, FailedOpenLeavesEverythingAsItWas)
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 }
 
-TEST(BusyCursor, ShowsTheHourglassWhileWorkRuns)
+TEST(HourglassProgress, ShowsTheHourglassWhileWorkRuns)
 {
-    BusyCursor busy;
+    HourglassProgress busy;
     busy.begin();
     busy.begin();
     ASSERT_NE(QApplication::overrideCursor(), nullptr);
