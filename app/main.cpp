@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "app/uHelp.h"
 #include "app/uMain.h"
 #include "app/uStartup.h"
 
@@ -33,6 +34,7 @@ int main(int argc, char** argv)
     }
     QApplication app(argc, argv);
     QApplication::setApplicationName("Tesra");
+    tesra::InstallHelpKey(&app);
     tesra::TfMain* mainWindow = tesra::CreateProgramWindows();
     mainWindow->showMaximized();
     const int result = QApplication::exec();

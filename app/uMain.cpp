@@ -31,6 +31,7 @@
 #include "app/storage/line_set.h"
 #include "app/storage/measurement_file.h"
 #include "app/uDialogs.h"
+#include "app/uHelp.h"
 #include "app/uMagnifier.h"
 #include "imaging/filters/image_filter.h"
 #include "imaging/filters/uFilterDialogs.h"
@@ -47,9 +48,8 @@ QString qs(const std::string& text) { return QString::fromStdString(text); }
 // File names go to the core as the bytes the file system uses.
 std::string fsName(const QString& fileName) { return QFile::encodeName(fileName).toStdString(); }
 
-// The colours of the panels, as the user knows them.
-const QColor kLightRed(255, 128, 128);
-const QColor kInfoYellow(255, 255, 0);
+// The light red of the calibration panel while not calibrated, and of the needed intercepts.
+constexpr const char* kWarningStyle = "QLabel { background-color: rgb(255, 128, 128); color: black; }";
 
 // The mode buttons in the order of their Tags.
 struct ModeButton {
@@ -195,6 +195,7 @@ TfMain::TfMain(QWidget* parent) : QMainWindow(parent)
     // The frame opens maximised; 800 x 600 is the size it returns to when restored.
     resize(800, 600);
     setAcceptDrops(true);
+    SetHelpContext(this, help::kMainWindow);
     m_mdi = new QMdiArea(this);
     m_mdi->setObjectName("ClientArea");
     setCentralWidget(m_mdi);
@@ -288,8 +289,8 @@ void TfMain::createControls()
         if (auto* button = qobject_cast<QToolButton*>(zoom->widgetForAction(dropDown)))
             button->setPopupMode(QToolButton::InstantPopup);
 
-    // Toolbar "Modus".
-    QToolBar* modus = addToolBar("Modus");
+    // Toolbar "Modus", on a row of its own with the context buttons.
+    QToolBar* modus = new QToolBar("Modus", this);
     modus->setObjectName("Modus");
     QAction* calibrate = addButton(modus, "bKalibieren", "Calibrate", "Calibrate");
     calibrate->setCheckable(true);
@@ -305,20 +306,27 @@ void TfMain::createControls()
         connect(action, &QAction::triggered, this, [this, tag] { setMode(tag); });
     }
 
-    // Toolbar "Hilfe".
+    // Toolbar "Hilfe", at the far right of the first row.
     QToolBar* hilfe = addToolBar("Hilfe");
     hilfe->setObjectName("Hilfe");
-    connect(addButton(hilfe, "bHelp", "Help", "Help", QKeySequence("F1")), &QAction::triggered, this, [this] {
-        if (m_helpHandler)
-            m_helpHandler();
-    });
+    auto* spacer = new QWidget(hilfe);
+    spacer->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
+    hilfe->addWidget(spacer);
+    // F1 itself is the application's help key (the page of the focused window); the button
+    // opens the contents.
+    QAction* help = addButton(hilfe, "bHelp", "Help", "Help");
+    help->setToolTip("Help (F1)");
+    connect(help, &QAction::triggered, this, [this] { ShowHelpContents(this); });
     connect(addButton(hilfe, "bCopyRight", QString::fromUtf8("\u00A9"), "About Tesra"), &QAction::triggered, this,
             [this] {
                 if (m_aboutHandler)
                     m_aboutHandler();
             });
 
-    // Toolbar "Toolbar": the context buttons of the modes.
+    addToolBarBreak();
+    addToolBar(modus);
+
+    // Toolbar "Toolbar": the context buttons of the modes, on the third row.
     addToolBarBreak();
     QToolBar* context = addToolBar("Toolbar");
     context->setObjectName("Toolbar");
@@ -381,12 +389,8 @@ void TfMain::createControls()
     m_tMisInter->setToolTip(QString::fromUtf8("Noch benötigte Anzahl an Intercepts"));
     m_pInter = panel("pInter", "Intersections:");
     m_pKorn = panel("pKorn", "Cal. grain size:");
-    for (QLabel* warning : {m_tKal, m_tMisInter}) {
-        warning->setAutoFillBackground(true);
-        QPalette colours = warning->palette();
-        colours.setColor(QPalette::Window, kLightRed);
-        warning->setPalette(colours);
-    }
+    m_tKal->setStyleSheet(kWarningStyle);
+    m_tMisInter->setStyleSheet(kWarningStyle);
     m_tMisInter->hide();
     info->addWidget(infoPanel);
 
@@ -401,13 +405,7 @@ void TfMain::createControls()
     m_pInfo = new QLabel(lens);
     m_pInfo->setObjectName("pInfo");
     m_pInfo->setFixedWidth(kMagnifierWidth);
-    m_pInfo->setAutoFillBackground(true);
-    {
-        QPalette colours = m_pInfo->palette();
-        colours.setColor(QPalette::Window, kInfoYellow);
-        colours.setColor(QPalette::WindowText, Qt::black);
-        m_pInfo->setPalette(colours);
-    }
+    m_pInfo->setStyleSheet("QLabel { background-color: rgb(255, 255, 0); color: black; }");
     m_pInfo->hide();
     lensLayout->addWidget(m_pInfo);
     m_magnifier = new TMagnifier(lens);
@@ -536,22 +534,34 @@ void TfMain::ShowCalibrationDistance(long double pixels)
         dialog->ShowCalibrationDistance(pixels);
 }
 
+void TfMain::ShowIndicators(bool neededVisible, const QString& needed, const QString& intercepts,
+                            const QString& grainSize)
+{
+    m_tMisInter->setText(needed);
+    m_tMisInter->setVisible(neededVisible);
+    if (!intercepts.isEmpty())
+        m_pInter->setText(intercepts);
+    if (!grainSize.isEmpty())
+        m_pKorn->setText(grainSize);
+    updateControls();
+}
+
+void TfMain::ShowCalibration(const QString& caption, bool warning)
+{
+    m_tKal->setText(caption);
+    // Without its own background the panel shows the standard button face.
+    m_tKal->setStyleSheet(warning ? kWarningStyle : "");
+}
+
 void TfMain::ShowIndicators()
 {
     if (TfTabelle* tabelle = fTabelle()) {
         const ResultSheet& sheet = tabelle->sheet();
-        m_tMisInter->setText(qs(sheet.neededIntercepts().caption));
-        m_tMisInter->setVisible(sheet.neededIntercepts().visible);
-        if (!sheet.interceptsCaption().empty())
-            m_pInter->setText(qs(sheet.interceptsCaption()));
-        if (!sheet.grainSizeCaption().empty())
-            m_pKorn->setText(qs(sheet.grainSizeCaption()));
+        ShowIndicators(sheet.neededIntercepts().visible, qs(sheet.neededIntercepts().caption),
+                       qs(sheet.interceptsCaption()), qs(sheet.grainSizeCaption()));
     }
-    if (TfKalibieren* dialog = fKalibieren()) {
-        const CalibrationModel& model = dialog->model();
-        m_tKal->setText(qs(model.kalCaption()));
-        m_tKal->setAutoFillBackground(model.kalWarning());
-    }
+    if (TfKalibieren* dialog = fKalibieren())
+        ShowCalibration(qs(dialog->model().kalCaption()), dialog->model().kalWarning());
     updateControls();
 }
 

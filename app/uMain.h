@@ -61,7 +61,14 @@ public:
     void ZoomChanged(int zoom);
     // The image window's undo stack changed: bUndo's caption (the depth) and enabled state.
     void UndoDepthChanged(int depth);
-    // Shows the sheet's indicators (tMisInter, pInter, pKorn) and the calibration's tKal.
+    // The sheet's indicators after it recomputed: tMisInter (shown with its caption, or
+    // hidden), pInter and pKorn.
+    void ShowIndicators(bool neededVisible, const QString& needed, const QString& intercepts,
+                        const QString& grainSize);
+    // The calibration panel tKal: its caption, in its warning colour (light red) or the
+    // standard button face.
+    void ShowCalibration(const QString& caption, bool warning);
+    // Shows the indicators and tKal as the sheet and the calibration dialog hold them.
     void ShowIndicators();
     // True when bAddKreis is down (a new line in line mode is a circle).
     bool AddCircleDown() const { return m_addCircle; }
@@ -69,7 +76,7 @@ public:
     bool modified() const { return m_modified; }
     // The editing state (mode, currentType) the image window reads at every event.
     EditState& state() { return m_state; }
-    // The path of the open image (`tBildName`); empty before the first image.
+    // The path of the current image file as `tBildName` holds it (empty before the first).
     QString imageFileName() const;
 
     // The image library's options for loading and saving from this window: warnings are
@@ -85,8 +92,7 @@ public:
     // Returns true when the image is open.
     bool openImageFile(const QString& fileName);
 
-    // What bHelp and bCopyRight do (the help viewer and the about box live elsewhere).
-    void setHelpHandler(std::function<void()> handler) { m_helpHandler = std::move(handler); }
+    // What bCopyRight does (the about box lives with the start-up).
     void setAboutHandler(std::function<void()> handler) { m_aboutHandler = std::move(handler); }
 
     // Progress in the status area shows only for work that lasts longer than this.
@@ -156,7 +162,6 @@ private:
 
     BCGParameters m_bcg;
     ConvParameters m_conv[3];
-    std::function<void()> m_helpHandler;
     std::function<void()> m_aboutHandler;
 };
 
