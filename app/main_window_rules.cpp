@@ -18,8 +18,6 @@ ContextGroup ContextGroupOfMode(int mode)
     }
 }
 
-std::string ZoomCaption(int zoom) { return std::to_string(zoom * 100) + "%"; }
-
 int ZoomAfterWheel(int zoom, int steps) { return std::clamp(zoom + steps, kMinZoom, kMaxZoom); }
 
 int ScrollKeepingPoint(int scroll, int mouse, int oldZoom, int newZoom)

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "app/measurement/measurement.h"
+#include "view/image_editor.h"  // kMinZoom, kMaxZoom, ZoomCaption
 
 namespace tesra {
 
@@ -21,10 +22,7 @@ ContextGroup ContextGroupOfMode(int mode);
 
 // ---- Zoom ----
 
-inline constexpr int kMinZoom = 1;
-inline constexpr int kMaxZoom = 10;
-// The caption of `bZoom` and of the `mZoom` items: zoom × 100 followed by "%" ("300%").
-std::string ZoomCaption(int zoom);
+// The caption of `bZoom` and of the `mZoom` items is ZoomCaption of the image view.
 
 // The zoom after a wheel step at the mouse (positive steps zoom in), limited to 1..10.
 int ZoomAfterWheel(int zoom, int steps);

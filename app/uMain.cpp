@@ -28,6 +28,7 @@
 
 #include "analysis/uGrau.h"
 #include "app/main_window_rules.h"
+#include "app/uCopyRight.h"
 #include "app/storage/line_set.h"
 #include "app/storage/measurement_file.h"
 #include "app/uDialogs.h"
@@ -90,12 +91,12 @@ enum GreyView { gvProfile, gvHistogram, gvSegments };
 enum FilterCommand { fcBCG, fcSharpen, fcDetail, fcContour };
 
 // The hourglass while the program works; a message box in between gets the normal cursor.
-class BusyCursor {
+class WaitCursor {
 public:
-    BusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~BusyCursor() { QApplication::restoreOverrideCursor(); }
-    BusyCursor(const BusyCursor&) = delete;
-    BusyCursor& operator=(const BusyCursor&) = delete;
+    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
 };
 
 // A document of the program's windows for the loaders; without the windows (never in the
@@ -107,27 +108,6 @@ MeasurementDocument programDocument(EditState& state)
     ResultSheet& sheet = fTabelle() ? fTabelle()->sheet() : spareSheet;
     CalibrationModel& calibration = fKalibieren() ? fKalibieren()->model() : spareCalibration;
     return {TheMeasurement(), sheet, calibration, state};
-}
-
-QImage pictureOf(const TPixelGraphic& image)
-{
-    return PictureOfRect(image, {0, 0, image.Width() - 1, image.Height() - 1});
-}
-
-TPixelGraphic graphicOf(const QImage& picture)
-{
-    const QImage rgb = picture.convertToFormat(QImage::Format_RGB32);
-    TPixelGraphic graphic(rgb.width(), rgb.height(), TPixelFormat::pf24Bit);
-    for (int y = 0; y < rgb.height(); ++y) {
-        const auto* from = reinterpret_cast<const QRgb*>(rgb.constScanLine(y));
-        std::uint8_t* to = graphic.rowData(y);
-        for (int x = 0; x < rgb.width(); ++x) {
-            to[3 * x] = static_cast<std::uint8_t>(qBlue(from[x]));
-            to[3 * x + 1] = static_cast<std::uint8_t>(qGreen(from[x]));
-            to[3 * x + 2] = static_cast<std::uint8_t>(qRed(from[x]));
-        }
-    }
-    return graphic;
 }
 
 QAbstractScrollArea* scrollAreaOf(QWidget* window)
@@ -318,9 +298,9 @@ void TfMain::createControls()
     help->setToolTip("Help (F1)");
     connect(help, &QAction::triggered, this, [this] { ShowHelpContents(this); });
     connect(addButton(hilfe, "bCopyRight", QString::fromUtf8("\u00A9"), "About Tesra"), &QAction::triggered, this,
-            [this] {
-                if (m_aboutHandler)
-                    m_aboutHandler();
+            [] {
+                if (TfCopyRight* about = fCopyRight())
+                    about->ShowModal();
             });
 
     addToolBarBreak();
@@ -456,7 +436,8 @@ void TfMain::updateControls()
     enable("bSpeichern", open && unlocked);
     enable("bPhoto", open);
     enable("bLinieLaden", open);
-    enable("bLinieSpeichern", open && TheMeasurement().lineCount() > 0);
+    // Lines read with an image count as well as lines drawn.
+    enable("bLinieSpeichern", open && (m_lineSetSaveEnabled || TheMeasurement().lineCount() > 0));
     enable("bLupePlus", open && free);
     enable("bLupeMinus", open && free);
     enable("bZoom", open && free);
@@ -565,6 +546,12 @@ void TfMain::ShowIndicators()
     updateControls();
 }
 
+void TfMain::SetLineSetSaveEnabled(bool enabled)
+{
+    m_lineSetSaveEnabled = enabled;
+    updateControls();
+}
+
 QString TfMain::imageFileName() const { return m_tBildName->text(); }
 
 // ---- Magnifier and overview ----
@@ -600,15 +587,9 @@ void TfMain::UpdateOverviewFrame()
     TfImage* image = fImage();
     if (!image)
         return;
-    int scrollX = 0;
-    int scrollY = 0;
-    QSize client = image->size();
-    if (QAbstractScrollArea* area = scrollAreaOf(image)) {
-        scrollX = area->horizontalScrollBar()->value();
-        scrollY = area->verticalScrollBar()->value();
-        client = area->viewport()->size();
-    }
-    m_overview->setFrame(OverviewFrame(scrollX, scrollY, client.width(), client.height(), image->zoom()));
+    const QSize client = image->clientSize();
+    m_overview->setFrame(OverviewFrame(image->horizontalScroll(), image->verticalScroll(), client.width(),
+                                       client.height(), image->zoom()));
 }
 
 // ---- Modes, types, locks ----
@@ -657,9 +638,7 @@ void TfMain::bKalibierenClick()
     m_calibrationLock = true;
     m_actions.at("bKalibieren")->setChecked(true);
     updateControls();
-    dialog->model().open(m_state);
-    dialog->show();
-    dialog->raise();
+    dialog->OpenCalibration();
     SetModified();
 }
 
@@ -850,7 +829,7 @@ bool TfMain::loadImage(const QString& fileName)
     // The image is loaded before anything of the old document is let go: a file that cannot
     // be read leaves image, measurement, sheet and calibration as they were.
     try {
-        BusyCursor busy;
+        WaitCursor busy;
         image->ShowImageFile(fileName);
     } catch (const std::exception& e) {
         showFileError(e.what(), fileName);
@@ -912,7 +891,7 @@ bool TfMain::saveImage(const QString& fileName)
     ClearModified();
     const MeasurementDocument document = programDocument(m_state);
     try {
-        BusyCursor busy;
+        WaitCursor busy;
         SaveImageWithMeasurement(image->image(), fsName(fileName), document.measurement, document.calibration,
                                  fileOptions());
     } catch (const std::exception& e) {
@@ -967,16 +946,10 @@ void TfMain::bPhotoClick()
         return;
     const std::string name = WithDefaultSuffix(fsName(answer.path), "bmp");
     try {
-        BusyCursor busy;
+        WaitCursor busy;
         // The picture has the image's own size whatever the zoom: the overlay is drawn at
         // image scale, so every pixel of it is defined.
-        QImage picture = pictureOf(image->image());
-        {
-            QPainter painter(&picture);
-            image->PaintOverlay(painter, true);
-        }
-        const TPixelGraphic photo = graphicOf(picture);
-        picture = QImage();
+        const TPixelGraphic photo = image->PhotoGraphic();
         const FormatOptions options = fileOptions();
         // A Windows bitmap whatever extension was chosen.
         const PreparedSave save(photo, "bmp", options);
@@ -1052,7 +1025,7 @@ void TfMain::runFilter(int filter)
             TBCGFilter tone = MakeBCGFilter(m_bcg);
             image->PushImageUndo();
             UndoDepthChanged(image->undoDepth());
-            BusyCursor busy;
+            WaitCursor busy;
             // A point filter: the buffer is changed in place.
             ApplyFilter(buffer, buffer, tone, m_progress.get());
         } else {
@@ -1065,12 +1038,12 @@ void TfMain::runFilter(int filter)
             TConvFilter convolution = MakeConvFilter(kind, parameters);
             image->PushImageUndo();
             UndoDepthChanged(image->undoDepth());
-            BusyCursor busy;
+            WaitCursor busy;
             // A convolution reads the neighbours: it writes into a new buffer, which then
             // replaces the image's.
             TPixelGraphic result;
             ApplyFilter(buffer, result, convolution, m_progress.get());
-            buffer = std::move(result);
+            image->ReplaceImage(std::move(result));
         }
     } catch (const std::exception& e) {
         ShowMessageBox(this, {qs(e.what()), "Tesra", BoxIcon::Error, BoxButtons::Ok});

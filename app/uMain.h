@@ -70,6 +70,8 @@ public:
     void ShowCalibration(const QString& caption, bool warning);
     // Shows the indicators and tKal as the sheet and the calibration dialog hold them.
     void ShowIndicators();
+    // bLinieSpeichern enabled or not (the sheet enables it once a line exists).
+    void SetLineSetSaveEnabled(bool enabled);
     // True when bAddKreis is down (a new line in line mode is a circle).
     bool AddCircleDown() const { return m_addCircle; }
 
@@ -91,9 +93,6 @@ public:
     // unsaved-data question included): the command line and dropped files come here.
     // Returns true when the image is open.
     bool openImageFile(const QString& fileName);
-
-    // What bCopyRight does (the about box lives with the start-up).
-    void setAboutHandler(std::function<void()> handler) { m_aboutHandler = std::move(handler); }
 
     // Progress in the status area shows only for work that lasts longer than this.
     void setProgressDelay(int milliseconds);
@@ -135,6 +134,7 @@ private:
     bool m_modified = false;
     bool m_addCircle = false;
     bool m_firstImage = true;
+    bool m_lineSetSaveEnabled = false;
     bool m_rubberBandLock = false;
     bool m_calibrationLock = false;
     int m_undoDepth = 0;
@@ -162,7 +162,6 @@ private:
 
     BCGParameters m_bcg;
     ConvParameters m_conv[3];
-    std::function<void()> m_aboutHandler;
 };
 
 // The program's main window, or nullptr when none exists.

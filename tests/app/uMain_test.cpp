@@ -118,8 +118,6 @@ protected:
         fileAnswers.push_back({QString::fromStdString(path), 0});
         press("bLaden");
         ASSERT_NE(fImage(), nullptr);
-        // Until the image window decodes files itself, put the pixels in place for it.
-        loadImage(path, fImage()->image());
     }
 
     void setMode(const char* name) { press(name); }
@@ -259,9 +257,9 @@ TEST_F(MainWindowTest, CalibrateLocksTheFrameUntilTheDialogClosesAndRestoresTheM
     // The analysis buttons of the mode before stay where they were.
     EXPECT_TRUE(shown("bHistogram"));
 
-    fKalibieren()->hide();
-    fKalibieren()->model().FormClose(TheMeasurement().calibration, fTabelle()->sheet(), main->state());
-    main->CalibrationClosed();
+    // Escape is the dialog's Cancel.
+    QTest::keyClick(fKalibieren(), Qt::Key_Escape);
+    EXPECT_FALSE(fKalibieren()->isVisible());
     EXPECT_EQ(main->state().mode, emInfo);
     EXPECT_TRUE(action("bInfoModus")->isChecked());
     EXPECT_FALSE(action("bKalibieren")->isChecked());
