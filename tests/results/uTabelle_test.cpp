@@ -189,7 +189,7 @@ TEST_F(TfTabelleTest, DeletingTheOnlyLineLeavesOneEmptyRow)
         EXPECT_EQ(cellText(c, 1), "") << c;
     for (int c = 1; c < 9; ++c)
         EXPECT_EQ(sumText(c, 1), "") << c;
-    EXPECT_EQ(image->selectedLine(), 0);
+    EXPECT_EQ(grid()->currentGridRow(), 1);
 }
 
 TEST_F(TfTabelleTest, F2ShowsTheInternalValues)
