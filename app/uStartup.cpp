@@ -60,6 +60,7 @@ TfMain* CreateProgramWindows(const StartupOptions& options)
 TfMain* StartProgram(QApplication& app, const QString& imageFile, const StartupOptions& options)
 {
     QApplication::setApplicationName("Tesra");
+    QApplication::setApplicationVersion("2.4.2.1");
     SetHelpFile(QString());  // "Tesra.hlp" in the program's own directory
     InstallHelpKey(&app);
 
