@@ -175,7 +175,6 @@ TfMain::TfMain(QWidget* parent) : QMainWindow(parent)
     // The frame opens maximised; 800 x 600 is the size it returns to when restored.
     resize(800, 600);
     setAcceptDrops(true);
-    SetHelpContext(this, help::kMainWindow);
     m_mdi = new QMdiArea(this);
     m_mdi->setObjectName("ClientArea");
     setCentralWidget(m_mdi);
