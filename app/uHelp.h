@@ -60,7 +60,6 @@ private:
     bool loadHelpFile();
 
     QTextBrowser* m_browser = nullptr;
-    QString m_loadedFile;
 };
 
 // The help window, or nullptr when none has been opened yet.
