@@ -109,6 +109,7 @@ TEST_F(TfKalibierenTest, OkWithEnglishNumbers)
     useLocale(EnglishLocale());
     tabelle->Recompute();
     openWithDistance(100);
+    EXPECT_EQ(kalibieren->tFaktor()->text(), "1.56");
     type(kalibieren->tEcht(), "25.5");
     pressEnter();
     EXPECT_TRUE(boxes.empty());
