@@ -1,16 +1,197 @@
 #include "analysis/uGrau.h"
 
+#include <QApplication>
+#include <QClipboard>
+#include <QDateTime>
+#include <QEventLoop>
+#include <QFrame>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLocale>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMimeData>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QProgressBar>
+#include <QTableWidget>
+#include <QToolButton>
+
+#include <algorithm>
+#include <cmath>
+#include <exception>
+#include <thread>
+
+#include "analysis/line_geometry.h"
+#include "app/measurement/measurement.h"
+#include "app/uMain.h"
+#include "results/uKalibieren.h"
+#include "results/uTabelle.h"
+#include "view/uImage.h"
+
 namespace tesra {
 namespace {
+
 TfGrau* g_grau = nullptr;
+
+constexpr int kToolsHeight = 40;
+constexpr int kButtonLeft = 8;
+constexpr int kButtonWidth = 96;
+constexpr int kControlTop = 7;
+constexpr int kControlHeight = 26;
+constexpr int kPanelWidth = 284;
+constexpr int kSumHeight = 2 * kGridRowHeight + 4;
+
+QString qs(const std::string& s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
+
+// The clipboard gets each text twice: as Unicode text, and as the Windows-1252 bytes that
+// spreadsheets reading the ANSI clipboard expect.
+void putOnClipboard(const ClipboardText& text)
+{
+    auto* mime = new QMimeData;
+    mime->setText(qs(text.Utf8()));
+    const std::string ansi = text.Ansi();
+    mime->setData(QStringLiteral("text/plain;charset=windows-1252"),
+                  QByteArray(ansi.data(), static_cast<qsizetype>(ansi.size())));
+    QGuiApplication::clipboard()->setMimeData(mime);
 }
+
+// 0x00BBGGRR to the image's 0xAARRGGBB.
+QRgb qtColour(std::uint32_t c) { return qRgb(redOf(c), greenOf(c), blueOf(c)); }
+
+QTableWidget* makeGrid(QWidget* parent, const char* name, int rows)
+{
+    auto* grid = new QTableWidget(rows, 3, parent);
+    grid->setObjectName(QLatin1String(name));
+    grid->horizontalHeader()->hide();
+    grid->verticalHeader()->hide();
+    grid->verticalHeader()->setMinimumSectionSize(kGridRowHeight);
+    grid->verticalHeader()->setDefaultSectionSize(kGridRowHeight);
+    grid->horizontalHeader()->setDefaultSectionSize(74);
+    grid->setColumnWidth(0, 50);
+    grid->setSelectionBehavior(QAbstractItemView::SelectRows);
+    grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    grid->setWordWrap(false);
+    grid->hide();
+    return grid;
+}
+
+void setCell(QTableWidget* grid, int row, int column, const std::string& text, bool fixed)
+{
+    auto* item = new QTableWidgetItem(qs(text));
+    item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    if (fixed) {
+        item->setBackground(grid->palette().button());
+        item->setFlags(Qt::ItemIsEnabled);
+    }
+    grid->setItem(row, column, item);
+}
+
+std::string cellText(const QTableWidget* grid, int row, int column)
+{
+    const QTableWidgetItem* item = grid->item(row, column);
+    return item ? item->text().toStdString() : std::string();
+}
+
+// The locale's long time form without the time zone, which a time of day written into a
+// text does not carry.
+QString longTimeWithoutZone(const QLocale& locale, const QTime& time)
+{
+    QString format = locale.timeFormat(QLocale::LongFormat);
+    format.remove(QLatin1Char('t'));
+    return locale.toString(time, format.trimmed());
+}
+
+}  // namespace
+
+// The plot surface: shows the bitmap 1:1 (device pixels only scale it, never smooth it) and
+// hands mouse moves to the read-out.
+class TfGrau::PlotView : public QWidget {
+public:
+    explicit PlotView(TfGrau* owner) : QWidget(owner), m_owner(owner)
+    {
+        setObjectName(QStringLiteral("Image"));
+        setCursor(Qt::SizeHorCursor);
+        setMouseTracking(true);
+        setAttribute(Qt::WA_OpaquePaintEvent);
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override
+    {
+        QPainter painter(this);
+        painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
+        painter.fillRect(rect(), Qt::white);
+        painter.drawImage(QRect(QPoint(0, 0), m_owner->m_plotImage.size()), m_owner->m_plotImage);
+    }
+    void mouseMoveEvent(QMouseEvent* event) override
+    {
+        m_owner->ImageMouseMove(static_cast<int>(std::floor(event->position().x())));
+    }
+
+private:
+    TfGrau* m_owner;
+};
 
 TfGrau* fGrau() { return g_grau; }
 
 TfGrau::TfGrau(QWidget* parent) : QWidget(parent)
 {
     g_grau = this;
-    setObjectName("fGrau");
+    setObjectName(QStringLiteral("fGrau"));
+    setWindowTitle(qs(GreyWindowCaption()));
+    setWindowFlags(windowFlags() | Qt::MSWindowsFixedSizeDialogHint);
+
+    m_tools = new QFrame(this);
+    m_tools->setObjectName(QStringLiteral("Tools"));
+    m_tools->setWindowTitle(QStringLiteral("Tools"));
+    m_tools->setFrameStyle(QFrame::StyledPanel | QFrame::Raised);
+
+    bCopyHist = new QToolButton(m_tools);
+    bCopyHist->setObjectName(QStringLiteral("bCopyHist"));
+    bCopyHist->setText(QStringLiteral("Copy"));
+    bCopyHist->setGeometry(kButtonLeft, kControlTop, kButtonWidth, kControlHeight);
+    bCopyHist->hide();
+    connect(bCopyHist, &QToolButton::clicked, this, &TfGrau::bCopyHistClick);
+
+    bCopySeg = new QToolButton(m_tools);
+    bCopySeg->setObjectName(QStringLiteral("bCopySeg"));
+    bCopySeg->setText(QStringLiteral("Copy"));
+    bCopySeg->setGeometry(kButtonLeft, kControlTop, kButtonWidth, kControlHeight);
+    bCopySeg->hide();
+    connect(bCopySeg, &QToolButton::clicked, this, &TfGrau::bCopySegClick);
+
+    Panel = new QLabel(m_tools);
+    Panel->setObjectName(QStringLiteral("Panel"));
+    Panel->setFrameStyle(QFrame::Box | QFrame::Plain);
+    Panel->setLineWidth(1);
+    Panel->setAutoFillBackground(true);
+    QPalette yellow = Panel->palette();
+    yellow.setColor(QPalette::Window, QColor(255, 255, 0));
+    yellow.setColor(QPalette::WindowText, Qt::black);
+    Panel->setPalette(yellow);
+    Panel->setAlignment(Qt::AlignCenter);
+    Panel->hide();
+
+    Image = new PlotView(this);
+    Image->hide();
+
+    Progress = new QProgressBar(this);
+    Progress->setObjectName(QStringLiteral("Progress"));
+    Progress->setRange(0, 100);
+    Progress->setTextVisible(false);
+    Progress->hide();
+
+    tSeg = makeGrid(this, "tSeg", 2);
+    setCell(tSeg, 0, 1, "Length", true);
+    setCell(tSeg, 0, 2, "Cal. length", true);
+    tSum = makeGrid(this, "tSum", 2);
+    setCell(tSum, 0, 1, "Length", true);
+    setCell(tSum, 0, 2, "Cal. length", true);
+    setCell(tSum, 0, 0, "", true);
+    setCell(tSum, 1, 0, "Mean", true);
+
+    setClientSize(kInitialClientWidth, kInitialClientHeight);
 }
 
 TfGrau::~TfGrau()
@@ -19,9 +200,299 @@ TfGrau::~TfGrau()
         g_grau = nullptr;
 }
 
-void TfGrau::ShowProfile(int) {}
-void TfGrau::ShowHistogram() {}
-void TfGrau::ShowSegments(int) {}
-void TfGrau::Collapse() {}
+// ---- Views ----
+
+void TfGrau::ShowProfile(int lineNumber)
+{
+    tSeg->hide();
+    tSum->hide();
+    bCopySeg->hide();
+    bCopyHist->hide();
+    Image->show();
+    Panel->show();
+    m_segmentView = false;
+    setHelpContext(hcGreyProfile);
+    m_lineNumber = lineNumber;
+    setCaption(ProfileRequestCaption(lineNumber));
+
+    const Measurement& m = TheMeasurement();
+    if (lineNumber < 1 || lineNumber > m.lineCount())
+        return;
+    static const TPixelGraphic kNoImage;
+    const TPixelGraphic* image = currentImage();
+    const std::optional<GreyProfile> profile = ComputeGreyProfile(m, image ? *image : kNoImage, lineNumber);
+    if (!profile)
+        return;
+    m_profileLine = lineNumber;
+    m_readout.showProfile(*profile);
+    showPlot(ProfileViewLayout(static_cast<std::int64_t>(profile->grey.size())));
+    setCaption(ProfileCaption(lineNumber));
+    putOnClipboard(ProfileClipboardText(*profile, m_lineNumber, textHeader()));
+    bringToFront();
+}
+
+void TfGrau::ShowHistogram()
+{
+    const TPixelGraphic* image = currentImage();
+    if (m_counting || !image || image->Width() <= 0 || image->Height() <= 0)
+        return;
+    m_counting = true;
+    setHelpContext(hcGreyHistogram);
+    tSeg->hide();
+    tSum->hide();
+    bCopyHist->hide();
+    bCopySeg->hide();
+    Panel->show();
+    m_segmentView = false;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    setCaption(HistogramCaption());
+    setClientSize(kCountingClientWidth, kCountingClientHeight);
+    m_tools->hide();
+    const int width = image->Width();
+    Progress->setRange(0, width);
+    Progress->setValue(0);
+    Progress->show();
+    Progress->raise();
+
+    // The counting runs on a worker so that the window keeps painting and the bar moves; user
+    // input waits until the plot is there, so nothing can replace the image meanwhile. The
+    // core counts row by row; the bar shows the share counted over the image's width.
+    class BarSink : public ProgressSink {
+    public:
+        BarSink(QProgressBar* bar, int width) : m_bar(bar), m_width(width) {}
+        void step(int percent) override
+        {
+            const int value = static_cast<int>(static_cast<std::int64_t>(percent) * m_width / 100);
+            QMetaObject::invokeMethod(m_bar, [bar = m_bar, value] { bar->setValue(value); }, Qt::QueuedConnection);
+        }
+
+    private:
+        QProgressBar* m_bar;
+        int m_width;
+    };
+    BarSink sink(Progress, width);
+    GreyHistogram result;
+    std::exception_ptr failure;
+    QEventLoop loop;
+    std::thread worker([&] {
+        try {
+            result = ComputeHistogram(*image, &sink);
+        } catch (...) {
+            failure = std::current_exception();
+        }
+        QMetaObject::invokeMethod(&loop, [&loop] { loop.quit(); }, Qt::QueuedConnection);
+    });
+    loop.exec(QEventLoop::ExcludeUserInputEvents);
+    worker.join();
+
+    Progress->hide();
+    m_tools->show();
+    QApplication::restoreOverrideCursor();
+    m_counting = false;
+    if (failure)
+        return;  // an image whose pixels cannot be read has no histogram
+
+    m_histogram = result;
+    const GreyViewLayout layout = HistogramViewLayout();
+    bCopyHist->show();
+    Image->show();
+    m_readout.showHistogram(m_histogram);
+    showPlot(layout);
+    bringToFront();
+}
+
+void TfGrau::ShowSegments(int lineNumber)
+{
+    setHelpContext(hcGreySegments);
+    setCaption(SegmentCaption(lineNumber));
+    const std::optional<SegmentList> list = ComputeSegmentList(TheMeasurement(), lineNumber);
+    if (!list)
+        return;
+    const SegmentCells cells = FormatSegmentCells(*list, numberLocale());
+    const int rows = 1 + static_cast<int>(cells.rows.size());
+    tSeg->clearSelection();
+    tSeg->setRowCount(rows);
+    for (int r = 1; r < rows; ++r)
+        for (int c = 0; c < 3; ++c)
+            setCell(tSeg, r, c, cells.rows[static_cast<std::size_t>(r - 1)][static_cast<std::size_t>(c)], false);
+    setCell(tSum, 1, 1, cells.meanLength, false);
+    setCell(tSum, 1, 2, cells.meanCalibratedLength, false);
+
+    m_segmentView = true;
+    m_lineNumber = lineNumber;
+    tSeg->show();
+    tSum->show();
+    bCopySeg->show();
+    Image->hide();
+    Panel->hide();
+    bCopyHist->hide();
+    setOuterSize(kSegmentWindowWidth, kSegmentWindowHeight);
+    bringToFront();
+}
+
+void TfGrau::Collapse()
+{
+    m_readout.reset();
+    setHelpContext(hcGreyWindow);
+    setClientSize(kCollapsedClientWidth, kCollapsedClientHeight);
+}
+
+// ---- Copy buttons and read-out ----
+
+void TfGrau::bCopyHistClick()
+{
+    putOnClipboard(HistogramClipboardText(m_histogram, textHeader(), numberLocale()));
+}
+
+void TfGrau::bCopySegClick()
+{
+    // The text is taken from the grids as they are displayed.
+    SegmentCells cells;
+    for (int r = 1; r < tSeg->rowCount(); ++r)
+        cells.rows.push_back({cellText(tSeg, r, 0), cellText(tSeg, r, 1), cellText(tSeg, r, 2)});
+    cells.meanLength = cellText(tSum, 1, 1);
+    cells.meanCalibratedLength = cellText(tSum, 1, 2);
+    putOnClipboard(SegmentClipboardText(cells, m_lineNumber, textHeader()));
+}
+
+void TfGrau::ImageMouseMove(int x)
+{
+    int left = 0;
+    const std::optional<std::string> text = m_readout.mouseMove(x, numberLocale(), &left);
+    if (!text)
+        return;
+    syncPlotColumn(left);
+    syncPlotColumn(x);
+    Panel->setText(qs(*text));
+}
+
+// ---- Helpers ----
+
+void TfGrau::showPlot(const GreyViewLayout& layout)
+{
+    const PlotBitmap& plot = m_readout.plot();
+    m_plotImage = QImage(plot.width(), plot.height(), QImage::Format_RGB32);
+    for (int y = 0; y < plot.height(); ++y) {
+        const std::uint32_t* from = plot.row(y);
+        auto* to = reinterpret_cast<QRgb*>(m_plotImage.scanLine(y));
+        for (int x = 0; x < plot.width(); ++x)
+            to[x] = qtColour(from[x]);
+    }
+    setClientSize(layout.clientWidth, layout.clientHeight);
+    Image->setGeometry(layout.imageLeft, layout.imageTop, layout.imageWidth, layout.imageHeight);
+    Panel->setGeometry(layout.panelLeft, kControlTop, std::min(kPanelWidth, layout.clientWidth - layout.panelLeft - 8),
+                       kControlHeight);
+    Image->update();
+}
+
+void TfGrau::syncPlotColumn(int x)
+{
+    const PlotBitmap& plot = m_readout.plot();
+    if (x < 0 || x >= plot.width() || x >= m_plotImage.width())
+        return;
+    for (int y = 0; y < plot.height(); ++y)
+        m_plotImage.setPixel(x, y, qtColour(plot.pixel(x, y)));
+    Image->update(x, 0, 1, plot.height());
+}
+
+void TfGrau::setHelpContext(int context)
+{
+    if (context == m_helpContext)
+        return;
+    m_helpContext = context;
+    emit helpContextChanged(context);
+}
+
+void TfGrau::setCaption(const std::string& caption) { setWindowTitle(qs(caption)); }
+
+void TfGrau::setClientSize(int width, int height)
+{
+    setFixedSize(width, height);
+    if (auto* frame = qobject_cast<QMdiSubWindow*>(parentWidget()))
+        frame->adjustSize();
+    placeControls();
+}
+
+void TfGrau::setOuterSize(int width, int height)
+{
+    QSize border(0, 0);
+    if (auto* frame = qobject_cast<QMdiSubWindow*>(parentWidget()))
+        border = frame->size() - size();
+    else if (isWindow())
+        border = frameGeometry().size() - size();
+    setClientSize(std::max(0, width - border.width()), std::max(0, height - border.height()));
+}
+
+void TfGrau::placeControls()
+{
+    const int w = width();
+    const int h = height();
+    m_tools->setGeometry(0, 0, w, kToolsHeight);
+    Progress->setGeometry(0, 0, w, kCountingClientHeight);
+    const int gridTop = kToolsHeight;
+    tSum->setGeometry(0, std::max(gridTop, h - kSumHeight), w, kSumHeight);
+    tSeg->setGeometry(0, gridTop, w, std::max(0, h - kSumHeight - gridTop));
+}
+
+void TfGrau::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    placeControls();
+}
+
+void TfGrau::bringToFront()
+{
+    if (auto* frame = qobject_cast<QMdiSubWindow*>(parentWidget())) {
+        frame->show();
+        frame->raise();
+        if (QMdiArea* area = frame->mdiArea())
+            area->setActiveSubWindow(frame);
+        return;
+    }
+    show();
+    raise();
+}
+
+const TPixelGraphic* TfGrau::currentImage() const
+{
+    if (m_image)
+        return m_image;
+    if (TfImage* view = fImage())
+        return &view->image();
+    return nullptr;
+}
+
+NumberLocale TfGrau::numberLocale() const
+{
+    if (m_locale)
+        return *m_locale;
+    if (TfTabelle* sheet = fTabelle())
+        return sheet->sheet().locale();
+    const QLocale system;
+    return {system.decimalPoint().toStdString(), system.groupSeparator().toStdString()};
+}
+
+GreyTextHeader TfGrau::textHeader() const
+{
+    GreyTextHeader header;
+    if (m_dateTime) {
+        header.dateTime = m_dateTime();
+    } else {
+        const QLocale system;
+        const QDateTime now = QDateTime::currentDateTime();
+        header.dateTime = (system.toString(now.date(), QLocale::ShortFormat) + QLatin1Char(' ') +
+                           longTimeWithoutZone(system, now.time()))
+                              .toStdString();
+    }
+    if (TfMain* main = fMain()) {
+        if (auto* name = main->findChild<QLabel*>(QStringLiteral("tBildName")))
+            header.fileName = name->text().toStdString();
+    }
+    if (TfKalibieren* calibration = fKalibieren())
+        header.remark = calibration->model().fields().tInfo;
+    else
+        header.remark = TheMeasurement().calibration.remark;
+    return header;
+}
 
 }  // namespace tesra

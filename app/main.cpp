@@ -1,5 +1,6 @@
 // Start-up: one application, one main window; the program ends when the window closes.
 #include <QApplication>
+#include <QStringList>
 
 #include <cstdio>
 #include <cstdlib>
@@ -32,9 +33,13 @@ int main(int argc, char** argv)
         return 2;
     }
     QApplication app(argc, argv);
-    QApplication::setApplicationName("Tesra");
-    tesra::TfMain* mainWindow = tesra::CreateProgramWindows();
-    mainWindow->showMaximized();
+    // An image named on the command line (or dropped on the program) opens at once.
+    const QStringList arguments = QApplication::arguments();
+    const QString imageFile = arguments.size() > 1 ? arguments.at(1) : QString();
+
+    tesra::StartupOptions options;
+    options.showSplash = true;
+    tesra::TfMain* mainWindow = tesra::StartProgram(app, imageFile, options);
     const int result = QApplication::exec();
     delete mainWindow;
     return result;

@@ -62,5 +62,9 @@ void TfMain::PressTypeButton(InterceptType type) { m_state.currentType = type; }
 void TfMain::CalibrationClosed() {}
 void TfMain::ZoomChanged(int) {}
 void TfMain::UndoDepthChanged(int) {}
+void TfMain::ShowIndicators(bool, const QString&, const QString&, const QString&) {}
+void TfMain::ShowCalibration(const QString&, bool) {}
+QString TfMain::imageFileName() const { return {}; }
+void TfMain::SetLineSetSaveEnabled(bool) {}
 
 }  // namespace tesra

@@ -38,6 +38,17 @@ public:
     void ZoomChanged(int zoom);
     // The image window's undo stack changed: bUndo's caption (the depth) and enabled state.
     void UndoDepthChanged(int depth);
+    // The sheet's indicators after it recomputed: tMisInter (shown with its caption, or
+    // hidden), pInter and pKorn.
+    void ShowIndicators(bool neededVisible, const QString& needed, const QString& intercepts,
+                        const QString& grainSize);
+    // The calibration panel tKal: its caption, in its warning colour (light red) or the
+    // standard button face.
+    void ShowCalibration(const QString& caption, bool warning);
+    // bLinieSpeichern enabled or not (the sheet enables it once a line exists).
+    void SetLineSetSaveEnabled(bool enabled);
+    // The path of the current image file as `tBildName` holds it (empty before the first).
+    QString imageFileName() const;
     // True when bAddKreis is down (a new line in line mode is a circle).
     bool AddCircleDown() const { return m_addCircle; }
 

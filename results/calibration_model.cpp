@@ -23,6 +23,16 @@ const char* CalibrationFailureMessage(CalibrationFailure failure)
     return "";
 }
 
+bool IsValidSecondPhasePercent(long double percent)
+{
+    return std::isfinite(percent) && percent >= 0.0L && percent < 100.0L;
+}
+
+bool IsValidConversionFactor(long double factor)
+{
+    return std::isfinite(factor) && factor != 0.0L;
+}
+
 CalibrationModel::CalibrationModel(NumberLocale locale) : m_locale(std::move(locale)) {}
 
 std::string CalibrationModel::f(long double value) const
@@ -74,15 +84,14 @@ CalibrationFailure CalibrationModel::bOkClick(Measurement& measurement, ResultSh
 
     long double secondPhase = -1.0L;
     if (!m_fields.tFremdPhase.empty()) {
-        if (!readNumber(m_fields.tFremdPhase, secondPhase) || secondPhase < 0.0L
-            || secondPhase >= 100.0L) {
+        if (!readNumber(m_fields.tFremdPhase, secondPhase) || !IsValidSecondPhasePercent(secondPhase)) {
             calibration.secondPhasePercent = -1.0L;
             return CalibrationFailure::SecondPhase;
         }
     }
 
     long double factor = 0.0L;
-    if (!readNumber(m_fields.tFaktor, factor) || factor == 0.0L)
+    if (!readNumber(m_fields.tFaktor, factor) || !IsValidConversionFactor(factor))
         return CalibrationFailure::ConversionFactor;
 
     // Only 0 is refused: negative lengths and factors are stored as typed.

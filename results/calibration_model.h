@@ -32,6 +32,12 @@ struct CalibrationFields {
 // Which number the confirm operation refused; None when it succeeded.
 enum class CalibrationFailure : std::uint8_t { None, RealLength, PixelLength, SecondPhase, ConversionFactor };
 
+// The dialog's checks of a second-phase fraction (finite, at least 0 and below 100; -1, "not
+// set", is no fraction) and of a conversion factor (finite and not 0). The stored-measurement
+// reader applies the same rules to the values it finds.
+bool IsValidSecondPhasePercent(long double percent);
+bool IsValidConversionFactor(long double factor);
+
 // The message shown for a refused number (caption kCalibrationMessageCaption, error icon);
 // empty for None.
 const char* CalibrationFailureMessage(CalibrationFailure failure);

@@ -1,17 +1,114 @@
 #include "results/uKalibieren.h"
 
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QShowEvent>
+#include <QLocale>
+
+#include "app/uDialogs.h"
+#include "app/uHelp.h"
+#include "app/uMain.h"
+#include "results/uTabelle.h"
+
 namespace tesra {
 namespace {
+
 TfKalibieren* g_kalibieren = nullptr;
+
+// The client area of the dialog.
+constexpr int kClientWidth = 269;
+constexpr int kClientHeight = 232;
+// The remark is stored in a 256-byte text block: one length byte and at most 255
+// characters, of which the dialog allows 254.
+constexpr int kMaxRemarkLength = 254;
+
+QString Q(const std::string& text) { return QString::fromStdString(text); }
+
+// Writes a field only when it differs, so the cursor of a field being typed in stays put.
+void Show(QLineEdit* field, const std::string& text)
+{
+    const QString value = Q(text);
+    if (field->text() != value)
+        field->setText(value);
 }
+
+}  // namespace
 
 TfKalibieren* fKalibieren() { return g_kalibieren; }
 
-TfKalibieren::TfKalibieren(QWidget* parent) : QDialog(parent)
+TfKalibieren::TfKalibieren(QWidget* parent)
+    : QDialog(parent, Qt::Tool | Qt::WindowStaysOnTopHint | Qt::CustomizeWindowHint
+                          | Qt::WindowTitleHint)
 {
     g_kalibieren = this;
     setObjectName("fKalibieren");
-    setWindowTitle("Calibrate");
+    setWindowTitle(kCalibrationDialogCaption);
+    setModal(false);
+    setFixedSize(kClientWidth, kClientHeight);
+    SetHelpContext(this, help::kCalibration);
+
+    auto field = [this](const char* name, std::string CalibrationFields::* member) {
+        auto* edit = new QLineEdit(this);
+        edit->setObjectName(name);
+        connect(edit, &QLineEdit::textEdited, this,
+                [this, member](const QString& text) { m_model.fields().*member = text.toStdString(); });
+        return edit;
+    };
+    m_pixel = field("tPixel", &CalibrationFields::tPixel);
+    m_echt = field("tEcht", &CalibrationFields::tEcht);
+    m_fremdPhase = field("tFremdPhase", &CalibrationFields::tFremdPhase);
+    m_faktor = field("tFaktor", &CalibrationFields::tFaktor);
+    m_info = field("tInfo", &CalibrationFields::tInfo);
+    m_info->setMaxLength(kMaxRemarkLength);
+
+    m_ok = new QPushButton("Ok", this);
+    m_ok->setObjectName("bOk");
+    m_ok->setDefault(true);
+    m_cancel = new QPushButton("Cancel", this);
+    m_cancel->setObjectName("bCancel");
+    m_cancel->setAutoDefault(false);
+    connect(m_ok, &QPushButton::clicked, this, [this] { bOkClick(); });
+    connect(m_cancel, &QPushButton::clicked, this, &TfKalibieren::bCancelClick);
+
+    auto* grid = new QGridLayout(this);
+    grid->setContentsMargins(10, 10, 10, 10);
+    grid->setVerticalSpacing(6);
+    const std::pair<const char*, QLineEdit*> rows[] = {
+        {"Length in pixels", m_pixel},
+        {"Real length", m_echt},
+        {"Second phase fraction in %", m_fremdPhase},
+        {"Conversion factor", m_faktor},
+    };
+    int row = 0;
+    for (const auto& [text, edit] : rows) {
+        auto* label = new QLabel(text, this);
+        label->setBuddy(edit);
+        grid->addWidget(label, row, 0);
+        grid->addWidget(edit, row, 1);
+        ++row;
+    }
+    auto* remarks = new QLabel("Remarks", this);
+    remarks->setBuddy(m_info);
+    grid->addWidget(remarks, row++, 0, 1, 2);
+    grid->addWidget(m_info, row++, 0, 1, 2);
+    grid->setRowStretch(row++, 1);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(m_ok);
+    buttons->addWidget(m_cancel);
+    grid->addLayout(buttons, row, 0, 1, 2);
+
+    setTabOrder(m_pixel, m_echt);
+    setTabOrder(m_echt, m_fremdPhase);
+    setTabOrder(m_fremdPhase, m_faktor);
+    setTabOrder(m_faktor, m_info);
+    setTabOrder(m_info, m_ok);
+    setTabOrder(m_ok, m_cancel);
+
+    applyLocale(QLocale::system());
 }
 
 TfKalibieren::~TfKalibieren()
@@ -20,12 +117,103 @@ TfKalibieren::~TfKalibieren()
         g_kalibieren = nullptr;
 }
 
-void TfKalibieren::ShowCalibrationDistance(long double pixels)
+void TfKalibieren::applyLocale(const QLocale& locale)
 {
-    m_model.showCalibrationDistance(pixels);
+    const NumberLocale numbers = NumberLocaleOf(locale);
+    // The factor's start text is written with the locale's separator, so that Ok accepts it
+    // before any image has set the field.
+    std::string& factor = m_model.fields().tFaktor;
+    if (factor == "1" + m_model.locale().decimalSeparator + "56")
+        factor = "1" + numbers.decimalSeparator + "56";
+    m_model.setLocale(numbers);
     refresh();
 }
 
-void TfKalibieren::refresh() {}
+void TfKalibieren::ShowCalibrationDistance(long double pixels)
+{
+    m_model.showCalibrationDistance(pixels);
+    Show(m_pixel, m_model.fields().tPixel);
+}
+
+void TfKalibieren::refresh()
+{
+    const CalibrationFields& fields = m_model.fields();
+    Show(m_pixel, fields.tPixel);
+    Show(m_echt, fields.tEcht);
+    Show(m_fremdPhase, fields.tFremdPhase);
+    Show(m_faktor, fields.tFaktor);
+    Show(m_info, fields.tInfo);
+}
+
+void TfKalibieren::OpenCalibration()
+{
+    EditState scratch;
+    m_model.open(fMain() ? fMain()->state() : scratch);
+    show();
+    raise();
+    activateWindow();
+    m_pixel->setFocus();
+}
+
+void TfKalibieren::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    if (!event->spontaneous())
+        m_model.FormShow();
+}
+
+CalibrationFailure TfKalibieren::bOkClick()
+{
+    ResultSheet scratchSheet;
+    EditState scratchState;
+    TfTabelle* tabelle = fTabelle();
+    TfMain* main = fMain();
+    const CalibrationFailure failure =
+        m_model.bOkClick(TheMeasurement(), tabelle ? tabelle->sheet() : scratchSheet,
+                         main ? main->state() : scratchState);
+    // The fields show what the confirm made of them: a replaced decimal separator on a
+    // refusal, the stored numbers on success.
+    refresh();
+    if (failure != CalibrationFailure::None) {
+        ShowMessageBox(this, {QString::fromUtf8(CalibrationFailureMessage(failure)),
+                              kCalibrationMessageCaption, BoxIcon::Error, BoxButtons::Ok});
+        return failure;
+    }
+    if (main)
+        main->ShowCalibration(Q(m_model.kalCaption()), m_model.kalWarning());
+    if (tabelle)
+        tabelle->refresh();
+    accept();
+    return failure;
+}
+
+void TfKalibieren::bCancelClick()
+{
+    m_model.bCancelClick();
+    refresh();
+    QDialog::reject();
+}
+
+void TfKalibieren::reject() { bCancelClick(); }
+
+void TfKalibieren::done(int result)
+{
+    QDialog::done(result);
+    FormClose();
+}
+
+void TfKalibieren::FormClose()
+{
+    ResultSheet scratchSheet;
+    EditState scratchState;
+    TfTabelle* tabelle = fTabelle();
+    TfMain* main = fMain();
+    m_model.FormClose(TheMeasurement().calibration, tabelle ? tabelle->sheet() : scratchSheet,
+                      main ? main->state() : scratchState);
+    if (tabelle)
+        tabelle->refresh();
+    if (main)
+        main->CalibrationClosed();
+}
 
 }  // namespace tesra

@@ -1,8 +1,15 @@
 #pragma once
-// The calibration dialog "Calibrate": a modeless tool window over the core's CalibrationModel.
+// The calibration dialog "Calibrate": a modeless tool window that stays on top, over the
+// core's CalibrationModel. It shows the model's field texts, hands typed texts to it, and
+// shows what the confirm operation answers.
 #include <QDialog>
 
 #include "results/calibration_model.h"
+
+class QLabel;
+class QLineEdit;
+class QLocale;
+class QPushButton;
 
 namespace tesra {
 
@@ -18,8 +25,47 @@ public:
     // Shows the model's field texts.
     void refresh();
 
+    // The main window's Calibrate: remembers the mode, switches to calibration and shows
+    // the dialog without blocking the other windows (the main window locks its buttons).
+    void OpenCalibration();
+    // `bOkClick`: checks and stores the four numbers. A refused number is reported in a
+    // message box and the dialog stays open; on success the main window's `tKal` and the
+    // sheet are updated and the dialog closes. The image loader calls it too.
+    CalibrationFailure bOkClick();
+    // `bCancelClick`: the four saved texts come back, then the dialog closes.
+    void bCancelClick();
+
+    // The locale whose decimal separator typed numbers use and the fields show.
+    void applyLocale(const QLocale& locale);
+
+    QLineEdit* tPixel() const { return m_pixel; }
+    QLineEdit* tEcht() const { return m_echt; }
+    QLineEdit* tFremdPhase() const { return m_fremdPhase; }
+    QLineEdit* tFaktor() const { return m_faktor; }
+    QLineEdit* tInfo() const { return m_info; }
+    QPushButton* bOk() const { return m_ok; }
+    QPushButton* bCancel() const { return m_cancel; }
+
+    // Escape and closing the window count as Cancel.
+    void reject() override;
+    // Every way of closing ends here: `FormClose`, then the main window unlocks.
+    void done(int result) override;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
 private:
+    void FormClose();
+    void takeTyped();
+
     CalibrationModel m_model;
+    QLineEdit* m_pixel = nullptr;
+    QLineEdit* m_echt = nullptr;
+    QLineEdit* m_fremdPhase = nullptr;
+    QLineEdit* m_faktor = nullptr;
+    QLineEdit* m_info = nullptr;
+    QPushButton* m_ok = nullptr;
+    QPushButton* m_cancel = nullptr;
 };
 
 // The program's calibration dialog, or nullptr when none exists.

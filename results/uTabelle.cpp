@@ -1,25 +1,208 @@
 #include "results/uTabelle.h"
 
+#include <QAction>
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMimeData>
+#include <QRegularExpression>
+#include <QScrollBar>
+#include <QToolBar>
+#include <QToolButton>
+#include <QVBoxLayout>
+
 #include "app/measurement/measurement.h"
+#include "app/uDialogs.h"
+#include "app/uHelp.h"
+#include "app/uMain.h"
+#include "results/sheet_export.h"
+#include "results/uKalibieren.h"
+#include "view/uImage.h"
+#include "widgets/uAlignedGrid.h"
 
 namespace tesra {
 namespace {
+
 TfTabelle* g_tabelle = nullptr;
+
+constexpr int kRowHeight = 18;
+constexpr int kPanelWidth = 250;
+// Widths of `Tabelle`: the mark, the flags, then the numbers.
+constexpr int kMarkWidth = 17;
+constexpr int kFlagWidth = 43;
+constexpr int kNumberWidth = 64;
+// Widths of `Tabelle2`: the row titles, then the numbers.
+constexpr int kTitleWidth = 126;
+
+// A colour 0x00BBGGRR of the core as Qt's colour.
+QColor FromBgr(std::uint32_t value)
+{
+    return QColor(value & 0xFF, (value >> 8) & 0xFF, (value >> 16) & 0xFF);
 }
+
+QString Q(const std::string& text) { return QString::fromStdString(text); }
+
+QLabel* MakePanel(const QString& name, std::uint32_t colour, QWidget* parent)
+{
+    auto* panel = new QLabel(parent);
+    panel->setObjectName(name);
+    panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    panel->setAlignment(Qt::AlignCenter);
+    // At least the panel's width; a caption in a wider font than the original's still fits.
+    panel->setMinimumWidth(kPanelWidth);
+    panel->setAutoFillBackground(true);
+    QPalette palette = panel->palette();
+    palette.setColor(QPalette::Window, FromBgr(colour));
+    palette.setColor(QPalette::WindowText, Qt::black);
+    panel->setPalette(palette);
+    return panel;
+}
+
+// The platform's long time format without the time zone, which the copied text never
+// carried ("14:05:09", "2:05:09 PM").
+QString LongTimeFormat(const QLocale& locale)
+{
+    QString format = locale.timeFormat(QLocale::LongFormat);
+    static const QRegularExpression zone(QStringLiteral("\\s*\\bt+\\b"));
+    format.remove(zone);
+    return format.trimmed();
+}
+
+}  // namespace
 
 TfTabelle* fTabelle() { return g_tabelle; }
 
-TfTabelle::TfTabelle(QWidget* parent) : QMainWindow(parent)
+NumberLocale NumberLocaleOf(const QLocale& locale)
+{
+    return {locale.decimalPoint().toStdString(), locale.groupSeparator().toStdString()};
+}
+
+QString TfTabelle::DisplayText(int col, const std::string& text)
+{
+    if (col == 0 && text == kRowMarkText)
+        return QStringLiteral("\u2713");
+    return Q(text);
+}
+
+QColor TfTabelle::DisplayColour(CellColour colour)
+{
+    if (colour == CellColour::Window)
+        return {};
+    return FromBgr(CellColourValue(colour));
+}
+
+TfTabelle::TfTabelle(QWidget* parent)
+    : QMainWindow(parent), m_clock([] { return QDateTime::currentDateTime(); })
 {
     g_tabelle = this;
     setObjectName("fTabelle");
     setWindowTitle("Sheet");
+
+    m_toolbar = new QToolBar("Meßwerte", this);
+    m_toolbar->setObjectName("Messwerte");
+    m_toolbar->setMovable(false);
+    addToolBar(Qt::TopToolBarArea, m_toolbar);
+    m_copyButton = new QToolButton(m_toolbar);
+    m_copyButton->setObjectName("tCopy");
+    m_copyButton->setText("Copy");
+    m_copyButton->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    connect(m_copyButton, &QToolButton::clicked, this, &TfTabelle::Copy);
+    m_toolbar->addWidget(m_copyButton);
+    m_fremd = MakePanel("tFremd", kSecondPhaseNoticeColour, m_toolbar);
+    m_fremdAction = m_toolbar->addWidget(m_fremd);
+    m_fremdAction->setVisible(false);
+    m_warnung = MakePanel("tWarnung", kWarningColour, m_toolbar);
+    m_warnungAction = m_toolbar->addWidget(m_warnung);
+    m_warnungAction->setVisible(false);
+
+    auto* central = new QWidget(this);
+    auto* layout = new QVBoxLayout(central);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+
+    // The sheet's texts are set small (8 points), as the column widths expect.
+    QFont small = font();
+    small.setPointSize(8);
+    m_fremd->setFont(small);
+    m_warnung->setFont(small);
+
+    m_tabelle = new TAlignedGrid(kSheetColumns, 2, false, central);
+    m_tabelle->setObjectName("Tabelle");
+    m_tabelle->setFont(small);
+    m_tabelle->setGridRowHeight(kRowHeight);
+    m_tabelle->setTickColumn(0);
+    for (int c = 0; c < kSheetColumns; ++c) {
+        m_tabelle->setCellText(c, 0, Q(m_sheet.cell(c, 0)));
+        m_tabelle->setGridColumnWidth(c, c == 0 ? kMarkWidth : c == 1 ? kFlagWidth : kNumberWidth);
+        m_tabelle->setColumnAlignment(c, c <= 1 ? Qt::AlignCenter : Qt::AlignRight | Qt::AlignVCenter);
+    }
+    QFont bold = small;
+    bold.setBold(true);
+    m_tabelle->setColumnFont(1, bold);
+    layout->addWidget(m_tabelle, 1);
+
+    m_tabelle2 = new TAlignedGrid(kSumColumns, kSumRows, true, central);
+    m_tabelle2->setObjectName("Tabelle2");
+    m_tabelle2->setFont(small);
+    m_tabelle2->setGridRowHeight(kRowHeight);
+    m_tabelle2->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    m_tabelle2->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    for (int c = 0; c < kSumColumns; ++c) {
+        m_tabelle2->setCellText(c, 0, Q(m_sheet.sumCell(c, 0)));
+        m_tabelle2->setGridColumnWidth(c, c == 0 ? kTitleWidth : kNumberWidth);
+        m_tabelle2->setColumnAlignment(c, Qt::AlignRight | Qt::AlignVCenter);
+    }
+    for (int r = 1; r < kSumRows; ++r)
+        m_tabelle2->setCellText(0, r, Q(m_sheet.sumCell(0, r)));
+    // Title row, two rows and the scroll bar, nothing more: the line rows get the rest.
+    m_tabelle2->setFixedHeight(kSumRows * kRowHeight + 2 * m_tabelle2->frameWidth()
+                               + m_tabelle2->horizontalScrollBar()->sizeHint().height());
+    layout->addWidget(m_tabelle2);
+    setCentralWidget(central);
+
+    connect(m_tabelle, &QTableWidget::cellClicked, this, [this](int row, int) {
+        m_sheet.SelectLineRow(row + 1);
+        TabelleClick();
+    });
+    connect(m_tabelle, &TAlignedGrid::currentRowChosen, this, [this](int row) {
+        if (m_refreshing)
+            return;
+        m_sheet.SelectLineRow(row);
+        TabelleClick();
+    });
+    connect(m_tabelle, &QTableWidget::cellDoubleClicked, this,
+            [this](int row, int) { TabelleDblClick(row + 1); });
+    m_tabelle->installEventFilter(this);
+    m_tabelle2->installEventFilter(this);
+
+    // Ctrl+C anywhere on the sheet copies the whole sheet, as the button does.
+    auto* copy = new QAction(this);
+    copy->setShortcut(QKeySequence::Copy);
+    copy->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+    connect(copy, &QAction::triggered, this, &TfTabelle::Copy);
+    addAction(copy);
+
+    SetHelpContext(this, help::kResultSheet);
+
+    // Until calibrated, one pixel is one unit of real length.
+    TheMeasurement().calibration.scale = 1.0L;
+    applyLocale(QLocale::system());
+    resize(kMarkWidth + kFlagWidth + 9 * kNumberWidth + 24, 320);
+    refresh();
 }
 
 TfTabelle::~TfTabelle()
 {
     if (g_tabelle == this)
         g_tabelle = nullptr;
+}
+
+void TfTabelle::applyLocale(const QLocale& locale)
+{
+    m_locale = locale;
+    m_sheet.setLocale(NumberLocaleOf(locale));
 }
 
 void TfTabelle::Recompute()
@@ -32,6 +215,8 @@ void TfTabelle::AppendLineRow()
 {
     m_sheet.AppendLineRow(TheMeasurement());
     refresh();
+    if (TfMain* main = fMain())
+        main->SetLineSetSaveEnabled(m_sheet.lineSetSaveEnabled());
 }
 
 void TfTabelle::ResetSheet()
@@ -40,7 +225,146 @@ void TfTabelle::ResetSheet()
     refresh();
 }
 
-void TfTabelle::SelectLineRow(int n) { m_sheet.SelectLineRow(n); }
-void TfTabelle::refresh() {}
+void TfTabelle::SelectLineRow(int n)
+{
+    m_sheet.SelectLineRow(n);
+    m_refreshing = true;
+    m_tabelle->setCurrentGridRow(m_sheet.currentRow());
+    m_refreshing = false;
+}
+
+bool TfTabelle::tFremdShown() const { return m_fremdAction->isVisible(); }
+bool TfTabelle::tWarnungShown() const { return m_warnungAction->isVisible(); }
+
+void TfTabelle::refresh()
+{
+    m_refreshing = true;
+    const int rows = m_sheet.rowCount();
+    m_tabelle->setGridRowCount(rows);
+    for (int r = 1; r < rows; ++r) {
+        for (int c = 0; c < kSheetColumns; ++c)
+            m_tabelle->setCellText(c, r, DisplayText(c, m_sheet.cell(c, r)));
+        m_tabelle->setCellColour(0, r, DisplayColour(m_sheet.cellColour(0, r)));
+        m_tabelle->setCellColour(1, r, DisplayColour(m_sheet.cellColour(1, r)));
+    }
+    for (int r = 1; r < kSumRows; ++r) {
+        for (int c = 1; c < kSumColumns; ++c)
+            m_tabelle2->setCellText(c, r, Q(m_sheet.sumCell(c, r)));
+    }
+    m_tabelle->setCurrentGridRow(m_sheet.currentRow());
+    m_tabelle->fitColumnsToContents();
+    m_tabelle2->fitColumnsToContents();
+
+    m_fremd->setText(Q(m_sheet.secondPhaseNotice().caption));
+    m_fremdAction->setVisible(m_sheet.secondPhaseNotice().visible);
+    m_warnung->setText(Q(m_sheet.warning().caption));
+    m_warnungAction->setVisible(m_sheet.warning().visible);
+    m_refreshing = false;
+
+    if (TfMain* main = fMain()) {
+        main->ShowIndicators(m_sheet.neededIntercepts().visible,
+                             Q(m_sheet.neededIntercepts().caption),
+                             Q(m_sheet.interceptsCaption()), Q(m_sheet.grainSizeCaption()));
+    }
+}
+
+void TfTabelle::TabelleClick()
+{
+    // An empty row names no line; there is nothing to select then.
+    const int line = m_sheet.lineNumberOfRow(m_sheet.currentRow());
+    if (line < 1)
+        return;
+    if (TfImage* image = fImage())
+        image->SelectLine(line);
+}
+
+void TfTabelle::TabelleDblClick(int row)
+{
+    m_sheet.SelectLineRow(row);
+    if (!m_sheet.toggleRowMark(TheMeasurement()))
+        return;
+    refresh();
+    if (TfImage* image = fImage())
+        image->RepaintOverlay();
+    if (TfMain* main = fMain())
+        main->SetModified();
+}
+
+void TfTabelle::DeleteCurrentLine()
+{
+    Measurement& measurement = TheMeasurement();
+    const int line = m_sheet.deletionCandidate(measurement);
+    if (line == 0)
+        return;
+    const BoxRequest question{Q(ResultSheet::deleteQuestion(line)), kDeleteLineCaption,
+                              BoxIcon::Question, BoxButtons::YesNo};
+    if (ShowMessageBox(this, question) != BoxAnswer::Yes)
+        return;
+    TfImage* image = fImage();
+    const int selected = m_sheet.deleteLine(measurement, line, image ? image->selectedLine() : 0);
+    refresh();
+    if (image) {
+        image->SelectLine(selected);
+        image->RepaintOverlay();
+    }
+    if (TfMain* main = fMain())
+        main->SetModified();
+}
+
+void TfTabelle::ShowInternalValues()
+{
+    ShowMessageBox(this, {Q(m_sheet.internalValuesText()), kInternalValuesCaption,
+                          BoxIcon::None, BoxButtons::Ok});
+}
+
+bool TfTabelle::eventFilter(QObject* watched, QEvent* event)
+{
+    const bool grid = watched == m_tabelle || watched == m_tabelle2;
+    if (!grid || (event->type() != QEvent::KeyPress && event->type() != QEvent::ShortcutOverride))
+        return QMainWindow::eventFilter(watched, event);
+    auto* key = static_cast<QKeyEvent*>(event);
+    // The grids would copy only their current cell; the sheet's copy takes everything.
+    if (key->matches(QKeySequence::Copy)) {
+        event->accept();
+        if (event->type() == QEvent::KeyPress)
+            Copy();
+        return true;
+    }
+    if (watched != m_tabelle || event->type() != QEvent::KeyPress)
+        return QMainWindow::eventFilter(watched, event);
+    if (key->key() == Qt::Key_Delete) {
+        DeleteCurrentLine();
+        return true;
+    }
+    if (key->key() == Qt::Key_F2) {
+        ShowInternalValues();
+        return true;
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+QString TfTabelle::exportDateTime() const
+{
+    const QDateTime now = m_clock();
+    return m_locale.toString(now.date(), QLocale::ShortFormat) + " "
+           + m_locale.toString(now.time(), LongTimeFormat(m_locale));
+}
+
+QMimeData* TfTabelle::exportMimeData() const
+{
+    const std::string remark = fKalibieren() ? fKalibieren()->model().fields().tInfo : std::string();
+    const std::string file = fMain() ? fMain()->imageFileName().toStdString() : std::string();
+    const ClipboardText text = SheetExportText(m_sheet, TheMeasurement().calibration,
+                                               exportDateTime().toStdString(), file, remark);
+    auto* data = new QMimeData;
+    data->setText(Q(text.Utf8()));
+    data->setData(kAnsiTextMimeType, QByteArray::fromStdString(text.Ansi()));
+    return data;
+}
+
+void TfTabelle::Copy()
+{
+    QGuiApplication::clipboard()->setMimeData(exportMimeData());
+}
 
 }  // namespace tesra

@@ -1,10 +1,27 @@
 #pragma once
-// The result sheet window "Sheet": shows the cells of the core's ResultSheet.
+// The result sheet window "Sheet": shows the cells of the core's ResultSheet in the grids
+// `Tabelle` and `Tabelle2`, its two panels, and forwards the user's clicks and keys to it.
+#include <QDateTime>
+#include <QLocale>
 #include <QMainWindow>
+
+#include <functional>
 
 #include "results/result_sheet.h"
 
+class QAction;
+class QLabel;
+class QMimeData;
+class QToolBar;
+class QToolButton;
+
 namespace tesra {
+
+class TAlignedGrid;
+
+// The clipboard format that carries the sheet's text as Windows-1252 bytes; the Unicode
+// text goes beside it as plain text.
+inline constexpr const char* kAnsiTextMimeType = "text/plain;charset=windows-1252";
 
 class TfTabelle : public QMainWindow {
     Q_OBJECT
@@ -22,12 +39,62 @@ public:
     void ResetSheet();
     // Makes row n the current row (called by the image window when its selected line changes).
     void SelectLineRow(int n);
-    // Shows the sheet's current cells, colours and panels.
+    // Shows the sheet's current cells, colours and panels, and the main window's indicators.
     void refresh();
 
+    // `tCopyClick` (also Ctrl+C on the grids): the sheet's export text on the clipboard, as
+    // Windows-1252 bytes and as Unicode text.
+    void Copy();
+    // The clipboard contents Copy() puts there (the caller owns it).
+    QMimeData* exportMimeData() const;
+
+    // The locale whose separators the sheet's numbers use and whose date and time formats
+    // head the copied text. Starts as the system's.
+    void applyLocale(const QLocale& locale);
+    // Where the copied text's date and time come from (the clock by default).
+    void setClock(std::function<QDateTime()> clock) { m_clock = std::move(clock); }
+
+    TAlignedGrid* Tabelle() const { return m_tabelle; }
+    TAlignedGrid* Tabelle2() const { return m_tabelle2; }
+    QToolButton* tCopy() const { return m_copyButton; }
+    QLabel* tFremd() const { return m_fremd; }
+    QLabel* tWarnung() const { return m_warnung; }
+    // Whether the panels are shown on the toolbar (they live there as toolbar actions).
+    bool tFremdShown() const;
+    bool tWarnungShown() const;
+
+    // The text the grid shows for a cell text of the core: the row mark becomes a tick.
+    static QString DisplayText(int col, const std::string& text);
+    // The colour a cell colour of the core is painted in; invalid for the window colour.
+    static QColor DisplayColour(CellColour colour);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
+    void TabelleClick();
+    void TabelleDblClick(int row);
+    void DeleteCurrentLine();
+    void ShowInternalValues();
+    QString exportDateTime() const;
+
     ResultSheet m_sheet;
+    QLocale m_locale;
+    std::function<QDateTime()> m_clock;
+    bool m_refreshing = false;
+
+    QToolBar* m_toolbar = nullptr;
+    QToolButton* m_copyButton = nullptr;
+    QLabel* m_fremd = nullptr;
+    QLabel* m_warnung = nullptr;
+    QAction* m_fremdAction = nullptr;
+    QAction* m_warnungAction = nullptr;
+    TAlignedGrid* m_tabelle = nullptr;
+    TAlignedGrid* m_tabelle2 = nullptr;
 };
+
+// The decimal and thousands separators of a locale, as the core's number formats take them.
+NumberLocale NumberLocaleOf(const QLocale& locale);
 
 // The program's result sheet window, or nullptr when none exists.
 TfTabelle* fTabelle();

@@ -17,6 +17,7 @@ if [ "${1:-}" = "--tests" ]; then
     # outside test images and independent decoders for cross-checks
     gdk-pixbuf-tests libsixel-examples checkit-tiff golang-golang-x-image-dev
     imagemagick netpbm libtiff-tools python3-pil libjpeg-turbo-progs
+    libreoffice-calc-nogui  # a real spreadsheet opens the sheet's copied text
   )
 fi
 

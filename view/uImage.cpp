@@ -1,16 +1,203 @@
 #include "view/uImage.h"
 
+#include <QApplication>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPaintEvent>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QVBoxLayout>
+
+#include <algorithm>
+
+#include "app/help_topics.h"
+#include "app/uDialogs.h"
+#include "app/uHelp.h"
+#include "app/uMain.h"
+#include "imaging/formats/image_format.h"
+#include "results/uTabelle.h"
+#include "view/image_raster.h"
+
 namespace tesra {
 namespace {
+
 TfImage* g_image = nullptr;
+
+// `TempImage`: the magnified image with the overlay; it has the image's size times the zoom
+// and receives the mouse.
+class ImageCanvas : public QWidget {
+public:
+    ImageCanvas(TfImage* owner, QWidget* parent) : QWidget(parent), m_owner(owner)
+    {
+        setObjectName("TempImage");
+        setCursor(Qt::CrossCursor);
+        setMouseTracking(true);
+        // Every exposed pixel is painted from the image; nothing to clear first.
+        setAttribute(Qt::WA_OpaquePaintEvent);
+        setFocusPolicy(Qt::ClickFocus);
+    }
+
+protected:
+    void paintEvent(QPaintEvent* event) override
+    {
+        QPainter painter(this);
+        m_owner->paintCanvas(painter, event->rect());
+    }
+    // A double click reaches mousePressEvent through QWidget's default handler: it acts as
+    // a second click at the same place.
+    void mousePressEvent(QMouseEvent* event) override
+    {
+        if (event->button() != Qt::LeftButton)
+            return;
+        const QPoint p = event->position().toPoint();
+        m_owner->canvasPress(p.x(), p.y());
+    }
+    void mouseMoveEvent(QMouseEvent* event) override
+    {
+        const QPoint p = event->position().toPoint();
+        m_owner->canvasMove(p.x(), p.y());
+    }
+
+private:
+    TfImage* m_owner;
+};
+
+QColor colourOf(std::uint32_t c) { return QColor(redOf(c), greenOf(c), blueOf(c)); }
+
+QRect qtRect(const ScreenBox& b) { return QRect(b.left, b.top, b.right - b.left, b.bottom - b.top); }
+
+// The outline of an ellipse or arc in a box whose right column and bottom row stay free:
+// a painter's outline of a w × h rectangle covers w + 1 columns.
+QRect outlineRect(const OverlayPrimitive& p) { return QRect(p.x1, p.y1, p.x2 - p.x1 - 1, p.y2 - p.y1 - 1); }
+
+bool warnWithBox(const std::string& caption, const std::string& text, WarningButtons buttons)
+{
+    BoxRequest request;
+    request.caption = QString::fromStdString(caption);
+    request.text = QString::fromStdString(text);
+    request.icon = BoxIcon::Warning;
+    request.buttons = buttons == WarningButtons::Ok ? BoxButtons::Ok : BoxButtons::YesNo;
+    const BoxAnswer answer = ShowMessageBox(fImage(), request);
+    return answer != BoxAnswer::No;
 }
+
+}  // namespace
 
 TfImage* fImage() { return g_image; }
 
-TfImage::TfImage(QWidget* parent) : QWidget(parent)
+// ---- Hourglass ----
+
+HourglassProgress::~HourglassProgress()
+{
+    while (m_depth > 0)
+        end();
+}
+
+void HourglassProgress::begin()
+{
+    if (m_depth++ == 0)
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+}
+
+void HourglassProgress::end()
+{
+    if (m_depth == 0)
+        return;
+    if (--m_depth == 0)
+        QApplication::restoreOverrideCursor();
+}
+
+// ---- Replaying the overlay ----
+
+void ReplayDisplayList(QPainter& painter, const DisplayList& list, const QRect& clip)
+{
+    const ScreenBox clipBox{clip.left(), clip.top(), clip.right() + 1, clip.bottom() + 1};
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing, false);
+    for (const OverlayPrimitive& p : list) {
+        if (!primitiveBounds(p).intersects(clipBox))
+            continue;
+        const bool invert = p.mode == PenMode::Invert;
+        painter.setCompositionMode(invert ? QPainter::RasterOp_NotDestination : QPainter::CompositionMode_SourceOver);
+        const QColor colour = invert ? QColor(Qt::white) : colourOf(p.colour);
+        QPen pen(colour, p.penWidth, Qt::SolidLine, Qt::FlatCap, Qt::MiterJoin);
+        switch (p.kind) {
+        case PrimitiveKind::Line:
+            if (p.x1 == p.x2 && p.y1 == p.y2)
+                break;
+            painter.setPen(pen);
+            painter.setBrush(Qt::NoBrush);
+            painter.drawLine(p.x1, p.y1, p.x2, p.y2);
+            break;
+        case PrimitiveKind::Ellipse:
+            if (p.x2 <= p.x1 || p.y2 <= p.y1)
+                break;
+            if (p.filled) {
+                // One fill covers outline and interior, so every pixel is inverted once.
+                painter.setPen(Qt::NoPen);
+                painter.setBrush(colour);
+                painter.drawEllipse(qtRect({p.x1, p.y1, p.x2, p.y2}));
+            } else {
+                painter.setPen(pen);
+                painter.setBrush(Qt::NoBrush);
+                painter.drawEllipse(outlineRect(p));
+            }
+            break;
+        case PrimitiveKind::Arc:
+            if (p.x2 <= p.x1 || p.y2 <= p.y1)
+                break;
+            painter.setPen(pen);
+            painter.setBrush(Qt::NoBrush);
+            painter.drawArc(outlineRect(p), p.startAngle16, p.spanAngle16);
+            break;
+        case PrimitiveKind::FillRect:
+            painter.fillRect(qtRect({p.x1, p.y1, p.x2, p.y2}), colour);
+            break;
+        case PrimitiveKind::Text: {
+            painter.setPen(colour);
+            painter.setBrush(Qt::NoBrush);
+            painter.setBackgroundMode(Qt::TransparentMode);
+            const int ascent = painter.fontMetrics().ascent();
+            painter.drawText(QPoint(p.x1, p.y1 + ascent), QString::fromStdString(p.text));
+            break;
+        }
+        }
+    }
+    painter.restore();
+}
+
+// ---- The window ----
+
+TfImage::TfImage(QWidget* parent) : QWidget(parent), m_editor(TheMeasurement(), *this)
 {
     g_image = this;
     setObjectName("fImage");
+    setWindowTitle("Bild");
+    resize(510, 332);
+    SetHelpContext(this, help::kImageWindow);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    m_scroll = new QScrollArea(this);
+    m_scroll->setObjectName("ScrollBar");
+    m_scroll->setFrameShape(QFrame::NoFrame);
+    m_scroll->setBackgroundRole(QPalette::Button);
+    m_scroll->setWidgetResizable(false);
+    m_scroll->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    layout->addWidget(m_scroll);
+    m_canvas = new ImageCanvas(this, m_scroll);
+    m_canvas->resize(0, 0);
+    m_scroll->setWidget(m_canvas);
+
+    // The form sees keys before its controls.
+    m_scroll->installEventFilter(this);
+    m_canvas->installEventFilter(this);
+    setFocusPolicy(Qt::StrongFocus);
+    setFocusProxy(m_canvas);
+
+    if (fMain())
+        fMain()->ZoomChanged(1);
 }
 
 TfImage::~TfImage()
@@ -19,14 +206,297 @@ TfImage::~TfImage()
         g_image = nullptr;
 }
 
-void TfImage::ShowImageFile(const QString&) {}
-void TfImage::ZoomIn() {}
-void TfImage::ZoomOut() {}
-void TfImage::SetZoom(int n) { m_zoom = n; }
-void TfImage::RepaintOverlay() { update(); }
-void TfImage::PaintOverlay(QPainter&, bool) {}
-void TfImage::PushImageUndo() {}
-void TfImage::PopImageUndo() {}
-void TfImage::SelectLine(int n) { m_selectedLine = n; }
+void TfImage::ShowImageFile(const QString& fileName)
+{
+    TPixelGraphic loaded;
+    FormatOptions options;
+    options.progress = &m_busy;
+    options.warning = warnWithBox;
+    // A failure leaves caption, zoom, view state and undo stack as they were.
+    loadImage(fileName.toStdString(), loaded, options);
+
+    m_image = std::move(loaded);
+    setWindowTitle(fileName);
+    m_editor.imageOpened(m_image.Width(), m_image.Height());
+    m_undo.clear();
+    zoomChanged();
+    if (fMain())
+        fMain()->UndoDepthChanged(0);
+}
+
+void TfImage::ReplaceImage(TPixelGraphic image)
+{
+    const bool sizeChanged = image.Width() != m_image.Width() || image.Height() != m_image.Height();
+    m_image = std::move(image);
+    if (sizeChanged) {
+        m_editor.imageOpened(m_image.Width(), m_image.Height());
+        zoomChanged();
+        return;
+    }
+    RepaintOverlay();
+}
+
+void TfImage::ZoomIn()
+{
+    m_editor.zoomIn();
+    zoomChanged();
+}
+
+void TfImage::ZoomOut()
+{
+    m_editor.zoomOut();
+    zoomChanged();
+}
+
+void TfImage::SetZoom(int n)
+{
+    m_editor.setZoom(n);
+    zoomChanged();
+}
+
+void TfImage::zoomChanged()
+{
+    const int z = m_editor.zoom();
+    m_canvas->resize(m_editor.baseWidth() * z, m_editor.baseHeight() * z);
+    if (fMain())
+        fMain()->ZoomChanged(z);
+    RepaintOverlay();
+}
+
+void TfImage::RepaintOverlay()
+{
+    m_editor.overlayRepainted();
+    m_canvas->update();
+}
+
+void TfImage::PaintOverlay(QPainter& painter, bool forExport)
+{
+    const QRect all = painter.device() ? QRect(0, 0, painter.device()->width(), painter.device()->height())
+                                       : QRect(-(1 << 29), -(1 << 29), 1 << 30, 1 << 30);
+    ReplayDisplayList(painter, m_editor.overlay(forExport), all);
+    if (!forExport)
+        m_editor.overlayRepainted();
+}
+
+QImage TfImage::RenderPhoto()
+{
+    QImage photo(m_image.Width(), m_image.Height(), QImage::Format_RGB32);
+    if (photo.isNull())
+        return photo;
+    CopyScreenPixels(m_image, 0, 0, m_image.Width(), m_image.Height(), reinterpret_cast<std::uint32_t*>(photo.bits()),
+                     static_cast<std::size_t>(photo.bytesPerLine() / 4));
+    QPainter painter(&photo);
+    PaintOverlay(painter, true);
+    return photo;
+}
+
+TPixelGraphic TfImage::PhotoGraphic()
+{
+    const QImage photo = RenderPhoto();
+    TPixelGraphic out(photo.width(), photo.height(), TPixelFormat::pf24Bit);
+    for (int y = 0; y < photo.height(); ++y) {
+        const auto* src = reinterpret_cast<const QRgb*>(photo.constScanLine(y));
+        std::uint8_t* dst = out.rowData(y);
+        for (int x = 0; x < photo.width(); ++x) {
+            dst[3 * x] = static_cast<std::uint8_t>(qBlue(src[x]));
+            dst[3 * x + 1] = static_cast<std::uint8_t>(qGreen(src[x]));
+            dst[3 * x + 2] = static_cast<std::uint8_t>(qRed(src[x]));
+        }
+    }
+    return out;
+}
+
+void TfImage::PushImageUndo()
+{
+    m_undo.push(m_image);
+    if (fMain())
+        fMain()->UndoDepthChanged(m_undo.depth());
+}
+
+void TfImage::PopImageUndo()
+{
+    if (!m_undo.pop(m_image))
+        return;
+    if (fMain())
+        fMain()->UndoDepthChanged(m_undo.depth());
+    RepaintOverlay();
+}
+
+void TfImage::SelectLine(int n) { m_editor.selectLine(n); }
+
+int TfImage::horizontalScroll() const { return m_scroll->horizontalScrollBar()->value(); }
+int TfImage::verticalScroll() const { return m_scroll->verticalScrollBar()->value(); }
+QSize TfImage::clientSize() const { return m_scroll->viewport()->size(); }
+
+// ---- Painting ----
+
+void TfImage::paintCanvas(QPainter& painter, const QRect& exposed)
+{
+    drawImagePart(painter, exposed);
+    ReplayDisplayList(painter, m_editor.overlay(false), exposed);
+    for (FeedbackKind kind : {FeedbackKind::RubberBand, FeedbackKind::Preview, FeedbackKind::Marker})
+        ReplayDisplayList(painter, m_editor.feedback(kind), exposed);
+    if (fMain())
+        fMain()->UpdateOverviewFrame();
+}
+
+void TfImage::drawImagePart(QPainter& painter, const QRect& exposed)
+{
+    const int z = m_editor.zoom();
+    const int x0 = std::max(0, exposed.left() / z);
+    const int y0 = std::max(0, exposed.top() / z);
+    const int x1 = std::min(m_image.Width(), exposed.right() / z + 1);
+    const int y1 = std::min(m_image.Height(), exposed.bottom() / z + 1);
+    if (x1 <= x0 || y1 <= y0) {
+        painter.fillRect(exposed, palette().color(QPalette::Button));
+        return;
+    }
+    const int w = x1 - x0, h = y1 - y0;
+    // The tile grows to the largest part painted so far, at most the visible area.
+    if (m_tile.width() < w || m_tile.height() < h)
+        m_tile = QImage(std::max(w, m_tile.width()), std::max(h, m_tile.height()), QImage::Format_RGB32);
+    CopyScreenPixels(m_image, x0, y0, w, h, reinterpret_cast<std::uint32_t*>(m_tile.bits()),
+                     static_cast<std::size_t>(m_tile.bytesPerLine() / 4));
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
+    painter.drawImage(QRect(x0 * z, y0 * z, w * z, h * z), m_tile, QRect(0, 0, w, h));
+}
+
+void TfImage::invalidate(const ScreenBox& box)
+{
+    if (!box.isEmpty())
+        m_canvas->update(qtRect(box));
+}
+
+// ---- Mouse and keys ----
+
+void TfImage::followSheetLocale()
+{
+    if (fTabelle())
+        m_editor.setLocale(fTabelle()->sheet().locale());
+}
+
+void TfImage::canvasPress(int x, int y)
+{
+    followSheetLocale();
+    m_editor.leftPress(x, y);
+}
+
+void TfImage::canvasMove(int x, int y)
+{
+    followSheetLocale();
+    m_editor.mouseMove(x, y);
+}
+
+bool TfImage::handleKey(QKeyEvent* event)
+{
+    int key = 0;
+    if (event->key() == Qt::Key_Escape)
+        key = kKeyEscape;
+    else if (event->key() >= Qt::Key_1 && event->key() <= Qt::Key_6 && !(event->modifiers() & Qt::KeypadModifier))
+        key = kKeyDigit1 + (event->key() - Qt::Key_1);
+    return key != 0 && m_editor.keyDown(key);
+}
+
+void TfImage::keyPressEvent(QKeyEvent* event)
+{
+    if (handleKey(event))
+        return;
+    QWidget::keyPressEvent(event);
+}
+
+bool TfImage::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::KeyPress && handleKey(static_cast<QKeyEvent*>(event)))
+        return true;
+    return QWidget::eventFilter(watched, event);
+}
+
+void TfImage::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    if (fMain())
+        fMain()->UpdateOverviewFrame();
+}
+
+// ---- What the editing asks of the window and its neighbours ----
+
+EditState TfImage::editState() const { return fMain() ? fMain()->state() : m_ownState; }
+
+bool TfImage::addCircleDown() const { return fMain() && fMain()->AddCircleDown(); }
+
+void TfImage::setModified()
+{
+    if (fMain())
+        fMain()->SetModified();
+}
+
+void TfImage::showInfo(const std::string& text)
+{
+    if (fMain())
+        fMain()->ShowInfo(QString::fromStdString(text));
+}
+
+void TfImage::hideInfo()
+{
+    if (fMain())
+        fMain()->HideInfo();
+}
+
+void TfImage::showCalibrationDistance(long double pixels)
+{
+    if (fMain())
+        fMain()->ShowCalibrationDistance(pixels);
+}
+
+void TfImage::showMagnifier(PixelPoint p)
+{
+    if (fMain())
+        fMain()->ShowMagnifier(p.x, p.y);
+}
+
+void TfImage::setLockedButtonsEnabled(bool enabled)
+{
+    if (fMain())
+        fMain()->SetLockedButtonsEnabled(enabled);
+}
+
+void TfImage::pressTypeButton(InterceptType type)
+{
+    if (fMain()) {
+        fMain()->PressTypeButton(type);
+        return;
+    }
+    m_ownState.currentType = type;
+}
+
+void TfImage::selectLineRow(int line)
+{
+    if (fTabelle())
+        fTabelle()->SelectLineRow(line);
+}
+
+void TfImage::measurementChanged(ChangeKind kind)
+{
+    if (!fTabelle())
+        return;
+    if (kind == ChangeKind::LineAdded)
+        fTabelle()->AppendLineRow();
+    else
+        fTabelle()->Recompute();
+}
+
+void TfImage::highlightChanged(int oldLine, int newLine)
+{
+    const Measurement& m = TheMeasurement();
+    const int z = m_editor.zoom();
+    invalidate(listBounds(LineShape(m, oldLine, z, kActiveLineColour)));
+    invalidate(listBounds(LineShape(m, newLine, z, kSelectedLineColour)));
+}
+
+void TfImage::feedbackChanged(FeedbackKind, const DisplayList& oldShape, const DisplayList& shape)
+{
+    invalidate(listBounds(oldShape));
+    invalidate(listBounds(shape));
+}
 
 }  // namespace tesra

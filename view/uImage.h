@@ -1,16 +1,41 @@
 #pragma once
 // The image window: shows the micrograph at 100 %–1000 %, draws the measurement overlay and
 // turns mouse and key events into editing operations on the measurement.
-#include <QWidget>
+//
+// The rules live in the core: ImageEditor (view/image_editor.h) holds the view state and
+// decides what a press, a move or a key does; the overlay is a display list
+// (view/overlay.h) that this window only replays. The window paints only the exposed part
+// of the magnified image, converting just that part of the image buffer, so its memory does
+// not grow with the zoom. The transient feedback (rubber band, marker, second-phase preview)
+// lives on a layer of its own, drawn inverted over image and overlay; a repaint wipes the
+// marker and the preview but keeps an open rubber band visible.
+#include <QImage>
 #include <QString>
+#include <QWidget>
 
 #include "imaging/pixel_graphic.h"
+#include "imaging/progress.h"
+#include "view/image_editor.h"
+#include "view/image_undo.h"
 
 class QPainter;
+class QScrollArea;
 
 namespace tesra {
 
-class TfImage : public QWidget {
+// Shows the hourglass for the whole application while the image library reports progress.
+class HourglassProgress : public ProgressSink {
+public:
+    ~HourglassProgress() override;
+    void begin() override;
+    void end() override;
+    int depth() const { return m_depth; }
+
+private:
+    int m_depth = 0;
+};
+
+class TfImage : public QWidget, private EditorHost {
     Q_OBJECT
 public:
     explicit TfImage(QWidget* parent = nullptr);
@@ -19,34 +44,96 @@ public:
     // Loads an image file and resets zoom, caption, view state and undo stack. Throws the
     // image library's error on failure, leaving the window as it was.
     void ShowImageFile(const QString& fileName);
+    // Shows a new image buffer (a filter's result, or a test's image) as the document's
+    // image: zoom, selection and undo stack stay.
+    void ReplaceImage(TPixelGraphic image);
     void ZoomIn();
     void ZoomOut();
+    // Sets the zoom, kept inside 1..10.
     void SetZoom(int n);
-    int zoom() const { return m_zoom; }
+    int zoom() const { return m_editor.zoom(); }
 
-    // Repaints the image and the overlay from the model at once.
+    // Repaints the image and the overlay from the model (after any change of the
+    // measurement or of the image's pixels); forgets the marker and the preview.
     void RepaintOverlay();
     // Draws the overlay onto a painter; forExport draws at image scale with white numbers.
     void PaintOverlay(QPainter& painter, bool forExport);
+    // The photo: a copy of the image at 100 % with the overlay drawn for export on it.
+    QImage RenderPhoto();
+    // The same as a 24-bit image buffer, for the bitmap writer.
+    TPixelGraphic PhotoGraphic();
+
     void PushImageUndo();
     void PopImageUndo();
-    int undoDepth() const { return m_undoDepth; }
+    int undoDepth() const { return m_undo.depth(); }
 
     // Highlights test line n (nothing when it is inactive or already selected).
     void SelectLine(int n);
-    int selectedLine() const { return m_selectedLine; }
+    int selectedLine() const { return m_editor.selectedLine(); }
 
-    // The displayed image buffer (filters change it; the analyses read it).
+    // The displayed image buffer (filters change it; the analyses read it). After changing
+    // its pixels in place, call RepaintOverlay.
     TPixelGraphic& image() { return m_image; }
-    int baseWidth() const { return m_image.Width(); }
-    int baseHeight() const { return m_image.Height(); }
+    int baseWidth() const { return m_editor.baseWidth(); }
+    int baseHeight() const { return m_editor.baseHeight(); }
+
+    // Where the image library's long operations on a buffer report, for the hourglass.
+    ProgressSink* busyCursor() { return &m_busy; }
+
+    // The view state of the editing (cursor pixel, rubber band, marker, preview).
+    const ImageEditor& editor() const { return m_editor; }
+    // For the overview frame: the scroll positions and the visible client size.
+    int horizontalScroll() const;
+    int verticalScroll() const;
+    QSize clientSize() const;
+    // ---- For the canvas `TempImage` ----
+    void paintCanvas(QPainter& painter, const QRect& exposed);
+    void canvasPress(int x, int y);
+    void canvasMove(int x, int y);
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
+    bool handleKey(QKeyEvent* event);
+    // The "Length: " texts write numbers as the sheet does.
+    void followSheetLocale();
+    void zoomChanged();
+    void drawImagePart(QPainter& painter, const QRect& exposed);
+    void invalidate(const ScreenBox& box);
+
+    // EditorHost
+    EditState editState() const override;
+    bool addCircleDown() const override;
+    void setModified() override;
+    void showInfo(const std::string& text) override;
+    void hideInfo() override;
+    void showCalibrationDistance(long double pixels) override;
+    void showMagnifier(PixelPoint p) override;
+    void setLockedButtonsEnabled(bool enabled) override;
+    void pressTypeButton(InterceptType type) override;
+    void selectLineRow(int line) override;
+    void measurementChanged(ChangeKind kind) override;
+    void repaintOverlay() override { RepaintOverlay(); }
+    void highlightChanged(int oldLine, int newLine) override;
+    void feedbackChanged(FeedbackKind kind, const DisplayList& oldShape, const DisplayList& shape) override;
+
     TPixelGraphic m_image;
-    int m_zoom = 1;
-    int m_undoDepth = 0;
-    int m_selectedLine = 0;
+    ImageEditor m_editor;
+    ImageUndoStack m_undo;
+    HourglassProgress m_busy;
+    // Editing state used only while no main window exists (window tests of their own).
+    EditState m_ownState;
+    QScrollArea* m_scroll = nullptr;
+    QWidget* m_canvas = nullptr;
+    // The converted part of the image being painted; never larger than the exposed area.
+    QImage m_tile;
 };
+
+// Replays a display list with a painter, skipping what lies outside `clip`.
+void ReplayDisplayList(QPainter& painter, const DisplayList& list, const QRect& clip);
 
 // The program's image window, or nullptr before the first image was opened.
 TfImage* fImage();

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -65,7 +66,8 @@ LineSetLoadResult addLines(std::span<const std::uint8_t> records, int count, int
         // without intercepts and segments.
         const TestLine line = decodeTestLine(records.data() + static_cast<std::size_t>(k) * kTestLineRecordSize);
         // Only the second end point is tested, as stored files have always been loaded.
-        if (line.x2 > imageWidth || line.y2 > imageHeight) {
+        // A length that is no number would show as NAN in every cell of the line's row.
+        if (line.x2 > imageWidth || line.y2 > imageHeight || !std::isfinite(line.length)) {
             ++result.dropped;
             continue;
         }

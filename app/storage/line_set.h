@@ -20,7 +20,8 @@ inline constexpr const char* kLinesDroppedText = " linies droped (partially outs
 struct LineSetLoadResult {
     bool headerMatched = false;  // false: not a line set; nothing was done (no message)
     int added = 0;               // lines appended to the measurement
-    int dropped = 0;             // records outside the image or beyond the 300 lines
+    int dropped = 0;             // records outside the image, with a length that is no
+                                 // finite number, or beyond the 300 lines
     bool typeReset = false;      // a straight line came in: currentType is 1, press `bTyp1`
     // The information box to show (caption kLoadLinesCaption), empty when nothing was dropped.
     std::string message;
@@ -35,7 +36,7 @@ void SaveLineSet(const std::string& fileName, const Measurement& measurement);
 std::vector<std::uint8_t> EncodeLineSet(const Measurement& measurement);
 
 // `LoadLineSet`: appends the lines of the file whose second end point lies within the image
-// (x2 <= imageWidth, y2 <= imageHeight), up to 300 lines, with their sheet rows; gives each
+// (x2 <= imageWidth, y2 <= imageHeight) and whose length is a finite number, up to 300 lines, with their sheet rows; gives each
 // new straight line its two type-V end intercepts; recomputes the sheet. The caller sets the
 // modified flag first (also when the file turns out not to be a line set) and repaints.
 // Throws StorageError when the file cannot be read or ends before its records; nothing has

@@ -210,15 +210,30 @@ TrailerReadResult ApplyTrailer(const ParsedTrailer& parsed, MeasurementDocument 
         if (result.status == TrailerStatus::Found) {
             fillLineRows(measurement, document.sheet);
             result.calibrationFailure = applyCalibration(content.calibration, document);
+            // The stored fraction and factor pass the dialog's checks too: a value the dialog
+            // would refuse (NaN, 150 %, a factor of 0) never reaches the sheet. A refused
+            // fraction counts as not set, a refused factor leaves the default; the first
+            // refusal is the one reported.
+            long double fraction = content.secondPhasePercent;
+            if (fraction != -1.0L && !IsValidSecondPhasePercent(fraction)) {
+                fraction = -1.0L;
+                if (result.calibrationFailure == CalibrationFailure::None)
+                    result.calibrationFailure = CalibrationFailure::SecondPhase;
+            }
+            long double factor = content.hasConversionFactor ? content.conversionFactor : 1.56L;
+            if (!IsValidConversionFactor(factor)) {
+                factor = cal.conversionFactor;
+                if (result.calibrationFailure == CalibrationFailure::None)
+                    result.calibrationFailure = CalibrationFailure::ConversionFactor;
+            }
             if (result.calibrationFailure != CalibrationFailure::None) {
                 result.message = CalibrationFailureMessage(result.calibrationFailure);
                 result.caption = kCalibrationMessageCaption;
             }
-            cal.secondPhasePercent = content.secondPhasePercent;
+            cal.secondPhasePercent = fraction;
             document.calibration.fields().tFremdPhase =
-                cal.secondPhasePercent != -1.0L ? FormatN(cal.secondPhasePercent, 10, 3, document.calibration.locale())
-                                                : std::string();
-            cal.conversionFactor = content.hasConversionFactor ? content.conversionFactor : 1.56L;
+                fraction != -1.0L ? FormatN(fraction, 10, 3, document.calibration.locale()) : std::string();
+            cal.conversionFactor = factor;
         }
     }
     if (result.status == TrailerStatus::Damaged) {

@@ -48,7 +48,9 @@ struct TrailerReadResult {
     // False only for a file of 256 bytes or less: nothing was done, the caller neither
     // recomputes nor repaints. Otherwise the sheet has been recomputed; repaint the overlay.
     bool processed = false;
-    // The stored calibration was refused by the dialog's checks (its fields keep the texts).
+    // The stored calibration, fraction or factor was refused by the dialog's checks (the
+    // calibration's fields keep the texts; a refused fraction counts as not set, a refused
+    // factor leaves the default).
     CalibrationFailure calibrationFailure = CalibrationFailure::None;
     // A message box to show (empty when none): the damaged-trailer text or the calibration
     // dialog's message, with its caption.

@@ -315,7 +315,16 @@ ParsedTrailer ParseTrailer(std::span<const std::uint8_t> tail, std::uint64_t fil
     } else {
         content.hasConversionFactor = false;
         content.conversionFactor = 1.56L;
+        // Another block in the key's place is read over, as long as it is the last one.
+        if (key && keyAt + kTextBlockSize == end)
+            pos = end;
     }
+    // The blocks must end exactly where S stands. Anything left over means a block was
+    // damaged (a changed byte in the key before its value) or bytes were cut out of or added
+    // inside the trailer.
+    if (pos != end)
+        return damaged("The trailer's blocks end at " + std::to_string(pos) + ", not at its end " + std::to_string(end)
+                       + at(keyAt));
 
     result.status = TrailerStatus::Found;
     result.start = start;

@@ -10,8 +10,10 @@
 //                      or "Nicht Kalibtiert",
 //                      or (read only) any other text = pixel length as text, then a block
 //                      with the real length as text and the remark block,
-//   secondPhasePercent, "PropFaktor" block + conversionFactor (the key may be missing),
+//   secondPhasePercent, "PropFaktor" block + conversionFactor (the key may be missing, or
+//   another block may stand in its place as the last one),
 //   S (int32, offset of the trailer = size of the image data), tag block "Tesra1".
+// The blocks must end exactly at S; a trailer with bytes left over is damaged.
 // S stands at file size − 260 and the tag fills the last 256 bytes.
 #include <cstddef>
 #include <cstdint>

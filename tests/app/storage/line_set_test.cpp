@@ -123,6 +123,26 @@ TEST(LineSet, LinesOutsideTheImageAreDropped)
     EXPECT_EQ(d.sheet.sumCell(1, 1), "300,000");
 }
 
+TEST(LineSet, LinesWithALengthThatIsNoNumberAreDropped)
+{
+    Document d(640, 480);
+    Bytes file = lineSetFile({{0, 0, 30, 40, 1, 0}, {0, 0, 30, 40, 1, 0}, {0, 0, 30, 40, 1, 0}, {5, 5, 50, 50, 1, 1}});
+    // Lengths (bytes 38..47 of each record): quiet NaN, +infinity, -infinity.
+    const Bytes nan = {0, 0, 0, 0, 0, 0, 0, 0xC0, 0xFF, 0x7F};
+    const Bytes inf = {0, 0, 0, 0, 0, 0, 0, 0x80, 0xFF, 0x7F};
+    const Bytes minusInf = {0, 0, 0, 0, 0, 0, 0, 0x80, 0xFF, 0xFF};
+    std::copy(nan.begin(), nan.end(), file.begin() + 258 + 38);
+    std::copy(inf.begin(), inf.end(), file.begin() + 258 + 52 + 38);
+    std::copy(minusInf.begin(), minusInf.end(), file.begin() + 258 + 3 * 52 + 38);
+    const LineSetLoadResult r = LoadLineSet(file, 640, 480, d.parts());
+    EXPECT_EQ(r.added, 1);
+    EXPECT_EQ(r.dropped, 3);
+    EXPECT_EQ(r.message, "3 linies droped (partially outside image)");
+    ASSERT_EQ(d.measurement.lineCount(), 1);
+    EXPECT_EQ(d.measurement.line(1).length, 100.0L);
+    EXPECT_EQ(d.sheet.cell(3, 1), "100,000");
+}
+
 TEST(LineSet, LoadingAppendsAndStopsAt300Lines)
 {
     Document d;

@@ -11,6 +11,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <limits>
 #include <ostream>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -178,8 +179,11 @@ TEST_P(MeasurementFileRoundTrip, FullMeasurementThroughImageFile)
 
 INSTANTIATE_TEST_SUITE_P(Formats, MeasurementFileRoundTrip, ::testing::Values("png", "jpg", "bmp", "tif"));
 
+const Bytes kFactor2_5 = {0, 0, 0, 0, 0, 0, 0, 0xA0, 0x00, 0x40};
+
 // A trailer built by hand behind 300 bytes of image data.
-Bytes trailerFile(const std::string& calibrationBlocks, const Bytes& percent, bool withKey)
+Bytes trailerFile(const std::string& calibrationBlocks, const Bytes& percent, bool withKey,
+                  const Bytes& factor = kFactor2_5)
 {
     Bytes b(300, 0x42);
     auto text = [&](const std::string& s) {
@@ -205,7 +209,7 @@ Bytes trailerFile(const std::string& calibrationBlocks, const Bytes& percent, bo
     b.insert(b.end(), percent.begin(), percent.end());
     if (withKey) {
         text("PropFaktor");
-        b.insert(b.end(), {0, 0, 0, 0, 0, 0, 0, 0xA0, 0x00, 0x40});  // 2.5
+        b.insert(b.end(), factor.begin(), factor.end());
     }
     b.insert(b.end(), {44, 1, 0, 0});  // S = 300
     text("Tesra1");
@@ -261,6 +265,53 @@ TEST(ReadTrailer, SecondPhaseFractionAndMissingKey)
     // The recomputation uses the fraction: 12.5 % of 50 pixels.
     EXPECT_EQ(d.sheet.cell(4, 1), "6,250");
     EXPECT_EQ(d.sheet.cell(10, 1), "12,500");
+}
+
+Bytes extended(long double v)
+{
+    Bytes b(10);
+    EncodeExtended(v, b.data());
+    return b;
+}
+
+// Stored values the calibration dialog would refuse never reach the sheet: the dialog's
+// message is reported, the fraction counts as not set, the factor keeps its default.
+TEST(ReadTrailer, StoredFractionAndFactorPassTheDialogsChecks)
+{
+    const long double nan = std::numeric_limits<long double>::quiet_NaN();
+    const long double inf = std::numeric_limits<long double>::infinity();
+    for (long double fraction : {nan, inf, -inf, 150.0L, 100.0L, -5.0L}) {
+        Document d;
+        const Bytes file = trailerFile("100|25,5|Probe", extended(fraction), true);
+        const TrailerReadResult r = ReadTrailer(file, file.size(), d.parts());
+        ASSERT_EQ(r.status, TrailerStatus::Found) << r.detail;
+        EXPECT_EQ(r.calibrationFailure, CalibrationFailure::SecondPhase) << static_cast<double>(fraction);
+        EXPECT_EQ(r.message, "Die Eingabe des Fremdphasenanteils ist fehlerhaft!");
+        EXPECT_EQ(r.caption, "Kalibierung");
+        EXPECT_EQ(d.measurement.calibration.secondPhasePercent, -1.0L);
+        EXPECT_TRUE(d.calibration.fields().tFremdPhase.empty());
+        EXPECT_FALSE(d.sheet.secondPhaseNotice().visible);
+        EXPECT_EQ(d.measurement.calibration.conversionFactor, 2.5L);  // the factor itself is fine
+        EXPECT_EQ(d.sheet.cell(4, 1), "0,000");                       // no NAN on the sheet
+    }
+    for (long double factor : {0.0L, nan, inf}) {
+        Document d;
+        const Bytes file = trailerFile("Nicht Kalibtiert", kFraction12_5, true, extended(factor));
+        const TrailerReadResult r = ReadTrailer(file, file.size(), d.parts());
+        ASSERT_EQ(r.status, TrailerStatus::Found) << r.detail;
+        EXPECT_EQ(r.calibrationFailure, CalibrationFailure::ConversionFactor) << static_cast<double>(factor);
+        EXPECT_EQ(r.message, "Die Eingabe des Umrechnungsfaktors ist fehlerhaft!");
+        EXPECT_EQ(d.measurement.calibration.conversionFactor, 1.56L);
+        EXPECT_EQ(d.calibration.fields().tFaktor, "1,560");
+        EXPECT_EQ(d.measurement.calibration.secondPhasePercent, 12.5L);
+    }
+    // The edges the dialog accepts: a fraction of 0 and a negative factor.
+    Document d;
+    const Bytes file = trailerFile("Nicht Kalibtiert", extended(0.0L), true, extended(-1.56L));
+    const TrailerReadResult r = ReadTrailer(file, file.size(), d.parts());
+    EXPECT_EQ(r.calibrationFailure, CalibrationFailure::None);
+    EXPECT_EQ(d.measurement.calibration.secondPhasePercent, 0.0L);
+    EXPECT_EQ(d.measurement.calibration.conversionFactor, -1.56L);
 }
 
 TEST(ReadTrailer, PlainDamagedAndTinyFiles)

@@ -232,13 +232,19 @@ TEST(TrailerLayout, ThreeCalibrationFormsAndOldTag)
         EXPECT_EQ(p.content.conversionFactor, 1.56L);
     }
     {
-        // Another key in place of "PropFaktor": no value is read.
+        // Another block in place of "PropFaktor", ending the trailer: no value is read.
         Builder t = smallBody();
-        t.text("Nicht Kalibtiert").raw(kMinusOne).text("PropFactor").raw(kOne);
+        t.text("Nicht Kalibtiert").raw(kMinusOne).text("PropFactor");
         const ParsedTrailer p = ParseTrailer(finish(t));
         ASSERT_EQ(p.status, TrailerStatus::Found) << p.problem;
         EXPECT_FALSE(p.content.hasConversionFactor);
         EXPECT_EQ(p.content.conversionFactor, 1.56L);
+    }
+    {
+        // ... but followed by a value it is a damaged key, not a missing one.
+        Builder t = smallBody();
+        t.text("Nicht Kalibtiert").raw(kMinusOne).text("PropFactor").raw(kOne);
+        EXPECT_EQ(ParseTrailer(finish(t)).status, TrailerStatus::Damaged);
     }
 }
 
@@ -346,6 +352,17 @@ std::vector<DamageCase> damageCases()
         t.fill(kImageSize, 0xAA).u16(0).u16(0).u16(0).text("Nicht Kalibtiert").raw(kMinusOne).text("PropFaktor");
         cases.push_back({"key without its value", finish(t)});
     }
+    {
+        // One changed byte in the key: the factor must not silently fall back to 1.56.
+        Builder t;
+        t.fill(kImageSize, 0xAA).u16(0).u16(0).u16(0).text("Nicht Kalibtiert").raw(kMinusOne).text("PropFaktoR");
+        cases.push_back({"changed byte in the key", finish(t.raw(kOneAndHalf))});
+    }
+    {
+        Builder t;
+        t.fill(kImageSize, 0xAA).u16(0).u16(0).u16(0).text("Nicht Kalibtiert").raw(kMinusOne).text("PropFaktor");
+        cases.push_back({"bytes between the factor and S", finish(t.raw(kOneAndHalf).fill(3, 0))});
+    }
     return cases;
 }
 
@@ -398,16 +415,13 @@ TEST(TrailerLayout, TruncationsNeverLoadPartly)
         cut.insert(cut.end(), good.end() - 260, good.end());
         const ParsedTrailer p = ParseTrailer(cut);
         const std::size_t keyEnd = bodyEnd - 256 - 10;  // where an old trailer without the key ends
-        if (len >= keyEnd && len < bodyEnd) {
-            // Everything up to the key is there: read as a trailer without the key as long
-            // as the key's text is incomplete (length byte and 10 characters).
-            if (p.status == TrailerStatus::Found) {
-                EXPECT_LT(len, keyEnd + 11);
-                EXPECT_FALSE(p.content.hasConversionFactor);
-                EXPECT_EQ(p.content.lines.size(), 1u);
-                EXPECT_EQ(p.content.segments.size(), 1u);
-                continue;
-            }
+        if (len == keyEnd) {
+            // Exactly the key and its value cut away: a trailer of the form without the key.
+            EXPECT_EQ(p.status, TrailerStatus::Found);
+            EXPECT_FALSE(p.content.hasConversionFactor);
+            EXPECT_EQ(p.content.lines.size(), 1u);
+            EXPECT_EQ(p.content.segments.size(), 1u);
+            continue;
         }
         EXPECT_EQ(p.status, TrailerStatus::Damaged) << "body cut at " << len;
         EXPECT_TRUE(p.content.lines.empty() && p.content.intercepts.empty()) << len;

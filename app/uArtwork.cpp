@@ -1,0 +1,132 @@
+#include "app/uArtwork.h"
+
+#include <QFont>
+#include <QPainter>
+#include <QPainterPath>
+
+#include "view/grain_picture.h"
+
+namespace tesra {
+namespace {
+
+// The structure in a round field centred at (cx, cy).
+QImage fieldPicture(int width, int height, double cx, double cy, double radius, std::uint32_t seed)
+{
+    GrainPictureOptions options;
+    options.width = width;
+    options.height = height;
+    options.grainSize = 24;
+    options.boundaryWidth = 1.2;
+    options.seed = seed;
+    options.roundField = true;
+    options.fieldX = cx;
+    options.fieldY = cy;
+    options.fieldRadius = radius;
+    const std::vector<std::uint32_t> pixels = MakeGrainPicture(options);
+    QImage image(width, height, QImage::Format_RGB32);
+    for (int y = 0; y < height; ++y) {
+        auto* row = reinterpret_cast<std::uint32_t*>(image.scanLine(y));
+        std::copy_n(pixels.begin() + static_cast<std::ptrdiff_t>(y) * width, width, row);
+    }
+    return image;
+}
+
+QFont sansFont(int pixels, bool bold)
+{
+    QFont font("Arial");
+    font.setStyleHint(QFont::SansSerif);
+    font.setPixelSize(pixels);
+    font.setBold(bold);
+    return font;
+}
+
+// The name across the field: a dark band clipped to the field, the name in white on it.
+// Everything drawn over the field stays off pure black, so no hole is cut into it.
+void drawName(QPainter& painter, double cx, double cy, double radius, int bandTop, int bandHeight)
+{
+    QPainterPath field;
+    field.addEllipse(QPointF(cx, cy), radius - 3, radius - 3);
+    painter.save();
+    painter.setClipPath(field);
+    painter.fillRect(QRectF(0, bandTop, cx * 2 + 2, bandHeight), QColor(12, 16, 20, 170));
+    painter.setPen(QColor(0, 255, 0, 150));
+    painter.drawLine(QPointF(0, bandTop), QPointF(cx * 2 + 2, bandTop));
+    painter.drawLine(QPointF(0, bandTop + bandHeight), QPointF(cx * 2 + 2, bandTop + bandHeight));
+    painter.restore();
+
+    const QRectF nameBox(0, bandTop + 2, cx * 2, bandHeight * 0.7);
+    painter.setFont(sansFont(static_cast<int>(bandHeight * 0.58), true));
+    painter.setPen(QColor(20, 24, 28));
+    painter.drawText(nameBox.translated(2, 2), Qt::AlignCenter, "Tesra");
+    painter.setPen(QColor(246, 246, 240));
+    painter.drawText(nameBox, Qt::AlignCenter, "Tesra");
+
+    painter.setFont(sansFont(11, false));
+    painter.setPen(QColor(200, 210, 200));
+    painter.drawText(QRectF(0, bandTop + bandHeight * 0.68, cx * 2, bandHeight * 0.3), Qt::AlignCenter,
+                     "grain size by the linear-intercept method");
+}
+
+void drawPanel(QPainter& painter, const QRectF& box)
+{
+    painter.setPen(QPen(QColor(110, 115, 120), 2));
+    painter.setBrush(QColor(26, 30, 34));
+    painter.drawRoundedRect(box, 12, 12);
+}
+
+}  // namespace
+
+QImage MakeSplashPicture()
+{
+    const double cx = 160;
+    const double cy = 158;
+    const double radius = 154;
+    QImage image = fieldPicture(320, 339, cx, cy, radius, 20240);
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setRenderHint(QPainter::TextAntialiasing);
+    drawName(painter, cx, cy, radius, 112, 86);
+    // The plate under the field that carries the version label.
+    drawPanel(painter, QRectF(170, 300, 146, 36));
+    return image;
+}
+
+QImage MakeAboutPicture()
+{
+    const double cx = 161.5;
+    const double cy = 156;
+    const double radius = 152;
+    QImage image = fieldPicture(323, 538, cx, cy, radius, 5813);
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setRenderHint(QPainter::TextAntialiasing);
+    drawName(painter, cx, cy, radius, 110, 86);
+
+    const QRectF panel(3, 318, 317, 217);
+    drawPanel(painter, panel);
+    painter.setPen(QColor(214, 218, 222));
+    painter.setFont(sansFont(13, true));
+    painter.drawText(QRectF(20, 332, 283, 20), Qt::AlignLeft | Qt::AlignVCenter,
+                     "Mean grain size of micrographs");
+    painter.setFont(sansFont(12, false));
+    const char* lines[] = {
+        "Test lines and circles over the image,",
+        "intercepts of six types, second-phase",
+        "stretches and a calibration give the mean",
+        "intercept length with its confidence and",
+        "the intercepts still needed.",
+    };
+    double y = 358;
+    for (const char* line : lines) {
+        painter.drawText(QRectF(20, y, 283, 18), Qt::AlignLeft | Qt::AlignVCenter, line);
+        y += 18;
+    }
+    painter.setFont(sansFont(14, false));
+    painter.setPen(QColor(170, 176, 182));
+    painter.drawText(QRectF(20, 456, 140, 24), Qt::AlignLeft | Qt::AlignVCenter, "Version");
+    painter.setPen(QPen(QColor(70, 76, 82), 1));
+    painter.drawLine(QPointF(20, 488), QPointF(303, 488));
+    return image;
+}
+
+}  // namespace tesra

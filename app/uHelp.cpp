@@ -1,0 +1,232 @@
+#include "app/uHelp.h"
+
+#include <QApplication>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QPointer>
+#include <QPushButton>
+#include <QResource>
+#include <QTextBrowser>
+#include <QUrl>
+#include <QVBoxLayout>
+
+namespace tesra {
+namespace {
+
+// The manual's pages appear under this resource root once the help file is registered.
+const QString kManualRoot = QStringLiteral("/tesra-manual");
+
+QString& helpFileSetting()
+{
+    static QString path;
+    return path;
+}
+
+HelpHandler& helpHandler()
+{
+    static HelpHandler handler;
+    return handler;
+}
+
+QPointer<TfHelp>& helpWindow()
+{
+    static QPointer<TfHelp> window;
+    return window;
+}
+
+// The file registered as the manual, so that a changed help file replaces it.
+QString& registeredFile()
+{
+    static QString path;
+    return path;
+}
+
+QUrl manualUrl(const QString& page)
+{
+    QUrl url(QStringLiteral("qrc:") + kManualRoot + '/' + page.section('#', 0, 0));
+    const QString anchor = page.section('#', 1);
+    if (!anchor.isEmpty())
+        url.setFragment(anchor);
+    return url;
+}
+
+// F1 anywhere: the page of the focused widget's window, looked up through its parents.
+class HelpKeyFilter : public QObject {
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() != QEvent::KeyPress)
+            return false;
+        auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() != Qt::Key_F1 || key->modifiers() != Qt::NoModifier)
+            return false;
+        auto* widget = qobject_cast<QWidget*>(watched);
+        if (!widget)
+            return false;
+        // A key event travels up the parents and passes this filter once per step; the
+        // first sight is the widget with focus, which also gives the most precise context.
+        ShowHelpContext(widget->window(), HelpContextFor(widget));
+        return true;
+    }
+};
+
+}  // namespace
+
+void SetHelpContext(QWidget* widget, int context)
+{
+    if (widget)
+        widget->setProperty(kHelpContextProperty, context);
+}
+
+int HelpContextFor(const QWidget* widget)
+{
+    // Up to the window the widget lies in, not beyond: a dialog does not borrow the page of
+    // the window that owns it.
+    for (const QWidget* w = widget; w; w = w->parentWidget()) {
+        const QVariant value = w->property(kHelpContextProperty);
+        if (value.isValid() && value.toInt() > 0)
+            return value.toInt();
+        if (w->isWindow())
+            break;
+    }
+    return help::kContents;
+}
+
+QString HelpFile()
+{
+    if (!helpFileSetting().isEmpty())
+        return helpFileSetting();
+    return QDir(QCoreApplication::applicationDirPath()).filePath(QString::fromLatin1(kHelpFileName));
+}
+
+void SetHelpFile(const QString& path) { helpFileSetting() = path; }
+
+void SetHelpHandler(HelpHandler handler) { helpHandler() = std::move(handler); }
+
+TfHelp* fHelp() { return helpWindow(); }
+
+void ShowHelpContents(QWidget* parent) { ShowHelpContext(parent, help::kContents); }
+
+void ShowHelpContext(QWidget* parent, int context)
+{
+    Q_UNUSED(parent);
+    if (helpHandler()) {
+        helpHandler()(context);
+        return;
+    }
+    // The help window stands on its own, like a separate viewer: it stays usable while a
+    // dialog of the program is open, and closing a window of the program leaves it open.
+    if (!helpWindow()) {
+        helpWindow() = new TfHelp;
+        QObject::connect(qApp, &QCoreApplication::aboutToQuit, helpWindow(), &QObject::deleteLater);
+    }
+    TfHelp* window = helpWindow();
+    window->showPage(QString::fromStdString(HelpPageForContext(context)));
+    window->show();
+    window->raise();
+    window->activateWindow();
+}
+
+void InstallHelpKey(QApplication* app)
+{
+    if (!app)
+        return;
+    static QPointer<HelpKeyFilter> filter;
+    if (filter)
+        return;
+    filter = new HelpKeyFilter(app);
+    app->installEventFilter(filter);
+}
+
+TfHelp::TfHelp(QWidget* parent) : QWidget(parent, Qt::Window)
+{
+    setObjectName("fHelp");
+    setWindowTitle("Tesra Help");
+    resize(720, 640);
+
+    auto* contents = new QPushButton("Contents", this);
+    contents->setObjectName("bContents");
+    auto* back = new QPushButton("Back", this);
+    back->setObjectName("bBack");
+    auto* forward = new QPushButton("Forward", this);
+    forward->setObjectName("bForward");
+    m_browser = new QTextBrowser(this);
+    m_browser->setObjectName("tBrowser");
+    m_browser->setOpenExternalLinks(true);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(contents);
+    buttons->addWidget(back);
+    buttons->addWidget(forward);
+    buttons->addStretch();
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(buttons);
+    layout->addWidget(m_browser);
+
+    back->setEnabled(false);
+    forward->setEnabled(false);
+    connect(contents, &QPushButton::clicked, this, [this] { showPage("index.html"); });
+    connect(back, &QPushButton::clicked, m_browser, &QTextBrowser::backward);
+    connect(forward, &QPushButton::clicked, m_browser, &QTextBrowser::forward);
+    connect(m_browser, &QTextBrowser::backwardAvailable, back, &QPushButton::setEnabled);
+    connect(m_browser, &QTextBrowser::forwardAvailable, forward, &QPushButton::setEnabled);
+    connect(m_browser, &QTextBrowser::sourceChanged, this, [this] {
+        const QString title = m_browser->documentTitle();
+        setWindowTitle(title.isEmpty() ? QString("Tesra Help") : "Tesra Help - " + title);
+    });
+}
+
+bool TfHelp::loadHelpFile()
+{
+    const QString file = HelpFile();
+    if (registeredFile() == file && !file.isEmpty())
+        return true;
+    if (!registeredFile().isEmpty()) {
+        QResource::unregisterResource(registeredFile(), kManualRoot);
+        registeredFile().clear();
+    }
+    if (!QResource::registerResource(file, kManualRoot))
+        return false;
+    registeredFile() = file;
+    m_browser->clearHistory();
+    return true;
+}
+
+void TfHelp::showPage(const QString& page)
+{
+    if (!loadHelpFile()) {
+        m_browser->clear();
+        m_browser->setPlainText(QString("The help file \"%1\" cannot be opened. It belongs in the "
+                                        "program's folder, next to the program itself.")
+                                    .arg(QDir::toNativeSeparators(HelpFile())));
+        setWindowTitle("Tesra Help");
+        return;
+    }
+    const QUrl url = manualUrl(page);
+    if (m_browser->source().matches(url, QUrl::RemoveFragment) && !url.fragment().isEmpty()) {
+        // The same page: only move to the anchor (setSource would not scroll again).
+        m_browser->setSource(url);
+        m_browser->scrollToAnchor(url.fragment());
+        return;
+    }
+    m_browser->setSource(url);
+}
+
+QString TfHelp::currentPage() const
+{
+    const QUrl url = m_browser->source();
+    const QString path = url.path();
+    const QString root = kManualRoot + '/';
+    QString page = path.startsWith(root) ? path.mid(root.size()) : path;
+    if (url.hasFragment())
+        page += '#' + url.fragment();
+    return page;
+}
+
+}  // namespace tesra
