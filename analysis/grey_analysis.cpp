@@ -146,6 +146,61 @@ GreyHistogram ComputeHistogram(const TPixelGraphic& image, ProgressSink* progres
 
 // ---- Segment lengths ----
 
+namespace {
+
+// Intercepts at the same distance (a grain boundary where a second-phase stretch ends and
+// the next begins, or a point entered twice) can stand in either order, but only one order
+// puts the two ends of a marked stretch next to each other, so that the stretch is skipped
+// and not counted as a grain. Within each run of equal distances, the intercept joined to
+// the entry before the run goes first and one joined to the entries after it goes last;
+// the others keep their entry order.
+void orderTiedIntercepts(const Measurement& m, std::vector<SegmentEntry>& entries)
+{
+    const std::size_t n = entries.size();
+    std::size_t start = 0;
+    while (start < n) {
+        std::size_t end = start + 1;
+        while (end < n && entries[end].distance == entries[start].distance)
+            ++end;
+        if (end - start < 2) {
+            start = end;
+            continue;
+        }
+        std::size_t free = start;  // the first position still open to the back rule
+        if (start > 0) {
+            for (std::size_t k = start; k < end; ++k) {
+                if (m.findSegment(entries[start - 1].intercept, entries[k].intercept) == 0)
+                    continue;
+                std::rotate(entries.begin() + static_cast<std::ptrdiff_t>(start),
+                            entries.begin() + static_cast<std::ptrdiff_t>(k),
+                            entries.begin() + static_cast<std::ptrdiff_t>(k + 1));
+                free = start + 1;
+                break;
+            }
+        }
+        // The run that follows has one distance; any of its members may be the stretch's far end
+        // (its own front rule then brings that member forward).
+        std::size_t nextEnd = end;
+        while (nextEnd < n && entries[nextEnd].distance == entries[end].distance)
+            ++nextEnd;
+        bool placed = false;
+        for (std::size_t k = free; k < end && !placed; ++k) {
+            for (std::size_t j = end; j < nextEnd; ++j) {
+                if (m.findSegment(entries[k].intercept, entries[j].intercept) == 0)
+                    continue;
+                std::rotate(entries.begin() + static_cast<std::ptrdiff_t>(k),
+                            entries.begin() + static_cast<std::ptrdiff_t>(k + 1),
+                            entries.begin() + static_cast<std::ptrdiff_t>(end));
+                placed = true;
+                break;
+            }
+        }
+        start = end;
+    }
+}
+
+}  // namespace
+
 std::optional<SegmentList> ComputeSegmentList(const Measurement& m, int lineIndex)
 {
     if (lineIndex < 1 || lineIndex > m.lineCount())
@@ -162,10 +217,9 @@ std::optional<SegmentList> ComputeSegmentList(const Measurement& m, int lineInde
     if (n < 2)
         return std::nullopt;
 
-    // Intercepts at equal distances keep the order in which they were entered, so that a
-    // phase segment between two of them is recognised as the pair it joins.
     std::stable_sort(list.entries.begin(), list.entries.end(),
                      [](const SegmentEntry& a, const SegmentEntry& b) { return a.distance < b.distance; });
+    orderTiedIntercepts(m, list.entries);
 
     const long double scale = m.calibration.scale;
     for (std::size_t k = 0; k + 1 < n; ++k) {

@@ -93,8 +93,9 @@ struct SegmentList {
 };
 
 // The segment list of line lineIndex with the calibration's scale. The intercepts are sorted
-// by distance, equal distances keeping their order; pairs joined by a phase segment (either
-// way round) give no row. nullopt for a line outside 1..lineCount or with fewer than two
+// by distance; among equal distances the ends of a phase segment are put next to their
+// partners, the rest keep their order. Pairs joined by a phase segment (either way round)
+// give no row. nullopt for a line outside 1..lineCount or with fewer than two
 // intercepts.
 std::optional<SegmentList> ComputeSegmentList(const Measurement& m, int lineIndex);
 

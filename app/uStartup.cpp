@@ -13,13 +13,12 @@
 namespace tesra {
 namespace {
 
-// Opens the image named on the command line, through the main window's own open command
-// once it offers one for a given file.
-template <typename Window>
-void openNamedImage(Window* main, const QString& file)
+// The frame and the sheet have pages of their own in the manual; F1 there opens them unless
+// the window already names another context.
+void giveHelpPage(QWidget* window, int context)
 {
-    if constexpr (requires { main->openImageFile(file); })
-        main->openImageFile(file);
+    if (HelpContextFor(window) == help::kContents)
+        SetHelpContext(window, context);
 }
 
 }  // namespace
@@ -33,6 +32,7 @@ TfMain* CreateProgramWindows(const StartupOptions& options)
 
     auto* main = new TfMain;
     main->ClearModified();
+    giveHelpPage(main, help::kMainWindow);
     created(main);
 
     if (options.showSplash) {
@@ -52,6 +52,7 @@ TfMain* CreateProgramWindows(const StartupOptions& options)
     main->addChildWindow(grau);
     created(grau);
     auto* tabelle = new TfTabelle;
+    giveHelpPage(tabelle, help::kResultSheet);
     main->addChildWindow(tabelle);
     created(tabelle);
     return main;
@@ -60,13 +61,16 @@ TfMain* CreateProgramWindows(const StartupOptions& options)
 TfMain* StartProgram(QApplication& app, const QString& imageFile, const StartupOptions& options)
 {
     QApplication::setApplicationName("Tesra");
+    QApplication::setApplicationVersion("2.4.2.1");
     SetHelpFile(QString());  // "Tesra.hlp" in the program's own directory
     InstallHelpKey(&app);
 
     TfMain* main = CreateProgramWindows(options);
     main->showMaximized();
+    // The image named on the command line opens once the event loop runs, so the frame is
+    // on the screen before any question or message about the file.
     if (!imageFile.isEmpty())
-        openNamedImage(main, imageFile);
+        QMetaObject::invokeMethod(main, [main, imageFile] { main->openImageFile(imageFile); }, Qt::QueuedConnection);
     return main;
 }
 

@@ -121,10 +121,12 @@ std::string FormatFixed(long double value, int precision, int digits, const Numb
     if (!std::isfinite(value))
         return std::isnan(value) ? "NAN" : (value < 0 ? "-INF" : "INF");
     Decimal d = ToDecimal(value);
-    RoundDigits(d, precision);
+    // One rounding only, at whichever comes first: the last significant digit allowed or the
+    // last decimal shown. Cutting to the precision first and then to the decimals would turn
+    // 11.45 (3 digits, no decimals) into 11.5 and then 12.
+    RoundDigits(d, std::min(precision, d.exponent + digits));
     if (!d.digits.empty() && d.exponent > precision)
         return Scientific(d, precision, true, std::min(digits, 4), locale);
-    RoundDigits(d, d.exponent + digits);
 
     std::string integer;
     for (int i = 0; i < d.exponent; ++i)

@@ -14,9 +14,10 @@ struct NumberLocale {
     static NumberLocale English() { return {".", ","}; }
 };
 
-// Rounded to p significant digits, then to d decimals (halves away from zero on the decimal
-// digits), always with exactly d decimals; grouped in threes. A value whose integer part
-// needs more than p digits is written in scientific notation.
+// Rounded once (halves away from zero on the 18-digit decimal form) at p significant digits
+// or d decimals, whichever is fewer digits, always written with exactly d decimals; grouped
+// in threes. A value whose rounded integer part needs more than p digits is written in
+// scientific notation.
 std::string FormatN(long double value, int precision, int digits, const NumberLocale& locale);
 // As FormatN without thousands separators.
 std::string FormatF(long double value, int precision, int digits, const NumberLocale& locale);

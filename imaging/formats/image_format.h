@@ -66,6 +66,9 @@ struct FormatOptions {
     WarningHandler warning;
     // Progress of the pixel loops of readers and writers (not owned; may be null).
     ProgressSink* progress = nullptr;
+    // Told a line for the status panel after a load that changed how the image is shown: a
+    // 16-bit TIFF reduced to 8 bits gives "16-bit image shown as 8-bit, range a–b". May be empty.
+    std::function<void(const std::string& text)> loadNote;
 };
 
 // What a reader gets besides the bytes of the file.
@@ -140,9 +143,12 @@ std::string fileExtension(const std::string& fileName);
 // ---- Loading ----
 
 // Loads an image file into `image`. On failure `image` is left as it was. Throws EImageFormat
-// ("Unknown file format", a reader's message) or EImageFile (the file cannot be read).
+// ("Unknown file format", a reader's message) or EImageFile (the file cannot be read, is not
+// a regular file, or the system has not the memory for the image: "<name>: <system message>").
+// The file is mapped, not copied, where the system allows.
 void loadImage(const std::string& fileName, TPixelGraphic& image, const FormatOptions& options = {});
-// The same for a file already in memory; `extension` stands in for the file name's.
+// The same for a file already in memory; `extension` stands in for the file name's. Memory the
+// system refuses is EImageFormat "Image too large".
 void loadImage(ByteSpan data, const std::string& extension, TPixelGraphic& image, const FormatOptions& options = {});
 
 // Applies the gamma correction of a load: when the options ask for it and the image gamma

@@ -122,6 +122,49 @@ TEST(SegmentList, EqualDistancesKeepTheirOrder)
     EXPECT_EQ(list->entries[2].intercept, 2);
 }
 
+// Line (0,0)-(100,0) with its two end points (intercepts 1 and 2), intercepts 3 and 4 both at
+// x = 30 and intercept 5 at x = 10: one of the tied pair closes or opens the marked stretch.
+Measurement tiedPairWithStretch(PhaseSegment stretch)
+{
+    Measurement m;
+    m.setRecords({straightLine(0, 0, 100, 0)},
+                 {at(1, 0, itStartEndInGrain), at(1, 1, itStartEndInGrain), at(1, 0.3L), at(1, 0.3L), at(1, 0.1L)}, {stretch});
+    return m;
+}
+
+void expectLengths(const SegmentList& list, std::vector<long double> expected, long double sum)
+{
+    const auto lengths = lengthsOf(list);
+    ASSERT_EQ(lengths.size(), expected.size());
+    for (std::size_t i = 0; i < expected.size(); ++i)
+        EXPECT_NEAR(static_cast<double>(lengths[i]), static_cast<double>(expected[i]), 1e-9) << "row " << i + 1;
+    EXPECT_NEAR(static_cast<double>(list.sum), static_cast<double>(sum), 1e-9);
+    EXPECT_NEAR(static_cast<double>(list.mean), static_cast<double>(sum / 5), 1e-9);
+}
+
+TEST(SegmentList, TiedInterceptsKeepAStretchTogether)
+{
+    // The stretch 10..30 ends at intercept 3: 0..10, then 3 and 4 meet (0), then 30..100.
+    for (const auto& seg : {joining(5, 3, 1), joining(3, 5, 1)}) {
+        const auto list = ComputeSegmentList(tiedPairWithStretch(seg), 1);
+        ASSERT_TRUE(list);
+        expectLengths(*list, {10, 0, 70}, 80);
+    }
+    // The stretch 30..100 starts at intercept 3: 0..10, 10..30, then 4 and 3 meet (0); the
+    // second-phase stretch to the end point gives no row.
+    for (const auto& seg : {joining(3, 2, 1), joining(2, 3, 1)}) {
+        const auto list = ComputeSegmentList(tiedPairWithStretch(seg), 1);
+        ASSERT_TRUE(list);
+        expectLengths(*list, {10, 20, 0}, 30);
+        EXPECT_EQ(list->entries[3].intercept, 3);
+        EXPECT_EQ(list->entries[4].intercept, 2);
+    }
+    // Intercept 4 entered first in the stretch: the pair is ordered the other way round.
+    const auto list = ComputeSegmentList(tiedPairWithStretch(joining(4, 2, 1)), 1);
+    ASSERT_TRUE(list);
+    expectLengths(*list, {10, 20, 0}, 30);
+}
+
 TEST(SegmentList, CircleRowsRunByAngle)
 {
     TestLine circle;

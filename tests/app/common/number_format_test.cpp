@@ -83,6 +83,38 @@ TEST(NumberFormat, DecimalRoundingWorksOnTheWrittenDigits)
     EXPECT_EQ(FormatF(0.0049L, 10, 2, kEnglish), "0.00");
 }
 
+TEST(NumberFormat, RoundsOnceAtTheShownDigits)
+{
+    // Each value sits just below a half at the last shown digit but reaches the half when
+    // first cut to the precision; rounding twice would carry it up.
+    const FixedCase cases[] = {
+        // The length of the line from (0,0) to (361,15).
+        {std::sqrt(361.0L * 361.0L + 15.0L * 15.0L), 10, 3, "361,311", "361.311"},
+        {361.31149995537092L, 10, 3, "361,311", "361.311"},
+        {25.39449208L, 6, 3, "25,394", "25.394"},
+        {-14.949L, 4, 1, "-14,9", "-14.9"},
+        {1.23449999999L, 10, 3, "1,234", "1.234"},
+        {1234.564999999L, 10, 2, "1.234,56", "1,234.56"},
+        {-0.004999999999L, 10, 2, "0,00", "0.00"},
+        {99.99499999999L, 10, 2, "99,99", "99.99"},
+        {1234567.8949999999L, 10, 2, "1.234.567,89", "1,234,567.89"},
+        // Still carried when the digit after the last shown one is a real half.
+        {1.2345L, 10, 3, "1,235", "1.235"},
+        {99.995L, 10, 2, "100,00", "100.00"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(FormatN(c.value, c.precision, c.digits, kGerman), c.german) << c.german;
+        EXPECT_EQ(FormatN(c.value, c.precision, c.digits, kEnglish), c.english) << c.english;
+    }
+    // The grey value read-out: three significant digits, no decimals.
+    EXPECT_EQ(FormatF(11.45L, 3, 0, kGerman), "11");
+    EXPECT_EQ(FormatF(11.5L, 3, 0, kGerman), "12");
+    EXPECT_EQ(FormatF(99.949L, 3, 1, kEnglish), "99.9");
+    // A carry that lengthens the integer part past the precision still turns scientific.
+    EXPECT_EQ(FormatF(999.6L, 3, 0, kEnglish), "1.00E+3");
+    EXPECT_EQ(FormatF(999.6L, 4, 0, kEnglish), "1000");
+}
+
 TEST(NumberFormat, General)
 {
     struct Case {
