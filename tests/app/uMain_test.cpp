@@ -22,6 +22,7 @@
 #include <filesystem>
 
 #include "app/storage/line_set.h"
+#include "app/storage/measurement_file.h"
 #include "app/uDialogs.h"
 #include "app/main_window_rules.h"
 #include "app/uMagnifier.h"
@@ -718,6 +719,53 @@ TEST_F(MainWindowTest, RefusedAndTruncatedFilesGiveOneMessageAndKeepTheOldDocume
         EXPECT_EQ(fImage()->image().GetColor(5, 5), colour);
         EXPECT_EQ(fImage()->windowTitle().toStdString(), good);
     }
+}
+
+TEST_F(MainWindowTest, ADamagedMeasurementIsReportedAndTheImageStillOpens)
+{
+    openImage(writeImage("probe.bmp", 300, 200));
+    TheMeasurement().AddTestLine(10, 10, 100, 10, false);
+    const std::string saved = dir + "/measured.bmp";
+    fileAnswers.push_back({QString::fromStdString(saved), 0});
+    press("bSpeichern");
+    // The line count of the trailer claims more lines than the file holds.
+    std::vector<std::uint8_t> bytes = test::readFile(saved);
+    const std::size_t start = bytes[bytes.size() - 260] | bytes[bytes.size() - 259] << 8 |
+                              bytes[bytes.size() - 258] << 16;
+    bytes[start] = 0xFF;
+    bytes[start + 1] = 0x7F;
+    test::writeFile(saved, bytes);
+
+    boxes.clear();
+    openImage(saved);
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, kDamagedTrailerMessage);
+    EXPECT_EQ(main->imageFileName().toStdString(), saved);
+    EXPECT_EQ(fImage()->image().Width(), 300);
+    EXPECT_EQ(TheMeasurement().lineCount(), 0);
+}
+
+TEST_F(MainWindowTest, SavingInAFormatOfFewerColoursAsksFirst)
+{
+    openImage(writeImage("probe.bmp", 300, 200));
+    main->SetModified();
+    const std::string target = dir + "/probe.pbm";
+    fileAnswers.push_back({QString::fromStdString(target), 2});
+    boxAnswers.push_back(BoxAnswer::Cancel);
+    press("bSpeichern");
+    ASSERT_GE(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].buttons, BoxButtons::OkCancel);
+    EXPECT_EQ(boxes[0].icon, BoxIcon::Warning);
+    EXPECT_FALSE(fs::exists(target));
+    EXPECT_TRUE(main->modified());
+
+    boxes.clear();
+    fileAnswers.push_back({QString::fromStdString(target), 2});
+    boxAnswers.push_back(BoxAnswer::Ok);
+    press("bSpeichern");
+    EXPECT_EQ(boxes.size(), 1u);
+    EXPECT_TRUE(fs::exists(target));
+    EXPECT_FALSE(main->modified());
 }
 
 TEST_F(MainWindowTest, AFirstImageThatCannotBeReadLeavesTheStartState)
