@@ -189,8 +189,19 @@ TfTabelle::TfTabelle(QWidget* parent)
     // Until calibrated, one pixel is one unit of real length.
     TheMeasurement().calibration.scale = 1.0L;
     applyLocale(QLocale::system());
-    resize(kMarkWidth + kFlagWidth + 9 * kNumberWidth + 24, 320);
     refresh();
+    resize(sizeHint());
+}
+
+QSize TfTabelle::sizeHint() const
+{
+    int width = 2 * m_tabelle->frameWidth() + m_tabelle->verticalScrollBar()->sizeHint().width();
+    for (int c = 0; c < m_tabelle->columnCount(); ++c)
+        width += m_tabelle->columnWidth(c);
+    const int rows = m_toolbar->sizeHint().height() + m_tabelle2->height()
+                     + m_tabelle->horizontalHeader()->height() + 12 * kRowHeight
+                     + 2 * m_tabelle->frameWidth();
+    return {width, rows};
 }
 
 TfTabelle::~TfTabelle()

@@ -68,6 +68,9 @@ public:
     // The colour a cell colour of the core is painted in; invalid for the window colour.
     static QColor DisplayColour(CellColour colour);
 
+    // Wide enough for every column of the line rows, tall enough for a dozen of them.
+    QSize sizeHint() const override;
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
