@@ -200,12 +200,12 @@ TEST(Startup, F1InEachWindowOpensItsOwnPage)
     std::unique_ptr<TfMain> main(CreateProgramWindows());
     main->showMaximized();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(main.get()));
-    const auto f1In = [&](QWidget* window) {
+    const auto f1On = [&](QWidget* target) {
         asked.clear();
-        QWidget* target = window->focusWidget() ? window->focusWidget() : window;
         QTest::keyClick(target, Qt::Key_F1);
         return asked.size() == 1 ? asked.front() : -1;
     };
+    const auto f1In = [&](QWidget* window) { return f1On(window->focusWidget() ? window->focusWidget() : window); };
 
     TfKalibieren* calibration = fKalibieren();
     ASSERT_TRUE(calibration);
@@ -226,6 +226,10 @@ TEST(Startup, F1InEachWindowOpensItsOwnPage)
     main->addChildWindow(image);
     EXPECT_EQ(f1In(image), 1000);
 
+    // The frame and the sheet lead to their pages of the manual.
+    EXPECT_EQ(f1On(main.get()), help::kMainWindow);
+    EXPECT_EQ(f1In(fTabelle()), help::kResultSheet);
+
     // The about box has no page of its own: its F1 opens the contents.
     EXPECT_EQ(f1In(fCopyRight()), 0);
     SetHelpHandler({});
@@ -238,7 +242,7 @@ TEST(Startup, HelpPagesOfTheWindowsAreInTheManual)
     const std::vector<std::pair<int, QString>> pages{
         {1000, "The image window"}, {3130, "The grey-value window"}, {3131, "The grey-value window"},
         {3132, "The grey-value window"}, {3133, "The grey-value window"}, {3150, "Calibration"},
-        {0, "Contents"}};
+        {help::kMainWindow, "The main window"}, {help::kResultSheet, "The result sheet"}, {0, "Contents"}};
     for (const auto& [context, title] : pages) {
         ShowHelpContext(nullptr, context);
         ASSERT_TRUE(fHelp());
