@@ -59,7 +59,7 @@ public:
     QToolButton* tCopy() const { return m_copyButton; }
     QLabel* tFremd() const { return m_fremd; }
     QLabel* tWarnung() const { return m_warnung; }
-    // Whether the panels are shown on the toolbar (they live there as toolbar actions).
+    // Whether the panels are shown on the toolbar.
     bool tFremdShown() const;
     bool tWarnungShown() const;
 
@@ -90,8 +90,6 @@ private:
     QToolButton* m_copyButton = nullptr;
     QLabel* m_fremd = nullptr;
     QLabel* m_warnung = nullptr;
-    QAction* m_fremdAction = nullptr;
-    QAction* m_warnungAction = nullptr;
     TAlignedGrid* m_tabelle = nullptr;
     TAlignedGrid* m_tabelle2 = nullptr;
 };
