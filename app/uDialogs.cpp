@@ -40,13 +40,23 @@ BoxAnswer ShowMessageBox(QWidget* parent, const BoxRequest& request)
 {
     if (boxHandler())
         return boxHandler()(request);
-    const bool yesNo = request.buttons == BoxButtons::YesNo;
-    QMessageBox box(qtIcon(request.icon), request.caption, request.text,
-                    yesNo ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok, parent);
-    const int pressed = box.exec();
-    if (!yesNo)
-        return BoxAnswer::Ok;
-    return pressed == QMessageBox::Yes ? BoxAnswer::Yes : BoxAnswer::No;
+    QMessageBox::StandardButtons buttons = QMessageBox::Ok;
+    if (request.buttons == BoxButtons::YesNo)
+        buttons = QMessageBox::Yes | QMessageBox::No;
+    else if (request.buttons == BoxButtons::OkCancel)
+        buttons = QMessageBox::Ok | QMessageBox::Cancel;
+    QMessageBox box(qtIcon(request.icon), request.caption, request.text, buttons, parent);
+    switch (box.exec()) {
+    case QMessageBox::Ok: return BoxAnswer::Ok;
+    case QMessageBox::Yes: return BoxAnswer::Yes;
+    case QMessageBox::No: return BoxAnswer::No;
+    case QMessageBox::Cancel: return BoxAnswer::Cancel;
+    default: break;
+    }
+    // A box closed without a button: a question counts as answered No, a warning as Cancel.
+    if (request.buttons == BoxButtons::YesNo)
+        return BoxAnswer::No;
+    return request.buttons == BoxButtons::OkCancel ? BoxAnswer::Cancel : BoxAnswer::Ok;
 }
 
 FileAnswer ShowFileDialog(QWidget* parent, const FileRequest& request)

@@ -11,8 +11,8 @@ class QWidget;
 namespace tesra {
 
 enum class BoxIcon { None, Information, Question, Warning, Error };
-enum class BoxButtons { Ok, YesNo };
-enum class BoxAnswer { Ok, Yes, No };
+enum class BoxButtons { Ok, YesNo, OkCancel };
+enum class BoxAnswer { Ok, Yes, No, Cancel };
 
 struct BoxRequest {
     QString text;

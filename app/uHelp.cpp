@@ -86,10 +86,14 @@ void SetHelpContext(QWidget* widget, int context)
 
 int HelpContextFor(const QWidget* widget)
 {
+    // Up to the window the widget lies in, not beyond: a dialog does not borrow the page of
+    // the window that owns it.
     for (const QWidget* w = widget; w; w = w->parentWidget()) {
         const QVariant value = w->property(kHelpContextProperty);
         if (value.isValid() && value.toInt() > 0)
             return value.toInt();
+        if (w->isWindow())
+            break;
     }
     return help::kContents;
 }

@@ -24,7 +24,8 @@ inline constexpr const char* kHelpContextProperty = "helpContext";
 
 // Sets or reads a widget's help context (0: none of its own).
 void SetHelpContext(QWidget* widget, int context);
-// The context F1 uses for this widget: its own, or the nearest parent's, else 0.
+// The context F1 uses for this widget: its own, or the nearest parent's within its window,
+// else 0.
 int HelpContextFor(const QWidget* widget);
 
 // Opens the help window on the manual's contents page.
@@ -60,7 +61,6 @@ private:
     bool loadHelpFile();
 
     QTextBrowser* m_browser = nullptr;
-    QString m_loadedFile;
 };
 
 // The help window, or nullptr when none has been opened yet.

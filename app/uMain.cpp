@@ -1,12 +1,169 @@
 #include "app/uMain.h"
 
+#include <QAbstractScrollArea>
+#include <QAction>
+#include <QActionGroup>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QHBoxLayout>
+#include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QMenu>
+#include <QMimeData>
+#include <QPainter>
+#include <QProgressBar>
+#include <QRadioButton>
+#include <QScrollBar>
+#include <QStatusBar>
+#include <QThread>
+#include <QToolBar>
+#include <QToolButton>
+#include <QVBoxLayout>
+#include <QWheelEvent>
+
+#include "analysis/uGrau.h"
+#include "app/main_window_rules.h"
+#include "app/uCopyRight.h"
+#include "app/storage/line_set.h"
+#include "app/storage/measurement_file.h"
+#include "app/uDialogs.h"
+#include "app/uHelp.h"
+#include "app/uMagnifier.h"
+#include "imaging/filters/image_filter.h"
+#include "imaging/filters/uFilterDialogs.h"
+#include "imaging/formats/safe_save.h"
+#include "results/uKalibieren.h"
+#include "results/uTabelle.h"
+#include "view/uImage.h"
 
 namespace tesra {
 namespace {
 TfMain* g_main = nullptr;
+
+QString qs(const std::string& text) { return QString::fromStdString(text); }
+// File names go to the core as the bytes the file system uses.
+std::string fsName(const QString& fileName) { return QFile::encodeName(fileName).toStdString(); }
+
+// The light red of the calibration panel while not calibrated, and of the needed intercepts.
+constexpr const char* kWarningStyle = "QLabel { background-color: rgb(255, 128, 128); color: black; }";
+
+// The mode buttons in the order of their Tags.
+struct ModeButton {
+    const char* name;
+    const char* hint;
+    EditMode mode;
+};
+constexpr ModeButton kModeButtons[] = {
+    {"bLinie", "Add line", emLine},
+    {"bSetInter", "Add / Change intersection", emSetIntercept},
+    {"bKillInter", "Delete intersection", emDeleteIntercept},
+    {"bFail", "Mark second phase", emSecondPhase},
+    {"bInfoModus", "Image information", emInfo},
+    {"bManipulation", "Image manipulation", emManipulate},
+};
+
+// The context buttons of each group on the toolbar "Toolbar" (the line tools include the
+// two line-set buttons of the toolbar "Datei").
+const std::vector<QString>& groupButtons(ContextGroup group)
+{
+    static const std::vector<QString> none;
+    static const std::vector<QString> types{"bTyp1", "bTyp2", "bTyp3", "bTyp4", "bTyp5", "bTyp6"};
+    static const std::vector<QString> lineTools{"bAddLinie", "bAddKreis", "bLinieLaden", "bLinieSpeichern"};
+    static const std::vector<QString> analysis{"bHistogram", "bLinieAnalysieren", "bSegLen"};
+    static const std::vector<QString> filters{"bFilterSharpen", "bFilterBCG", "bFilterDetail", "bFilterContour",
+                                              "bUndo"};
+    switch (group) {
+    case ContextGroup::Types: return types;
+    case ContextGroup::LineTools: return lineTools;
+    case ContextGroup::Analysis: return analysis;
+    case ContextGroup::Filters: return filters;
+    case ContextGroup::None: break;
+    }
+    return none;
 }
+
+enum GreyView { gvProfile, gvHistogram, gvSegments };
+enum FilterCommand { fcBCG, fcSharpen, fcDetail, fcContour };
+
+// The hourglass while the program works; a message box in between gets the normal cursor.
+class WaitCursor {
+public:
+    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+};
+
+// A document of the program's windows for the loaders; without the windows (never in the
+// running program) the parts stand alone.
+MeasurementDocument programDocument(EditState& state)
+{
+    static ResultSheet spareSheet;
+    static CalibrationModel spareCalibration;
+    ResultSheet& sheet = fTabelle() ? fTabelle()->sheet() : spareSheet;
+    CalibrationModel& calibration = fKalibieren() ? fKalibieren()->model() : spareCalibration;
+    return {TheMeasurement(), sheet, calibration, state};
+}
+
+QAbstractScrollArea* scrollAreaOf(QWidget* window)
+{
+    return window ? window->findChild<QAbstractScrollArea*>() : nullptr;
+}
+
+}  // namespace
+
+// Progress of the image library shown in the status area, for work that takes longer than
+// the delay; the window keeps repainting meanwhile.
+class StatusProgress : public ProgressSink {
+public:
+    explicit StatusProgress(QProgressBar* bar) : m_bar(bar) {}
+
+    void setDelay(int milliseconds) { m_delay = milliseconds; }
+
+    void begin() override
+    {
+        if (!onWindowThread() || m_depth++ > 0)
+            return;
+        m_timer.start();
+        m_shown = false;
+    }
+    void step(int percent) override
+    {
+        if (!onWindowThread() || m_depth == 0)
+            return;
+        if (!m_shown) {
+            if (m_timer.elapsed() < m_delay)
+                return;
+            m_shown = true;
+            m_bar->setValue(0);
+            m_bar->show();
+        }
+        m_bar->setValue(percent);
+        // Paint only: the user's clicks and keys wait until the work is done.
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    }
+    void end() override
+    {
+        if (!onWindowThread() || m_depth == 0 || --m_depth > 0)
+            return;
+        m_bar->hide();
+        m_shown = false;
+    }
+
+private:
+    bool onWindowThread() const { return QThread::currentThread() == m_bar->thread(); }
+
+    QProgressBar* m_bar;
+    QElapsedTimer m_timer;
+    int m_delay = 500;
+    int m_depth = 0;
+    bool m_shown = false;
+};
 
 TfMain* fMain() { return g_main; }
 
@@ -17,8 +174,16 @@ TfMain::TfMain(QWidget* parent) : QMainWindow(parent)
     setWindowTitle("Tesra");
     // The frame opens maximised; 800 x 600 is the size it returns to when restored.
     resize(800, 600);
+    setAcceptDrops(true);
     m_mdi = new QMdiArea(this);
+    m_mdi->setObjectName("ClientArea");
     setCentralWidget(m_mdi);
+    m_conv[0] = DefaultConvParameters(ConvFilterKind::Sharpen);
+    m_conv[1] = DefaultConvParameters(ConvFilterKind::Detail);
+    m_conv[2] = DefaultConvParameters(ConvFilterKind::Contour);
+    createControls();
+    ClearModified();
+    updateControls();
 }
 
 TfMain::~TfMain()
@@ -27,11 +192,277 @@ TfMain::~TfMain()
         g_main = nullptr;
 }
 
-void TfMain::addChildWindow(QWidget* window)
+// ---- Controls ----
+
+QAction* TfMain::addButton(QToolBar* bar, const QString& name, const QString& caption, const QString& hint,
+                           const QKeySequence& shortcut)
 {
-    QMdiSubWindow* sub = m_mdi->addSubWindow(window);
-    sub->setWindowTitle(window->windowTitle());
+    auto* action = new QAction(caption, this);
+    action->setObjectName(name);
+    QString tip = hint;
+    if (!shortcut.isEmpty()) {
+        action->setShortcut(shortcut);
+        tip += " (" + shortcut.toString(QKeySequence::PortableText) + ")";
+    }
+    action->setToolTip(tip);
+    action->setStatusTip(hint);
+    bar->addAction(action);
+    if (QWidget* button = bar->widgetForAction(action))
+        button->setObjectName(name);
+    m_actions[name] = action;
+    return action;
 }
+
+void TfMain::createControls()
+{
+    // Toolbar "Datei".
+    QToolBar* datei = addToolBar("Datei");
+    datei->setObjectName("Datei");
+    connect(addButton(datei, "bLaden", "Open image", "Open image", QKeySequence("Ctrl+O")), &QAction::triggered, this,
+            &TfMain::bLadenClick);
+    connect(addButton(datei, "bSpeichern", "Save image", "Save image", QKeySequence("Ctrl+S")), &QAction::triggered,
+            this, &TfMain::bSpeichernClick);
+    connect(addButton(datei, "bPhoto", "Save photo", "Save photo"), &QAction::triggered, this, &TfMain::bPhotoClick);
+    connect(addButton(datei, "bLinieLaden", "Linienset Laden", "Linienset Laden"), &QAction::triggered, this,
+            &TfMain::bLinieLadenClick);
+    connect(addButton(datei, "bLinieSpeichern", "Linienset Speichern", "Linienset Speichern"), &QAction::triggered,
+            this, &TfMain::bLinieSpeichernClick);
+
+    // Toolbar "Zoom".
+    QToolBar* zoom = addToolBar("Zoom");
+    zoom->setObjectName("Zoom");
+    QAction* plus = addButton(zoom, "bLupePlus", "Zoom in", "Zoom in", QKeySequence("Ctrl++"));
+    plus->setShortcuts({QKeySequence("Ctrl++"), QKeySequence("Ctrl+=")});
+    connect(plus, &QAction::triggered, this, [this] { zoomBy(1); });
+    connect(addButton(zoom, "bLupeMinus", "Zoom out", "Zoom out", QKeySequence("Ctrl+-")), &QAction::triggered, this,
+            [this] { zoomBy(-1); });
+    m_zoomMenu = new QMenu(this);
+    m_zoomMenu->setObjectName("mZoom");
+    m_zoomGroup = new QActionGroup(this);
+    for (int tag = kMinZoom; tag <= kMaxZoom; ++tag) {
+        QAction* item = m_zoomMenu->addAction(qs(ZoomCaption(tag)));
+        item->setObjectName(QString("mZoom%1").arg(tag));
+        item->setData(tag);
+        item->setCheckable(true);
+        item->setChecked(tag == 1);
+        m_zoomGroup->addAction(item);
+        connect(item, &QAction::triggered, this, [this, tag] { zoomTo(tag); });
+    }
+    QAction* bZoom = addButton(zoom, "bZoom", "100%", "Zoom");
+    bZoom->setMenu(m_zoomMenu);
+    m_windowMenu = new QMenu(this);
+    m_windowMenu->setObjectName("mFenster");
+    QAction* mfBild = m_windowMenu->addAction("Image");
+    mfBild->setObjectName("mfBild");
+    connect(mfBild, &QAction::triggered, this, [this] { bringToFront(fImage()); });
+    QAction* mfTabelle = m_windowMenu->addAction("Sheet");
+    mfTabelle->setObjectName("mfTabelle");
+    connect(mfTabelle, &QAction::triggered, this, [this] { bringToFront(fTabelle()); });
+    QAction* mfSonst = m_windowMenu->addAction("Histogram");
+    mfSonst->setObjectName("mfSonst");
+    connect(mfSonst, &QAction::triggered, this, [this] { bringToFront(fGrau()); });
+    m_actions["mfSonst"] = mfSonst;
+    QAction* bFenster = addButton(zoom, "bFenster", "Window", "Window");
+    bFenster->setMenu(m_windowMenu);
+    for (QAction* dropDown : {bZoom, bFenster})
+        if (auto* button = qobject_cast<QToolButton*>(zoom->widgetForAction(dropDown)))
+            button->setPopupMode(QToolButton::InstantPopup);
+
+    // Toolbar "Modus", on a row of its own with the context buttons.
+    QToolBar* modus = new QToolBar("Modus", this);
+    modus->setObjectName("Modus");
+    QAction* calibrate = addButton(modus, "bKalibieren", "Calibrate", "Calibrate");
+    calibrate->setCheckable(true);
+    connect(calibrate, &QAction::triggered, this, &TfMain::bKalibierenClick);
+    m_modeGroup = new QActionGroup(this);
+    for (const ModeButton& b : kModeButtons) {
+        QAction* action = addButton(modus, b.name, b.hint, b.hint);
+        action->setCheckable(true);
+        action->setData(static_cast<int>(b.mode));
+        action->setChecked(b.mode == emLine);
+        m_modeGroup->addAction(action);
+        const int tag = b.mode;
+        connect(action, &QAction::triggered, this, [this, tag] { setMode(tag); });
+    }
+
+    // Toolbar "Hilfe", at the far right of the first row.
+    QToolBar* hilfe = addToolBar("Hilfe");
+    hilfe->setObjectName("Hilfe");
+    auto* spacer = new QWidget(hilfe);
+    spacer->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
+    hilfe->addWidget(spacer);
+    // F1 itself is the application's help key (the page of the focused window); the button
+    // opens the contents.
+    QAction* help = addButton(hilfe, "bHelp", "Help", "Help");
+    help->setToolTip("Help (F1)");
+    connect(help, &QAction::triggered, this, [this] { ShowHelpContents(this); });
+    connect(addButton(hilfe, "bCopyRight", QString::fromUtf8("\u00A9"), "About Tesra"), &QAction::triggered, this,
+            [] {
+                if (TfCopyRight* about = fCopyRight())
+                    about->ShowModal();
+            });
+
+    addToolBarBreak();
+    addToolBar(modus);
+
+    // Toolbar "Toolbar": the context buttons of the modes, on the third row.
+    addToolBarBreak();
+    QToolBar* context = addToolBar("Toolbar");
+    context->setObjectName("Toolbar");
+    m_typeGroup = new QActionGroup(this);
+    for (int type = itNormal; type <= itStartEndAtBoundary; ++type) {
+        QAction* action = addButton(context, QString("bTyp%1").arg(type), InterceptTypeButton(type),
+                                    InterceptTypeName(type));
+        action->setCheckable(true);
+        action->setData(type);
+        action->setChecked(type == itNormal);
+        m_typeGroup->addAction(action);
+        connect(action, &QAction::triggered, this,
+                [this, type] { m_state.currentType = static_cast<InterceptType>(type); });
+    }
+    m_shapeGroup = new QActionGroup(this);
+    QAction* addLine = addButton(context, "bAddLinie", "Add line", "Add line");
+    QAction* addCircle = addButton(context, "bAddKreis", "Add circle", "Add circle");
+    for (QAction* shape : {addLine, addCircle}) {
+        shape->setCheckable(true);
+        m_shapeGroup->addAction(shape);
+    }
+    addLine->setChecked(true);
+    connect(addLine, &QAction::triggered, this, [this] { m_addCircle = false; });
+    connect(addCircle, &QAction::triggered, this, [this] { m_addCircle = true; });
+    connect(addButton(context, "bHistogram", "Histogram", "Histogram"), &QAction::triggered, this,
+            [this] { showGreyView(gvHistogram); });
+    connect(addButton(context, "bLinieAnalysieren", "Analys", "Analys"), &QAction::triggered, this,
+            [this] { showGreyView(gvProfile); });
+    connect(addButton(context, "bSegLen", "Interception lengths", "Interception lengths"), &QAction::triggered, this,
+            [this] { showGreyView(gvSegments); });
+    connect(addButton(context, "bFilterSharpen", "Sharpen", "Sharpen"), &QAction::triggered, this,
+            [this] { runFilter(fcSharpen); });
+    connect(addButton(context, "bFilterBCG", "Bright. / Contrast", "Bright. / Contrast"), &QAction::triggered, this,
+            [this] { runFilter(fcBCG); });
+    connect(addButton(context, "bFilterDetail", "Detail", "Detail"), &QAction::triggered, this,
+            [this] { runFilter(fcDetail); });
+    connect(addButton(context, "bFilterContour", "Contour", "Contour"), &QAction::triggered, this,
+            [this] { runFilter(fcContour); });
+    connect(addButton(context, "bUndo", "0", "Undo", QKeySequence("Ctrl+Z")), &QAction::triggered, this,
+            &TfMain::bUndoClick);
+
+    // Toolbar "Info" (left): the calibration and the intercept indicators.
+    QToolBar* info = new QToolBar("Info", this);
+    info->setObjectName("Info");
+    addToolBar(Qt::LeftToolBarArea, info);
+    auto* infoPanel = new QWidget(info);
+    auto* infoLayout = new QVBoxLayout(infoPanel);
+    infoLayout->setContentsMargins(2, 2, 2, 2);
+    auto panel = [infoPanel, infoLayout](const char* name, const QString& caption) {
+        auto* label = new QLabel(caption, infoPanel);
+        label->setObjectName(name);
+        label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        label->setFixedWidth(kMagnifierWidth);
+        label->setAlignment(Qt::AlignCenter);
+        infoLayout->addWidget(label);
+        return label;
+    };
+    m_tKal = panel("tKal", kNotCalibratedCaption);
+    m_tMisInter = panel("tMisInter", QString());
+    m_tMisInter->setToolTip(QString::fromUtf8("Noch benötigte Anzahl an Intercepts"));
+    m_pInter = panel("pInter", "Intersections:");
+    m_pKorn = panel("pKorn", "Cal. grain size:");
+    m_tKal->setStyleSheet(kWarningStyle);
+    m_tMisInter->setStyleSheet(kWarningStyle);
+    m_tMisInter->hide();
+    info->addWidget(infoPanel);
+
+    // Toolbar "Übersicht" (left): the magnifier with its zoom buttons and the overview.
+    QToolBar* overviewBar = new QToolBar(QString::fromUtf8("Übersicht"), this);
+    overviewBar->setObjectName(QString::fromUtf8("Übersicht"));
+    addToolBar(Qt::LeftToolBarArea, overviewBar);
+    auto* lens = new QWidget(overviewBar);
+    auto* lensLayout = new QVBoxLayout(lens);
+    lensLayout->setContentsMargins(2, 2, 2, 2);
+    lensLayout->setSpacing(2);
+    m_pInfo = new QLabel(lens);
+    m_pInfo->setObjectName("pInfo");
+    m_pInfo->setFixedWidth(kMagnifierWidth);
+    m_pInfo->setStyleSheet("QLabel { background-color: rgb(255, 255, 0); color: black; }");
+    m_pInfo->hide();
+    lensLayout->addWidget(m_pInfo);
+    m_magnifier = new TMagnifier(lens);
+    lensLayout->addWidget(m_magnifier);
+    auto* zooms = new QWidget(lens);
+    auto* zoomLayout = new QHBoxLayout(zooms);
+    zoomLayout->setContentsMargins(0, 0, 0, 0);
+    for (int i = 0; i < 4; ++i) {
+        m_bx[i] = new QRadioButton(QString("x%1").arg(i + 1), zooms);
+        m_bx[i]->setObjectName(QString("bx%1").arg(i + 1));
+        zoomLayout->addWidget(m_bx[i]);
+    }
+    m_bx[2]->setChecked(true);
+    lensLayout->addWidget(zooms);
+    m_overviewPanel = new QWidget(lens);
+    m_overviewPanel->setObjectName("ViewPortPanel");
+    auto* overviewLayout = new QVBoxLayout(m_overviewPanel);
+    overviewLayout->setContentsMargins(0, 5, 0, 5);
+    m_overview = new TOverview(m_overviewPanel);
+    overviewLayout->addWidget(m_overview);
+    m_overviewPanel->setFixedHeight(10);
+    lensLayout->addWidget(m_overviewPanel);
+    lensLayout->addStretch();
+    overviewBar->addWidget(lens);
+
+    // The path of the open image, never shown.
+    m_tBildName = new QLabel(this);
+    m_tBildName->setObjectName("tBildName");
+    m_tBildName->hide();
+
+    m_progressBar = new QProgressBar(this);
+    m_progressBar->setObjectName("pProgress");
+    m_progressBar->setRange(0, 100);
+    m_progressBar->setMaximumWidth(200);
+    m_progressBar->hide();
+    statusBar()->addPermanentWidget(m_progressBar);
+    m_progress = std::make_unique<StatusProgress>(m_progressBar);
+}
+
+void TfMain::updateControls()
+{
+    const bool open = !m_firstImage;
+    const bool free = !m_rubberBandLock;
+    const bool unlocked = !m_calibrationLock;
+    auto enable = [this](const char* name, bool on) { m_actions.at(name)->setEnabled(on); };
+
+    enable("bLaden", unlocked);
+    enable("bSpeichern", open && unlocked);
+    enable("bPhoto", open);
+    enable("bLinieLaden", open);
+    // Lines read with an image count as well as lines drawn.
+    enable("bLinieSpeichern", open && (m_lineSetSaveEnabled || TheMeasurement().lineCount() > 0));
+    enable("bLupePlus", open && free);
+    enable("bLupeMinus", open && free);
+    enable("bZoom", open && free);
+    enable("bFenster", open);
+    enable("bKalibieren", open && unlocked);
+    for (const char* name : {"bLinie", "bSetInter", "bKillInter", "bFail"})
+        enable(name, open && unlocked && free);
+    enable("bInfoModus", open && unlocked);
+    enable("bManipulation", open && unlocked);
+    enable("bHelp", unlocked && free);
+    enable("bAddLinie", free);
+    enable("bAddKreis", free);
+    enable("bUndo", m_undoDepth > 0);
+
+    // The context buttons of the mode in force; none before the first image.
+    const ContextGroup shown = open ? ContextGroupOfMode(m_modeGroup->checkedAction()
+                                                              ? m_modeGroup->checkedAction()->data().toInt()
+                                                              : emLine)
+                                    : ContextGroup::None;
+    for (ContextGroup group : {ContextGroup::Types, ContextGroup::LineTools, ContextGroup::Analysis,
+                               ContextGroup::Filters})
+        for (const QString& name : groupButtons(group))
+            m_actions.at(name)->setVisible(group == shown);
+}
+
+// ---- The modified flag ----
 
 void TfMain::SetModified()
 {
@@ -50,21 +481,621 @@ void TfMain::ClearModified()
         setWindowTitle(windowTitle().mid(1));
 }
 
-bool TfMain::ConfirmDiscard() { return true; }
-void TfMain::ShowInfo(const QString&) {}
-void TfMain::HideInfo() {}
-void TfMain::ShowCalibrationDistance(long double) {}
-void TfMain::UpdateOverview() {}
-void TfMain::UpdateOverviewFrame() {}
-void TfMain::ShowMagnifier(int, int) {}
-void TfMain::SetLockedButtonsEnabled(bool) {}
-void TfMain::PressTypeButton(InterceptType type) { m_state.currentType = type; }
-void TfMain::CalibrationClosed() {}
-void TfMain::ZoomChanged(int) {}
-void TfMain::UndoDepthChanged(int) {}
-void TfMain::ShowIndicators(bool, const QString&, const QString&, const QString&) {}
-void TfMain::ShowCalibration(const QString&, bool) {}
-QString TfMain::imageFileName() const { return {}; }
-void TfMain::SetLineSetSaveEnabled(bool) {}
+bool TfMain::ConfirmDiscard()
+{
+    if (!m_modified)
+        return true;
+    return ShowMessageBox(this, {"Unsaved data. Discard?", "Tesra", BoxIcon::Question, BoxButtons::YesNo}) ==
+           BoxAnswer::Yes;
+}
+
+void TfMain::closeEvent(QCloseEvent* event)
+{
+    if (!ConfirmDiscard()) {
+        event->ignore();
+        return;
+    }
+    event->accept();
+}
+
+// ---- Panels ----
+
+void TfMain::ShowInfo(const QString& text)
+{
+    m_pInfo->setText(text);
+    m_pInfo->show();
+}
+
+void TfMain::HideInfo() { m_pInfo->hide(); }
+
+void TfMain::ShowCalibrationDistance(long double pixels)
+{
+    if (TfKalibieren* dialog = fKalibieren())
+        dialog->ShowCalibrationDistance(pixels);
+}
+
+void TfMain::ShowIndicators(bool neededVisible, const QString& needed, const QString& intercepts,
+                            const QString& grainSize)
+{
+    m_tMisInter->setText(needed);
+    m_tMisInter->setVisible(neededVisible);
+    if (!intercepts.isEmpty())
+        m_pInter->setText(intercepts);
+    if (!grainSize.isEmpty())
+        m_pKorn->setText(grainSize);
+    updateControls();
+}
+
+void TfMain::ShowCalibration(const QString& caption, bool warning)
+{
+    m_tKal->setText(caption);
+    // Without its own background the panel shows the standard button face.
+    m_tKal->setStyleSheet(warning ? kWarningStyle : "");
+}
+
+void TfMain::ShowIndicators()
+{
+    if (TfTabelle* tabelle = fTabelle()) {
+        const ResultSheet& sheet = tabelle->sheet();
+        ShowIndicators(sheet.neededIntercepts().visible, qs(sheet.neededIntercepts().caption),
+                       qs(sheet.interceptsCaption()), qs(sheet.grainSizeCaption()));
+    }
+    if (TfKalibieren* dialog = fKalibieren())
+        ShowCalibration(qs(dialog->model().kalCaption()), dialog->model().kalWarning());
+    updateControls();
+}
+
+void TfMain::SetLineSetSaveEnabled(bool enabled)
+{
+    m_lineSetSaveEnabled = enabled;
+    updateControls();
+}
+
+QString TfMain::imageFileName() const { return m_tBildName->text(); }
+
+// ---- Magnifier and overview ----
+
+void TfMain::ShowMagnifier(int x, int y)
+{
+    TfImage* image = fImage();
+    if (!image)
+        return;
+    int zoom = 1;
+    for (int m = 4; m >= 2; --m)
+        if (m_bx[m - 1]->isChecked()) {
+            zoom = m;
+            break;
+        }
+    m_magnifier->showAt(image->image(), x, y, zoom);
+}
+
+void TfMain::UpdateOverview()
+{
+    TfImage* image = fImage();
+    if (!image)
+        return;
+    const TPixelGraphic& graphic = image->image();
+    const int height = OverviewHeight(kOverviewWidth, graphic.Width(), graphic.Height());
+    m_overview->showImage(graphic, kOverviewWidth, height);
+    m_overviewPanel->setFixedHeight(height + 10);
+    UpdateOverviewFrame();
+}
+
+void TfMain::UpdateOverviewFrame()
+{
+    TfImage* image = fImage();
+    if (!image)
+        return;
+    const QSize client = image->clientSize();
+    m_overview->setFrame(OverviewFrame(image->horizontalScroll(), image->verticalScroll(), client.width(),
+                                       client.height(), image->zoom()));
+}
+
+// ---- Modes, types, locks ----
+
+void TfMain::setMode(int mode)
+{
+    HideInfo();
+    m_state.mode = static_cast<EditMode>(mode);
+    updateControls();
+    if (TfImage* image = fImage())
+        image->RepaintOverlay();
+    HideInfo();
+}
+
+void TfMain::pressModeButton(int mode)
+{
+    for (QAction* action : m_modeGroup->actions())
+        if (action->data().toInt() == mode) {
+            action->setChecked(true);
+            setMode(mode);
+            return;
+        }
+}
+
+void TfMain::PressTypeButton(InterceptType type)
+{
+    for (QAction* action : m_typeGroup->actions())
+        if (action->data().toInt() == type)
+            action->setChecked(true);
+    m_state.currentType = type;
+}
+
+void TfMain::SetLockedButtonsEnabled(bool enabled)
+{
+    m_rubberBandLock = !enabled;
+    updateControls();
+}
+
+void TfMain::bKalibierenClick()
+{
+    TfKalibieren* dialog = fKalibieren();
+    if (!dialog || m_calibrationLock) {
+        m_actions.at("bKalibieren")->setChecked(m_calibrationLock);
+        return;
+    }
+    m_calibrationLock = true;
+    m_actions.at("bKalibieren")->setChecked(true);
+    updateControls();
+    dialog->OpenCalibration();
+    SetModified();
+}
+
+void TfMain::CalibrationClosed()
+{
+    m_calibrationLock = false;
+    m_actions.at("bKalibieren")->setChecked(false);
+    EditMode mode = m_state.mode;
+    if (mode == emCalibrate && fKalibieren())
+        mode = fKalibieren()->model().savedMode();
+    if (mode != emCalibrate)
+        pressModeButton(mode);
+    ShowIndicators();
+}
+
+// ---- Zoom and windows ----
+
+void TfMain::ZoomChanged(int zoom)
+{
+    m_actions.at("bZoom")->setText(qs(ZoomCaption(zoom)));
+    for (QAction* item : m_zoomGroup->actions())
+        if (item->data().toInt() == zoom)
+            item->setChecked(true);
+}
+
+void TfMain::zoomBy(int steps)
+{
+    TfImage* image = fImage();
+    if (!image)
+        return;
+    if (steps > 0)
+        image->ZoomIn();
+    else
+        image->ZoomOut();
+    ZoomChanged(image->zoom());
+}
+
+void TfMain::zoomTo(int zoom)
+{
+    TfImage* image = fImage();
+    if (!image)
+        return;
+    image->SetZoom(zoom);
+    ZoomChanged(image->zoom());
+}
+
+bool TfMain::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() != QEvent::Wheel)
+        return QMainWindow::eventFilter(watched, event);
+    auto* wheel = static_cast<QWheelEvent*>(event);
+    TfImage* image = fImage();
+    if (!image || !(wheel->modifiers() & Qt::ControlModifier))
+        return QMainWindow::eventFilter(watched, event);
+    const int delta = wheel->angleDelta().y();
+    if (delta == 0 || m_rubberBandLock)
+        return true;
+    const int oldZoom = image->zoom();
+    const int newZoom = ZoomAfterWheel(oldZoom, delta > 0 ? 1 : -1);
+    if (newZoom != oldZoom) {
+        zoomTo(newZoom);
+        if (QAbstractScrollArea* area = scrollAreaOf(image)) {
+            const QPoint mouse = area->viewport()->mapFromGlobal(wheel->globalPosition().toPoint());
+            QScrollBar* h = area->horizontalScrollBar();
+            QScrollBar* v = area->verticalScrollBar();
+            h->setValue(ScrollKeepingPoint(h->value(), mouse.x(), oldZoom, newZoom));
+            v->setValue(ScrollKeepingPoint(v->value(), mouse.y(), oldZoom, newZoom));
+        }
+        UpdateOverviewFrame();
+    }
+    return true;
+}
+
+void TfMain::addChildWindow(QWidget* window, bool closable)
+{
+    QMdiSubWindow* sub = m_mdi->addSubWindow(window);
+    sub->setWindowTitle(window->windowTitle());
+    if (!closable)
+        sub->setWindowFlags(Qt::SubWindow | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
+}
+
+void TfMain::bringToFront(QWidget* window)
+{
+    if (!window)
+        return;
+    if (auto* sub = qobject_cast<QMdiSubWindow*>(window->parentWidget())) {
+        sub->show();
+        sub->raise();
+        m_mdi->setActiveSubWindow(sub);
+        return;
+    }
+    window->show();
+    window->raise();
+    window->activateWindow();
+}
+
+void TfMain::showGreyView(int view)
+{
+    TfGrau* grau = fGrau();
+    if (!grau)
+        return;
+    int line = 0;
+    if (TfTabelle* tabelle = fTabelle())
+        line = tabelle->sheet().lineNumberOfRow(tabelle->sheet().currentRow());
+    QAction* other = m_actions.at("mfSonst");
+    switch (view) {
+    case gvProfile:
+        other->setText("Line analysis");
+        grau->ShowProfile(line);
+        break;
+    case gvHistogram:
+        other->setText("Histogram");
+        grau->ShowHistogram();
+        break;
+    default:
+        other->setText("Segment lengths");
+        grau->ShowSegments(line);
+        break;
+    }
+    bringToFront(grau);
+}
+
+// ---- Files ----
+
+FormatOptions TfMain::fileOptions()
+{
+    FormatOptions options;
+    options.warning = [this](const std::string& caption, const std::string& text, WarningButtons buttons) {
+        // The question gets the normal cursor even while the program is busy.
+        QApplication::setOverrideCursor(Qt::ArrowCursor);
+        const BoxAnswer answer = ShowMessageBox(
+            this, {qs(text), qs(caption), BoxIcon::Warning,
+                   buttons == WarningButtons::OkCancel ? BoxButtons::OkCancel : BoxButtons::Ok});
+        QApplication::restoreOverrideCursor();
+        return answer == BoxAnswer::Ok;
+    };
+    options.progress = m_progress.get();
+    return options;
+}
+
+void TfMain::setProgressDelay(int milliseconds) { m_progress->setDelay(milliseconds); }
+
+void TfMain::showFileError(const std::string& message, const QString& fileName)
+{
+    ShowMessageBox(this, {qs(FileErrorMessage(message, fsName(fileName))), "Tesra", BoxIcon::Error, BoxButtons::Ok});
+}
+
+void TfMain::refreshCalibrationDialog()
+{
+    if (TfKalibieren* dialog = fKalibieren())
+        dialog->refresh();
+}
+
+void TfMain::bLadenClick()
+{
+    if (!ConfirmDiscard())
+        return;
+    FileRequest request;
+    request.caption = "Open image";
+    request.fileName = imageFileName();
+    for (const std::string& filter : OpenImageFilters())
+        request.filters << qs(filter);
+    const FileAnswer answer = ShowFileDialog(this, request);
+    if (answer.path.isEmpty())
+        return;
+    loadImage(answer.path);
+}
+
+bool TfMain::openImageFile(const QString& fileName)
+{
+    if (!ConfirmDiscard())
+        return false;
+    return loadImage(fileName);
+}
+
+bool TfMain::loadImage(const QString& fileName)
+{
+    TfImage* image = fImage();
+    if (!image) {
+        image = new TfImage;
+        addChildWindow(image, false);
+        image->parentWidget()->hide();
+        if (QAbstractScrollArea* area = scrollAreaOf(image))
+            area->viewport()->installEventFilter(this);
+        else
+            image->installEventFilter(this);
+    }
+    // The image is loaded before anything of the old document is let go: a file that cannot
+    // be read leaves image, measurement, sheet and calibration as they were.
+    try {
+        WaitCursor busy;
+        image->ShowImageFile(fileName);
+    } catch (const std::exception& e) {
+        showFileError(e.what(), fileName);
+        return false;
+    }
+    ClearModified();
+    m_firstImage = false;
+
+    m_pInter->setText("Intersections:");
+    m_pKorn->setText("Cal. grain size:");
+    if (TfGrau* grau = fGrau())
+        grau->Collapse();
+    const MeasurementDocument document = programDocument(m_state);
+    document.measurement.ClearMeasurement();
+    if (TfTabelle* tabelle = fTabelle())
+        tabelle->ResetSheet();
+    else
+        document.sheet.ResetSheet();
+    m_tMisInter->hide();
+
+    m_tBildName->setText(fileName);
+    m_undoDepth = image->undoDepth();
+    ZoomChanged(image->zoom());
+    UndoDepthChanged(image->undoDepth());
+    document.calibration.resetForImage(document.measurement, document.sheet, image->baseWidth(), image->baseHeight());
+    refreshCalibrationDialog();
+    ShowIndicators();
+    if (auto* sub = qobject_cast<QMdiSubWindow*>(image->parentWidget()))
+        sub->show();
+    image->show();
+    UpdateOverview();
+
+    try {
+        const TrailerReadResult result = ReadTrailer(fsName(fileName), document);
+        if (!result.message.empty())
+            ShowMessageBox(this, {qs(result.message), qs(result.caption),
+                                  result.status == TrailerStatus::Damaged ? BoxIcon::Warning : BoxIcon::Error,
+                                  BoxButtons::Ok});
+    } catch (const std::exception& e) {
+        showFileError(e.what(), fileName);
+    }
+    // A stored calibration ran the dialog's confirm and close handling: the mode saved when
+    // the dialog was last opened is back, with its button pressed.
+    if (m_state.mode != emCalibrate)
+        pressModeButton(m_state.mode);
+    if (TfTabelle* tabelle = fTabelle())
+        tabelle->refresh();
+    refreshCalibrationDialog();
+    ShowIndicators();
+    image->RepaintOverlay();
+    return true;
+}
+
+bool TfMain::saveImage(const QString& fileName)
+{
+    TfImage* image = fImage();
+    if (!image)
+        return false;
+    ClearModified();
+    const MeasurementDocument document = programDocument(m_state);
+    try {
+        WaitCursor busy;
+        SaveImageWithMeasurement(image->image(), fsName(fileName), document.measurement, document.calibration,
+                                 fileOptions());
+    } catch (const std::exception& e) {
+        // Nothing was written (the file is replaced only when complete): the document is
+        // still unsaved.
+        SetModified();
+        showFileError(e.what(), fileName);
+        return false;
+    }
+    m_tBildName->setText(fileName);
+    image->setWindowTitle("Tesra measurement " + fileName);
+    if (auto* sub = qobject_cast<QMdiSubWindow*>(image->parentWidget()))
+        sub->setWindowTitle(image->windowTitle());
+    return true;
+}
+
+void TfMain::bSpeichernClick()
+{
+    if (!fImage())
+        return;
+    FileRequest request;
+    request.save = true;
+    request.caption = "Save image";
+    request.fileName = imageFileName();
+    for (const std::string& filter : SaveImageFilters())
+        request.filters << qs(filter);
+    request.filterIndex = SaveImageFilterIndexOf(fsName(request.fileName));
+    request.defaultSuffix = "bmp";
+    request.confirmOverwrite = true;
+    const FileAnswer answer = ShowFileDialog(this, request);
+    if (answer.path.isEmpty())
+        return;
+    // A name typed without extension gets the one of the chosen type.
+    const std::string name = WithDefaultSuffix(fsName(answer.path), SaveImageFilterExtension(answer.filterIndex));
+    saveImage(QFile::decodeName(QByteArray::fromStdString(name)));
+}
+
+void TfMain::bPhotoClick()
+{
+    TfImage* image = fImage();
+    if (!image)
+        return;
+    FileRequest request;
+    request.save = true;
+    request.caption = "Save photo";
+    request.fileName = QFile::decodeName(QByteArray::fromStdString(PhotoFileName(fsName(imageFileName()))));
+    request.filters << "Bitmap (*.bmp)";
+    request.defaultSuffix = "bmp";
+    request.confirmOverwrite = true;
+    const FileAnswer answer = ShowFileDialog(this, request);
+    if (answer.path.isEmpty())
+        return;
+    const std::string name = WithDefaultSuffix(fsName(answer.path), "bmp");
+    try {
+        WaitCursor busy;
+        // The picture has the image's own size whatever the zoom: the overlay is drawn at
+        // image scale, so every pixel of it is defined.
+        const TPixelGraphic photo = image->PhotoGraphic();
+        const FormatOptions options = fileOptions();
+        // A Windows bitmap whatever extension was chosen.
+        const PreparedSave save(photo, "bmp", options);
+        safeSave(name, [&save](std::ostream& out) { save.write(out); });
+    } catch (const std::exception& e) {
+        showFileError(e.what(), QFile::decodeName(QByteArray::fromStdString(name)));
+    }
+}
+
+void TfMain::bLinieSpeichernClick()
+{
+    FileRequest request;
+    request.save = true;
+    request.caption = "Linienset Speichern";
+    request.filters << kLineSetFilter;
+    request.defaultSuffix = "lin";
+    request.confirmOverwrite = true;
+    const FileAnswer answer = ShowFileDialog(this, request);
+    if (answer.path.isEmpty())
+        return;
+    const std::string name = WithDefaultSuffix(fsName(answer.path), "lin");
+    try {
+        SaveLineSet(name, TheMeasurement());
+    } catch (const std::exception& e) {
+        showFileError(e.what(), QFile::decodeName(QByteArray::fromStdString(name)));
+    }
+}
+
+void TfMain::bLinieLadenClick()
+{
+    TfImage* image = fImage();
+    if (!image)
+        return;
+    FileRequest request;
+    request.caption = "Linienset Laden";
+    request.filters << kLineSetFilter;
+    request.defaultSuffix = "lin";
+    const FileAnswer answer = ShowFileDialog(this, request);
+    if (answer.path.isEmpty())
+        return;
+    SetModified();
+    LineSetLoadResult result;
+    try {
+        result = LoadLineSet(fsName(answer.path), image->baseWidth(), image->baseHeight(), programDocument(m_state));
+    } catch (const std::exception& e) {
+        showFileError(e.what(), answer.path);
+        return;
+    }
+    if (!result.headerMatched)
+        return;
+    if (result.typeReset)
+        PressTypeButton(itNormal);
+    if (!result.message.empty())
+        ShowMessageBox(this, {qs(result.message), kLoadLinesCaption, BoxIcon::Information, BoxButtons::Ok});
+    if (TfTabelle* tabelle = fTabelle())
+        tabelle->refresh();
+    ShowIndicators();
+    image->RepaintOverlay();
+}
+
+// ---- Filters and undo ----
+
+void TfMain::runFilter(int filter)
+{
+    TfImage* image = fImage();
+    if (!image)
+        return;
+    TPixelGraphic& buffer = image->image();
+    try {
+        if (filter == fcBCG) {
+            if (!RunBCGDialog(this, buffer, m_bcg))
+                return;
+            TBCGFilter tone = MakeBCGFilter(m_bcg);
+            image->PushImageUndo();
+            UndoDepthChanged(image->undoDepth());
+            WaitCursor busy;
+            // A point filter: the buffer is changed in place.
+            ApplyFilter(buffer, buffer, tone, m_progress.get());
+        } else {
+            const ConvFilterKind kind = filter == fcSharpen  ? ConvFilterKind::Sharpen
+                                        : filter == fcDetail ? ConvFilterKind::Detail
+                                                             : ConvFilterKind::Contour;
+            ConvParameters& parameters = m_conv[filter - fcSharpen];
+            if (!RunConvDialog(this, kind, &buffer, parameters))
+                return;
+            TConvFilter convolution = MakeConvFilter(kind, parameters);
+            image->PushImageUndo();
+            UndoDepthChanged(image->undoDepth());
+            WaitCursor busy;
+            // A convolution reads the neighbours: it writes into a new buffer, which then
+            // replaces the image's.
+            TPixelGraphic result;
+            ApplyFilter(buffer, result, convolution, m_progress.get());
+            image->ReplaceImage(std::move(result));
+        }
+    } catch (const std::exception& e) {
+        ShowMessageBox(this, {qs(e.what()), "Tesra", BoxIcon::Error, BoxButtons::Ok});
+        return;
+    }
+    afterImageChanged();
+    SetModified();
+}
+
+void TfMain::bUndoClick()
+{
+    TfImage* image = fImage();
+    if (!image)
+        return;
+    image->PopImageUndo();
+    UndoDepthChanged(image->undoDepth());
+    afterImageChanged();
+}
+
+void TfMain::afterImageChanged()
+{
+    TfImage* image = fImage();
+    if (!image)
+        return;
+    image->RepaintOverlay();
+    UpdateOverview();
+}
+
+void TfMain::UndoDepthChanged(int depth)
+{
+    m_undoDepth = depth;
+    m_actions.at("bUndo")->setText(QString::number(depth));
+    updateControls();
+}
+
+// ---- Dropped files ----
+
+void TfMain::dragEnterEvent(QDragEnterEvent* event)
+{
+    const QMimeData* data = event->mimeData();
+    if (data->hasUrls() && !data->urls().isEmpty() && data->urls().front().isLocalFile())
+        event->acceptProposedAction();
+}
+
+void TfMain::dropEvent(QDropEvent* event)
+{
+    const QMimeData* data = event->mimeData();
+    if (!data->hasUrls() || data->urls().isEmpty() || !data->urls().front().isLocalFile())
+        return;
+    event->acceptProposedAction();
+    const QString fileName = data->urls().front().toLocalFile();
+    // The drop ends before the questions and the load begin.
+    QMetaObject::invokeMethod(this, [this, fileName] { openImageFile(fileName); }, Qt::QueuedConnection);
+}
 
 }  // namespace tesra

@@ -4,11 +4,28 @@
 #include <QMainWindow>
 #include <QString>
 
-#include "app/measurement/measurement.h"
+#include <functional>
+#include <map>
+#include <memory>
 
+#include "app/measurement/measurement.h"
+#include "imaging/filters/filter_dialogs.h"
+#include "imaging/formats/image_format.h"
+
+class QAction;
+class QActionGroup;
+class QLabel;
 class QMdiArea;
+class QMenu;
+class QProgressBar;
+class QRadioButton;
+class QToolBar;
 
 namespace tesra {
+
+class TMagnifier;
+class TOverview;
+class StatusProgress;
 
 class TfMain : public QMainWindow {
     Q_OBJECT
@@ -19,16 +36,22 @@ public:
     // ---- Operations the other windows call ----
     void SetModified();
     void ClearModified();
+    // True when nothing is unsaved, or the user answers Yes to "Unsaved data. Discard?".
     bool ConfirmDiscard();
+    // The yellow one-line strip `pInfo` above the magnifier.
     void ShowInfo(const QString& text);
     void HideInfo();
+    // A distance drawn in calibrate mode goes into the calibration dialog's pixel field.
     void ShowCalibrationDistance(long double pixels);
+    // Sizes the overview to the open image's aspect ratio and shows the image on it.
     void UpdateOverview();
+    // Marks the part of the image the image window shows on the overview.
     void UpdateOverviewFrame();
+    // Redraws the magnifier around image point (x, y).
     void ShowMagnifier(int x, int y);
-    // Enables or disables the ten buttons locked while a rubber band or the calibration
-    // dialog is open (bKalibieren, bLaden, bSpeichern, bLinie, bSetInter, bKillInter, bHelp,
-    // bFail, bInfoModus, bManipulation).
+    // Enables or disables the ten buttons locked while a rubber band is open in the image
+    // (bLupePlus, bLupeMinus, bZoom, bLinie, bSetInter, bKillInter, bFail, bHelp, bAddKreis,
+    // bAddLinie).
     void SetLockedButtonsEnabled(bool enabled);
     // Presses the type button bTyp1..bTyp6 of the given type (currentType follows).
     void PressTypeButton(InterceptType type);
@@ -45,25 +68,100 @@ public:
     // The calibration panel tKal: its caption, in its warning colour (light red) or the
     // standard button face.
     void ShowCalibration(const QString& caption, bool warning);
+    // Shows the indicators and tKal as the sheet and the calibration dialog hold them.
+    void ShowIndicators();
     // bLinieSpeichern enabled or not (the sheet enables it once a line exists).
     void SetLineSetSaveEnabled(bool enabled);
-    // The path of the current image file as `tBildName` holds it (empty before the first).
-    QString imageFileName() const;
     // True when bAddKreis is down (a new line in line mode is a circle).
     bool AddCircleDown() const { return m_addCircle; }
 
     bool modified() const { return m_modified; }
     // The editing state (mode, currentType) the image window reads at every event.
     EditState& state() { return m_state; }
+    // The path of the current image file as `tBildName` holds it (empty before the first).
+    QString imageFileName() const;
 
-    // Places a child window (image, sheet, grey-value window) inside the frame.
-    void addChildWindow(QWidget* window);
+    // The image library's options for loading and saving from this window: warnings are
+    // asked in message boxes, progress is shown in the status area.
+    FormatOptions fileOptions();
+
+    // Places a child window (image, sheet, grey-value window) inside the frame; a window
+    // that is not closable gets no buttons in its title bar.
+    void addChildWindow(QWidget* window, bool closable = true);
+
+    // Opens an image file through the whole Open image sequence without the file dialog (the
+    // unsaved-data question included): the command line and dropped files come here.
+    // Returns true when the image is open.
+    bool openImageFile(const QString& fileName);
+
+    // Progress in the status area shows only for work that lasts longer than this.
+    void setProgressDelay(int milliseconds);
+
+    // ---- Commands (the buttons' handlers) ----
+    void bLadenClick();
+    void bSpeichernClick();
+    void bPhotoClick();
+    void bLinieLadenClick();
+    void bLinieSpeichernClick();
+    void bKalibierenClick();
+    void bUndoClick();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void createControls();
+    QAction* addButton(QToolBar* bar, const QString& name, const QString& caption, const QString& hint,
+                       const QKeySequence& shortcut = {});
+    void updateControls();
+    void setMode(int mode);
+    void pressModeButton(int mode);
+    void zoomBy(int steps);
+    void zoomTo(int zoom);
+    void bringToFront(QWidget* window);
+    void showGreyView(int view);
+    void runFilter(int filter);
+    bool loadImage(const QString& fileName);
+    bool saveImage(const QString& fileName);
+    void showFileError(const std::string& message, const QString& fileName);
+    void refreshCalibrationDialog();
+    void afterImageChanged();
+
     EditState m_state;
     bool m_modified = false;
     bool m_addCircle = false;
+    bool m_firstImage = true;
+    bool m_lineSetSaveEnabled = false;
+    bool m_rubberBandLock = false;
+    bool m_calibrationLock = false;
+    int m_undoDepth = 0;
     QMdiArea* m_mdi = nullptr;
+
+    std::map<QString, QAction*> m_actions;
+    QActionGroup* m_modeGroup = nullptr;
+    QActionGroup* m_typeGroup = nullptr;
+    QActionGroup* m_shapeGroup = nullptr;
+    QActionGroup* m_zoomGroup = nullptr;
+    QMenu* m_zoomMenu = nullptr;
+    QMenu* m_windowMenu = nullptr;
+    QLabel* m_tKal = nullptr;
+    QLabel* m_tMisInter = nullptr;
+    QLabel* m_pInter = nullptr;
+    QLabel* m_pKorn = nullptr;
+    QLabel* m_pInfo = nullptr;
+    QLabel* m_tBildName = nullptr;
+    QRadioButton* m_bx[4] = {};
+    TMagnifier* m_magnifier = nullptr;
+    TOverview* m_overview = nullptr;
+    QWidget* m_overviewPanel = nullptr;
+    QProgressBar* m_progressBar = nullptr;
+    std::unique_ptr<StatusProgress> m_progress;
+
+    BCGParameters m_bcg;
+    ConvParameters m_conv[3];
 };
 
 // The program's main window, or nullptr when none exists.

@@ -13,6 +13,14 @@
 namespace tesra {
 namespace {
 
+// The frame and the sheet have pages of their own in the manual; F1 there opens them unless
+// the window already names another context.
+void giveHelpPage(QWidget* window, int context)
+{
+    if (HelpContextFor(window) == help::kContents)
+        SetHelpContext(window, context);
+}
+
 // Opens the image named on the command line, through the main window's own open command
 // once it offers one for a given file.
 template <typename Window>
@@ -33,6 +41,7 @@ TfMain* CreateProgramWindows(const StartupOptions& options)
 
     auto* main = new TfMain;
     main->ClearModified();
+    giveHelpPage(main, help::kMainWindow);
     created(main);
 
     if (options.showSplash) {
@@ -52,6 +61,7 @@ TfMain* CreateProgramWindows(const StartupOptions& options)
     main->addChildWindow(grau);
     created(grau);
     auto* tabelle = new TfTabelle;
+    giveHelpPage(tabelle, help::kResultSheet);
     main->addChildWindow(tabelle);
     created(tabelle);
     return main;
@@ -60,6 +70,7 @@ TfMain* CreateProgramWindows(const StartupOptions& options)
 TfMain* StartProgram(QApplication& app, const QString& imageFile, const StartupOptions& options)
 {
     QApplication::setApplicationName("Tesra");
+    QApplication::setApplicationVersion("2.4.2.1");
     SetHelpFile(QString());  // "Tesra.hlp" in the program's own directory
     InstallHelpKey(&app);
 

@@ -109,7 +109,6 @@ TfKalibieren::TfKalibieren(QWidget* parent)
     setTabOrder(m_ok, m_cancel);
 
     applyLocale(QLocale::system());
-    refresh();
 }
 
 TfKalibieren::~TfKalibieren()
@@ -120,7 +119,14 @@ TfKalibieren::~TfKalibieren()
 
 void TfKalibieren::applyLocale(const QLocale& locale)
 {
-    m_model.setLocale(NumberLocaleOf(locale));
+    const NumberLocale numbers = NumberLocaleOf(locale);
+    // The factor's start text is written with the locale's separator, so that Ok accepts it
+    // before any image has set the field.
+    std::string& factor = m_model.fields().tFaktor;
+    if (factor == "1" + m_model.locale().decimalSeparator + "56")
+        factor = "1" + numbers.decimalSeparator + "56";
+    m_model.setLocale(numbers);
+    refresh();
 }
 
 void TfKalibieren::ShowCalibrationDistance(long double pixels)

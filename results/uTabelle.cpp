@@ -15,6 +15,7 @@
 
 #include "app/measurement/measurement.h"
 #include "app/uDialogs.h"
+#include "app/uHelp.h"
 #include "app/uMain.h"
 #include "results/sheet_export.h"
 #include "results/uKalibieren.h"
@@ -182,6 +183,8 @@ TfTabelle::TfTabelle(QWidget* parent)
     copy->setShortcutContext(Qt::WidgetWithChildrenShortcut);
     connect(copy, &QAction::triggered, this, &TfTabelle::Copy);
     addAction(copy);
+
+    SetHelpContext(this, help::kResultSheet);
 
     // Until calibrated, one pixel is one unit of real length.
     TheMeasurement().calibration.scale = 1.0L;

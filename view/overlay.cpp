@@ -9,9 +9,9 @@
 namespace tesra {
 namespace {
 
-// Coordinates from a damaged file can be anything; times the zoom they are kept inside a
-// range every painter handles, far beyond any image.
-constexpr std::int64_t kCoordinateLimit = 1 << 29;
+// Coordinates from a damaged file can be anything; times the zoom they are kept inside the
+// range a raster painter's fixed-point coordinates hold, far beyond any image at 1000 %.
+constexpr std::int64_t kCoordinateLimit = 1 << 22;
 
 int scaled(std::int64_t v, int zoom)
 {

@@ -88,19 +88,19 @@ TfImage* fImage() { return g_image; }
 
 // ---- Hourglass ----
 
-BusyCursor::~BusyCursor()
+HourglassProgress::~HourglassProgress()
 {
     while (m_depth > 0)
         end();
 }
 
-void BusyCursor::begin()
+void HourglassProgress::begin()
 {
     if (m_depth++ == 0)
         QApplication::setOverrideCursor(Qt::WaitCursor);
 }
 
-void BusyCursor::end()
+void HourglassProgress::end()
 {
     if (m_depth == 0)
         return;
@@ -367,7 +367,25 @@ void TfImage::invalidate(const ScreenBox& box)
         m_canvas->update(qtRect(box));
 }
 
-// ---- Keys ----
+// ---- Mouse and keys ----
+
+void TfImage::followSheetLocale()
+{
+    if (fTabelle())
+        m_editor.setLocale(fTabelle()->sheet().locale());
+}
+
+void TfImage::canvasPress(int x, int y)
+{
+    followSheetLocale();
+    m_editor.leftPress(x, y);
+}
+
+void TfImage::canvasMove(int x, int y)
+{
+    followSheetLocale();
+    m_editor.mouseMove(x, y);
+}
 
 bool TfImage::handleKey(QKeyEvent* event)
 {

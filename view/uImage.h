@@ -24,9 +24,9 @@ class QScrollArea;
 namespace tesra {
 
 // Shows the hourglass for the whole application while the image library reports progress.
-class BusyCursor : public ProgressSink {
+class HourglassProgress : public ProgressSink {
 public:
-    ~BusyCursor() override;
+    ~HourglassProgress() override;
     void begin() override;
     void end() override;
     int depth() const { return m_depth; }
@@ -86,13 +86,10 @@ public:
     int horizontalScroll() const;
     int verticalScroll() const;
     QSize clientSize() const;
-    // The decimal separator of the "Length: " texts.
-    void setNumberLocale(const NumberLocale& locale) { m_editor.setLocale(locale); }
-
     // ---- For the canvas `TempImage` ----
     void paintCanvas(QPainter& painter, const QRect& exposed);
-    void canvasPress(int x, int y) { m_editor.leftPress(x, y); }
-    void canvasMove(int x, int y) { m_editor.mouseMove(x, y); }
+    void canvasPress(int x, int y);
+    void canvasMove(int x, int y);
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
@@ -101,6 +98,8 @@ protected:
 
 private:
     bool handleKey(QKeyEvent* event);
+    // The "Length: " texts write numbers as the sheet does.
+    void followSheetLocale();
     void zoomChanged();
     void drawImagePart(QPainter& painter, const QRect& exposed);
     void invalidate(const ScreenBox& box);
@@ -124,7 +123,7 @@ private:
     TPixelGraphic m_image;
     ImageEditor m_editor;
     ImageUndoStack m_undo;
-    BusyCursor m_busy;
+    HourglassProgress m_busy;
     // Editing state used only while no main window exists (window tests of their own).
     EditState m_ownState;
     QScrollArea* m_scroll = nullptr;

@@ -19,6 +19,20 @@ enum Compression : std::uint32_t { kRgb = 0, kRle8 = 1, kRle4 = 2, kBitFields = 
 
 [[noreturn]] void fail(const std::string& text) { throw EImageFormat(kTag, text); }
 
+// What the user can do about a bitmap the reader refuses.
+constexpr const char* kHintResave = " \u2014 save the image again as a Windows bitmap or as PNG and open it again";
+constexpr const char* kHintUncompressed = " \u2014 save the image as an uncompressed bitmap or as PNG and open it again";
+constexpr const char* kHintBits = " \u2014 save the image with 1, 4, 8, 24 or 32 bits per pixel, or as PNG, and open it again";
+
+// Header sizes beyond the 40-byte one: 52 and 56 add colour masks inside the header (as do
+// 108 and 124, with colour space fields after them); 64 is the OS/2 2.x header, which shares
+// the first 40 bytes and numbers its compressions differently.
+constexpr std::uint32_t kOs2HeaderSize = 64;
+bool isInfoHeaderSize(std::uint32_t size)
+{
+    return size == kInfoHeaderSize || size == 52 || size == 56 || size == 108 || size == 124 || size == kOs2HeaderSize;
+}
+
 // One colour channel of a 16- or 32-bit pixel, given by its mask: shifted down and scaled to
 // 0..255 with rounding. An empty mask gives 0.
 class Channel {
@@ -84,10 +98,11 @@ Header readHeader(ByteReader& in)
     if (in.size() < 2 || in.data()[0] != 'B' || in.data()[1] != 'M')
         fail(formatmsg::notAFile("BMP"));
     in.skip(2);
-    // A file size beyond the data means a cut-off file. (More data is fine: the measurement
-    // of a saved image follows the bitmap.)
-    if (in.u32le() > in.size())
-        fail(formatmsg::unexpectedEnd);
+    // The file size field is not needed for uncompressed pixels: many writers get it wrong, and
+    // a cut-off file is found by its pixel data. (More data is fine: the measurement of a saved
+    // image follows the bitmap.) Run-length data may end early by design, so there a size
+    // beyond the data still marks a cut-off file; see readHeader's end.
+    const std::uint32_t fileSize = in.u32le();
     in.skip(4);
     h.pixelOffset = in.u32le();
     const std::uint32_t headerSize = in.u32le();
@@ -100,67 +115,59 @@ Header readHeader(ByteReader& in)
             fail(formatmsg::invalid("BitmapCoreHeader.bcPlanes"));
         h.bits = in.u16le();
         if (h.bits != 1 && h.bits != 4 && h.bits != 8 && h.bits != 24)
-            fail(formatmsg::invalid("BitmapCoreHeader.bcBitCount"));
+            fail(formatmsg::invalid("BitmapCoreHeader.bcBitCount") + kHintBits);
         if (h.width == 0)
-            fail(formatmsg::invalidValueFor("BitmapCoreHeader.bcWidth"));
+            fail("Invalid image width");
         if (h.height == 0)
-            fail(formatmsg::invalidValueFor("BitmapCoreHeader.bcHeight"));
+            fail("Invalid image height");
         if (h.pixelOffset < headerEnd)
-            fail(formatmsg::invalidValueFor("BitmapFileHeader.bfOffBits"));
+            fail("Invalid offset of the pixel data");
         if (h.bits <= 8)
             h.palette = readPalette(in, headerEnd, h.pixelOffset, 1u << h.bits, 3);
         return h;
     }
 
-    // The 108- and 124-byte headers start with the 40-byte one and add colour masks, colour
-    // space and profile fields; the masks count for bit fields, the rest is not needed here.
-    if (headerSize != kInfoHeaderSize && headerSize != 108 && headerSize != 124)
-        fail(formatmsg::invalidSizeOf("BitmapInfoHeader/BitmapCoreHeader"));
+    if (!isInfoHeaderSize(headerSize))
+        fail(formatmsg::invalidSizeOf("BitmapInfoHeader/BitmapCoreHeader") + kHintResave);
     const std::int32_t width = in.i32le();
     const std::int32_t height = in.i32le();
     if (in.u16le() != 1)
         fail(formatmsg::invalid("BitmapInfoHeader.biPlanes"));
     h.bits = in.u16le();
     if (h.bits != 1 && h.bits != 4 && h.bits != 8 && h.bits != 16 && h.bits != 24 && h.bits != 32)
-        fail(formatmsg::invalid("BitmapInfoHeader.biBitCount"));
+        fail(formatmsg::invalid("BitmapInfoHeader.biBitCount") + kHintBits);
     h.compression = in.u32le();
+    // OS/2 2.x numbers Huffman 1D and 24-bit run lengths 3 and 4, and has no bit fields.
+    const bool bitFieldsAllowed = headerSize != kOs2HeaderSize;
     const bool compressionFits = (h.compression == kRgb) || (h.compression == kRle8 && h.bits == 8) ||
                                  (h.compression == kRle4 && h.bits == 4) ||
-                                 (h.compression == kBitFields && (h.bits == 16 || h.bits == 32));
+                                 (bitFieldsAllowed && h.compression == kBitFields && (h.bits == 16 || h.bits == 32));
     if (!compressionFits)
-        fail(formatmsg::invalid("BitmapInfoHeader.biCompression"));
-    const std::uint32_t imageSize = in.u32le();
-    const std::int32_t xDensity = in.i32le();
-    const std::int32_t yDensity = in.i32le();
+        fail(formatmsg::invalid("BitmapInfoHeader.biCompression") + kHintUncompressed);
+    // The image size and the resolution are not needed for the pixels; writers fill them in
+    // carelessly (sizes that disagree with the file, negative resolutions), so they are not
+    // checked. A cut-off file is found by its pixel data.
+    in.skip(12);
     const std::uint32_t colorsUsed = in.u32le();
     in.skip(4);  // important colours
 
     if (width <= 0)
-        fail(formatmsg::invalidValueFor("BitmapInfoHeader.biWidth"));
+        fail("Invalid image width");
     if (height == 0 || height == INT32_MIN)
-        fail(formatmsg::invalidValueFor("BitmapInfoHeader.biHeight"));
-    // Neither is needed for the pixels, but values beyond any sensible file mark a damaged
-    // header: a pixel size larger than the rest of the file, a density above 1,000,000 pixels
-    // per metre (25,400 dpi) or negative, more palette entries than the bit count addresses.
-    if (h.pixelOffset <= in.size() && imageSize > in.size() - h.pixelOffset)
-        fail(formatmsg::unexpectedEnd);
-    constexpr std::int32_t kMaxDensity = 1'000'000;
-    if (xDensity < 0 || xDensity > kMaxDensity)
-        fail(formatmsg::invalidValueFor("BitmapInfoHeader.biXPelsPerMeter"));
-    if (yDensity < 0 || yDensity > kMaxDensity)
-        fail(formatmsg::invalidValueFor("BitmapInfoHeader.biYPelsPerMeter"));
-    if ((h.bits <= 8 && colorsUsed > (1u << h.bits)) || colorsUsed > 256)
-        fail(formatmsg::invalidValueFor("BitmapInfoHeader.biClrUsed"));
+        fail("Invalid image height");
     h.width = width;
     h.height = height < 0 ? -static_cast<std::int64_t>(height) : height;
     h.topDown = height < 0;
     // Run-length data is always stored bottom-up.
-    if (h.topDown && (h.compression == kRle8 || h.compression == kRle4))
-        fail(formatmsg::invalid("BitmapInfoHeader.biCompression"));
+    const bool runLength = h.compression == kRle8 || h.compression == kRle4;
+    if (h.topDown && runLength)
+        fail(formatmsg::invalid("BitmapInfoHeader.biCompression") + kHintUncompressed);
+    if (runLength && fileSize > in.size())
+        fail(formatmsg::unexpectedEnd);
 
     std::uint64_t paletteStart = headerEnd;
     if (h.compression == kBitFields) {
-        // The 40-byte header is followed by three masks; the longer headers hold them inside.
+        // The 40-byte header is followed by three masks; the longer ones hold them inside.
         in.seek(headerSize == kInfoHeaderSize ? headerEnd : kFileHeaderSize + kInfoHeaderSize);
         for (std::uint32_t& m : h.masks)
             m = in.u32le();
@@ -170,16 +177,20 @@ Header readHeader(ByteReader& in)
         const std::uint64_t pixelMask = (std::uint64_t{1} << h.bits) - 1;
         const std::uint32_t r = h.masks[0], g = h.masks[1], b = h.masks[2];
         if (r == 0 || g == 0 || b == 0 || (r & g) || (r & b) || (g & b) || ((r | g | b) & ~pixelMask))
-            fail(formatmsg::invalidValueFor("BitmapInfoHeader color masks"));
+            fail("Invalid colour masks");
     } else if (h.bits == 16) {
         h.masks[0] = 0x7C00, h.masks[1] = 0x03E0, h.masks[2] = 0x001F;
     } else if (h.bits == 32) {
         h.masks[0] = 0xFF0000, h.masks[1] = 0xFF00, h.masks[2] = 0xFF;
     }
     if (h.pixelOffset < paletteStart)
-        fail(formatmsg::invalidValueFor("BitmapFileHeader.bfOffBits"));
+        fail("Invalid offset of the pixel data");
+    // A colour count matters only for palettes (24- and 32-bit files may carry any count);
+    // more entries than the bits address mark a damaged header.
     if (h.bits <= 8) {
         const std::uint64_t full = 1u << h.bits;
+        if (colorsUsed > full)
+            fail("Invalid number of palette colours");
         const std::uint64_t wanted = colorsUsed == 0 ? full : colorsUsed;
         h.palette = readPalette(in, paletteStart, h.pixelOffset, wanted, 4);
     }

@@ -1,8 +1,9 @@
 #pragma once
-// Windows and OS/2 bitmaps. Reading takes the OS/2 core header (12 bytes) and the Windows info
-// header (40 bytes, and the 108- and 124-byte versions that newer programs write, read as the
-// 40-byte one with their colour masks); 1, 4, 8, 16, 24 and 32 bits, RLE8, RLE4, bit fields
-// and top-down rows. Writing puts the 14-byte file header before the buffer's own
+// Windows and OS/2 bitmaps. Reading takes the OS/2 core header (12 bytes), the Windows info
+// header (40 bytes, and the 52-, 56-, 108- and 124-byte versions, read as the 40-byte one with
+// their colour masks) and the OS/2 2.x header (64 bytes); 1, 4, 8, 16, 24 and 32 bits, RLE8,
+// RLE4, bit fields and top-down rows. Fields the pixels do not need (file and image size,
+// resolution, a colour count beside true colour) are not checked. Writing puts the 14-byte file header before the buffer's own
 // device-independent bitmap.
 #include "imaging/formats/image_format.h"
 

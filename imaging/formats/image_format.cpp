@@ -119,9 +119,12 @@ ImageReader tiffReaderSlot()
     r.description = "Tagged Image File Format";
     r.recognise = [](ByteSpan head) { return isTiffSignature(head); };
     r.read = [](ByteSpan data, TPixelGraphic& image, LoadContext& context) {
+        DepthReduction reduction;
         readTiff(
             data, image, [&context](const std::string& caption, const std::string& text) { return context.confirm(caption, text); },
-            context.progress());
+            context.progress(), &reduction);
+        if (reduction.reduced() && context.options().loadNote)
+            context.options().loadNote(depthReductionText(reduction));
     };
     return r;
 }

@@ -66,6 +66,9 @@ struct FormatOptions {
     WarningHandler warning;
     // Progress of the pixel loops of readers and writers (not owned; may be null).
     ProgressSink* progress = nullptr;
+    // Told a line for the status panel after a load that changed how the image is shown: a
+    // 16-bit TIFF reduced to 8 bits gives "16-bit image shown as 8-bit, range a–b". May be empty.
+    std::function<void(const std::string& text)> loadNote;
 };
 
 // What a reader gets besides the bytes of the file.

@@ -5,10 +5,12 @@
 #include <csetjmp>
 #include <cstring>
 #include <memory>
+#include <new>
 #include <string>
 #include <vector>
 
 #include <png.h>
+#include <zlib.h>
 
 #include "imaging/checked_size.h"
 #include "imaging/formats/format_error.h"
@@ -55,6 +57,13 @@ struct Decoder {
     png_color_16 background;
     bool hasGamma;
     double gamma;
+    bool interlaced;
+    bool lowDepth;     // palette or grey of fewer than 8 bits
+    bool withAlpha;    // rows carry an alpha channel to composite
+    bool needsFinish;  // rows need work before they are in the buffer's layout
+    // Set once every row is in the buffer: libpng then only reads on to the end of the
+    // compressed stream, which the image does not need and which may be gigabytes long.
+    bool rowsComplete;
 };
 
 struct DecoderDeleter {
@@ -79,13 +88,80 @@ void onError(png_structp png, png_const_charp message)
 // libpng warns about damaged ancillary chunks and goes on without them, as every viewer does.
 void onWarning(png_structp, png_const_charp) {}
 
+// True when libpng has handed out the last row and reads only to finish the stream: its row
+// counter has passed the last row (the pass counter the last pass, for interlaced files).
+bool pastLastRow(const Decoder* d)
+{
+    if (d->interlaced)
+        return png_get_current_pass_number(d->png) >= 7;
+    return png_get_current_row_number(d->png) >= d->height;
+}
+
 void readBytes(png_structp png, png_bytep out, png_size_t length)
 {
     auto* d = static_cast<Decoder*>(png_get_io_ptr(png));
+    if (d->height != 0 && pastLastRow(d)) {
+        d->rowsComplete = true;
+        png_error(png, "rows complete");
+    }
     if (length > d->size - d->pos)
         png_error(png, formatmsg::unexpectedEnd);
     std::memcpy(out, d->data + d->pos, length);
     d->pos += length;
+}
+
+// True when a gamma chunk with a sound checksum stands before the image data. libpng answers
+// the question of the gamma also from an sRGB chunk or a recognised ICC profile, which must
+// not change the image; so the chunk list itself is looked at. Walks the chunk headers only.
+bool hasGammaChunk(ByteSpan file)
+{
+    std::size_t pos = 8;
+    while (pos <= file.size() && file.size() - pos >= 12) {
+        const std::uint32_t length = (std::uint32_t(file[pos]) << 24) | (std::uint32_t(file[pos + 1]) << 16) |
+                                     (std::uint32_t(file[pos + 2]) << 8) | std::uint32_t(file[pos + 3]);
+        const std::uint8_t* type = file.data() + pos + 4;
+        if (length > file.size() - pos - 12)
+            return false;
+        if (std::memcmp(type, "IDAT", 4) == 0)
+            return false;
+        if (std::memcmp(type, "gAMA", 4) == 0 && length == 4) {
+            const std::uint8_t* crcAt = type + 4 + length;
+            const std::uint32_t stored = (std::uint32_t(crcAt[0]) << 24) | (std::uint32_t(crcAt[1]) << 16) |
+                                         (std::uint32_t(crcAt[2]) << 8) | std::uint32_t(crcAt[3]);
+            if (crc32(0, type, 4 + length) == stored)
+                return true;
+        }
+        pos += 12 + static_cast<std::size_t>(length);
+    }
+    return false;
+}
+
+// Every image data chunk must be complete and match its checksum. libpng checks each chunk
+// as it finishes reading it, but it is stopped after the last row, before it reaches the end
+// of the last chunk; this walk over the chunk headers covers that one too.
+const char* imageDataProblem(ByteSpan file)
+{
+    std::size_t pos = 8;
+    while (pos <= file.size() && file.size() - pos >= 8) {
+        const std::uint32_t length = (std::uint32_t(file[pos]) << 24) | (std::uint32_t(file[pos + 1]) << 16) |
+                                     (std::uint32_t(file[pos + 2]) << 8) | std::uint32_t(file[pos + 3]);
+        const std::uint8_t* type = file.data() + pos + 4;
+        const bool imageData = std::memcmp(type, "IDAT", 4) == 0;
+        if (length > file.size() - pos - 8 || file.size() - pos - 8 - length < 4)
+            return imageData ? formatmsg::unexpectedEnd : nullptr;  // a cut after the data is no harm
+        if (imageData) {
+            const std::uint8_t* crcAt = type + 4 + length;
+            const std::uint32_t stored = (std::uint32_t(crcAt[0]) << 24) | (std::uint32_t(crcAt[1]) << 16) |
+                                         (std::uint32_t(crcAt[2]) << 8) | std::uint32_t(crcAt[3]);
+            // zlib's crc32 takes at most 4 GB per call; a chunk is below 2 GB by the format.
+            if (crc32(0, type, static_cast<uInt>(4 + length)) != stored)
+                return "IDAT: CRC error";
+        }
+        if (std::memcmp(type, "IEND", 4) == 0)
+            return nullptr;
+        pos += 12 + static_cast<std::size_t>(length);
+    }
+    return nullptr;
 }
 
 // Reads the header chunks and sets up the transformations: 16-bit samples cut to 8, colour
@@ -104,6 +180,7 @@ bool decodeHeader(Decoder* d, png_uint_32 maxWidth, png_uint_32 maxHeight)
 
     int interlace = 0;
     png_get_IHDR(d->png, d->info, &d->width, &d->height, &d->bitDepth, &d->colorType, &interlace, nullptr, nullptr);
+    d->interlaced = interlace != PNG_INTERLACE_NONE;
 
     png_colorp palette = nullptr;
     if (png_get_PLTE(d->png, d->info, &palette, &d->paletteCount) && palette) {
@@ -127,45 +204,28 @@ bool decodeHeader(Decoder* d, png_uint_32 maxWidth, png_uint_32 maxHeight)
         d->hasBackground = true;
         d->background = *background;
     }
-    d->hasGamma = png_get_gAMA(d->png, d->info, &d->gamma) != 0 && d->gamma > 0;
+    d->hasGamma = hasGammaChunk(ByteSpan(d->data, d->size)) && png_get_gAMA(d->png, d->info, &d->gamma) != 0 &&
+                  d->gamma > 0;
+
+    const bool palettized = d->colorType == PNG_COLOR_TYPE_PALETTE;
+    const bool lowGrey = d->colorType == PNG_COLOR_TYPE_GRAY && d->bitDepth < 8;
+    d->lowDepth = d->bitDepth < 8 && (palettized || d->colorType == PNG_COLOR_TYPE_GRAY);
+    d->withAlpha = (d->colorType & PNG_COLOR_MASK_ALPHA) || (d->hasTransparentValue && !d->lowDepth);
+    d->needsFinish = d->withAlpha || (lowGrey && (d->bitDepth == 2 || d->hasTransparentValue)) ||
+                     (palettized && d->bitDepth == 2);
 
     if (d->bitDepth == 16)
         png_set_strip_16(d->png);
     if (d->colorType & PNG_COLOR_MASK_COLOR)
         png_set_bgr(d->png);
-    const bool lowGrey = d->colorType == PNG_COLOR_TYPE_GRAY && d->bitDepth < 8;
-    if (d->hasTransparentValue && !lowGrey && d->colorType != PNG_COLOR_TYPE_PALETTE)
+    if (d->hasTransparentValue && !lowGrey && !palettized)
         png_set_tRNS_to_alpha(d->png);
-    d->passes = png_set_interlace_handling(d->png);
+    // Rows that go straight into the buffer are merged from the passes by libpng. Rows that
+    // need finishing are taken pass by pass and each pixel put in its place, so that no
+    // scratch copy of the whole image is ever needed.
+    d->passes = d->interlaced && !d->needsFinish ? png_set_interlace_handling(d->png) : 1;
     png_read_update_info(d->png, d->info);
     d->rowBytes = png_get_rowbytes(d->png, d->info);
-    return true;
-}
-
-// Where the rows go: row y of pass output at top + y × step. With a `finish` routine the
-// rows are put into a scratch row (step 0) and each is finished into the buffer at once.
-struct RowSink {
-    std::uint8_t* top;
-    std::ptrdiff_t step;
-    void (*finish)(void* context, png_uint_32 y, const std::uint8_t* row);
-    void* context;
-};
-
-bool decodeRows(Decoder* d, const RowSink* sink, ProgressScope* scope)
-{
-    if (setjmp(png_jmpbuf(d->png)))
-        return false;
-    const png_uint_32 total = d->height * static_cast<png_uint_32>(d->passes);
-    png_uint_32 done = 0;
-    for (int pass = 0; pass < d->passes; ++pass) {
-        for (png_uint_32 y = 0; y < d->height; ++y) {
-            std::uint8_t* row = sink->top + static_cast<std::ptrdiff_t>(y) * sink->step;
-            png_read_row(d->png, row, nullptr);
-            if (sink->finish)
-                sink->finish(sink->context, y, row);
-            scope->update(static_cast<std::int64_t>(++done) * d->height / total);
-        }
-    }
     return true;
 }
 
@@ -174,7 +234,6 @@ bool decodeRows(Decoder* d, const RowSink* sink, ProgressScope* scope)
 // What is done with each row after libpng: compositing the alpha channel onto the background,
 // resolving a grey transparency value, widening 2-bit grey to 4 bits.
 struct Finisher {
-    TPixelGraphic* image;
     int channels;             // of libpng's rows: 2 grey + alpha, 4 blue, green, red, alpha
     std::uint8_t background[3];  // blue, green, red, or the grey level in [0]
     bool lowGreyTransparent;  // a grey image of depth 1, 2 or 4 with a transparent value
@@ -183,16 +242,116 @@ struct Finisher {
     unsigned backgroundIndex;
 };
 
+// Turns `width` pixels of a row as libpng hands it out into the buffer's layout at `out`.
+using FinishRow = void (*)(const Finisher* f, const std::uint8_t* row, std::uint8_t* out, int width);
+
+// Where the rows go. Without `finish`, row y of the (merged) output goes to top + y × step.
+// With it, each row is read into `scratch` and finished into the buffer's row, or, for an
+// interlaced file, into `passRow` and from there to its pixels' places.
+struct RowSink {
+    std::uint8_t* top;
+    std::ptrdiff_t step;
+    FinishRow finish;
+    const Finisher* finisher;
+    TPixelGraphic* image;
+    std::uint8_t* scratch;
+    std::uint8_t* passRow;
+};
+
+// Puts `count` pixels of `bits` each from `in` at columns start, start + step, ... of `out`.
+void scatterPixels(const std::uint8_t* in, std::uint8_t* out, int bits, int count, int start, int step)
+{
+    for (int i = 0; i < count; ++i) {
+        const int x = start + i * step;
+        switch (bits) {
+        case 24:
+            std::memcpy(out + 3 * static_cast<std::size_t>(x), in + 3 * static_cast<std::size_t>(i), 3);
+            break;
+        case 8:
+            out[x] = in[i];
+            break;
+        case 4: {
+            const unsigned v = (in[i >> 1] >> ((i & 1) ? 0 : 4)) & 0x0F;
+            std::uint8_t& b = out[x >> 1];
+            b = (x & 1) ? static_cast<std::uint8_t>((b & 0xF0) | v) : static_cast<std::uint8_t>((b & 0x0F) | (v << 4));
+            break;
+        }
+        default: {
+            const bool set = (in[i >> 3] >> (7 - (i & 7))) & 1;
+            const std::uint8_t m = static_cast<std::uint8_t>(0x80u >> (x & 7));
+            out[x >> 3] = static_cast<std::uint8_t>(set ? (out[x >> 3] | m) : (out[x >> 3] & ~m));
+            break;
+        }
+        }
+    }
+}
+
+// Reads one row. The row is complete also when libpng, after the last row, is stopped from
+// reading on (the jump then comes from within the call, after the row was stored).
+bool readRow(Decoder* d, png_bytep row)
+{
+    if (setjmp(png_jmpbuf(d->png)))
+        return d->rowsComplete;
+    png_read_row(d->png, row, nullptr);
+    return true;
+}
+
+bool decodeRows(Decoder* d, const RowSink* sink, ProgressScope* scope)
+{
+    const int width = static_cast<int>(d->width);
+    if (!sink->finish) {
+        const png_uint_32 total = d->height * static_cast<png_uint_32>(d->passes);
+        png_uint_32 done = 0;
+        for (int pass = 0; pass < d->passes; ++pass) {
+            for (png_uint_32 y = 0; y < d->height; ++y) {
+                if (!readRow(d, sink->top + static_cast<std::ptrdiff_t>(y) * sink->step))
+                    return false;
+                scope->update(static_cast<std::int64_t>(++done) * d->height / total);
+            }
+        }
+        return true;
+    }
+    if (!d->interlaced) {
+        for (png_uint_32 y = 0; y < d->height; ++y) {
+            if (!readRow(d, sink->scratch))
+                return false;
+            sink->finish(sink->finisher, sink->scratch, sink->image->rowData(static_cast<int>(y)), width);
+            scope->update(y + 1);
+        }
+        return true;
+    }
+    // The seven passes in file order, empty ones left out as libpng leaves them out.
+    const int bits = bitsPerPixel(sink->image->PixelFormat());
+    std::uint64_t total = 0;
+    for (int pass = 0; pass < 7; ++pass)
+        if (PNG_PASS_COLS(d->width, pass) != 0)
+            total += PNG_PASS_ROWS(d->height, pass);
+    std::uint64_t done = 0;
+    for (int pass = 0; pass < 7; ++pass) {
+        const png_uint_32 columns = PNG_PASS_COLS(d->width, pass);
+        const png_uint_32 rows = PNG_PASS_ROWS(d->height, pass);
+        if (columns == 0 || rows == 0)
+            continue;
+        for (png_uint_32 r = 0; r < rows; ++r) {
+            if (!readRow(d, sink->scratch))
+                return false;
+            sink->finish(sink->finisher, sink->scratch, sink->passRow, static_cast<int>(columns));
+            const int y = static_cast<int>(PNG_ROW_FROM_PASS_ROW(r, pass));
+            scatterPixels(sink->passRow, sink->image->rowData(y), bits, static_cast<int>(columns),
+                          static_cast<int>(PNG_PASS_START_COL(pass)), static_cast<int>(PNG_PASS_COL_OFFSET(pass)));
+            scope->update(static_cast<std::int64_t>(++done * d->height / total));
+        }
+    }
+    return true;
+}
+
 inline std::uint8_t over(unsigned colour, unsigned alpha, unsigned background)
 {
     return static_cast<std::uint8_t>((colour * alpha + background * (255 - alpha) + 127) / 255);
 }
 
-void finishAlpha(void* context, png_uint_32 y, const std::uint8_t* row)
+void finishAlpha(const Finisher* f, const std::uint8_t* row, std::uint8_t* out, int width)
 {
-    const auto* f = static_cast<const Finisher*>(context);
-    std::uint8_t* out = f->image->rowData(static_cast<int>(y));
-    const int width = f->image->Width();
     if (f->channels == 2) {
         for (int x = 0; x < width; ++x, row += 2)
             out[x] = over(row[0], row[1], f->background[0]);
@@ -208,11 +367,8 @@ void finishAlpha(void* context, png_uint_32 y, const std::uint8_t* row)
 // Grey of depth 1, 2 or 4: the transparent value becomes the background's index, and depth 2
 // is widened to the 4-bit buffer (value v is grey level v × 85, which is index v × 5 of the
 // sixteen greys).
-void finishLowGrey(void* context, png_uint_32 y, const std::uint8_t* row)
+void finishLowGrey(const Finisher* f, const std::uint8_t* row, std::uint8_t* out, int width)
 {
-    const auto* f = static_cast<const Finisher*>(context);
-    std::uint8_t* out = f->image->rowData(static_cast<int>(y));
-    const int width = f->image->Width();
     const int depth = f->depth;
     const unsigned mask = (1u << depth) - 1;
     for (int x = 0; x < width; ++x) {
@@ -233,11 +389,8 @@ void finishLowGrey(void* context, png_uint_32 y, const std::uint8_t* row)
 }
 
 // Palette depth 2 in a 4-bit buffer: each index moves into its own nibble.
-void finishPalette2(void* context, png_uint_32 y, const std::uint8_t* row)
+void finishPalette2(const Finisher*, const std::uint8_t* row, std::uint8_t* out, int width)
 {
-    const auto* f = static_cast<const Finisher*>(context);
-    std::uint8_t* out = f->image->rowData(static_cast<int>(y));
-    const int width = f->image->Width();
     for (int x = 0; x < width; ++x) {
         const unsigned v = (row[x >> 2] >> (6 - 2 * (x & 3))) & 3u;
         std::uint8_t& b = out[x >> 1];
@@ -333,7 +486,9 @@ bool isPngSignature(ByteSpan head)
     return head.size() >= 8 && std::memcmp(head.data(), signature, 8) == 0;
 }
 
-void readPng(ByteSpan data, TPixelGraphic& image, double& imageGamma, ProgressSink* progress)
+namespace {
+
+void decodePng(ByteSpan data, TPixelGraphic& image, double& imageGamma, ProgressSink* progress)
 {
     if (!libraryMatchesHeader())
         throw EImageFormat(formattag::png, formatmsg::invalidLibraryVersion);
@@ -354,7 +509,7 @@ void readPng(ByteSpan data, TPixelGraphic& image, double& imageGamma, ProgressSi
 
     const bool palette = d->colorType == PNG_COLOR_TYPE_PALETTE;
     const bool grey = d->colorType == PNG_COLOR_TYPE_GRAY || d->colorType == PNG_COLOR_TYPE_GRAY_ALPHA;
-    const bool lowDepth = d->bitDepth < 8 && (palette || d->colorType == PNG_COLOR_TYPE_GRAY);
+    const bool lowDepth = d->lowDepth;
     TPixelFormat format = TPixelFormat::pf24Bit;
     if (lowDepth)
         format = d->bitDepth == 1 ? TPixelFormat::pf1Bit : TPixelFormat::pf4Bit;
@@ -368,7 +523,6 @@ void readPng(ByteSpan data, TPixelGraphic& image, double& imageGamma, ProgressSi
     result.SetSize(static_cast<int>(d->width), static_cast<int>(d->height), format);
 
     Finisher f{};
-    f.image = &result;
     f.depth = d->bitDepth;
     std::uint32_t backgroundColour = 0;  // black unless the file names its own
     if (palette) {
@@ -414,31 +568,29 @@ void readPng(ByteSpan data, TPixelGraphic& image, double& imageGamma, ProgressSi
     }
 
     // Rows that libpng delivers in the buffer's own layout go straight into the buffer;
-    // others pass through scratch storage: one row, or the whole image when interlaced,
-    // because later passes add pixels to the rows of earlier ones.
-    const bool withAlpha = (d->colorType & PNG_COLOR_MASK_ALPHA) || (d->hasTransparentValue && !lowDepth);
-    void (*finish)(void*, png_uint_32, const std::uint8_t*) = nullptr;
-    if (withAlpha) {
+    // others pass through one scratch row (and one finished pass row when interlaced).
+    RowSink sink{result.rowData(0), -static_cast<std::ptrdiff_t>(result.rowStride()), nullptr, &f, &result, nullptr,
+                 nullptr};
+    if (d->withAlpha) {
         f.channels = grey ? 2 : 4;
-        finish = finishAlpha;
+        sink.finish = finishAlpha;
     } else if (grey && lowDepth && (d->bitDepth == 2 || d->hasTransparentValue)) {
-        finish = finishLowGrey;
+        sink.finish = finishLowGrey;
     } else if (palette && d->bitDepth == 2) {
-        finish = finishPalette2;
+        sink.finish = finishPalette2;
     }
+    if ((sink.finish != nullptr) != d->needsFinish)
+        throw EImageFormat(formattag::png, formatmsg::invalidSizeOf("row"));
     std::vector<std::uint8_t> scratch;
-    RowSink sink{result.rowData(0), -static_cast<std::ptrdiff_t>(result.rowStride()), nullptr, nullptr};
-    if (finish) {
-        const std::uint64_t rows = d->passes > 1 ? d->height : 1;
-        const auto bytes = checkedProduct(d->rowBytes, rows);
-        if (!bytes)
+    std::vector<std::uint8_t> passRow;
+    if (sink.finish) {
+        if (!checkedProduct(d->rowBytes, 1))
             throw EImageFormat(formattag::png, formatmsg::imageTooLarge);
-        scratch.assign(static_cast<std::size_t>(*bytes), 0);
-        sink.top = scratch.data();
-        sink.step = d->passes > 1 ? static_cast<std::ptrdiff_t>(d->rowBytes) : 0;
-        if (d->passes == 1) {
-            sink.finish = finish;
-            sink.context = &f;
+        scratch.assign(d->rowBytes, 0);
+        sink.scratch = scratch.data();
+        if (d->interlaced) {
+            passRow.assign(result.rowStride(), 0);
+            sink.passRow = passRow.data();
         }
     } else if (d->rowBytes > result.rowStride()) {
         throw EImageFormat(formattag::png, formatmsg::invalidSizeOf("row"));
@@ -447,13 +599,24 @@ void readPng(ByteSpan data, TPixelGraphic& image, double& imageGamma, ProgressSi
     ProgressScope scope(progress, d->height);
     if (!decodeRows(d.get(), &sink, &scope))
         throw EImageFormat(formattag::png, d->message);
-    if (finish && d->passes > 1) {
-        for (png_uint_32 y = 0; y < d->height; ++y)
-            finish(&f, y, scratch.data() + static_cast<std::size_t>(y) * d->rowBytes);
-    }
+    if (const char* problem = imageDataProblem(data))
+        throw EImageFormat(formattag::png, problem);
     if (d->hasGamma)
         imageGamma = 1.0 / d->gamma;
     image = std::move(result);
+}
+
+}  // namespace
+
+void readPng(ByteSpan data, TPixelGraphic& image, double& imageGamma, ProgressSink* progress)
+{
+    // The image and libpng's own buffers are checked against the limits before they are
+    // made; memory the system then still refuses ends the load with the same message.
+    try {
+        decodePng(data, image, imageGamma, progress);
+    } catch (const std::bad_alloc&) {
+        throw EImageFormat(formattag::png, formatmsg::imageTooLarge);
+    }
 }
 
 void writePng(const TPixelGraphic& image, std::ostream& out, double imageGamma, ProgressSink* progress)

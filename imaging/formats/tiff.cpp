@@ -9,6 +9,7 @@
 
 #include "imaging/checked_size.h"
 #include "imaging/formats/format_error.h"
+#include "imaging/formats/tiff_compression.h"
 
 namespace tesra {
 
@@ -19,6 +20,11 @@ namespace {
 [[noreturn]] void failTruncated() { fail(std::string("TIFF: ") + formatmsg::unexpectedEnd); }
 [[noreturn]] void failTooLarge() { fail(std::string("TIFF: ") + formatmsg::imageTooLarge); }
 
+// What the user can do about a file the reader refuses: most programs that wrote it can save
+// it again in a form every reader takes.
+constexpr const char* kHintCompression = " \u2014 save the image uncompressed or as PNG and open it again";
+constexpr const char* kHintSamples = " \u2014 save the image as 8-bit grey or RGB, or as PNG, and open it again";
+
 constexpr const char* kStripCountText = "TIFF: NumStripOffsets<>(ImageLength+RowsPerStrip-1) div RowsPerStrip";
 
 enum Tag : std::uint16_t {
@@ -28,6 +34,7 @@ enum Tag : std::uint16_t {
     tagBitsPerSample = 258,
     tagCompression = 259,
     tagPhotometric = 262,
+    tagFillOrder = 266,
     tagStripOffsets = 273,
     tagSamplesPerPixel = 277,
     tagRowsPerStrip = 278,
@@ -36,9 +43,13 @@ enum Tag : std::uint16_t {
     tagYResolution = 283,
     tagPlanarConfiguration = 284,
     tagResolutionUnit = 296,
+    tagPredictor = 317,
     tagColorMap = 320,
     tagTileWidth = 322,
+    tagTileLength = 323,
     tagTileOffsets = 324,
+    tagTileByteCounts = 325,
+    tagSampleFormat = 339,
 };
 
 enum FieldType : std::uint16_t {
@@ -54,6 +65,14 @@ enum FieldType : std::uint16_t {
     typeSRational = 10,
     typeFloat = 11,
     typeDouble = 12,
+};
+
+enum Compression : std::uint32_t {
+    compressionNone = 1,
+    compressionLzw = 5,
+    compressionDeflate = 8,
+    compressionDeflateOld = 32946,
+    compressionPackBits = 32773,
 };
 
 // Bytes of one value of each field type of TIFF 6.0; 0 for a type this reader does not know.
@@ -88,6 +107,7 @@ public:
 
     std::size_t size() const { return m_data.size(); }
     ByteSpan data() const { return m_data; }
+    bool bigEndian() const { return m_big; }
 
     bool contains(std::uint64_t offset, std::uint64_t length) const
     {
@@ -139,22 +159,30 @@ public:
             e.tag = m_bytes.u16(pos);
             e.type = m_bytes.u16(pos + 2);
             e.count = m_bytes.u32(pos + 4);
+            // Entries of types this reader does not know (sub-directory pointers, the 64-bit
+            // types of large files) are kept without their values: they matter only when the
+            // tag is one the reader uses, and find() refuses them then.
             const int size = fieldTypeSize(e.type);
-            if (size == 0)
-                fail("TIFF: Unsupported field Type: " + std::to_string(e.type));
-            const std::uint64_t bytes = std::uint64_t(e.count) * std::uint64_t(size);
-            e.valuePos = bytes <= 4 ? pos + 8 : m_bytes.u32(pos + 8);
+            if (size != 0) {
+                const std::uint64_t bytes = std::uint64_t(e.count) * std::uint64_t(size);
+                e.valuePos = bytes <= 4 ? pos + 8 : m_bytes.u32(pos + 8);
+            }
             // The values of tags this reader never uses may lie anywhere; they are checked
             // against the file only when they are read.
             m_entries.push_back(e);
         }
     }
 
+    // The entry of a tag the reader uses; null when absent. An entry of an unknown field type
+    // cannot be read and fails.
     const Entry* find(std::uint16_t tag) const
     {
         for (const Entry& e : m_entries)
-            if (e.tag == tag)
+            if (e.tag == tag) {
+                if (fieldTypeSize(e.type) == 0)
+                    fail("TIFF: Unsupported field Type: " + std::to_string(e.type));
                 return &e;
+            }
         return nullptr;
     }
 
@@ -204,43 +232,192 @@ private:
     std::vector<Entry> m_entries;
 };
 
+// How the samples of a pixel become a pixel of the buffer.
+enum class PixelKind {
+    Packed,  // 1, 4 or 8 bits of one sample: black and white, greys or a palette
+    Rgb8,    // 8-bit R, G, B
+    Rgbx8,   // 8-bit R, G, B and a fourth sample that is not used
+    Cmyk8,   // 8-bit C, M, Y, K
+    Grey16,  // 16-bit grey, reduced to 8 bits by its range
+    Rgb16,   // 16-bit R, G, B (and perhaps a fourth sample), reduced by their common range
+    Grey32,  // 32-bit grey (integer or floating point), reduced by its range
+};
+
+bool isDeep(PixelKind k) { return k == PixelKind::Grey16 || k == PixelKind::Rgb16 || k == PixelKind::Grey32; }
+
 // What the directory says about the image, checked for consistency.
 struct Layout {
     std::uint32_t width = 0;
     std::uint32_t height = 0;
-    std::uint32_t compression = 1;
+    std::uint32_t compression = compressionNone;
     std::uint32_t photometric = 1;
     std::uint32_t samples = 1;
     std::uint32_t bitsPerSample = 1;
     std::uint32_t bitsPerPixel = 1;
-    std::uint32_t rowsPerStrip = 0;
-    std::vector<std::uint32_t> stripOffsets;
-    std::vector<std::uint32_t> stripByteCounts;  // empty when absent or unusable
+    std::uint32_t predictor = 1;
+    bool reversedBits = false;  // fill order 2
+    PixelKind kind = PixelKind::Packed;
+    DeepSampleKind deep = DeepSampleKind::Unsigned16;
     std::vector<std::uint32_t> colorMap;
+
+    // The image is stored in chunks (strips or tiles) of chunkWidth × chunkHeight pixels,
+    // chunksAcross × chunksDown of them for each of `planes` planes (the samples side by side
+    // in one plane, or each sample in a plane of its own).
+    bool tiled = false;
+    std::uint32_t chunkWidth = 0;
+    std::uint32_t chunkHeight = 0;
+    std::uint32_t chunksAcross = 1;
+    std::uint32_t chunksDown = 1;
+    std::uint32_t planes = 1;
+    std::vector<std::uint32_t> offsets;
+    std::vector<std::uint32_t> byteCounts;  // empty when absent or unusable
+
+    std::uint64_t fileRowBytes = 0;   // one image row, all samples side by side
+    std::uint64_t chunkRowBytes = 0;  // one row of a chunk of one plane
+    std::uint64_t chunkBytes = 0;     // a whole chunk of one plane
+
+    bool usesPredictor() const { return predictor == 2 && compression != compressionNone && compression != compressionPackBits; }
 };
 
 void checkCompression(std::uint32_t compression)
 {
     switch (compression) {
-    case 1:
-    case 32773:
+    case compressionNone:
+    case compressionPackBits:
+    case compressionLzw:
+    case compressionDeflate:
+    case compressionDeflateOld:
         return;
     case 2:
-        fail("TIFF: Unsupported compression CCITT 1D");
+        fail(std::string("TIFF: Unsupported compression CCITT 1D") + kHintCompression);
     case 3:
-        fail("TIFF: Unsupported compression Group 3 Fax");
+        fail(std::string("TIFF: Unsupported compression Group 3 Fax") + kHintCompression);
     case 4:
-        fail("TIFF: Unsupported compression Group 4 Fax");
-    case 5:
-        fail("TIFF: Unsupported compression LZW");
+        fail(std::string("TIFF: Unsupported compression Group 4 Fax") + kHintCompression);
     case 6:
-        fail("TIFF: Unsupported compression JPEG");
+    case 7:
+        fail(std::string("TIFF: Unsupported compression JPEG") + kHintCompression);
     default:
-        fail("TIFF: Unsupported compression " + std::to_string(compression));
+        fail("TIFF: Unsupported compression " + std::to_string(compression) + kHintCompression);
     }
 }
 
-[[noreturn]] void failBits(std::uint32_t bits) { fail("TIFF: Unsupported " + std::to_string(bits) + " Bits/Pixel"); }
+[[noreturn]] void failBits(std::uint32_t bits)
+{
+    fail("TIFF: Unsupported " + std::to_string(bits) + " Bits/Pixel" + kHintSamples);
+}
+
+[[noreturn]] void failSampleFormat(std::uint32_t format)
+{
+    fail("TIFF: Unsupported SampleFormat " + std::to_string(format) + kHintSamples);
+}
+
+// Chooses how the pixels are decoded from the samples, their bits and the interpretation.
+void choosePixelKind(Layout& l, std::uint32_t sampleFormat)
+{
+    const std::uint32_t bps = l.bitsPerSample;
+    const std::uint32_t spp = l.samples;
+    const std::uint32_t ph = l.photometric;
+    const bool grey = ph == 0 || ph == 1;
+    if (bps <= 8) {
+        if (sampleFormat != 1)
+            failSampleFormat(sampleFormat);
+        switch (l.bitsPerPixel) {
+        case 1:
+        case 4:
+        case 8:
+            if (spp != 1 || (!grey && ph != 3))
+                failBits(l.bitsPerPixel);
+            l.kind = PixelKind::Packed;
+            return;
+        case 24:
+            if (spp != 3 || ph != 2)
+                failBits(l.bitsPerPixel);
+            l.kind = PixelKind::Rgb8;
+            return;
+        case 32:
+            if (spp != 4 || (ph != 2 && ph != 5))
+                failBits(l.bitsPerPixel);
+            l.kind = ph == 5 ? PixelKind::Cmyk8 : PixelKind::Rgbx8;
+            return;
+        default:
+            failBits(l.bitsPerPixel);
+        }
+    }
+    if (bps == 16 && ((spp == 1 && grey) || ((spp == 3 || spp == 4) && ph == 2))) {
+        if (sampleFormat != 1 && sampleFormat != 2)
+            failSampleFormat(sampleFormat);
+        l.kind = spp == 1 ? PixelKind::Grey16 : PixelKind::Rgb16;
+        l.deep = sampleFormat == 2 ? DeepSampleKind::Signed16 : DeepSampleKind::Unsigned16;
+        return;
+    }
+    if (bps == 32 && spp == 1 && grey) {
+        if (sampleFormat < 1 || sampleFormat > 3)
+            failSampleFormat(sampleFormat);
+        l.kind = PixelKind::Grey32;
+        l.deep = sampleFormat == 3   ? DeepSampleKind::Float32
+                 : sampleFormat == 2 ? DeepSampleKind::Signed32
+                                     : DeepSampleKind::Unsigned32;
+        return;
+    }
+    failBits(l.bitsPerPixel);
+}
+
+// The chunks of a tiled image.
+void readTiles(const Directory& dir, Layout& l)
+{
+    const auto tw = dir.scalar(tagTileWidth, "TileWidth");
+    const auto th = dir.scalar(tagTileLength, "TileLength");
+    if (!tw || *tw == 0)
+        fail("TIFF: Invalid TileWidth");
+    if (!th || *th == 0)
+        fail("TIFF: Invalid TileLength");
+    // Tiles must start on a byte: with 1- or 4-bit samples the width must fill whole bytes.
+    const std::uint32_t chunkBits = l.planes > 1 ? l.bitsPerSample : l.bitsPerPixel;
+    if ((std::uint64_t(*tw) * chunkBits) % 8 != 0)
+        fail("TIFF: Invalid TileWidth");
+    l.tiled = true;
+    l.chunkWidth = *tw;
+    l.chunkHeight = *th;
+    l.chunksAcross = static_cast<std::uint32_t>((std::uint64_t(l.width) + *tw - 1) / *tw);
+    l.chunksDown = static_cast<std::uint32_t>((std::uint64_t(l.height) + *th - 1) / *th);
+    const Entry* offsets = dir.find(tagTileOffsets);
+    const std::uint64_t expected = std::uint64_t(l.chunksAcross) * l.chunksDown * l.planes;
+    if (!offsets || offsets->count != expected)
+        fail("TIFF: Invalid TileOffsets");
+    l.offsets = dir.values(*offsets, "TileOffsets");
+    if (const Entry* counts = dir.find(tagTileByteCounts); counts && counts->count == offsets->count)
+        l.byteCounts = dir.values(*counts, "TileByteCounts");
+}
+
+// The chunks of an image in strips, with the old tolerance for a single strip offset.
+void readStrips(const Directory& dir, Layout& l, std::optional<std::uint32_t> rps, const TiffWarning& warn)
+{
+    const Entry* offsets = dir.find(tagStripOffsets);
+    if (!offsets || offsets->count == 0)
+        fail("TIFF: Invalid StripOffsets");
+    // Each strip offset takes at least 2 bytes in the file, so this bounds the allocation by
+    // the file's size before the values are read.
+    l.offsets = dir.values(*offsets, "StripOffsets");
+    if (const Entry* counts = dir.find(tagStripByteCounts); counts && counts->count == offsets->count)
+        l.byteCounts = dir.values(*counts, "StripByteCounts");
+
+    std::uint32_t rowsPerStrip = std::min(rps.value_or(l.height), l.height);
+    const std::uint64_t perPlane = (std::uint64_t(l.height) + rowsPerStrip - 1) / rowsPerStrip;
+    if (l.offsets.size() != perPlane * l.planes) {
+        if (l.offsets.size() != 1 || l.planes != 1)
+            fail(kStripCountText);
+        if (warn && !warn("TIFF-Warning", kStripCountText))
+            fail(kStripCountText);
+        rowsPerStrip = l.height;
+        if (l.byteCounts.size() != 1)
+            l.byteCounts.clear();
+    }
+    l.chunkWidth = l.width;
+    l.chunkHeight = rowsPerStrip;
+    l.chunksAcross = 1;
+    l.chunksDown = static_cast<std::uint32_t>((std::uint64_t(l.height) + rowsPerStrip - 1) / rowsPerStrip);
+}
 
 Layout readLayout(const Directory& dir, const TiffWarning& warn)
 {
@@ -266,7 +443,7 @@ Layout readLayout(const Directory& dir, const TiffWarning& warn)
         for (std::uint32_t b : bits)
             if (b != l.bitsPerSample)
                 failBits(static_cast<std::uint32_t>(std::min<std::uint64_t>(sum, UINT32_MAX)));
-        if (sum > 32)
+        if (sum > 64 || l.bitsPerSample == 0)
             failBits(static_cast<std::uint32_t>(std::min<std::uint64_t>(sum, UINT32_MAX)));
     }
     l.bitsPerPixel = l.bitsPerSample * l.samples;
@@ -284,7 +461,7 @@ Layout readLayout(const Directory& dir, const TiffWarning& warn)
     l.width = *width;
     l.height = *height;
 
-    l.compression = dir.scalar(tagCompression, "Compression").value_or(1);
+    l.compression = dir.scalar(tagCompression, "Compression").value_or(compressionNone);
     checkCompression(l.compression);
 
     l.photometric = dir.scalar(tagPhotometric, "PhotometricInterpretation").value_or(l.samples >= 3 ? 2 : 1);
@@ -296,66 +473,58 @@ Layout readLayout(const Directory& dir, const TiffWarning& warn)
     case 5:
         break;
     default:
-        fail("TIFF: Unsupported photometric interpretation " + std::to_string(l.photometric));
+        fail("TIFF: Unsupported photometric interpretation " + std::to_string(l.photometric) + kHintSamples);
     }
 
-    const bool oneSample = l.samples == 1;
-    switch (l.bitsPerPixel) {
-    case 1:
-    case 4:
-    case 8:
-        if (!oneSample || (l.photometric != 0 && l.photometric != 1 && l.photometric != 3))
-            failBits(l.bitsPerPixel);
-        break;
-    case 24:
-        if (l.samples != 3 || l.photometric != 2)
-            failBits(l.bitsPerPixel);
-        break;
-    case 32:
-        if (l.samples != 4 || (l.photometric != 2 && l.photometric != 5))
-            failBits(l.bitsPerPixel);
-        break;
-    default:
-        failBits(l.bitsPerPixel);
-    }
+    choosePixelKind(l, dir.scalar(tagSampleFormat, "SampleFormat").value_or(1));
 
-    if (l.samples > 1 && dir.scalar(tagPlanarConfiguration, "PlanarConfiguration").value_or(1) != 1)
-        fail("TIFF: Unsupported PlanarConfiguration 2");
+    const std::uint32_t planar = dir.scalar(tagPlanarConfiguration, "PlanarConfiguration").value_or(1);
+    if (planar != 1 && planar != 2)
+        fail("TIFF: Invalid PlanarConfiguration");
+    l.planes = planar == 2 ? l.samples : 1;
+
+    // A predictor belongs to the compression: without LZW or Deflate it means nothing.
+    l.predictor = dir.scalar(tagPredictor, "Predictor").value_or(1);
+    const bool predicted = l.compression == compressionLzw || l.compression == compressionDeflate ||
+                           l.compression == compressionDeflateOld;
+    // Horizontal differencing works on whole samples of 8 bits and more.
+    if (predicted && l.predictor >= 2 && (l.predictor > 2 || l.bitsPerSample < 8))
+        fail("TIFF: Unsupported Predictor " + std::to_string(l.predictor) + kHintCompression);
+    l.reversedBits = dir.scalar(tagFillOrder, "FillOrder").value_or(1) == 2;
 
     if (l.photometric == 3) {
+        // A colour map holds 16-bit values: any other type would be scaled into the wrong
+        // channel, so only SHORT values of the right count are taken.
         const Entry* map = dir.find(tagColorMap);
-        if (!map || map->count != 3u * (1u << l.bitsPerSample))
+        if (!map || map->type != typeShort || map->count != 3u * (1u << l.bitsPerSample))
             fail("TIFF: Invalid ColorMap");
         l.colorMap = dir.values(*map, "ColorMap");
     }
 
-    const Entry* offsets = dir.find(tagStripOffsets);
-    if (!offsets || offsets->count == 0) {
-        if (dir.find(tagTileWidth) || dir.find(tagTileOffsets))
-            fail("TIFF: Unsupported tiled image");
-        fail("TIFF: Invalid StripOffsets");
-    }
-    // Each strip offset takes at least 2 bytes in the file, so this bounds the allocation by
-    // the file's size before the values are read.
-    l.stripOffsets = dir.values(*offsets, "StripOffsets");
-    if (const Entry* counts = dir.find(tagStripByteCounts); counts && counts->count == offsets->count)
-        l.stripByteCounts = dir.values(*counts, "StripByteCounts");
+    if (!dir.find(tagStripOffsets) && (dir.find(tagTileOffsets) || dir.find(tagTileWidth)))
+        readTiles(dir, l);
+    else
+        readStrips(dir, l, rps, warn);
 
-    l.rowsPerStrip = std::min(rps.value_or(l.height), l.height);
-    const std::uint64_t expected = (std::uint64_t(l.height) + l.rowsPerStrip - 1) / l.rowsPerStrip;
-    if (l.stripOffsets.size() != expected) {
-        if (l.stripOffsets.size() != 1)
-            fail(kStripCountText);
-        if (warn && !warn("TIFF-Warning", kStripCountText))
-            fail(kStripCountText);
-        l.rowsPerStrip = l.height;
-        if (l.stripByteCounts.size() != 1)
-            l.stripByteCounts.clear();
-    }
+    const auto fileRow = checkedProduct(l.width, l.bitsPerPixel);
+    const auto chunkRow = checkedProduct(l.chunkWidth, l.planes > 1 ? l.bitsPerSample : l.bitsPerPixel);
+    if (!fileRow || !chunkRow)
+        failTooLarge();
+    l.fileRowBytes = (*fileRow + 7) / 8;
+    l.chunkRowBytes = (*chunkRow + 7) / 8;
+    const auto chunk = checkedProduct(l.chunkRowBytes, l.chunkHeight);
+    if (!chunk)
+        failTooLarge();
+    l.chunkBytes = *chunk;
+    // A tile may reach beyond the image, but not by so much that decoding one would take
+    // far more memory than the whole image.
+    const std::uint64_t raster = l.fileRowBytes * l.height;
+    if (l.tiled && l.chunkBytes > std::max<std::uint64_t>(raster, 16u << 20))
+        failTooLarge();
     return l;
 }
 
-// Decodes one PackBits row of `row.size()` bytes from `in` at `pos`; false when the input
+// Decodes one PackBits row of `rowBytes` bytes from `in` at `pos`; false when the input
 // ends early or a run would overrun the row.
 bool unpackBitsRow(ByteSpan in, std::size_t& pos, std::uint8_t* row, std::size_t rowBytes)
 {
@@ -382,13 +551,92 @@ bool unpackBitsRow(ByteSpan in, std::size_t& pos, std::uint8_t* row, std::size_t
     return true;
 }
 
-// Turns one row of file samples into the buffer's row layout.
+// Gives the decoded bytes of one chunk at a time: straight from the file where it is stored
+// as it is, otherwise decoded into a buffer of one chunk's size that is used again.
+class ChunkReader {
+public:
+    ChunkReader(const Layout& l, const TiffBytes& bytes) : m_l(l), m_bytes(bytes) {}
+
+    // The rows of chunk `index`, each chunkRowBytes long; `rows` of them are needed, the
+    // first being image row `firstRow` (for messages).
+    const std::uint8_t* chunk(std::size_t index, std::uint32_t rows, std::uint32_t firstRow)
+    {
+        const std::uint64_t offset = m_l.offsets[index];
+        const std::uint64_t needed = std::uint64_t(rows) * m_l.chunkRowBytes;
+        if (m_l.compression == compressionNone) {
+            // Uncompressed chunks must be complete; their byte counts are not needed.
+            if (!m_bytes.contains(offset, needed))
+                failTruncated();
+            const std::uint8_t* at = m_bytes.data().data() + offset;
+            if (!m_l.reversedBits)
+                return at;
+            std::uint8_t* out = buffer();
+            std::memcpy(out, at, static_cast<std::size_t>(needed));
+            reverseBitsInBytes(out, static_cast<std::size_t>(needed));
+            return out;
+        }
+        if (offset > m_bytes.size())
+            failTruncated();
+        // A chunk's byte count, where the file gives a usable one, bounds its data; otherwise
+        // the data may go on to the end of the file.
+        std::uint64_t length = m_bytes.size() - offset;
+        if (!m_l.byteCounts.empty())
+            length = std::min<std::uint64_t>(length, m_l.byteCounts[index]);
+        ByteSpan in = m_bytes.data().subspan(static_cast<std::size_t>(offset), static_cast<std::size_t>(length));
+        if (m_l.reversedBits) {
+            m_raw.assign(in.begin(), in.end());
+            reverseBitsInBytes(m_raw.data(), m_raw.size());
+            in = ByteSpan(m_raw);
+        }
+        std::uint8_t* out = buffer();
+        if (m_l.compression == compressionPackBits) {
+            std::size_t pos = 0;
+            for (std::uint32_t r = 0; r < rows; ++r)
+                if (!unpackBitsRow(in, pos, out + r * m_l.chunkRowBytes, static_cast<std::size_t>(m_l.chunkRowBytes)))
+                    fail("TIFF (PackBits): Invalid count of bytes in row " + std::to_string(firstRow + r));
+            return out;
+        }
+        const std::span<std::uint8_t> target(out, static_cast<std::size_t>(m_l.chunkBytes));
+        std::size_t produced = 0;
+        const bool lzw = m_l.compression == compressionLzw;
+        const DecodeStatus status = lzw ? decodeTiffLzw(in, target, static_cast<std::size_t>(needed), produced)
+                                        : decodeTiffDeflate(in, target, static_cast<std::size_t>(needed), produced);
+        if (status != DecodeStatus::Complete) {
+            const std::string where = std::string(m_l.tiled ? " in tile " : " in strip ") + std::to_string(index + 1);
+            const std::string tag = lzw ? "TIFF (LZW): " : "TIFF (Deflate): ";
+            if (status == DecodeStatus::Short)
+                fail(tag + "Not enough data" + where);
+            if (status == DecodeStatus::Overflow)
+                fail(tag + "More data than the image holds" + where);
+            fail(tag + "Invalid data" + where);
+        }
+        if (m_l.usesPredictor()) {
+            const int spp = m_l.planes > 1 ? 1 : static_cast<int>(m_l.samples);
+            undoHorizontalPredictor(out, rows, static_cast<std::size_t>(m_l.chunkRowBytes),
+                                    static_cast<int>(m_l.bitsPerSample / 8), spp, m_bytes.bigEndian());
+        }
+        return out;
+    }
+
+private:
+    std::uint8_t* buffer()
+    {
+        if (m_buffer.empty())
+            m_buffer.resize(static_cast<std::size_t>(m_l.chunkBytes));
+        return m_buffer.data();
+    }
+
+    const Layout& m_l;
+    const TiffBytes& m_bytes;
+    std::vector<std::uint8_t> m_buffer;
+    std::vector<std::uint8_t> m_raw;
+};
+
+// Turns one row of file samples (1 to 8 bits each) into the buffer's row layout.
 void storeRow(const Layout& l, const std::uint8_t* src, std::size_t fileRowBytes, std::uint8_t* dst)
 {
-    switch (l.bitsPerPixel) {
-    case 1:
-    case 4:
-    case 8: {
+    switch (l.kind) {
+    case PixelKind::Packed: {
         std::memcpy(dst, src, fileRowBytes);
         if (l.photometric == 0) {
             for (std::size_t i = 0; i < fileRowBytes; ++i)
@@ -400,23 +648,22 @@ void storeRow(const Layout& l, const std::uint8_t* src, std::size_t fileRowBytes
             dst[fileRowBytes - 1] &= static_cast<std::uint8_t>(0xFF00u >> (usedBits % 8));
         return;
     }
-    case 24:
+    case PixelKind::Rgb8:
         for (std::uint32_t x = 0; x < l.width; ++x, src += 3, dst += 3) {
             dst[0] = src[2];
             dst[1] = src[1];
             dst[2] = src[0];
         }
         return;
-    case 32:
-        if (l.photometric == 5) {
-            for (std::uint32_t x = 0; x < l.width; ++x, src += 4, dst += 3) {
-                const int k = src[3];
-                dst[0] = static_cast<std::uint8_t>(std::max(255 - src[2] - k, 0));
-                dst[1] = static_cast<std::uint8_t>(std::max(255 - src[1] - k, 0));
-                dst[2] = static_cast<std::uint8_t>(std::max(255 - src[0] - k, 0));
-            }
-            return;
+    case PixelKind::Cmyk8:
+        for (std::uint32_t x = 0; x < l.width; ++x, src += 4, dst += 3) {
+            const int k = src[3];
+            dst[0] = static_cast<std::uint8_t>(std::max(255 - src[2] - k, 0));
+            dst[1] = static_cast<std::uint8_t>(std::max(255 - src[1] - k, 0));
+            dst[2] = static_cast<std::uint8_t>(std::max(255 - src[0] - k, 0));
         }
+        return;
+    case PixelKind::Rgbx8:
         // RGB with a fourth sample (alpha or anything else), which is not used.
         for (std::uint32_t x = 0; x < l.width; ++x, src += 4, dst += 3) {
             dst[0] = src[2];
@@ -424,6 +671,10 @@ void storeRow(const Layout& l, const std::uint8_t* src, std::size_t fileRowBytes
             dst[2] = src[0];
         }
         return;
+    case PixelKind::Grey16:
+    case PixelKind::Rgb16:
+    case PixelKind::Grey32:
+        return;  // reduced as a whole image, see reduceDeepImage
     }
 }
 
@@ -437,12 +688,84 @@ void setPalette(const Layout& l, TPixelGraphic& image)
         image.SetPalette(palette, pUnknown);
         return;
     }
-    if (l.bitsPerPixel == 1)
+    if (l.kind == PixelKind::Packed && l.bitsPerPixel == 1)
         image.SetPaletteIdent(pBlackWhite);
-    else if (l.bitsPerPixel == 4)
+    else if (l.kind == PixelKind::Packed && l.bitsPerPixel == 4)
         image.SetPaletteIdent(pGray16);
-    else if (l.bitsPerPixel == 8)
+    else if (l.kind == PixelKind::Packed || l.kind == PixelKind::Grey16 || l.kind == PixelKind::Grey32)
         image.SetPaletteIdent(pGray256);
+}
+
+// Strips of all samples side by side: each decoded row goes straight into the buffer.
+void readStripsDirect(const Layout& l, ChunkReader& chunks, TPixelGraphic& image, ProgressScope& scope)
+{
+    std::uint32_t y = 0;
+    for (std::size_t s = 0; s < l.offsets.size() && y < l.height; ++s) {
+        const std::uint32_t rows = std::min(l.chunkHeight, l.height - y);
+        const std::uint8_t* src = chunks.chunk(s, rows, y);
+        for (std::uint32_t r = 0; r < rows; ++r, ++y, src += l.chunkRowBytes) {
+            storeRow(l, src, static_cast<std::size_t>(l.fileRowBytes), image.rowData(static_cast<int>(y)));
+            scope.update(y + 1);
+        }
+    }
+}
+
+// Tiles, separate planes and deep samples: the chunks are put together into one image of
+// the file's own samples first.
+std::vector<std::uint8_t> assembleRaster(const Layout& l, ChunkReader& chunks, ProgressScope& scope)
+{
+    std::vector<std::uint8_t> raster(static_cast<std::size_t>(l.fileRowBytes * l.height));
+    const std::size_t sampleBytes = l.bitsPerSample / 8;
+    const std::size_t perPlane = std::size_t(l.chunksAcross) * l.chunksDown;
+    const std::size_t total = perPlane * l.planes;
+    for (std::uint32_t p = 0; p < l.planes; ++p) {
+        for (std::uint32_t ty = 0; ty < l.chunksDown; ++ty) {
+            const std::uint32_t y0 = ty * l.chunkHeight;
+            const std::uint32_t rows = std::min(l.chunkHeight, l.height - y0);
+            for (std::uint32_t tx = 0; tx < l.chunksAcross; ++tx) {
+                const std::size_t index = p * perPlane + std::size_t(ty) * l.chunksAcross + tx;
+                const std::uint8_t* src = chunks.chunk(index, rows, y0);
+                const std::uint64_t x0 = std::uint64_t(tx) * l.chunkWidth;
+                const std::uint32_t cols = static_cast<std::uint32_t>(std::min<std::uint64_t>(l.chunkWidth, l.width - x0));
+                for (std::uint32_t r = 0; r < rows; ++r, src += l.chunkRowBytes) {
+                    std::uint8_t* dst = raster.data() + (std::uint64_t(y0) + r) * l.fileRowBytes;
+                    if (l.planes == 1) {
+                        const std::uint64_t start = x0 * l.bitsPerPixel / 8;
+                        const std::uint64_t n = (std::uint64_t(cols) * l.bitsPerPixel + 7) / 8;
+                        std::memcpy(dst + start, src, static_cast<std::size_t>(n));
+                        continue;
+                    }
+                    for (std::uint32_t x = 0; x < cols; ++x)
+                        std::memcpy(dst + ((x0 + x) * l.samples + p) * sampleBytes, src + x * sampleBytes, sampleBytes);
+                }
+                scope.update(static_cast<int>((index + 1) * l.height / total));
+            }
+        }
+    }
+    return raster;
+}
+
+// Maps the deep samples of the raster onto the 8-bit buffer through the image's own range.
+DepthReduction reduceDeepImage(const Layout& l, const std::vector<std::uint8_t>& raster, bool bigEndian,
+                               TPixelGraphic& image)
+{
+    const int used = l.kind == PixelKind::Rgb16 ? 3 : 1;
+    const int spp = static_cast<int>(l.samples);
+    const DepthReduction range =
+        deepSampleRange(raster.data(), std::size_t(l.width) * l.height, spp, used, l.deep, bigEndian);
+    const DeepSampleReducer reducer(l.deep, bigEndian, range);
+    for (std::uint32_t y = 0; y < l.height; ++y) {
+        std::uint8_t* dst = image.rowData(static_cast<int>(y));
+        reducer.reduceRow(raster.data() + y * l.fileRowBytes, l.width, spp, used, dst);
+        if (used == 3) {
+            for (std::uint32_t x = 0; x < l.width; ++x)
+                std::swap(dst[3 * x], dst[3 * x + 2]);
+        } else if (l.photometric == 0) {
+            for (std::uint32_t x = 0; x < l.width; ++x)
+                dst[x] = static_cast<std::uint8_t>(255 - dst[x]);
+        }
+    }
+    return range;
 }
 
 }  // namespace
@@ -455,7 +778,8 @@ bool isTiffSignature(ByteSpan head)
            (head[0] == 'M' && head[1] == 'M' && head[2] == 0 && head[3] == 42);
 }
 
-void readTiff(ByteSpan data, TPixelGraphic& image, const TiffWarning& warn, ProgressSink* progress)
+void readTiff(ByteSpan data, TPixelGraphic& image, const TiffWarning& warn, ProgressSink* progress,
+              DepthReduction* reduction)
 {
     if (!isTiffSignature(data))
         fail("TIFF: Not a TIF file");
@@ -468,21 +792,28 @@ void readTiff(ByteSpan data, TPixelGraphic& image, const TiffWarning& warn, Prog
         failTooLarge();
     const int width = static_cast<int>(l.width);
     const int height = static_cast<int>(l.height);
-    const TPixelFormat format = pixelFormatForBits(l.bitsPerPixel);
-    if (!checkedImageBytes(width, height, bitsPerPixel(format)))
+    const bool deep = isDeep(l.kind);
+    const TPixelFormat format = deep ? (l.kind == PixelKind::Rgb16 ? TPixelFormat::pf24Bit : TPixelFormat::pf8Bit)
+                                     : pixelFormatForBits(l.kind == PixelKind::Packed ? l.bitsPerPixel : 24);
+    const auto imageBytes = checkedImageBytes(width, height, bitsPerPixel(format));
+    if (!imageBytes)
         failTooLarge();
-    const auto fileRow = checkedProduct(l.width, l.bitsPerPixel);
-    if (!fileRow)
-        failTooLarge();
-    const std::size_t fileRowBytes = static_cast<std::size_t>((*fileRow + 7) / 8);
+    const bool direct = !l.tiled && l.planes == 1 && !deep;
+    // The file's samples put together take memory of their own beside the buffer; both
+    // together stay within the one limit.
+    if (!direct) {
+        const auto raster = checkedProduct(l.fileRowBytes, l.height);
+        if (!raster || *raster + *imageBytes > imageSizeLimits().maxBytes)
+            failTooLarge();
+    }
 
     // Uncompressed strips must be complete before anything is allocated: a file that is cut
     // short is refused with a clear message instead of showing a partly black image.
-    if (l.compression == 1) {
-        for (std::size_t s = 0; s < l.stripOffsets.size(); ++s) {
-            const std::uint64_t firstRow = std::uint64_t(s) * l.rowsPerStrip;
-            const std::uint64_t rows = std::min<std::uint64_t>(l.rowsPerStrip, l.height - firstRow);
-            if (!bytes.contains(l.stripOffsets[s], rows * fileRowBytes))
+    if (l.compression == compressionNone && !l.tiled) {
+        for (std::size_t s = 0; s < l.offsets.size(); ++s) {
+            const std::uint64_t firstRow = std::uint64_t(s % l.chunksDown) * l.chunkHeight;
+            const std::uint64_t rows = std::min<std::uint64_t>(l.chunkHeight, l.height - firstRow);
+            if (!bytes.contains(l.offsets[s], rows * l.chunkRowBytes))
                 failTruncated();
         }
     }
@@ -491,39 +822,26 @@ void readTiff(ByteSpan data, TPixelGraphic& image, const TiffWarning& warn, Prog
     result.SetSize(width, height, format);
     setPalette(l, result);
 
-    std::vector<std::uint8_t> packed;
-    if (l.compression != 1)
-        packed.resize(fileRowBytes);
-    ProgressScope scope(progress, height);
-    std::uint32_t y = 0;
-    for (std::size_t s = 0; s < l.stripOffsets.size() && y < l.height; ++s) {
-        const std::uint32_t rows = std::min(l.rowsPerStrip, l.height - y);
-        const std::uint64_t offset = l.stripOffsets[s];
-        if (l.compression == 1) {
-            const std::uint8_t* src = data.data() + offset;
-            for (std::uint32_t r = 0; r < rows; ++r, ++y, src += fileRowBytes) {
-                storeRow(l, src, fileRowBytes, result.rowData(static_cast<int>(y)));
-                scope.update(y + 1);
-            }
-            continue;
+    ChunkReader chunks(l, bytes);
+    DepthReduction reduced;
+    if (direct) {
+        ProgressScope scope(progress, height);
+        readStripsDirect(l, chunks, result, scope);
+    } else {
+        ProgressScope scope(progress, 2 * height);
+        const std::vector<std::uint8_t> raster = assembleRaster(l, chunks, scope);
+        if (deep) {
+            reduced = reduceDeepImage(l, raster, bytes.bigEndian(), result);
+        } else {
+            for (std::uint32_t y = 0; y < l.height; ++y)
+                storeRow(l, raster.data() + y * l.fileRowBytes, static_cast<std::size_t>(l.fileRowBytes),
+                         result.rowData(static_cast<int>(y)));
         }
-        if (offset > data.size())
-            failTruncated();
-        // A strip's byte count, where the file gives a usable one, bounds its runs; otherwise
-        // the runs may go on to the end of the file.
-        std::uint64_t length = data.size() - offset;
-        if (!l.stripByteCounts.empty())
-            length = std::min<std::uint64_t>(length, l.stripByteCounts[s]);
-        const ByteSpan strip = data.subspan(static_cast<std::size_t>(offset), static_cast<std::size_t>(length));
-        std::size_t pos = 0;
-        for (std::uint32_t r = 0; r < rows; ++r, ++y) {
-            if (!unpackBitsRow(strip, pos, packed.data(), fileRowBytes))
-                fail("TIFF (PackBits): Invalid count of bytes in row " + std::to_string(y));
-            storeRow(l, packed.data(), fileRowBytes, result.rowData(static_cast<int>(y)));
-            scope.update(y + 1);
-        }
+        scope.update(2 * height);
     }
     image = std::move(result);
+    if (reduction)
+        *reduction = reduced;
 }
 
 // ---------------------------------------------------------------------------------------------

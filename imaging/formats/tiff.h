@@ -1,10 +1,14 @@
 #pragma once
 // TIFF reader and writer of the image library, written here without libtiff.
 //
-// Reading takes the first image of the file, in either byte order, uncompressed or PackBits,
-// with photometric interpretations white-is-zero, black-is-zero, RGB, palette and CMYK at
-// 1, 4, 8, 24 or 32 bits per pixel. Every count, offset and strip size of the directory is
-// checked against the file before it is used. Writing produces a little-endian, uncompressed
+// Reading takes the first image of the file, in either byte order, in strips or tiles, with the
+// samples side by side or in planes of their own, uncompressed, PackBits, LZW or Deflate (with
+// or without the horizontal predictor), and either bit order within the bytes. Photometric
+// interpretations white-is-zero, black-is-zero, RGB, palette and CMYK at 1, 4, 8, 24 or 32
+// bits per pixel are read as they are; 16-bit grey and RGB and 32-bit grey (integer or
+// floating point) are reduced to 8 bits by the image's own range (deep_samples.h). Every
+// count, offset and chunk size of the directory is checked against the file before it is
+// used, and no compressed chunk may decode to more than its share of the image. Writing produces a little-endian, uncompressed
 // file with one directory, 300 dpi and every value at an even offset.
 #include <cstdint>
 #include <functional>
@@ -12,6 +16,7 @@
 #include <string>
 
 #include "imaging/formats/byte_reader.h"
+#include "imaging/formats/deep_samples.h"
 #include "imaging/pixel_graphic.h"
 
 namespace tesra {
@@ -24,8 +29,10 @@ using TiffWarning = std::function<bool(const std::string& caption, const std::st
 bool isTiffSignature(ByteSpan head);
 
 // Decodes the first image of a TIFF file into `image`. On failure an EImageFormat is thrown
-// and `image` is left untouched. `progress` may be null.
-void readTiff(ByteSpan data, TPixelGraphic& image, const TiffWarning& warn, ProgressSink* progress = nullptr);
+// and `image` is left untouched. `progress` may be null. When `reduction` is given it tells
+// whether deep samples were reduced to 8 bits, and by which range.
+void readTiff(ByteSpan data, TPixelGraphic& image, const TiffWarning& warn, ProgressSink* progress = nullptr,
+              DepthReduction* reduction = nullptr);
 
 // Writes `image` as TIFF: 1-bit black and white, 16 or 256 greys as black-is-zero, other
 // palettes with a colour map, 24 bits as RGB. A 2-colour image (resolution 1) and an empty

@@ -3,6 +3,8 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFile>
+#include <QRegularExpression>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
@@ -93,6 +95,38 @@ TEST_F(HelpTest, BackAndContentsButtonsNavigate)
     ASSERT_TRUE(back->isEnabled());
     QTest::mouseClick(back, Qt::LeftButton);
     EXPECT_EQ(fHelp()->currentPage(), "calibration.html");
+}
+
+// Every link of the manual leads to a page (and anchor) the manual holds.
+TEST_F(HelpTest, ManualLinksAllLeadSomewhere)
+{
+    ShowHelpContents(nullptr);
+    ASSERT_NE(fHelp(), nullptr);
+    const QDir manual(":/tesra-manual");
+    const QStringList pages = manual.entryList({"*.html"}, QDir::Files);
+    ASSERT_GE(pages.size(), 8);
+    const QRegularExpression link(R"re(href="([^"]+)")re");
+    int links = 0;
+    for (const QString& page : pages) {
+        QFile file(manual.filePath(page));
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << page.toStdString();
+        const QString html = QString::fromUtf8(file.readAll());
+        EXPECT_TRUE(html.contains("<title>")) << page.toStdString();
+        for (auto it = link.globalMatch(html); it.hasNext();) {
+            const QString target = it.next().captured(1);
+            const QString name = target.section('#', 0, 0);
+            const QString anchor = target.section('#', 1);
+            ASSERT_TRUE(manual.exists(name)) << page.toStdString() << " -> " << target.toStdString();
+            if (!anchor.isEmpty()) {
+                QFile other(manual.filePath(name));
+                ASSERT_TRUE(other.open(QIODevice::ReadOnly));
+                EXPECT_TRUE(QString::fromUtf8(other.readAll()).contains("name=\"" + anchor + "\""))
+                    << page.toStdString() << " -> " << target.toStdString();
+            }
+            ++links;
+        }
+    }
+    EXPECT_GT(links, 20);
 }
 
 TEST_F(HelpTest, MissingHelpFileIsSaidInTheWindow)

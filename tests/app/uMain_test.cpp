@@ -1,23 +1,612 @@
-// The main window on the offscreen platform.
+// The main window on the offscreen platform, driven through its buttons with real mouse and
+// key events; message boxes and file dialogs are answered through the dialog seam.
 #include "app/uMain.h"
 
+#include <QAction>
 #include <QApplication>
+#include <QLabel>
+#include <QMenu>
+#include <QMimeData>
+#include <QProgressBar>
+#include <QRadioButton>
+#include <QSignalSpy>
 #include <QTest>
+#include <QToolButton>
+#include <QUrl>
 #include <gtest/gtest.h>
+
+#include <deque>
+#include <filesystem>
+
+#include "app/storage/line_set.h"
+#include "app/uDialogs.h"
+#include "app/uMagnifier.h"
+#include "app/uStartup.h"
+#include "imaging/filters/uFilterDialogs.h"
+#include "imaging/formats/image_format.h"
+#include "results/uKalibieren.h"
+#include "results/uTabelle.h"
+#include "tests/test_support.h"
+#include "view/uImage.h"
+
+QT_BEGIN_NAMESPACE
+// Readable texts in failure messages.
+inline void PrintTo(const QString& text, std::ostream* out) { *out << '"' << text.toStdString() << '"'; }
+QT_END_NAMESPACE
 
 namespace tesra {
 namespace {
 
-TEST(TfMain, OpensMaximisedWithItsCaption)
+namespace fs = std::filesystem;
+
+class MainWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        SetBoxHandler([this](const BoxRequest& request) {
+            boxes.push_back(request);
+            if (boxAnswers.empty())
+                return request.buttons == BoxButtons::YesNo ? BoxAnswer::No : BoxAnswer::Ok;
+            const BoxAnswer answer = boxAnswers.front();
+            boxAnswers.pop_front();
+            return answer;
+        });
+        SetFileHandler([this](const FileRequest& request) {
+            files.push_back(request);
+            if (fileAnswers.empty())
+                return FileAnswer{};
+            const FileAnswer answer = fileAnswers.front();
+            fileAnswers.pop_front();
+            return answer;
+        });
+        TheMeasurement().ClearMeasurement();
+        main = CreateProgramWindows();
+        main->resize(1100, 800);
+        main->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(main));
+        dir = test::makeTempDir("main");
+    }
+
+    void TearDown() override
+    {
+        main->ClearModified();
+        delete main;
+        SetBoxHandler({});
+        SetFileHandler({});
+        SetBCGDialogHandler({});
+        SetConvDialogHandler({});
+        TheMeasurement().ClearMeasurement();
+        std::error_code ignored;
+        fs::remove_all(dir, ignored);
+    }
+
+    QAction* action(const char* name) { return main->findChild<QAction*>(name); }
+    QToolButton* button(const char* name) { return main->findChild<QToolButton*>(name); }
+    QLabel* label(const char* name) { return main->findChild<QLabel*>(name); }
+    // A button the user can press: shown and enabled.
+    bool usable(const char* name)
+    {
+        QAction* a = action(name);
+        return a && a->isVisible() && a->isEnabled();
+    }
+    bool shown(const char* name) { return action(name)->isVisible(); }
+
+    void press(const char* name)
+    {
+        // The toolbars lay out their buttons when the events of the last step are done.
+        QApplication::processEvents();
+        QToolButton* b = button(name);
+        ASSERT_NE(b, nullptr) << name;
+        ASSERT_TRUE(b->isVisible() && b->isEnabled()) << name;
+        QTest::mouseClick(b, Qt::LeftButton);
+    }
+
+    // An image file with a pattern whose colour tells where each pixel came from.
+    std::string writeImage(const std::string& name, int width, int height)
+    {
+        TPixelGraphic image(width, height, TPixelFormat::pf24Bit);
+        for (int y = 0; y < height; ++y)
+            for (int x = 0; x < width; ++x)
+                image.SetPixel(x, y, rgb(x % 200, y % 200, 40));
+        const std::string path = dir + "/" + name;
+        saveImage(image, path);
+        return path;
+    }
+
+    void openImage(const std::string& path)
+    {
+        fileAnswers.push_back({QString::fromStdString(path), 0});
+        press("bLaden");
+        ASSERT_NE(fImage(), nullptr);
+    }
+
+    void setMode(const char* name) { press(name); }
+
+    TfMain* main = nullptr;
+    std::string dir;
+    std::vector<BoxRequest> boxes;
+    std::deque<BoxAnswer> boxAnswers;
+    std::vector<FileRequest> files;
+    std::deque<FileAnswer> fileAnswers;
+};
+
+constexpr const char* kContextButtons[] = {"bTyp1",          "bTyp2",         "bTyp3",         "bTyp4",
+                                           "bTyp5",          "bTyp6",         "bAddLinie",     "bAddKreis",
+                                           "bLinieLaden",    "bLinieSpeichern", "bHistogram",  "bLinieAnalysieren",
+                                           "bSegLen",        "bFilterSharpen", "bFilterBCG",   "bFilterDetail",
+                                           "bFilterContour", "bUndo"};
+
+TEST_F(MainWindowTest, AtStartOnlyOpenHelpAboutAndTheMagnifierZoomsCanBeUsed)
 {
-    TfMain window;
-    EXPECT_EQ(window.size(), QSize(800, 600));  // the size it is restored to
-    window.showMaximized();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
-    EXPECT_EQ(window.windowTitle(), "Tesra");
-    EXPECT_TRUE(window.isMaximized());
-    window.close();
-    EXPECT_FALSE(window.isVisible());
+    EXPECT_EQ(main->windowTitle(), "Tesra");
+    EXPECT_TRUE(usable("bLaden"));
+    EXPECT_TRUE(usable("bHelp"));
+    EXPECT_TRUE(usable("bCopyRight"));
+    for (const char* name : {"bSpeichern", "bPhoto", "bLupePlus", "bLupeMinus", "bZoom", "bFenster", "bKalibieren",
+                             "bLinie", "bSetInter", "bKillInter", "bFail", "bInfoModus", "bManipulation"})
+        EXPECT_FALSE(usable(name)) << name;
+    for (const char* name : kContextButtons)
+        EXPECT_FALSE(shown(name)) << name;
+    for (const char* name : {"bx1", "bx2", "bx3", "bx4"})
+        EXPECT_TRUE(main->findChild<QRadioButton*>(name)->isEnabled()) << name;
+    EXPECT_TRUE(main->findChild<QRadioButton*>("bx3")->isChecked());
+    EXPECT_EQ(label("tKal")->text(), "Not calibrated");
+    EXPECT_EQ(label("tKal")->grab().toImage().pixelColor(3, 3), QColor(255, 128, 128));
+    EXPECT_FALSE(label("pInfo")->isVisible());
+    EXPECT_EQ(action("bUndo")->text(), "0");
+    EXPECT_EQ(action("bZoom")->text(), "100%");
+    EXPECT_TRUE(action("mZoom1")->isChecked());
+    EXPECT_EQ(action("bSetInter")->toolTip(), "Add / Change intersection");
+    EXPECT_EQ(action("bTyp4")->text(), "IV");
+}
+
+TEST_F(MainWindowTest, ShortcutsAreNamedInTheTooltipsAndWork)
+{
+    EXPECT_EQ(action("bLaden")->toolTip(), "Open image (Ctrl+O)");
+    EXPECT_EQ(action("bSpeichern")->toolTip(), "Save image (Ctrl+S)");
+    EXPECT_EQ(action("bLupePlus")->toolTip(), "Zoom in (Ctrl++)");
+    EXPECT_EQ(action("bLupeMinus")->toolTip(), "Zoom out (Ctrl+-)");
+    EXPECT_EQ(action("bHelp")->toolTip(), "Help (F1)");
+
+    main->activateWindow();
+    QTest::keyClick(main, Qt::Key_O, Qt::ControlModifier);
+    ASSERT_EQ(files.size(), 1u);
+    EXPECT_FALSE(files[0].save);
+    EXPECT_EQ(files[0].filters.front().left(13), "Image files (");
+    EXPECT_EQ(files[0].filters.back(), "All files (*)");
+}
+
+TEST_F(MainWindowTest, EachModeShowsItsContextButtonsAndModesTwoAndThreeNone)
+{
+    openImage(writeImage("probe.bmp", 300, 200));
+    for (const char* name : {"bSpeichern", "bPhoto", "bLupePlus", "bLupeMinus", "bZoom", "bFenster", "bKalibieren",
+                             "bLinie", "bSetInter", "bKillInter", "bFail", "bInfoModus", "bManipulation"})
+        EXPECT_TRUE(usable(name)) << name;
+
+    struct Case {
+        const char* modeButton;
+        EditMode mode;
+        std::vector<std::string> visible;
+    };
+    const Case cases[] = {
+        {"bSetInter", emSetIntercept, {"bTyp1", "bTyp2", "bTyp3", "bTyp4", "bTyp5", "bTyp6"}},
+        {"bKillInter", emDeleteIntercept, {}},
+        {"bFail", emSecondPhase, {}},
+        {"bInfoModus", emInfo, {"bHistogram", "bLinieAnalysieren", "bSegLen"}},
+        {"bManipulation", emManipulate, {"bFilterSharpen", "bFilterBCG", "bFilterDetail", "bFilterContour", "bUndo"}},
+        {"bLinie", emLine, {"bAddLinie", "bAddKreis", "bLinieLaden", "bLinieSpeichern"}},
+    };
+    for (const Case& c : cases) {
+        main->ShowInfo("Length: 3");
+        press(c.modeButton);
+        EXPECT_EQ(main->state().mode, c.mode) << c.modeButton;
+        EXPECT_TRUE(action(c.modeButton)->isChecked());
+        EXPECT_FALSE(label("pInfo")->isVisible()) << c.modeButton;
+        for (const char* name : kContextButtons) {
+            const bool expected = std::find(c.visible.begin(), c.visible.end(), name) != c.visible.end();
+            EXPECT_EQ(shown(name), expected) << c.modeButton << " " << name;
+        }
+    }
+}
+
+TEST_F(MainWindowTest, TypeAndShapeButtonsSetTheEditingState)
+{
+    openImage(writeImage("probe.bmp", 300, 200));
+    press("bSetInter");
+    press("bTyp3");
+    EXPECT_EQ(main->state().currentType, itTriplePoint);
+    EXPECT_FALSE(action("bTyp1")->isChecked());
+    main->PressTypeButton(itNormal);
+    EXPECT_TRUE(action("bTyp1")->isChecked());
+    EXPECT_EQ(main->state().currentType, itNormal);
+
+    press("bLinie");
+    EXPECT_FALSE(main->AddCircleDown());
+    press("bAddKreis");
+    EXPECT_TRUE(main->AddCircleDown());
+    EXPECT_FALSE(action("bAddLinie")->isChecked());
+}
+
+TEST_F(MainWindowTest, RubberBandLocksItsTenButtons)
+{
+    openImage(writeImage("probe.bmp", 300, 200));
+    main->SetLockedButtonsEnabled(false);
+    for (const char* name : {"bLupePlus", "bLupeMinus", "bZoom", "bLinie", "bSetInter", "bKillInter", "bFail",
+                             "bHelp", "bAddKreis", "bAddLinie"})
+        EXPECT_FALSE(action(name)->isEnabled()) << name;
+    for (const char* name : {"bLaden", "bKalibieren", "bInfoModus", "bManipulation"})
+        EXPECT_TRUE(action(name)->isEnabled()) << name;
+    main->SetLockedButtonsEnabled(true);
+    for (const char* name : {"bLupePlus", "bZoom", "bLinie", "bHelp", "bAddKreis"})
+        EXPECT_TRUE(action(name)->isEnabled()) << name;
+}
+
+TEST_F(MainWindowTest, CalibrateLocksTheFrameUntilTheDialogClosesAndRestoresTheMode)
+{
+    openImage(writeImage("probe.bmp", 300, 200));
+    press("bInfoModus");
+    press("bKalibieren");
+    EXPECT_EQ(main->state().mode, emCalibrate);
+    EXPECT_TRUE(fKalibieren()->isVisible());
+    EXPECT_TRUE(main->modified());
+    EXPECT_EQ(main->windowTitle(), "*Tesra");
+    EXPECT_TRUE(action("bKalibieren")->isChecked());
+    for (const char* name : {"bKalibieren", "bLaden", "bSpeichern", "bLinie", "bSetInter", "bKillInter", "bHelp",
+                             "bFail", "bInfoModus", "bManipulation"})
+        EXPECT_FALSE(action(name)->isEnabled()) << name;
+    // The analysis buttons of the mode before stay where they were.
+    EXPECT_TRUE(shown("bHistogram"));
+
+    // Escape is the dialog's Cancel.
+    QTest::keyClick(fKalibieren(), Qt::Key_Escape);
+    EXPECT_FALSE(fKalibieren()->isVisible());
+    EXPECT_EQ(main->state().mode, emInfo);
+    EXPECT_TRUE(action("bInfoModus")->isChecked());
+    EXPECT_FALSE(action("bKalibieren")->isChecked());
+    for (const char* name : {"bKalibieren", "bLaden", "bSpeichern", "bLinie", "bHelp", "bManipulation"})
+        EXPECT_TRUE(action(name)->isEnabled()) << name;
+}
+
+TEST_F(MainWindowTest, OpenWithUnsavedDataAnsweredNoChangesNothing)
+{
+    const std::string first = writeImage("first.bmp", 300, 200);
+    openImage(first);
+    TheMeasurement().AddTestLine(10, 10, 100, 10, false);
+    main->SetModified();
+    boxAnswers.push_back(BoxAnswer::No);
+    const std::size_t dialogs = files.size();
+    press("bLaden");
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, "Unsaved data. Discard?");
+    EXPECT_EQ(boxes[0].caption, "Tesra");
+    EXPECT_EQ(boxes[0].icon, BoxIcon::Question);
+    EXPECT_EQ(boxes[0].buttons, BoxButtons::YesNo);
+    EXPECT_EQ(files.size(), dialogs);  // no open dialog
+    EXPECT_EQ(TheMeasurement().lineCount(), 1);
+    EXPECT_EQ(main->windowTitle(), "*Tesra");
+    EXPECT_EQ(main->imageFileName().toStdString(), first);
+}
+
+TEST_F(MainWindowTest, OpenAnsweredYesThenCancelledKeepsTheDocument)
+{
+    openImage(writeImage("first.bmp", 300, 200));
+    TheMeasurement().AddTestLine(10, 10, 100, 10, false);
+    main->SetModified();
+    boxAnswers.push_back(BoxAnswer::Yes);
+    press("bLaden");  // the dialog is cancelled
+    EXPECT_EQ(TheMeasurement().lineCount(), 1);
+    EXPECT_TRUE(main->modified());
+}
+
+TEST_F(MainWindowTest, ClosingWithUnsavedDataAsksAndNoKeepsTheWindowOpen)
+{
+    main->SetModified();
+    boxAnswers.push_back(BoxAnswer::No);
+    main->close();
+    EXPECT_TRUE(main->isVisible());
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, "Unsaved data. Discard?");
+    boxAnswers.push_back(BoxAnswer::Yes);
+    main->close();
+    EXPECT_FALSE(main->isVisible());
+}
+
+TEST_F(MainWindowTest, OpeningResetsPanelsCalibrationAndModifiedFlag)
+{
+    openImage(writeImage("probe.bmp", 300, 200));
+    main->SetModified();
+    boxAnswers.push_back(BoxAnswer::Yes);
+    const std::string second = writeImage("second.bmp", 320, 240);
+    openImage(second);
+    EXPECT_EQ(main->windowTitle(), "Tesra");
+    EXPECT_EQ(main->imageFileName().toStdString(), second);
+    EXPECT_EQ(label("tBildName")->text().toStdString(), second);
+    EXPECT_EQ(label("pInter")->text(), "Intersections:");
+    EXPECT_EQ(label("pKorn")->text(), "Cal. grain size:");
+    EXPECT_EQ(label("tKal")->text(), "Not calibrated");
+    EXPECT_FALSE(label("tMisInter")->isVisible());
+    EXPECT_EQ(TheMeasurement().calibration.conversionFactor, 1.56L);
+    EXPECT_EQ(TheMeasurement().calibration.secondPhasePercent, -1.0L);
+    EXPECT_EQ(action("bUndo")->text(), "0");
+    EXPECT_FALSE(action("bUndo")->isEnabled());
+}
+
+TEST_F(MainWindowTest, SaveAsksWithTheFormatsAndClearsTheStarAndStoresTheMeasurement)
+{
+    openImage(writeImage("probe.bmp", 300, 200));
+    TheMeasurement().AddTestLine(10, 10, 100, 10, false);
+    main->SetModified();
+    const std::string target = dir + "/saved";
+    fileAnswers.push_back({QString::fromStdString(target), 4});  // PNG chosen, no extension typed
+    press("bSpeichern");
+    ASSERT_EQ(files.size(), 2u);
+    const FileRequest& request = files[1];
+    EXPECT_TRUE(request.save);
+    EXPECT_TRUE(request.confirmOverwrite);
+    EXPECT_EQ(request.defaultSuffix, "bmp");
+    EXPECT_EQ(request.filters.size(), 8);
+    EXPECT_EQ(request.fileName.toStdString(), dir + "/probe.bmp");
+    EXPECT_TRUE(boxes.empty());
+    EXPECT_EQ(main->windowTitle(), "Tesra");
+    EXPECT_TRUE(fs::exists(target + ".png"));
+    EXPECT_EQ(main->imageFileName().toStdString(), target + ".png");
+    EXPECT_EQ(fImage()->windowTitle().toStdString(), "Tesra measurement " + target + ".png");
+
+    // Opening it again brings the line back.
+    TheMeasurement().ClearMeasurement();
+    openImage(target + ".png");
+    EXPECT_EQ(TheMeasurement().lineCount(), 1);
+}
+
+TEST_F(MainWindowTest, FailedSaveShowsOneMessageWithTheFileNameAndKeepsTheDocumentUnsaved)
+{
+    openImage(writeImage("probe.bmp", 300, 200));
+    main->SetModified();
+    const std::string target = dir + "/no such folder/x.bmp";
+    fileAnswers.push_back({QString::fromStdString(target), 0});
+    press("bSpeichern");
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].icon, BoxIcon::Error);
+    EXPECT_TRUE(boxes[0].text.contains("x.bmp")) << boxes[0].text.toStdString();
+    EXPECT_EQ(main->windowTitle(), "*Tesra");
+    EXPECT_FALSE(fs::exists(target));
+    EXPECT_EQ(main->imageFileName().toStdString(), dir + "/probe.bmp");
+}
+
+TEST_F(MainWindowTest, SavePhotoOffersThePhotoNameAndWritesABitmapOfTheImageSize)
+{
+    openImage(writeImage("probe.png", 300, 200));
+    TheMeasurement().AddTestLine(10, 10, 100, 10, false);
+    const std::string target = dir + "/photo.jpg";
+    fileAnswers.push_back({QString::fromStdString(target), 0});
+    press("bPhoto");
+    ASSERT_EQ(files.size(), 2u);
+    EXPECT_EQ(files[1].fileName.toStdString(), dir + "/probe Photo.png");
+    EXPECT_TRUE(files[1].save);
+    EXPECT_TRUE(boxes.empty());
+    const std::vector<std::uint8_t> bytes = test::readFile(target);
+    ASSERT_GT(bytes.size(), 2u);
+    EXPECT_EQ(bytes[0], 'B');  // a Windows bitmap whatever the extension
+    EXPECT_EQ(bytes[1], 'M');
+    TPixelGraphic photo;
+    loadImage(bytes, "bmp", photo);
+    EXPECT_EQ(photo.Width(), 300);
+    EXPECT_EQ(photo.Height(), 200);
+    EXPECT_FALSE(main->modified());
+}
+
+TEST_F(MainWindowTest, LineSetsRoundTripAndLinesOutsideTheImageAreReported)
+{
+    openImage(writeImage("large.bmp", 400, 300));
+    TheMeasurement().AddTestLine(10, 10, 100, 20, false);
+    TheMeasurement().AddTestLine(10, 10, 390, 290, false);
+    main->ShowIndicators();  // as the sheet does after each new line
+    const std::string set = dir + "/pattern";
+    fileAnswers.push_back({QString::fromStdString(set), 0});
+    press("bLinieSpeichern");
+    ASSERT_EQ(files.back().defaultSuffix, "lin");
+    EXPECT_EQ(files.back().filters.front(), "Liniendefinitionen (*.lin)");
+    ASSERT_TRUE(fs::exists(set + ".lin"));
+    EXPECT_EQ(fs::file_size(set + ".lin"), 258u + 2 * 52u);
+
+    openImage(writeImage("small.bmp", 200, 150));
+    EXPECT_EQ(TheMeasurement().lineCount(), 0);
+    press("bSetInter");
+    press("bTyp3");
+    press("bLinie");
+    fileAnswers.push_back({QString::fromStdString(set + ".lin"), 0});
+    press("bLinieLaden");
+    EXPECT_EQ(TheMeasurement().lineCount(), 1);
+    EXPECT_EQ(TheMeasurement().interceptCount(), 2);
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].caption, "Load lines");
+    EXPECT_EQ(boxes[0].text, "1 linies droped (partially outside image)");
+    EXPECT_EQ(boxes[0].icon, BoxIcon::Information);
+    EXPECT_EQ(main->state().currentType, itNormal);
+    EXPECT_TRUE(action("bTyp1")->isChecked());
+    EXPECT_TRUE(main->modified());
+}
+
+TEST_F(MainWindowTest, MagnifierMarksTheCursorInRedAndFollowsTheImageBorder)
+{
+    openImage(writeImage("probe.bmp", 400, 300));
+    QTest::mouseClick(main->findChild<QRadioButton*>("bx1"), Qt::LeftButton);
+    auto* magnifier = main->findChild<TMagnifier*>("Image");
+    ASSERT_NE(magnifier, nullptr);
+
+    main->ShowMagnifier(200, 150);
+    QImage pane = magnifier->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    EXPECT_EQ(pane.pixel(84, 60), qRgb(255, 0, 0));
+    // The pixel beside the mark is image pixel (201, 150).
+    EXPECT_EQ(pane.pixel(85, 60), qRgb(1, 150, 40));
+    EXPECT_EQ(pane.pixel(0, 0), qRgb(116, 90, 40));
+
+    // At the top-left corner the window stays inside the image and the mark moves with the
+    // cursor: at zoom 4 each image pixel is 4 pane pixels.
+    QTest::mouseClick(main->findChild<QRadioButton*>("bx4"), Qt::LeftButton);
+    main->ShowMagnifier(2, 3);
+    pane = magnifier->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    EXPECT_EQ(pane.pixel(0, 0), qRgb(0, 0, 40));
+    const int markX = 4 * (2 - 21) + 86;
+    const int markY = 4 * (3 - 15) + 62;
+    EXPECT_EQ(pane.pixel(markX, markY), qRgb(255, 0, 0));
+    EXPECT_EQ(pane.pixel(markX + 3, markY + 3), qRgb(255, 0, 0));
+    EXPECT_NE(pane.pixel(markX + 4, markY + 4), qRgb(255, 0, 0));
+    EXPECT_EQ(pane.pixel(4 * 30 + 1, 4 * 20 + 1), qRgb(30, 20, 40));
+}
+
+TEST_F(MainWindowTest, MagnifierOnASmallImageShowsTheCross)
+{
+    openImage(writeImage("tiny.bmp", 100, 80));
+    QTest::mouseClick(main->findChild<QRadioButton*>("bx1"), Qt::LeftButton);
+    main->ShowMagnifier(50, 40);
+    const QImage pane =
+        main->findChild<TMagnifier*>("Image")->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    EXPECT_EQ(pane.pixel(1, 1), qRgb(255, 0, 0));
+    EXPECT_EQ(pane.pixel(1, 118), qRgb(255, 0, 0));
+    EXPECT_EQ(pane.pixel(165, 117), qRgb(255, 0, 0));
+    EXPECT_NE(pane.pixel(84, 5), qRgb(255, 0, 0));
+    EXPECT_NE(pane.pixel(1, 60), qRgb(255, 0, 0));
+}
+
+TEST_F(MainWindowTest, OverviewTakesTheImageAspectRatio)
+{
+    openImage(writeImage("wide.bmp", 600, 400));
+    main->UpdateOverview();
+    auto* viewer = main->findChild<QWidget*>("ViewPortImage");
+    EXPECT_EQ(viewer->size(), QSize(168, 112));
+    EXPECT_EQ(main->findChild<QWidget*>("ViewPortPanel")->height(), 122);
+}
+
+TEST_F(MainWindowTest, InfoStripShowsAndHides)
+{
+    main->ShowInfo("Intercept # 3       Type: 2");
+    EXPECT_TRUE(label("pInfo")->isVisible());
+    EXPECT_EQ(label("pInfo")->text(), "Intercept # 3       Type: 2");
+    main->HideInfo();
+    EXPECT_FALSE(label("pInfo")->isVisible());
+}
+
+TEST_F(MainWindowTest, BrightnessFilterChangesTheImageAndMarksTheDocument)
+{
+    openImage(writeImage("probe.bmp", 300, 200));
+    press("bManipulation");
+    int asked = 0;
+    SetBCGDialogHandler([&asked](BCGParameters& parameters) {
+        ++asked;
+        EXPECT_EQ(parameters.Contrast, 1.0L);
+        parameters.Brightness = 10;
+        return true;
+    });
+    const std::uint32_t before = fImage()->image().GetColor(10, 10);
+    press("bFilterBCG");
+    EXPECT_EQ(asked, 1);
+    EXPECT_NE(fImage()->image().GetColor(10, 10), before);
+    EXPECT_TRUE(main->modified());
+
+    // Cancel changes nothing; the dialog keeps the parameters of the last run.
+    main->ClearModified();
+    SetBCGDialogHandler([](BCGParameters& parameters) {
+        EXPECT_EQ(parameters.Brightness, 10);
+        return false;
+    });
+    const std::uint32_t after = fImage()->image().GetColor(10, 10);
+    press("bFilterBCG");
+    EXPECT_EQ(fImage()->image().GetColor(10, 10), after);
+    EXPECT_FALSE(main->modified());
+}
+
+TEST_F(MainWindowTest, ConvolutionFiltersStartFromTheirDefaults)
+{
+    openImage(writeImage("probe.bmp", 120, 90));
+    press("bManipulation");
+    std::vector<std::pair<ConvFilterKind, long double>> seen;
+    SetConvDialogHandler([&seen](ConvFilterKind kind, ConvParameters& parameters) {
+        seen.emplace_back(kind, parameters.StdDeviation);
+        return kind == ConvFilterKind::Contour;
+    });
+    press("bFilterSharpen");
+    press("bFilterDetail");
+    const TPixelGraphic before = fImage()->image();
+    press("bFilterContour");
+    ASSERT_EQ(seen.size(), 3u);
+    EXPECT_EQ(seen[0], std::make_pair(ConvFilterKind::Sharpen, 0.75L));
+    EXPECT_EQ(seen[1], std::make_pair(ConvFilterKind::Detail, 0.75L));
+    EXPECT_EQ(seen[2], std::make_pair(ConvFilterKind::Contour, 1.0L));
+    // A flat-free image changes under the contour filter; size and format stay.
+    EXPECT_EQ(fImage()->image().Width(), 120);
+    EXPECT_EQ(fImage()->image().PixelFormat(), before.PixelFormat());
+    EXPECT_TRUE(main->modified());
+}
+
+TEST_F(MainWindowTest, GreyValueCommandsRenameTheWindowMenuEntry)
+{
+    openImage(writeImage("probe.bmp", 300, 200));
+    press("bInfoModus");
+    press("bLinieAnalysieren");
+    EXPECT_EQ(action("mfSonst")->text(), "Line analysis");
+    press("bSegLen");
+    EXPECT_EQ(action("mfSonst")->text(), "Segment lengths");
+    press("bHistogram");
+    EXPECT_EQ(action("mfSonst")->text(), "Histogram");
+}
+
+TEST_F(MainWindowTest, CommandLineAndDroppedFilesOpenThroughTheOpenSequence)
+{
+    const std::string first = writeImage("first.bmp", 300, 200);
+    EXPECT_TRUE(main->openImageFile(QString::fromStdString(first)));
+    EXPECT_EQ(main->imageFileName().toStdString(), first);
+    EXPECT_TRUE(usable("bSpeichern"));
+
+    // A drop with unsaved data asks first; No keeps the image.
+    main->SetModified();
+    const std::string second = writeImage("second.bmp", 320, 240);
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(QString::fromStdString(second))});
+    QDragEnterEvent enter(QPoint(400, 300), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(main, &enter);
+    EXPECT_TRUE(enter.isAccepted());
+    QDropEvent drop(QPointF(400, 300), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    boxAnswers.push_back(BoxAnswer::No);
+    QApplication::sendEvent(main, &drop);
+    QApplication::processEvents();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(main->imageFileName().toStdString(), first);
+
+    boxAnswers.push_back(BoxAnswer::Yes);
+    QDragEnterEvent enterAgain(QPoint(400, 300), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(main, &enterAgain);
+    QDropEvent again(QPointF(400, 300), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(main, &again);
+    QApplication::processEvents();
+    EXPECT_EQ(boxes.size(), 2u);
+    EXPECT_EQ(main->imageFileName().toStdString(), second);
+    EXPECT_FALSE(main->modified());
+}
+
+TEST_F(MainWindowTest, LongSavesShowProgressInTheStatusArea)
+{
+    openImage(writeImage("probe.bmp", 300, 200));
+    main->setProgressDelay(0);
+    auto* bar = main->findChild<QProgressBar*>("pProgress");
+    ASSERT_NE(bar, nullptr);
+    QSignalSpy values(bar, &QProgressBar::valueChanged);
+    fileAnswers.push_back({QString::fromStdString(dir + "/copy.bmp"), 0});
+    press("bSpeichern");
+    ASSERT_FALSE(values.isEmpty());
+    EXPECT_EQ(values.back().front().toInt(), 100);
+    EXPECT_FALSE(bar->isVisible());
+}
+
+TEST_F(MainWindowTest, LookOfTheFrame)
+{
+    openImage(writeImage("probe.bmp", 400, 300));
+    main->UpdateOverview();
+    main->ShowMagnifier(120, 80);
+    main->ShowInfo("Length: 12,5");
+    QApplication::processEvents();
+    const QString out = QString::fromStdString(dir + "/../tesra-main-window.png");
+    EXPECT_TRUE(main->grab().save(out));
 }
 
 }  // namespace

@@ -3,6 +3,8 @@
 #include "app/uStartup.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QTextBrowser>
 #include <QLabel>
 #include <QPointer>
 #include <QPushButton>
@@ -14,8 +16,13 @@
 #include <string>
 #include <vector>
 
+#include "analysis/uGrau.h"
 #include "app/uCopyRight.h"
+#include "app/uHelp.h"
 #include "app/uMain.h"
+#include "results/uKalibieren.h"
+#include "results/uTabelle.h"
+#include "view/uImage.h"
 #include "app/uSplash.h"
 #include "view/uQVTransImage.h"
 
@@ -182,6 +189,67 @@ TEST(Startup, AboutBoxOpensAndClosesAgainAndAgain)
         EXPECT_FALSE(about->isVisible()) << round;
         EXPECT_EQ(fCopyRight(), about);  // hidden, not destroyed
     }
+}
+
+// F1 in each window asks for the page of that window's help context.
+TEST(Startup, F1InEachWindowOpensItsOwnPage)
+{
+    std::vector<int> asked;
+    SetHelpHandler([&](int context) { asked.push_back(context); });
+    InstallHelpKey(qApp);
+    std::unique_ptr<TfMain> main(CreateProgramWindows());
+    main->showMaximized();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(main.get()));
+    const auto f1On = [&](QWidget* target) {
+        asked.clear();
+        QTest::keyClick(target, Qt::Key_F1);
+        return asked.size() == 1 ? asked.front() : -1;
+    };
+    const auto f1In = [&](QWidget* window) { return f1On(window->focusWidget() ? window->focusWidget() : window); };
+
+    TfKalibieren* calibration = fKalibieren();
+    ASSERT_TRUE(calibration);
+    calibration->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(calibration));
+    EXPECT_EQ(f1In(calibration), 3150);
+    calibration->hide();
+
+    TfGrau* grau = fGrau();
+    ASSERT_TRUE(grau);
+    EXPECT_EQ(f1In(grau), 3130);
+    grau->ShowProfile(1);  // no such line: the view's context changes all the same
+    EXPECT_EQ(f1In(grau), 3131);
+    grau->ShowSegments(1);
+    EXPECT_EQ(f1In(grau), 3133);
+
+    auto* image = new TfImage;
+    main->addChildWindow(image);
+    EXPECT_EQ(f1In(image), 1000);
+
+    // The frame and the sheet lead to their pages of the manual.
+    EXPECT_EQ(f1On(main.get()), help::kMainWindow);
+    EXPECT_EQ(f1In(fTabelle()), help::kResultSheet);
+
+    // The about box has no page of its own: its F1 opens the contents.
+    EXPECT_EQ(f1In(fCopyRight()), 0);
+    SetHelpHandler({});
+}
+
+TEST(Startup, HelpPagesOfTheWindowsAreInTheManual)
+{
+    // Every context a window carries leads to a page of the manual built next to the program.
+    SetHelpFile(QDir(QCoreApplication::applicationDirPath()).filePath("../Tesra.hlp"));
+    const std::vector<std::pair<int, QString>> pages{
+        {1000, "The image window"}, {3130, "The grey-value window"}, {3131, "The grey-value window"},
+        {3132, "The grey-value window"}, {3133, "The grey-value window"}, {3150, "Calibration"},
+        {help::kMainWindow, "The main window"}, {help::kResultSheet, "The result sheet"}, {0, "Contents"}};
+    for (const auto& [context, title] : pages) {
+        ShowHelpContext(nullptr, context);
+        ASSERT_TRUE(fHelp());
+        EXPECT_EQ(fHelp()->browser()->documentTitle(), title) << context;
+        EXPECT_FALSE(fHelp()->browser()->toPlainText().isEmpty()) << context;
+    }
+    fHelp()->close();
 }
 
 }  // namespace

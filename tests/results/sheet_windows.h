@@ -59,8 +59,6 @@ protected:
     {
         tabelle->applyLocale(locale);
         kalibieren->applyLocale(locale);
-        kalibieren->model().fields().tFaktor = locale.decimalPoint() == "," ? "1,56" : "1.56";
-        kalibieren->refresh();
     }
 
     // A line drawn in the image: stored, its row appended, as the image window does it.
@@ -91,6 +89,21 @@ protected:
             addIntercept(3, static_cast<int>(std::lround(50 + 50 * std::cos(a))),
                          static_cast<int>(std::lround(150 + 50 * std::sin(a))));
         }
+    }
+
+    // A dark image behind the measurement, shown in the image window.
+    QWidget* showImage(int width, int height)
+    {
+        TPixelGraphic picture(width, height, TPixelFormat::pf24Bit);
+        for (int y = 0; y < height; ++y) {
+            for (int x = 0; x < width; ++x)
+                picture.SetPixel(x, y, rgb(10, 20, 30));
+        }
+        image->ReplaceImage(std::move(picture));
+        image->resize(700, 400);
+        image->show();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(image.get()));
+        return image->findChild<QWidget*>("TempImage");
     }
 
     TAlignedGrid* grid() const { return tabelle->Tabelle(); }

@@ -135,6 +135,20 @@ TEST_F(TfTabelleTest, DoubleClickTogglesTheMarkButNoResult)
     EXPECT_EQ(cornerPixel(rendered(grid()), grid(), 0, 2), QColor(0, 255, 0));
 }
 
+TEST_F(TfTabelleTest, DoubleClickGreysTheLineInTheImage)
+{
+    QWidget* canvas = showImage(400, 260);
+    ASSERT_NE(canvas, nullptr);
+    measureThreeLines();
+    // A point of line 2 (y = 50) away from its intercept marks.
+    auto linePixel = [canvas] { return canvas->grab().toImage().pixelColor(275, 50); };
+    EXPECT_EQ(linePixel(), QColor(0, 255, 0));
+    doubleClickRow(2);
+    EXPECT_EQ(linePixel(), QColor(0xDD, 0xDD, 0xDD));
+    // Line 1 stays lime.
+    EXPECT_EQ(canvas->grab().toImage().pixelColor(350, 10), QColor(0, 255, 0));
+}
+
 TEST_F(TfTabelleTest, DeleteAnsweredNoChangesNothing)
 {
     measureThreeLines();

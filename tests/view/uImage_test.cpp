@@ -325,6 +325,19 @@ TEST_F(ImageWindow, UndoAfterSixFilterRunsRestoresFiveAndStops)
     EXPECT_EQ(at(pixels(), 0, 0), 0xFF010000u);  // the restored pixel is shown
 }
 
+TEST_F(ImageWindow, LinesFarOutsideTheImagePaintWithoutHarm)
+{
+    // Only a damaged file holds such lines; they are drawn as far as they reach the image.
+    std::vector<TestLine> lines(2);
+    lines[0] = {-2000000000, 50, 2000000000, 50, true, 0, 0, 0, false};
+    lines[1] = {-2000000000, -2000000000, 2000000000, 2000000000, true, 0, 0, 0, true};
+    TheMeasurement().setRecords(lines, {}, {});
+    window->SetZoom(10);
+    window->SetZoom(1);
+    const QImage img = pixels();
+    EXPECT_EQ(at(img, 100, 50), kLime);
+}
+
 class ImageFile : public ImageWindow {
 protected:
     ImageFile() : dir(QString::fromStdString(test::makeTempDir("uImage"))) {}
@@ -366,9 +379,9 @@ TEST_F(ImageFile, FailedOpenLeavesEverythingAsItWas)
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 }
 
-TEST(BusyCursor, ShowsTheHourglassWhileWorkRuns)
+TEST(HourglassProgress, ShowsTheHourglassWhileWorkRuns)
 {
-    BusyCursor busy;
+    HourglassProgress busy;
     busy.begin();
     busy.begin();
     ASSERT_NE(QApplication::overrideCursor(), nullptr);

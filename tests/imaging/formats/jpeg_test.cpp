@@ -144,18 +144,6 @@ TEST(JpegWrite, RefusesOtherResolutionsAndReportsStreamFailures)
     EXPECT_THROW(writeJpeg(gradient(300, 300), nowhere, 80), EImageFile);
 }
 
-TEST(JpegRead, CmykIsRefused)
-{
-    const std::vector<std::uint8_t> cmyk = test::readFile(test::sourceDir() + "/fuzz/corpus/jpeg/cmyk.jpg");
-    ASSERT_FALSE(cmyk.empty());
-    try {
-        read(cmyk);
-        FAIL();
-    } catch (const EImageFormat& e) {
-        EXPECT_STREQ(e.what(), "JPG: Not supported subformat");
-    }
-}
-
 TEST(JpegRead, TruncatedFilesFailAndKeepTheImage)
 {
     const std::string file = write(gradient(40, 40));

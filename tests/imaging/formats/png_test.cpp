@@ -8,7 +8,11 @@
 #include <sstream>
 
 #include "imaging/formats/format_error.h"
+#include "imaging/checked_size.h"
+#include "imaging/formats/image_format.h"
+#include "tests/imaging/formats/hostile_files.h"
 #include "tests/imaging/formats/jpeg_png_tiff_reference.h"
+#include "tests/test_support.h"
 
 namespace tesra {
 namespace {
@@ -175,6 +179,194 @@ TEST(PngRead, GammaChunkGivesTheImageGamma)
     EXPECT_NEAR(gamma, 1 / 0.45455, 1e-9);
     read(PngBuilder().header(1, 1, 8, 0).rows({{0}}).end(), &gamma);
     EXPECT_EQ(gamma, 1.8);  // left as it was
+}
+
+// Only a real gamma chunk gives the image a gamma: an sRGB chunk or an sRGB ICC profile,
+// which libpng also reports as a gamma, leaves grey values as stored.
+TEST(PngRead, GammaOnlyFromAGammaChunk)
+{
+    const std::vector<std::uint8_t> profile = test::readFile(test::sourceDir() + "/tests/data/png/srgb-profile.iccp");
+    ASSERT_FALSE(profile.empty());
+    const std::vector<std::uint8_t> gAMA = {0, 0, 0xB1, 0x8F};  // 0.45455
+    struct Case {
+        const char* name;
+        std::vector<std::uint8_t> file;
+        double gamma;
+    };
+    const Case cases[] = {
+        {"sRGB only", test::PngChunks().header(2, 1, 8, 0).chunk("sRGB", {0}).compressed({0, 80, 44}).end(), 1.8},
+        {"iCCP only", test::PngChunks().header(2, 1, 8, 0).chunk("iCCP", profile).compressed({0, 80, 44}).end(), 1.8},
+        {"gAMA and sRGB", test::PngChunks().header(2, 1, 8, 0).chunk("gAMA", gAMA).chunk("sRGB", {0}).compressed({0, 80, 44}).end(),
+         1 / 0.45455},
+        {"gAMA only", test::PngChunks().header(2, 1, 8, 0).chunk("gAMA", {0, 1, 0x86, 0xA0}).compressed({0, 80, 44}).end(), 1.0},
+    };
+    const std::string dir = test::makeTempDir("png_gamma");
+    for (const Case& c : cases) {
+        double gamma = 0;
+        const TPixelGraphic image = read(c.file, &gamma);
+        EXPECT_NEAR(gamma, c.gamma, 1e-9) << c.name;
+        // Through the loader with its correction: grey 80 and 44 stay as stored without a
+        // gamma chunk (with one of 1/2.2 they become 62 and 30 on the 1.8 display gamma, with one of 1.0
+        // 134 and 96).
+        const std::string path = dir + "/probe.png";
+        test::writeFile(path, c.file);
+        TPixelGraphic loaded;
+        loadImage(path, loaded);
+        const bool corrected = std::string(c.name) == "gAMA and sRGB";
+        const bool linear = std::string(c.name) == "gAMA only";
+        EXPECT_EQ(loaded.greyValue(0, 0), corrected ? 62 : linear ? 134 : 80) << c.name;
+        EXPECT_EQ(loaded.greyValue(1, 0), corrected ? 30 : linear ? 96 : 44) << c.name;
+    }
+    // A gamma chunk with a wrong checksum is dropped by libpng and gives no gamma either.
+    std::vector<std::uint8_t> bad = test::PngChunks().header(2, 1, 8, 0).chunk("gAMA", gAMA).chunk("sRGB", {0}).compressed({0, 80, 44}).end();
+    bad[33 + 12] ^= 1;  // inside the gamma chunk's value
+    double gamma = 0;
+    read(bad, &gamma);
+    EXPECT_EQ(gamma, 1.8);
+}
+
+// Adam7 written by hand: the pixels of pass p in rows and columns stepping from its start.
+std::vector<std::uint8_t> adam7Rows(const std::vector<std::vector<std::uint8_t>>& pixels, int bytesPerPixel)
+{
+    static const int startX[7] = {0, 4, 0, 2, 0, 1, 0}, stepX[7] = {8, 8, 4, 4, 2, 2, 1};
+    static const int startY[7] = {0, 0, 4, 0, 2, 0, 1}, stepY[7] = {8, 8, 8, 4, 4, 2, 2};
+    const int h = static_cast<int>(pixels.size());
+    const int w = static_cast<int>(pixels[0].size()) / bytesPerPixel;
+    std::vector<std::uint8_t> raw;
+    for (int p = 0; p < 7; ++p) {
+        if (startX[p] >= w || startY[p] >= h)
+            continue;
+        for (int y = startY[p]; y < h; y += stepY[p]) {
+            raw.push_back(0);
+            for (int x = startX[p]; x < w; x += stepX[p])
+                for (int b = 0; b < bytesPerPixel; ++b)
+                    raw.push_back(pixels[static_cast<std::size_t>(y)][static_cast<std::size_t>(x * bytesPerPixel + b)]);
+        }
+    }
+    return raw;
+}
+
+// An interlaced file whose rows need finishing (alpha, 2-bit grey or palette) loads whenever
+// the image itself fits the size limit: its passes are placed pixel by pixel, with no
+// scratch copy of the whole image beside it.
+TEST(PngRead, InterlacedRowsNeedNoScratchImage)
+{
+    const int w = 37, h = 23;
+    std::vector<std::vector<std::uint8_t>> rgba(h), grey2(h), pal2(h);
+    for (int y = 0; y < h; ++y) {
+        for (int x = 0; x < w; ++x)
+            rgba[y].insert(rgba[y].end(), {static_cast<std::uint8_t>(x * 7), static_cast<std::uint8_t>(y * 11),
+                                           static_cast<std::uint8_t>(x + y), static_cast<std::uint8_t>((x * y) % 256)});
+        grey2[y].assign((w + 3) / 4, 0);
+        for (int x = 0; x < w; ++x)
+            grey2[y][x / 4] = static_cast<std::uint8_t>(grey2[y][x / 4] | (((x + 2 * y) % 4) << (6 - 2 * (x % 4))));
+        pal2[y] = grey2[y];
+    }
+    auto interlaced = [&](int depth, int type, const std::vector<std::vector<std::uint8_t>>& rows, int bpp) {
+        test::PngChunks c;
+        c.header(w, h, depth, type, 1);
+        if (type == 3)
+            c.chunk("PLTE", {255, 0, 0, 0, 255, 0, 0, 0, 255, 9, 9, 9});
+        return c.compressed(bpp ? adam7Rows(rows, bpp) : std::vector<std::uint8_t>()).end();
+    };
+    // 2-bit rows have no whole bytes per pixel: spread them one byte per pixel for the
+    // pass layout and pack each pass row again.
+    auto interlacedPacked = [&](int type) {
+        static const int startX[7] = {0, 4, 0, 2, 0, 1, 0}, stepX[7] = {8, 8, 4, 4, 2, 2, 1};
+        static const int startY[7] = {0, 0, 4, 0, 2, 0, 1}, stepY[7] = {8, 8, 8, 4, 4, 2, 2};
+        std::vector<std::uint8_t> raw;
+        for (int p = 0; p < 7; ++p) {
+            if (startX[p] >= w || startY[p] >= h)
+                continue;
+            for (int y = startY[p]; y < h; y += stepY[p]) {
+                raw.push_back(0);
+                std::vector<std::uint8_t> packed;
+                int n = 0;
+                for (int x = startX[p]; x < w; x += stepX[p], ++n) {
+                    if (n % 4 == 0)
+                        packed.push_back(0);
+                    const int v = (grey2[y][x / 4] >> (6 - 2 * (x % 4))) & 3;
+                    packed.back() = static_cast<std::uint8_t>(packed.back() | (v << (6 - 2 * (n % 4))));
+                }
+                raw.insert(raw.end(), packed.begin(), packed.end());
+            }
+        }
+        test::PngChunks c;
+        c.header(w, h, 2, type, 1);
+        if (type == 3)
+            c.chunk("PLTE", {255, 0, 0, 0, 255, 0, 0, 0, 255, 9, 9, 9});
+        return c.compressed(raw).end();
+    };
+    const std::vector<std::uint8_t> alphaFile = interlaced(8, 6, rgba, 4);
+    const std::vector<std::uint8_t> plainAlpha = PngBuilder().header(w, h, 8, 6).rows(rgba).end();
+
+    // The 24-bit image fits in 2,576 bytes, libpng's RGBA rows would take 3,404.
+    const ImageSizeLimits saved = imageSizeLimits();
+    setImageSizeLimits({saved.maxPixels, 3000});
+    TPixelGraphic image;
+    double gamma = 1.8;
+    EXPECT_NO_THROW(readPng(ByteSpan(alphaFile), image, gamma));
+    setImageSizeLimits(saved);
+    const TPixelGraphic expected = read(plainAlpha);
+    ASSERT_EQ(image.Width(), w);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            ASSERT_EQ(image.GetColor(x, y), expected.GetColor(x, y)) << x << "," << y;
+
+    for (int type : {0, 3}) {
+        const TPixelGraphic lace = read(interlacedPacked(type));
+        test::PngChunks c;
+        c.header(w, h, 2, type);
+        if (type == 3)
+            c.chunk("PLTE", {255, 0, 0, 0, 255, 0, 0, 0, 255, 9, 9, 9});
+        std::vector<std::uint8_t> raw;
+        for (const auto& r : grey2) {
+            raw.push_back(0);
+            raw.insert(raw.end(), r.begin(), r.end());
+        }
+        const TPixelGraphic plain = read(c.compressed(raw).end());
+        ASSERT_EQ(lace.PixelFormat(), TPixelFormat::pf4Bit);
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x)
+                ASSERT_EQ(lace.GetColor(x, y), plain.GetColor(x, y)) << type << " " << x << "," << y;
+    }
+}
+
+// What follows the image's last row in the compressed stream is not inflated: a stream that
+// goes on (here 8 MB of zeros) and never ends still gives the complete image.
+TEST(PngRead, StreamAfterTheLastRowIsNotRead)
+{
+    for (bool finished : {false, true}) {
+        const std::vector<std::uint8_t> file = test::trailingStreamBomb(8, finished);
+        EXPECT_LT(file.size(), 20'000u);
+        TPixelGraphic image;
+        double gamma = 1.8;
+        ASSERT_NO_THROW(readPng(ByteSpan(file), image, gamma)) << finished;
+        EXPECT_EQ(image.greyValue(0, 0), 128);
+    }
+}
+
+// A header of 100000 × (2^31 - 1) pixels (640 TB, beyond any address space) with the size
+// limits lifted: the system refuses the memory, and the reader says so in its own words
+// instead of letting std::bad_alloc out.
+TEST(PngRead, MemoryTheSystemRefusesIsImageTooLarge)
+{
+    const std::vector<std::uint8_t> file = test::PngChunks().header(100000, 0x7FFFFFFF, 8, 2).compressed({0}).end();
+    const ImageSizeLimits saved = imageSizeLimits();
+    setImageSizeLimits({UINT64_MAX, UINT64_MAX});
+    TPixelGraphic image;
+    double gamma = 1.8;
+    try {
+        readPng(ByteSpan(file), image, gamma);
+        ADD_FAILURE() << "accepted";
+    } catch (const EImageFormat& e) {
+        EXPECT_STREQ(e.what(), "PNG: Image too large");
+    } catch (const std::bad_alloc&) {
+        ADD_FAILURE() << "std::bad_alloc left the reader";
+    }
+    setImageSizeLimits(saved);
+    // The interlaced bomb of 68 bytes under the normal limits fails at once for its missing data.
+    EXPECT_THROW(read(test::interlacedAlphaBomb()), EImageFormat);
 }
 
 TEST(PngRead, DamagedFilesAreRefusedAndKeepTheImage)

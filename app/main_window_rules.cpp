@@ -1,0 +1,215 @@
+#include "app/main_window_rules.h"
+
+#include <algorithm>
+
+#include "app/common/rounding.h"
+#include "imaging/formats/image_format.h"
+
+namespace tesra {
+
+ContextGroup ContextGroupOfMode(int mode)
+{
+    switch (mode) {
+    case emLine: return ContextGroup::LineTools;
+    case emSetIntercept: return ContextGroup::Types;
+    case emInfo: return ContextGroup::Analysis;
+    case emManipulate: return ContextGroup::Filters;
+    default: return ContextGroup::None;
+    }
+}
+
+int ZoomAfterWheel(int zoom, int steps) { return std::clamp(zoom + steps, kMinZoom, kMaxZoom); }
+
+int ScrollKeepingPoint(int scroll, int mouse, int oldZoom, int newZoom)
+{
+    if (oldZoom <= 0)
+        return std::max(scroll, 0);
+    // The image point under the mouse, in image pixels with its fraction, lands under the
+    // mouse again at the new zoom.
+    const long double point = (static_cast<long double>(scroll) + mouse) / oldZoom;
+    const std::int64_t wanted = R(point * newZoom) - mouse;
+    return static_cast<int>(std::clamp<std::int64_t>(wanted, 0, INT32_MAX));
+}
+
+MagnifierView MagnifierViewAt(int x, int y, int zoom, int imageWidth, int imageHeight)
+{
+    static constexpr int halfHeight[] = {60, 30, 20, 15};
+    static constexpr int halfWidth[] = {84, 42, 28, 21};
+    const int m = zoom >= 1 && zoom <= 4 ? zoom : 1;
+    const int hh = halfHeight[m - 1];
+    const int hw = halfWidth[m - 1];
+
+    MagnifierView view;
+    // Keep the window inside the image and remember by how much it moved: the cursor is
+    // then off the centre of the pane by that amount.
+    auto place = [](int centre, int half, int size, int& low, int& high, int& shift) {
+        low = centre - half;
+        high = centre + half - 1;
+        shift = 0;
+        if (low < 0) {
+            shift = low;
+            low = 0;
+            high = 2 * half - 1;
+        } else if (high > size - 1) {
+            shift = high - (size - 1);
+            high = size - 1;
+            low = high - 2 * half + 1;
+        }
+    };
+    place(x, hw, imageWidth, view.source.left, view.source.right, view.dx);
+    place(y, hh, imageHeight, view.source.top, view.source.bottom, view.dy);
+    if (imageHeight - 1 < 2 * hh - 1 || imageWidth - 1 < 2 * hw - 1) {
+        view.cross = true;
+        return view;
+    }
+    const int dx = view.dx;
+    const int dy = view.dy;
+    // Rectangles are given by two corners with the right and bottom edge left out, as the
+    // pane draws them; stored here with inclusive edges.
+    switch (m) {
+    case 1: view.mark = {84 + dx, 60 + dy, 84 + dx, 60 + dy}; break;
+    case 2: view.mark = {2 * dx + 85, 2 * dy + 61, 2 * dx + 87, 2 * dy + 62}; break;
+    case 3: view.mark = {3 * dx + 85, 3 * dy + 61, 3 * dx + 88, 3 * dy + 63}; break;
+    default: view.mark = {4 * dx + 86, 4 * dy + 62, 4 * dx + 89, 4 * dy + 65}; break;
+    }
+    return view;
+}
+
+int OverviewHeight(int viewerWidth, int imageWidth, int imageHeight)
+{
+    if (imageWidth <= 0 || imageHeight <= 0)
+        return 0;
+    const long double aspect = static_cast<long double>(imageHeight) / imageWidth;
+    return static_cast<int>(std::clamp<std::int64_t>(R(viewerWidth * aspect), 0, INT32_MAX));
+}
+
+PixelRect OverviewFrame(int scrollX, int scrollY, int clientWidth, int clientHeight, int zoom)
+{
+    const long double z = zoom > 0 ? zoom : 1;
+    const int left = static_cast<int>(R(scrollX / z));
+    const int top = static_cast<int>(R(scrollY / z));
+    const int width = static_cast<int>(R(clientWidth / z));
+    const int height = static_cast<int>(R(clientHeight / z));
+    return {left, top, left + width - 1, top + height - 1};
+}
+
+namespace {
+
+std::string patternOf(const std::vector<std::string>& extensions)
+{
+    std::string pattern;
+    for (const std::string& e : extensions) {
+        if (!pattern.empty())
+            pattern += ' ';
+        pattern += "*." + e;
+    }
+    return pattern;
+}
+
+// The save dialog's formats, in the order the user sees them.
+constexpr const char* kSaveExtensions[] = {"bmp", "jpg", "pbm", "pgm", "png", "ppm", "tga", "tif"};
+
+std::string lower(std::string text)
+{
+    for (char& c : text)
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    return text;
+}
+
+}  // namespace
+
+std::vector<std::string> OpenImageFilters()
+{
+    std::vector<std::string> all;
+    std::vector<std::string> filters;
+    for (const ImageReader& reader : imageReaders()) {
+        all.insert(all.end(), reader.extensions.begin(), reader.extensions.end());
+        std::vector<std::string> own = reader.extensions;
+        std::sort(own.begin(), own.end());
+        filters.push_back(reader.description + " (" + patternOf(own) + ")");
+    }
+    std::sort(all.begin(), all.end());
+    all.erase(std::unique(all.begin(), all.end()), all.end());
+    filters.insert(filters.begin(), "Image files (" + patternOf(all) + ")");
+    filters.push_back("All files (*)");
+    return filters;
+}
+
+std::vector<std::string> SaveImageFilters()
+{
+    std::vector<std::string> filters;
+    for (const char* extension : kSaveExtensions) {
+        const ImageWriter* writer = findWriter(extension);
+        const std::string name = writer ? writer->description : lower(extension);
+        filters.push_back(name + " (*." + extension + ")");
+    }
+    return filters;
+}
+
+std::string SaveImageFilterExtension(int index)
+{
+    constexpr int count = static_cast<int>(std::size(kSaveExtensions));
+    if (index < 0 || index >= count)
+        return kSaveExtensions[0];
+    return kSaveExtensions[index];
+}
+
+int SaveImageFilterIndexOf(const std::string& fileName)
+{
+    const ImageWriter* wanted = findWriter(fileExtension(fileName));
+    if (!wanted)
+        return 0;
+    for (int i = 0; i < static_cast<int>(std::size(kSaveExtensions)); ++i)
+        if (findWriter(kSaveExtensions[i]) == wanted)
+            return i;
+    return 0;
+}
+
+namespace {
+
+// Position of the extension's dot in the last path element, or npos.
+std::size_t extensionDot(const std::string& fileName)
+{
+    const std::size_t slash = fileName.find_last_of("/\\");
+    const std::size_t dot = fileName.rfind('.');
+    if (dot == std::string::npos || (slash != std::string::npos && dot < slash))
+        return std::string::npos;
+    // A leading dot (".hidden") names the file, it does not start an extension.
+    const std::size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
+    if (dot == nameStart)
+        return std::string::npos;
+    return dot;
+}
+
+}  // namespace
+
+std::string WithDefaultSuffix(const std::string& fileName, const std::string& suffix)
+{
+    if (fileName.empty() || suffix.empty() || extensionDot(fileName) != std::string::npos)
+        return fileName;
+    return fileName + "." + suffix;
+}
+
+std::string PhotoFileName(const std::string& fileName)
+{
+    const std::size_t dot = extensionDot(fileName);
+    if (dot == std::string::npos)
+        return fileName + " Photo";
+    return fileName.substr(0, dot) + " Photo" + fileName.substr(dot);
+}
+
+std::string FileNameOnly(const std::string& path)
+{
+    const std::size_t slash = path.find_last_of("/\\");
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+std::string FileErrorMessage(const std::string& libraryMessage, const std::string& fileName)
+{
+    if (fileName.empty() || libraryMessage.find(fileName) != std::string::npos)
+        return libraryMessage;
+    return libraryMessage + "\n" + fileName;
+}
+
+}  // namespace tesra

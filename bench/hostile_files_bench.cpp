@@ -1,0 +1,77 @@
+// What small hostile files and large plain ones cost to load: time per load, and the peak
+// resident memory of the process as a counter (run one benchmark per process with
+// --benchmark_filter to read it per case). The reference for the loader is the size of the
+// image buffer itself: peak / image is the ratio reported.
+#include "imaging/formats/image_format.h"
+#include "imaging/formats/png.h"
+#include "tests/imaging/formats/hostile_files.h"
+
+#include <benchmark/benchmark.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sys/resource.h>
+
+namespace {
+
+using namespace tesra;
+namespace fs = std::filesystem;
+
+double peakMegabytes()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return static_cast<double>(usage.ru_maxrss) / 1024.0;
+}
+
+void readPngBytes(benchmark::State& state, const std::vector<std::uint8_t>& file)
+{
+    for (auto _ : state) {
+        TPixelGraphic image;
+        double gamma = 1.8;
+        try {
+            readPng(ByteSpan(file), image, gamma);
+        } catch (const EPixelGraphic& e) {
+            state.SetLabel(e.what());
+        }
+        benchmark::DoNotOptimize(image);
+    }
+    state.counters["file_KB"] = static_cast<double>(file.size()) / 1024.0;
+    state.counters["peak_MB"] = peakMegabytes();
+}
+
+// 31622² RGBA, interlaced, data missing: must fail at once without a scratch image.
+void BM_PngInterlacedAlphaBomb(benchmark::State& state) { readPngBytes(state, test::interlacedAlphaBomb()); }
+BENCHMARK(BM_PngInterlacedAlphaBomb)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+// 1 × 1 pixel whose stream goes on for 1 GB of zeros after the row.
+void BM_PngTrailingStreamBomb(benchmark::State& state) { readPngBytes(state, test::trailingStreamBomb(1024)); }
+BENCHMARK(BM_PngTrailingStreamBomb)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+// A plain 8000 × 8000 24-bit BMP (192 MB) loaded from its file: peak memory against the image.
+void BM_LoadLargeBmpFile(benchmark::State& state)
+{
+    const fs::path path = fs::temp_directory_path() / "tesra-hostile-bench-8000.bmp";
+    constexpr int side = 8000;
+    if (!fs::exists(path)) {
+        TPixelGraphic image(side, side, TPixelFormat::pf24Bit);
+        for (int y = 0; y < side; ++y) {
+            std::uint8_t* row = image.rowData(y);
+            for (int x = 0; x < 3 * side; ++x)
+                row[x] = static_cast<std::uint8_t>(x * 7 + y);
+        }
+        saveImage(image, path.string());
+    }
+    const double imageMegabytes = 3.0 * side * side / (1024.0 * 1024.0);
+    for (auto _ : state) {
+        TPixelGraphic image;
+        loadImage(path.string(), image);
+        benchmark::DoNotOptimize(image);
+    }
+    state.counters["image_MB"] = imageMegabytes;
+    state.counters["peak_MB"] = peakMegabytes();
+    state.counters["peak_per_image"] = peakMegabytes() / imageMegabytes;
+}
+BENCHMARK(BM_LoadLargeBmpFile)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+}  // namespace

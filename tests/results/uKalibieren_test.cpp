@@ -1,0 +1,232 @@
+// The calibration dialog on the offscreen platform: its layout and keys, the distance drawn in
+// the image arriving in it, and what Ok and Cancel do to the fields, the calibration, the
+// sheet and the main window.
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include "app/uHelp.h"
+#include "tests/results/sheet_windows.h"
+
+namespace tesra::test {
+namespace {
+
+class TfKalibierenTest : public SheetWindows {
+protected:
+    void SetUp() override
+    {
+        SheetWindows::SetUp();
+        measureThreeLines();
+    }
+
+    // Opens the dialog as the main window's Calibrate does, the distance measured.
+    void openWithDistance(long double pixels)
+    {
+        kalibieren->OpenCalibration();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(kalibieren.get()));
+        kalibieren->ShowCalibrationDistance(pixels);
+    }
+    void type(QLineEdit* field, const QString& text)
+    {
+        field->selectAll();
+        QTest::keyClick(field, Qt::Key_Backspace);
+        QTest::keyClicks(field, text);
+    }
+    void pressEnter() { QTest::keyClick(kalibieren->tEcht(), Qt::Key_Return); }
+    const Calibration& calibration() const { return TheMeasurement().calibration; }
+};
+
+TEST_F(TfKalibierenTest, IsAModelessToolWindowStayingOnTop)
+{
+    EXPECT_EQ(kalibieren->windowTitle(), "Calibrate");
+    EXPECT_EQ(kalibieren->size(), QSize(269, 232));
+    const Qt::WindowFlags flags = kalibieren->windowFlags();
+    EXPECT_EQ(flags & Qt::WindowType_Mask, Qt::Tool);
+    EXPECT_TRUE(flags & Qt::WindowStaysOnTopHint);
+    EXPECT_FALSE(flags & Qt::WindowCloseButtonHint);
+    EXPECT_EQ(HelpContextFor(kalibieren->tEcht()), 3150);
+    EXPECT_EQ(kalibieren->tFaktor()->text(), "1,56");
+    EXPECT_EQ(kalibieren->tInfo()->maxLength(), 254);
+    EXPECT_EQ(kalibieren->bOk()->text(), "Ok");
+    EXPECT_EQ(kalibieren->bCancel()->text(), "Cancel");
+    QStringList labels;
+    for (const QLabel* label : kalibieren->findChildren<QLabel*>())
+        labels << label->text();
+    for (const char* text : {"Length in pixels", "Real length", "Second phase fraction in %",
+                             "Conversion factor", "Remarks"})
+        EXPECT_TRUE(labels.contains(text)) << text;
+
+    openWithDistance(100);
+    EXPECT_FALSE(kalibieren->isModal());
+    EXPECT_FALSE(QApplication::activeModalWidget());
+    EXPECT_EQ(main->state().mode, emCalibrate);
+    // Tab walks the fields in their order, then the buttons.
+    QWidget* order[] = {kalibieren->tPixel(), kalibieren->tEcht(), kalibieren->tFremdPhase(),
+                        kalibieren->tFaktor(), kalibieren->tInfo(), kalibieren->bOk(),
+                        kalibieren->bCancel()};
+    for (int i = 0; i + 1 < 7; ++i)
+        EXPECT_EQ(order[i]->nextInFocusChain(), order[i + 1]) << i;
+}
+
+TEST_F(TfKalibierenTest, DistanceDrawnArrivesLiveInThePixelField)
+{
+    openWithDistance(141.42135623730951L);
+    EXPECT_EQ(kalibieren->tPixel()->text(), "141,421");
+    kalibieren->ShowCalibrationDistance(3);
+    EXPECT_EQ(kalibieren->tPixel()->text(), "3,000");
+}
+
+TEST_F(TfKalibierenTest, OkWithGermanNumbersCalibratesTheSheetAndCloses)
+{
+    main->state().mode = emSetIntercept;
+    openWithDistance(100);
+    type(kalibieren->tEcht(), "25,5");
+    pressEnter();
+    EXPECT_TRUE(boxes.empty());
+    EXPECT_FALSE(kalibieren->isVisible());
+    EXPECT_EQ(kalibieren->tPixel()->text(), "100,000");
+    EXPECT_EQ(kalibieren->tEcht()->text(), "25,500");
+    EXPECT_EQ(kalibieren->tFaktor()->text(), "1,560");
+    EXPECT_EQ(kalibieren->tFremdPhase()->text(), "");
+    EXPECT_EQ(kalibieren->model().kalCaption(), "100,000 Pixel = 25,500");
+    EXPECT_FALSE(kalibieren->model().kalWarning());
+    EXPECT_DOUBLE_EQ(static_cast<double>(calibration().scale), 0.255);
+    // Calibrated lengths and sizes: 1234 × 0.255 and 1234 / 10 × 1.56 × 0.255, by hand.
+    EXPECT_EQ(cellText(8, 1), "314,670");
+    EXPECT_EQ(cellText(9, 1), "49,089");
+    EXPECT_EQ(cellText(8, 3), "80,111");
+    EXPECT_EQ(sumText(6, 1), "471,281");
+    EXPECT_EQ(sumText(7, 1), "27,230");
+    EXPECT_EQ(sumText(7, 2), "±19,608");
+    // Pixel columns stay as they were.
+    EXPECT_EQ(cellText(7, 1), "192,504");
+    EXPECT_EQ(main->state().mode, emSetIntercept);
+    EXPECT_FALSE(tabelle->tFremdShown());
+}
+
+TEST_F(TfKalibierenTest, OkWithEnglishNumbers)
+{
+    useLocale(EnglishLocale());
+    tabelle->Recompute();
+    openWithDistance(100);
+    EXPECT_EQ(kalibieren->tFaktor()->text(), "1.56");
+    type(kalibieren->tEcht(), "25.5");
+    pressEnter();
+    EXPECT_TRUE(boxes.empty());
+    EXPECT_EQ(kalibieren->tEcht()->text(), "25.500");
+    EXPECT_EQ(kalibieren->model().kalCaption(), "100.000 Pixel = 25.500");
+    EXPECT_EQ(cellText(8, 1), "314.670");
+    EXPECT_EQ(sumText(7, 1), "27.230");
+}
+
+TEST_F(TfKalibierenTest, EachRefusalShowsItsMessageAndKeepsTheDialogOpen)
+{
+    struct Case {
+        const char* pixel;
+        const char* echt;
+        const char* fraction;
+        const char* factor;
+        const char* message;
+    };
+    const Case cases[] = {
+        {"100,000", "", "", "1,56", "Die Eingabe der echten Länge ist fehlerhaft!"},
+        {"100,000", "0", "", "1,56", "Die Eingabe der echten Länge ist fehlerhaft!"},
+        {"0", "25", "", "1,56", "Die Eingabe der Länge in Pixel ist fehlerhaft!"},
+        {"100 ", "25", "", "1,56", "Die Eingabe der Länge in Pixel ist fehlerhaft!"},
+        {"100", "25", "100", "1,56", "Die Eingabe des Fremdphasenanteils ist fehlerhaft!"},
+        {"100", "25", "-1", "1,56", "Die Eingabe des Fremdphasenanteils ist fehlerhaft!"},
+        {"100", "25", "", "0", "Die Eingabe des Umrechnungsfaktors ist fehlerhaft!"},
+        {"100", "25", "", "x", "Die Eingabe des Umrechnungsfaktors ist fehlerhaft!"},
+    };
+    openWithDistance(100);
+    for (const Case& c : cases) {
+        boxes.clear();
+        type(kalibieren->tPixel(), c.pixel);
+        type(kalibieren->tEcht(), c.echt);
+        type(kalibieren->tFremdPhase(), c.fraction);
+        type(kalibieren->tFaktor(), c.factor);
+        QTest::mouseClick(kalibieren->bOk(), Qt::LeftButton);
+        ASSERT_EQ(boxes.size(), 1u) << c.message;
+        EXPECT_EQ(boxes[0].text, QString::fromUtf8(c.message));
+        EXPECT_EQ(boxes[0].caption, "Kalibierung");
+        EXPECT_EQ(boxes[0].icon, BoxIcon::Error);
+        EXPECT_EQ(boxes[0].buttons, BoxButtons::Ok);
+        EXPECT_TRUE(kalibieren->isVisible()) << c.message;
+        EXPECT_EQ(calibration().scale, 1.0L) << c.message;
+        EXPECT_EQ(main->state().mode, emCalibrate);
+        EXPECT_EQ(cellText(8, 1), "1.234,000");
+    }
+    EXPECT_EQ(kalibieren->model().kalCaption(), "Not calibrated");
+}
+
+TEST_F(TfKalibierenTest, RefusedNumberShowsItsReplacedSeparator)
+{
+    openWithDistance(100);
+    type(kalibieren->tEcht(), "1.234,5");
+    pressEnter();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, QString::fromUtf8("Die Eingabe der echten Länge ist fehlerhaft!"));
+    EXPECT_EQ(kalibieren->tEcht()->text(), "1.234.5");
+    EXPECT_TRUE(kalibieren->isVisible());
+}
+
+TEST_F(TfKalibierenTest, EscapeRestoresTheFourTextsButNotTheFactor)
+{
+    kalibieren->model().fields().tInfo = "640x480";
+    kalibieren->refresh();
+    openWithDistance(100);
+    type(kalibieren->tEcht(), "25,5");
+    pressEnter();
+    ASSERT_FALSE(kalibieren->isVisible());
+
+    main->state().mode = emSecondPhase;
+    kalibieren->OpenCalibration();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(kalibieren.get()));
+    kalibieren->ShowCalibrationDistance(50);
+    type(kalibieren->tEcht(), "7");
+    type(kalibieren->tFremdPhase(), "12");
+    type(kalibieren->tFaktor(), "2");
+    type(kalibieren->tInfo(), "Probe 4");
+    QTest::keyClick(kalibieren->tInfo(), Qt::Key_Escape);
+    EXPECT_FALSE(kalibieren->isVisible());
+    EXPECT_EQ(kalibieren->tPixel()->text(), "100,000");
+    EXPECT_EQ(kalibieren->tEcht()->text(), "25,500");
+    EXPECT_EQ(kalibieren->tFremdPhase()->text(), "");
+    EXPECT_EQ(kalibieren->tInfo()->text(), "640x480");
+    EXPECT_EQ(kalibieren->tFaktor()->text(), "2");
+    EXPECT_DOUBLE_EQ(static_cast<double>(calibration().scale), 0.255);
+    EXPECT_EQ(calibration().conversionFactor, 1.56L);
+    EXPECT_EQ(main->state().mode, emSecondPhase);
+
+    // The Cancel button does the same.
+    kalibieren->OpenCalibration();
+    type(kalibieren->tEcht(), "9");
+    QTest::mouseClick(kalibieren->bCancel(), Qt::LeftButton);
+    EXPECT_FALSE(kalibieren->isVisible());
+    EXPECT_EQ(kalibieren->tEcht()->text(), "25,500");
+}
+
+TEST_F(TfKalibierenTest, FractionSetByCalibrationShowsOnTheSheet)
+{
+    openWithDistance(100);
+    type(kalibieren->tEcht(), "25,5");
+    type(kalibieren->tFremdPhase(), "10");
+    pressEnter();
+    EXPECT_TRUE(boxes.empty());
+    EXPECT_EQ(kalibieren->tFremdPhase()->text(), "10,000");
+    EXPECT_TRUE(tabelle->tFremdShown());
+    EXPECT_EQ(tabelle->tFremd()->text(), "Fremdphasenanteil per Kalibrierung: 10,000 Vol%");
+    // Every line loses 10 % of its length to the second phase.
+    EXPECT_EQ(cellText(4, 1), "123,400");
+    EXPECT_EQ(cellText(6, 1), "1.110,600");
+    EXPECT_EQ(cellText(10, 2), "10,000");
+
+    kalibieren->OpenCalibration();
+    type(kalibieren->tFremdPhase(), "");
+    QTest::mouseClick(kalibieren->bOk(), Qt::LeftButton);
+    EXPECT_FALSE(tabelle->tFremdShown());
+    EXPECT_EQ(cellText(4, 1), "0,000");
+}
+
+}  // namespace
+}  // namespace tesra::test
