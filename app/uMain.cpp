@@ -20,6 +20,7 @@
 #include <QRadioButton>
 #include <QScrollBar>
 #include <QStatusBar>
+#include <QStyle>
 #include <QThread>
 #include <QToolBar>
 #include <QToolButton>
@@ -819,7 +820,12 @@ bool TfMain::loadImage(const QString& fileName)
     if (!image) {
         image = new TfImage;
         addChildWindow(image, false);
-        image->parentWidget()->hide();
+        // The image window's design size: a client area of 510 x 332 inside its frame.
+        if (auto* sub = qobject_cast<QMdiSubWindow*>(image->parentWidget())) {
+            const QSize frame = sub->size() - sub->contentsRect().size();
+            sub->resize(QSize(510, 332) + frame + QSize(0, sub->style()->pixelMetric(QStyle::PM_TitleBarHeight)));
+            sub->hide();
+        }
         if (QAbstractScrollArea* area = scrollAreaOf(image))
             area->viewport()->installEventFilter(this);
         else

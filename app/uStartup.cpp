@@ -21,15 +21,6 @@ void giveHelpPage(QWidget* window, int context)
         SetHelpContext(window, context);
 }
 
-// Opens the image named on the command line, through the main window's own open command
-// once it offers one for a given file.
-template <typename Window>
-void openNamedImage(Window* main, const QString& file)
-{
-    if constexpr (requires { main->openImageFile(file); })
-        main->openImageFile(file);
-}
-
 }  // namespace
 
 TfMain* CreateProgramWindows(const StartupOptions& options)
@@ -76,8 +67,10 @@ TfMain* StartProgram(QApplication& app, const QString& imageFile, const StartupO
 
     TfMain* main = CreateProgramWindows(options);
     main->showMaximized();
+    // The image named on the command line opens once the event loop runs, so the frame is
+    // on the screen before any question or message about the file.
     if (!imageFile.isEmpty())
-        openNamedImage(main, imageFile);
+        QMetaObject::invokeMethod(main, [main, imageFile] { main->openImageFile(imageFile); }, Qt::QueuedConnection);
     return main;
 }
 

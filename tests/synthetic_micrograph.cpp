@@ -89,20 +89,47 @@ std::vector<Crossing> RowCrossings(const SyntheticMicrograph& m, int y, int x0, 
 
 std::vector<Crossing> CircleCrossings(const SyntheticMicrograph& m, int cx, int cy, int r)
 {
-    std::vector<Crossing> out;
+    // The circle walked in steps of an eighth of a pixel, as runs of one grain. Rounding to
+    // pixels makes the walk zigzag over a boundary it runs along; runs shorter than a few
+    // pixels are such zigzags, not grains, and join the run before them.
     const int steps = static_cast<int>(std::ceil(2 * std::numbers::pi * r * 8));
     auto at = [&](int i) {
         const double t = 2 * std::numbers::pi * i / steps;
         return Crossing{static_cast<int>(std::lround(cx + r * std::cos(t))),
                         static_cast<int>(std::lround(cy + r * std::sin(t)))};
     };
-    Crossing prev = at(0);
-    for (int i = 1; i <= steps; ++i) {
-        const Crossing p = at(i % steps);
-        if (m.label(p.x, p.y) != m.label(prev.x, prev.y))
-            out.push_back(prev);
-        prev = p;
+    struct Run {
+        int label;
+        int length;     // steps
+        Crossing last;  // its last point
+    };
+    std::vector<Run> runs;
+    for (int i = 0; i < steps; ++i) {
+        const Crossing p = at(i);
+        const int label = m.label(p.x, p.y);
+        if (runs.empty() || runs.back().label != label)
+            runs.push_back({label, 0, p});
+        runs.back().length++;
+        runs.back().last = p;
     }
+    constexpr int kShortest = 3 * 8;
+    std::vector<Run> kept;
+    for (const Run& run : runs) {
+        if (!kept.empty() && (run.length < kShortest || run.label == kept.back().label)) {
+            kept.back().length += run.length;
+            if (run.label == kept.back().label)
+                kept.back().last = run.last;
+            continue;
+        }
+        kept.push_back(run);
+    }
+    // The walk starts inside a grain: its first and last runs are the same grain.
+    if (kept.size() > 1 && kept.front().label == kept.back().label)
+        kept.pop_back();
+    std::vector<Crossing> out;
+    for (std::size_t i = 0; i < kept.size(); ++i)
+        if (kept.size() > 1)
+            out.push_back(kept[i].last);
     return out;
 }
 

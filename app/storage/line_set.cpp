@@ -146,9 +146,7 @@ LineSetLoadResult LoadLineSet(std::span<const std::uint8_t> file, int imageWidth
 LineSetLoadResult LoadLineSet(const std::string& fileName, int imageWidth, int imageHeight,
                               MeasurementDocument document)
 {
-    FilePtr file(std::fopen(fileName.c_str(), "rb"));
-    if (!file)
-        throw StorageError(fileName + ": " + std::strerror(errno));
+    FilePtr file(openForReading(fileName));
     // Header and count first; only as many bytes as the count names are read after them, so a
     // large file chosen by mistake costs nothing.
     std::vector<std::uint8_t> bytes(kCountEnd);

@@ -10,7 +10,9 @@
 
 #include "app/common/ansi_text.h"
 #include "app/common/number_format.h"
+#include "imaging/formats/mapped_file.h"
 #include "imaging/formats/safe_save.h"
+#include <unistd.h>
 
 namespace tesra {
 
@@ -97,6 +99,23 @@ CalibrationFailure applyCalibration(const StoredCalibration& stored, Measurement
 
 }  // namespace
 
+std::FILE* openForReading(const std::string& fileName)
+{
+    int fd = -1;
+    try {
+        fd = openRegularFile(fileName);
+    } catch (const EImageFile& e) {
+        throw StorageError(e.what());
+    }
+    std::FILE* file = ::fdopen(fd, "rb");
+    if (!file) {
+        const int error = errno;
+        ::close(fd);
+        throwSystemError(error, fileName);
+    }
+    return file;
+}
+
 TrailerContent TrailerContentOf(const Measurement& measurement, const CalibrationModel& calibration)
 {
     TrailerContent content;
@@ -164,9 +183,7 @@ void SaveImageWithMeasurement(const TPixelGraphic& image, const std::string& fil
 TrailerReadResult ReadTrailer(const std::string& fileName, MeasurementDocument document)
 {
     // Read-only: a write-protected image still gives its measurement.
-    FilePtr file(std::fopen(fileName.c_str(), "rb"));
-    if (!file)
-        throwSystemError(errno, fileName);
+    FilePtr file(openForReading(fileName));
     if (::fseeko(file.get(), 0, SEEK_END) != 0)
         throwSystemError(errno, fileName);
     const off_t size = ::ftello(file.get());

@@ -7,6 +7,7 @@
 // like a typed one. A damaged trailer is refused whole: the image opens with an empty
 // measurement and the caller shows kDamagedTrailerMessage.
 #include <cstdint>
+#include <cstdio>
 #include <functional>
 #include <iosfwd>
 #include <span>
@@ -33,6 +34,10 @@ class StorageError : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
 };
+
+// Opens a file for reading as a stream; a directory, a FIFO or a device is refused at once
+// (never waited on). Throws StorageError with the file name and the system's message.
+std::FILE* openForReading(const std::string& fileName);
 
 // The parts of the program that reading and writing a measurement touch.
 struct MeasurementDocument {

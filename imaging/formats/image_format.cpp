@@ -3,6 +3,7 @@
 #include "app/common/rounding.h"
 #include "imaging/color_conversion.h"
 #include "imaging/formats/bmp.h"
+#include "imaging/formats/mapped_file.h"
 #include "imaging/formats/pcx.h"
 #include "imaging/formats/pnm.h"
 #include "imaging/formats/safe_save.h"
@@ -12,7 +13,7 @@
 #include <cerrno>
 #include <cmath>
 #include <cstring>
-#include <fstream>
+#include <new>
 #include <ostream>
 
 // The JPEG, PNG and TIFF codecs come with their own headers; each slot is filled once its
@@ -182,21 +183,7 @@ std::vector<ImageWriter> buildWriters()
     return writers;
 }
 
-std::vector<std::uint8_t> readWholeFile(const std::string& fileName)
-{
-    std::ifstream in(fileName, std::ios::binary);
-    if (!in)
-        throw EImageFile(fileName + ": " + std::strerror(errno ? errno : ENOENT));
-    in.seekg(0, std::ios::end);
-    const std::streamoff size = in.tellg();
-    in.seekg(0, std::ios::beg);
-    if (size < 0)
-        throw EImageFile(fileName + ": " + std::strerror(EIO));
-    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size));
-    if (size > 0 && !in.read(reinterpret_cast<char*>(bytes.data()), size))
-        throw EImageFile(fileName + ": " + std::strerror(errno ? errno : EIO));
-    return bytes;
-}
+void loadBytes(ByteSpan data, const std::string& extension, TPixelGraphic& image, const FormatOptions& options);
 
 std::string resolutionWarningText(const ImageWriter& writer, int r, int s)
 {
@@ -293,11 +280,29 @@ std::string fileExtension(const std::string& fileName)
 
 void loadImage(const std::string& fileName, TPixelGraphic& image, const FormatOptions& options)
 {
-    const std::vector<std::uint8_t> bytes = readWholeFile(fileName);
-    loadImage(ByteSpan(bytes.data(), bytes.size()), fileExtension(fileName), image, options);
+    // Mapped, not copied: the memory a load needs is the image's.
+    const FileBytes file(fileName);
+    try {
+        loadBytes(file.bytes(), fileExtension(fileName), image, options);
+    } catch (const std::bad_alloc&) {
+        throw EImageFile(fileName + ": " + std::strerror(ENOMEM));
+    }
 }
 
 void loadImage(ByteSpan data, const std::string& extension, TPixelGraphic& image, const FormatOptions& options)
+{
+    try {
+        loadBytes(data, extension, image, options);
+    } catch (const std::bad_alloc&) {
+        throw EImageFormat(formatmsg::imageTooLarge);
+    }
+}
+
+namespace {
+
+// The load proper. Readers check every size against the limits before they allocate; memory
+// the system still refuses comes out as std::bad_alloc, which the callers turn into a message.
+void loadBytes(ByteSpan data, const std::string& extension, TPixelGraphic& image, const FormatOptions& options)
 {
     const ImageReader* reader = findReader(data, extension);
     if (!reader)
@@ -311,6 +316,8 @@ void loadImage(ByteSpan data, const std::string& extension, TPixelGraphic& image
     image = std::move(loaded);
     image.setProgress(sink);
 }
+
+}  // namespace
 
 void applyGammaCorrection(TPixelGraphic& image, double imageGamma, const FormatOptions& options)
 {

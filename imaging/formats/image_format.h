@@ -143,9 +143,12 @@ std::string fileExtension(const std::string& fileName);
 // ---- Loading ----
 
 // Loads an image file into `image`. On failure `image` is left as it was. Throws EImageFormat
-// ("Unknown file format", a reader's message) or EImageFile (the file cannot be read).
+// ("Unknown file format", a reader's message) or EImageFile (the file cannot be read, is not
+// a regular file, or the system has not the memory for the image: "<name>: <system message>").
+// The file is mapped, not copied, where the system allows.
 void loadImage(const std::string& fileName, TPixelGraphic& image, const FormatOptions& options = {});
-// The same for a file already in memory; `extension` stands in for the file name's.
+// The same for a file already in memory; `extension` stands in for the file name's. Memory the
+// system refuses is EImageFormat "Image too large".
 void loadImage(ByteSpan data, const std::string& extension, TPixelGraphic& image, const FormatOptions& options = {});
 
 // Applies the gamma correction of a load: when the options ask for it and the image gamma

@@ -2,7 +2,10 @@
 // key events; message boxes and file dialogs are answered through the dialog seam.
 #include "app/uMain.h"
 
+#include <QAbstractScrollArea>
 #include <QAction>
+#include <QScrollBar>
+#include <QWheelEvent>
 #include <QApplication>
 #include <QLabel>
 #include <QMenu>
@@ -19,7 +22,9 @@
 #include <filesystem>
 
 #include "app/storage/line_set.h"
+#include "app/storage/measurement_file.h"
 #include "app/uDialogs.h"
+#include "app/main_window_rules.h"
 #include "app/uMagnifier.h"
 #include "app/uStartup.h"
 #include "imaging/filters/uFilterDialogs.h"
@@ -596,6 +601,183 @@ TEST_F(MainWindowTest, LongSavesShowProgressInTheStatusArea)
     ASSERT_FALSE(values.isEmpty());
     EXPECT_EQ(values.back().front().toInt(), 100);
     EXPECT_FALSE(bar->isVisible());
+}
+
+TEST_F(MainWindowTest, ZoomButtonsAndMenuStayInStepWithTheImageWindow)
+{
+    openImage(writeImage("probe.bmp", 300, 200));
+    press("bLupeMinus");  // at 100 % nothing happens
+    EXPECT_EQ(fImage()->zoom(), 1);
+    EXPECT_EQ(action("bZoom")->text(), "100%");
+    EXPECT_TRUE(action("mZoom1")->isChecked());
+    for (int i = 0; i < 12; ++i)
+        press("bLupePlus");
+    EXPECT_EQ(fImage()->zoom(), 10);
+    EXPECT_EQ(action("bZoom")->text(), "1000%");
+    EXPECT_TRUE(action("mZoom10")->isChecked());
+    press("bLupeMinus");
+    EXPECT_EQ(action("bZoom")->text(), "900%");
+    EXPECT_TRUE(action("mZoom9")->isChecked());
+
+    action("mZoom3")->trigger();
+    EXPECT_EQ(fImage()->zoom(), 3);
+    EXPECT_EQ(action("bZoom")->text(), "300%");
+    EXPECT_TRUE(action("mZoom3")->isChecked());
+    EXPECT_FALSE(action("mZoom9")->isChecked());
+
+    // Ctrl+plus and Ctrl+minus are the buttons' shortcuts.
+    QTest::keyClick(main, Qt::Key_Plus, Qt::ControlModifier);
+    EXPECT_EQ(fImage()->zoom(), 4);
+    QTest::keyClick(main, Qt::Key_Minus, Qt::ControlModifier);
+    EXPECT_EQ(fImage()->zoom(), 3);
+    EXPECT_TRUE(action("mZoom3")->isChecked());
+}
+
+TEST_F(MainWindowTest, CtrlWheelZoomsAtTheMouseKeepingThePointUnderIt)
+{
+    openImage(writeImage("probe.bmp", 600, 400));
+    auto* area = fImage()->findChild<QAbstractScrollArea*>();
+    ASSERT_NE(area, nullptr);
+    QWidget* viewport = area->viewport();
+    const QPoint mouse(100, 80);
+    auto wheel = [&](int delta, Qt::KeyboardModifiers modifiers) {
+        QWheelEvent event(QPointF(mouse), QPointF(viewport->mapToGlobal(mouse)), QPoint(), QPoint(0, delta),
+                          Qt::NoButton, modifiers, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(viewport, &event);
+        QApplication::processEvents();
+    };
+    wheel(120, Qt::ControlModifier);
+    EXPECT_EQ(fImage()->zoom(), 2);
+    EXPECT_EQ(action("bZoom")->text(), "200%");
+    // Image point (100, 80) was under the mouse; at zoom 2 it is at (200, 160) of the content.
+    EXPECT_EQ(area->horizontalScrollBar()->value(), 100);
+    EXPECT_EQ(area->verticalScrollBar()->value(), 80);
+    wheel(120, Qt::ControlModifier);
+    EXPECT_EQ(area->horizontalScrollBar()->value(), 200);
+    wheel(-120, Qt::ControlModifier);
+    EXPECT_EQ(fImage()->zoom(), 2);
+    EXPECT_EQ(area->horizontalScrollBar()->value(), 100);
+    // Without Ctrl the wheel scrolls as usual and the zoom stays.
+    wheel(-120, Qt::NoModifier);
+    EXPECT_EQ(fImage()->zoom(), 2);
+}
+
+TEST_F(MainWindowTest, UndoCountsFiveFilterRunsAndGoesBackToZero)
+{
+    openImage(writeImage("probe.bmp", 120, 90));
+    press("bManipulation");
+    EXPECT_EQ(action("bUndo")->text(), "0");
+    EXPECT_FALSE(action("bUndo")->isEnabled());
+    SetBCGDialogHandler([](BCGParameters& parameters) {
+        parameters.Brightness = 5;
+        return true;
+    });
+    std::vector<std::uint32_t> colours{fImage()->image().GetColor(7, 7)};
+    for (int run = 1; run <= 5; ++run) {
+        press("bFilterBCG");
+        colours.push_back(fImage()->image().GetColor(7, 7));
+    }
+    EXPECT_EQ(action("bUndo")->text(), "5");
+    EXPECT_TRUE(action("bUndo")->isEnabled());
+    press("bFilterBCG");
+    EXPECT_EQ(action("bUndo")->text(), "5");
+    // Undo restores the image as it was after runs 5, 4, 3, 2 and 1.
+    for (int back = 5; back >= 1; --back) {
+        press("bUndo");
+        EXPECT_EQ(fImage()->image().GetColor(7, 7), colours[back]) << back;
+    }
+    EXPECT_EQ(action("bUndo")->text(), "0");
+    EXPECT_FALSE(action("bUndo")->isEnabled());
+}
+
+TEST_F(MainWindowTest, RefusedAndTruncatedFilesGiveOneMessageAndKeepTheOldDocument)
+{
+    const std::string good = writeImage("good.bmp", 300, 200);
+    openImage(good);
+    TheMeasurement().AddTestLine(10, 10, 100, 10, false);
+    const std::uint32_t colour = fImage()->image().GetColor(5, 5);
+
+    // Not an image at all.
+    const std::string refused = dir + "/notes.png";
+    test::writeFile(refused, {'h', 'e', 'l', 'l', 'o', ' ', 'w', 'o', 'r', 'l', 'd'});
+    // A real bitmap cut off in the middle of its pixels.
+    std::vector<std::uint8_t> bytes = test::readFile(writeImage("whole.bmp", 300, 200));
+    bytes.resize(bytes.size() / 2);
+    const std::string truncated = dir + "/cut.bmp";
+    test::writeFile(truncated, bytes);
+
+    for (const std::string& bad : {refused, truncated}) {
+        boxes.clear();
+        fileAnswers.push_back({QString::fromStdString(bad), 0});
+        press("bLaden");
+        ASSERT_EQ(boxes.size(), 1u) << bad;
+        EXPECT_EQ(boxes[0].icon, BoxIcon::Error);
+        EXPECT_TRUE(boxes[0].text.contains(QString::fromStdString(FileNameOnly(bad)))) << boxes[0].text.toStdString();
+        EXPECT_EQ(main->imageFileName().toStdString(), good);
+        EXPECT_EQ(TheMeasurement().lineCount(), 1);
+        EXPECT_EQ(fImage()->image().Width(), 300);
+        EXPECT_EQ(fImage()->image().GetColor(5, 5), colour);
+        EXPECT_EQ(fImage()->windowTitle().toStdString(), good);
+    }
+}
+
+TEST_F(MainWindowTest, ADamagedMeasurementIsReportedAndTheImageStillOpens)
+{
+    openImage(writeImage("probe.bmp", 300, 200));
+    TheMeasurement().AddTestLine(10, 10, 100, 10, false);
+    const std::string saved = dir + "/measured.bmp";
+    fileAnswers.push_back({QString::fromStdString(saved), 0});
+    press("bSpeichern");
+    // The line count of the trailer claims more lines than the file holds.
+    std::vector<std::uint8_t> bytes = test::readFile(saved);
+    const std::size_t start = bytes[bytes.size() - 260] | bytes[bytes.size() - 259] << 8 |
+                              bytes[bytes.size() - 258] << 16;
+    bytes[start] = 0xFF;
+    bytes[start + 1] = 0x7F;
+    test::writeFile(saved, bytes);
+
+    boxes.clear();
+    openImage(saved);
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, kDamagedTrailerMessage);
+    EXPECT_EQ(main->imageFileName().toStdString(), saved);
+    EXPECT_EQ(fImage()->image().Width(), 300);
+    EXPECT_EQ(TheMeasurement().lineCount(), 0);
+}
+
+TEST_F(MainWindowTest, SavingInAFormatOfFewerColoursAsksFirst)
+{
+    openImage(writeImage("probe.bmp", 300, 200));
+    main->SetModified();
+    const std::string target = dir + "/probe.pbm";
+    fileAnswers.push_back({QString::fromStdString(target), 2});
+    boxAnswers.push_back(BoxAnswer::Cancel);
+    press("bSpeichern");
+    ASSERT_GE(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].buttons, BoxButtons::OkCancel);
+    EXPECT_EQ(boxes[0].icon, BoxIcon::Warning);
+    EXPECT_FALSE(fs::exists(target));
+    EXPECT_TRUE(main->modified());
+
+    boxes.clear();
+    fileAnswers.push_back({QString::fromStdString(target), 2});
+    boxAnswers.push_back(BoxAnswer::Ok);
+    press("bSpeichern");
+    EXPECT_EQ(boxes.size(), 1u);
+    EXPECT_TRUE(fs::exists(target));
+    EXPECT_FALSE(main->modified());
+}
+
+TEST_F(MainWindowTest, AFirstImageThatCannotBeReadLeavesTheStartState)
+{
+    const std::string refused = dir + "/notes.bmp";
+    test::writeFile(refused, {'B', 'M', 0, 0});
+    fileAnswers.push_back({QString::fromStdString(refused), 0});
+    press("bLaden");
+    EXPECT_EQ(boxes.size(), 1u);
+    EXPECT_FALSE(usable("bSpeichern"));
+    EXPECT_FALSE(usable("bLinie"));
+    EXPECT_TRUE(main->imageFileName().isEmpty());
 }
 
 TEST_F(MainWindowTest, LookOfTheFrame)

@@ -4,6 +4,8 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QImage>
+#include <QTemporaryDir>
 #include <QTextBrowser>
 #include <QLabel>
 #include <QPointer>
@@ -189,6 +191,28 @@ TEST(Startup, AboutBoxOpensAndClosesAgainAndAgain)
         EXPECT_FALSE(about->isVisible()) << round;
         EXPECT_EQ(fCopyRight(), about);  // hidden, not destroyed
     }
+}
+
+TEST(Startup, ImageNamedOnTheCommandLineOpensOnceTheLoopRuns)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString path = dir.filePath("probe.bmp");
+    QImage picture(40, 30, QImage::Format_RGB32);
+    picture.fill(QColor(90, 120, 150));
+    ASSERT_TRUE(picture.save(path, "BMP"));
+
+    FakeClock clock;
+    StartupOptions options;
+    options.showSplash = true;
+    options.startTimer = clock.starter();
+    std::unique_ptr<TfMain> main(StartProgram(*qApp, path, options));
+    EXPECT_TRUE(main->isVisible());
+    EXPECT_EQ(fImage(), nullptr);  // not yet: the frame shows first
+    QCoreApplication::processEvents();
+    ASSERT_NE(fImage(), nullptr);
+    EXPECT_EQ(main->imageFileName(), path);
+    EXPECT_EQ(QCoreApplication::applicationName(), "Tesra");
 }
 
 // F1 in each window asks for the page of that window's help context.

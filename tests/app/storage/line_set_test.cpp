@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
+#include <sys/stat.h>
 
 #include "tests/app/storage/test_document.h"
 #include "tests/test_support.h"
@@ -141,6 +142,33 @@ TEST(LineSet, LinesWithALengthThatIsNoNumberAreDropped)
     ASSERT_EQ(d.measurement.lineCount(), 1);
     EXPECT_EQ(d.measurement.line(1).length, 100.0L);
     EXPECT_EQ(d.sheet.cell(3, 1), "100,000");
+}
+
+// A folder or a FIFO chosen as a line set or an image is refused at once, never waited on.
+TEST(LineSet, OnlyRegularFilesAreRead)
+{
+    const std::string dir = test::makeTempDir("lineset-kinds");
+    fs::create_directory(dir + "/d.lin");
+    ASSERT_EQ(::mkfifo((dir + "/f.lin").c_str(), 0600), 0);
+    for (const std::string& name : {dir + "/d.lin", dir + "/f.lin"}) {
+        Document d;
+        const bool folder = name.back() == 'n' && name[name.size() - 5] == 'd';
+        const std::string message = name + (folder ? ": Is a directory" : ": Not a regular file");
+        try {
+            LoadLineSet(name, 640, 480, d.parts());
+            ADD_FAILURE() << name;
+        } catch (const StorageError& e) {
+            EXPECT_EQ(e.what(), message);
+        }
+        try {
+            ReadTrailer(name, d.parts());
+            ADD_FAILURE() << name;
+        } catch (const StorageError& e) {
+            EXPECT_EQ(e.what(), message);
+        }
+        EXPECT_EQ(d.measurement.lineCount(), 0);
+    }
+    fs::remove_all(dir);
 }
 
 TEST(LineSet, LoadingAppendsAndStopsAt300Lines)

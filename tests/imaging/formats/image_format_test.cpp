@@ -1,12 +1,16 @@
 #include "imaging/formats/image_format.h"
 
+#include "imaging/checked_size.h"
+#include "imaging/formats/mapped_file.h"
 #include "imaging/formats/safe_save.h"
 #include "tests/imaging/formats/format_test_support.h"
 #include "tests/test_support.h"
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <cmath>
+#include <cstring>
 #include <filesystem>
 #include <sstream>
 #include <sys/stat.h>
@@ -201,6 +205,100 @@ TEST(FormatRegistry, GammaCorrectionOfChannelsAndPalettes)
     applyGammaCorrection(grey, 2.2, FormatOptions());
     EXPECT_EQ(grey.PaletteIdent(), pGray256);
     EXPECT_EQ(grey.GetColor(0, 0), rgb(110, 110, 110));
+}
+
+// ---- Loading from files ----
+
+// Only regular files are read: a folder or a FIFO with an image's name is refused at once with
+// the file name, never allocated by a bogus size or waited on.
+TEST(LoadImageFile, RefusesWhatIsNotARegularFile)
+{
+    const std::string dir = test::makeTempDir("load-kinds");
+    fs::create_directory(dir + "/x.bmp");
+    ASSERT_EQ(::mkfifo((dir + "/f.bmp").c_str(), 0600), 0);
+    struct Case {
+        std::string name;
+        std::string message;
+    };
+    const Case cases[] = {
+        {dir + "/x.bmp", dir + "/x.bmp: Is a directory"},
+        {dir + "/f.bmp", dir + "/f.bmp: Not a regular file"},
+        {"/dev/null", "/dev/null: Not a regular file"},
+        {dir + "/missing.bmp", dir + "/missing.bmp: No such file or directory"},
+    };
+    for (const Case& c : cases) {
+        TPixelGraphic image(2, 2, TPixelFormat::pf8Bit);
+        try {
+            loadImage(c.name, image);
+            ADD_FAILURE() << c.name << " was loaded";
+        } catch (const EImageFile& e) {
+            EXPECT_EQ(e.what(), c.message);
+        }
+        EXPECT_EQ(image.Width(), 2);
+    }
+    // An empty file cannot be mapped; it is read, and is no image.
+    test::writeFile(dir + "/empty.bmp", {});
+    TPixelGraphic image;
+    try {
+        loadImage(dir + "/empty.bmp", image);
+        ADD_FAILURE();
+    } catch (const EImageFormat& e) {
+        EXPECT_STREQ(e.what(), "Unknown file format");
+    }
+    fs::remove_all(dir);
+}
+
+TEST(LoadImageFile, MappedFileGivesTheSameImage)
+{
+    const std::string dir = test::makeTempDir("load-mapped");
+    TPixelGraphic image(300, 200, TPixelFormat::pf24Bit);
+    for (int y = 0; y < 200; ++y)
+        for (int x = 0; x < 300; ++x)
+            image.SetPixel(x, y, rgb(x % 256, y, (x * y) % 256));
+    saveImage(image, dir + "/m.bmp");
+    const FileBytes file(dir + "/m.bmp");
+    EXPECT_TRUE(file.mapped());
+    EXPECT_EQ(file.bytes().size(), fs::file_size(dir + "/m.bmp"));
+    TPixelGraphic back;
+    loadImage(dir + "/m.bmp", back);
+    ASSERT_EQ(back.Width(), 300);
+    for (int y = 0; y < 200; y += 7)
+        for (int x = 0; x < 300; x += 3)
+            ASSERT_EQ(back.GetColor(x, y), image.GetColor(x, y));
+    fs::remove_all(dir);
+}
+
+// Memory the system refuses for an image (here 640 TB declared by a PGM header, with the size
+// limits lifted) ends the load with a message, never with std::bad_alloc.
+TEST(LoadImageFile, MemoryTheSystemRefusesIsAMessage)
+{
+    const std::string dir = test::makeTempDir("load-memory");
+    const std::string header = "P5\n300000 2147483647\n255\n";
+    std::vector<std::uint8_t> file(header.begin(), header.end());
+    file.resize(file.size() + 1000, 7);
+    test::writeFile(dir + "/huge.pgm", file);
+    const ImageSizeLimits saved = imageSizeLimits();
+    setImageSizeLimits({UINT64_MAX, UINT64_MAX});
+    TPixelGraphic image;
+    try {
+        loadImage(dir + "/huge.pgm", image);
+        ADD_FAILURE() << "loaded";
+    } catch (const EImageFile& e) {
+        EXPECT_EQ(e.what(), dir + "/huge.pgm: " + std::strerror(ENOMEM));
+    } catch (const EImageFormat& e) {
+        // A reader that checks the data against the size first refuses earlier; fine too.
+        EXPECT_NE(std::string(e.what()).find("PBM, PGM, PPM: "), std::string::npos) << e.what();
+    } catch (const std::bad_alloc&) {
+        ADD_FAILURE() << "std::bad_alloc left loadImage";
+    }
+    try {
+        loadImage(ByteSpan(file), "pgm", image);
+    } catch (const EPixelGraphic&) {
+    } catch (const std::bad_alloc&) {
+        ADD_FAILURE() << "std::bad_alloc left loadImage";
+    }
+    setImageSizeLimits(saved);
+    fs::remove_all(dir);
 }
 
 // ---- Safe saving ----

@@ -1,0 +1,124 @@
+// A click of a real session under full load: the whole program's windows, a 6000 × 4000
+// micrograph, 300 lines and circles and (nearly) 5000 intercepts. One iteration is a left click
+// in the set-intercept mode that adds an intercept, from the mouse event until the sheet has
+// recomputed and both the sheet and the image window have repainted. Run on the offscreen
+// platform from a Release build.
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QMouseEvent>
+
+#include <filesystem>
+#include <random>
+
+#include "analysis/line_geometry.h"
+#include "app/uMain.h"
+#include "app/uStartup.h"
+#include "imaging/formats/image_format.h"
+#include "results/uTabelle.h"
+#include "view/uImage.h"
+
+namespace {
+
+using namespace tesra;
+
+constexpr int kWidth = 6000;
+constexpr int kHeight = 4000;
+// Intercepts placed before the clicks; each measured click adds one more, up to the capacity.
+constexpr int kClicks = 200;
+
+struct Session {
+    TfMain* main = nullptr;
+    QWidget* canvas = nullptr;
+    std::mt19937 rng{11u};
+
+    Session()
+    {
+        const std::string file = (std::filesystem::temp_directory_path() / "tesra-session-bench.bmp").string();
+        {
+            TPixelGraphic g(kWidth, kHeight, TPixelFormat::pf24Bit);
+            for (int y = 0; y < kHeight; ++y) {
+                std::uint8_t* row = g.rowData(y);
+                for (int x = 0; x < 3 * kWidth; ++x)
+                    row[x] = static_cast<std::uint8_t>((x * 7 + y * 13) & 0xFF);
+            }
+            saveImage(g, file);
+        }
+        main = CreateProgramWindows();
+        main->resize(1920, 1080);
+        main->show();
+        main->openImageFile(QString::fromStdString(file));
+        std::filesystem::remove(file);
+
+        // The measurement as the user would have made it: each line with its sheet row.
+        Measurement& m = TheMeasurement();
+        auto pick = [&](int n) { return static_cast<int>(rng() % static_cast<std::uint32_t>(n)); };
+        for (int i = 0; i < 240; ++i) {
+            m.AddTestLine(pick(kWidth), pick(kHeight), pick(kWidth), pick(kHeight), false);
+            fTabelle()->AppendLineRow();
+        }
+        for (int i = 0; i < 60; ++i) {
+            const int x = pick(kWidth - 1500), y = pick(kHeight - 1500), side = 100 + pick(1400);
+            m.AddTestLine(x, y, x + side, y + side, true);
+            fTabelle()->AppendLineRow();
+        }
+        while (m.interceptCount() < kMaxIntercepts - kClicks) {
+            PixelPoint p{pick(kWidth), pick(kHeight)};
+            m.AddIntercept(p, NearestLine(m, p), static_cast<InterceptType>(1 + pick(6)));
+        }
+        fTabelle()->Recompute();
+        fImage()->RepaintOverlay();
+        main->state().mode = emSetIntercept;
+        canvas = fImage()->findChild<QWidget*>("TempImage");
+        QCoreApplication::processEvents();
+    }
+
+    ~Session() { delete main; }
+
+    void send(QEvent::Type type, QPoint p, Qt::MouseButton button, Qt::MouseButtons buttons)
+    {
+        QMouseEvent event(type, QPointF(p), canvas->mapToGlobal(QPointF(p)), button, buttons, Qt::NoModifier);
+        QCoreApplication::sendEvent(canvas, &event);
+    }
+
+    // A click somewhere in the visible part of the image (the window shows its top-left).
+    void click()
+    {
+        const QPoint p(static_cast<int>(rng() % 1200), static_cast<int>(rng() % 700));
+        send(QEvent::MouseMove, p, Qt::NoButton, Qt::NoButton);
+        send(QEvent::MouseButtonPress, p, Qt::LeftButton, Qt::LeftButton);
+        send(QEvent::MouseButtonRelease, p, Qt::LeftButton, Qt::NoButton);
+        QCoreApplication::processEvents();  // the repaints of the sheet and the image
+    }
+};
+
+Session& session()
+{
+    static Session s;
+    return s;
+}
+
+void BM_ClickAddsIntercept(benchmark::State& state)
+{
+    Session& s = session();
+    const int before = TheMeasurement().interceptCount();
+    for (auto _ : state)
+        s.click();
+    state.counters["added"] = TheMeasurement().interceptCount() - before;
+}
+BENCHMARK(BM_ClickAddsIntercept)->Iterations(kClicks)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    delete session().main;
+    session().main = nullptr;
+    return 0;
+}
