@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QDateTime>
+#include <QEvent>
 #include <QEventLoop>
 #include <QFrame>
 #include <QHeaderView>
@@ -408,8 +409,13 @@ void TfGrau::setCaption(const std::string& caption) { setWindowTitle(qs(caption)
 void TfGrau::setClientSize(int width, int height)
 {
     setFixedSize(width, height);
-    if (auto* frame = qobject_cast<QMdiSubWindow*>(parentWidget()))
+    if (auto* frame = qobject_cast<QMdiSubWindow*>(parentWidget())) {
+        // The sub-window's border follows the client area and cannot be dragged.
+        frame->setMinimumSize(0, 0);
+        frame->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
         frame->adjustSize();
+        frame->setFixedSize(frame->size());
+    }
     placeControls();
 }
 
@@ -438,6 +444,32 @@ void TfGrau::resizeEvent(QResizeEvent* event)
 {
     QWidget::resizeEvent(event);
     placeControls();
+}
+
+bool TfGrau::event(QEvent* event)
+{
+    // Placed into the frame: its sub-window gets the window's single fixed border.
+    if (event->type() == QEvent::ParentChange)
+        QMetaObject::invokeMethod(this, [this] { configureFrame(); }, Qt::QueuedConnection);
+    return QWidget::event(event);
+}
+
+void TfGrau::configureFrame()
+{
+    auto* frame = qobject_cast<QMdiSubWindow*>(parentWidget());
+    if (!frame)
+        return;
+    // A title bar without buttons: the window lives as long as the program and is never
+    // closed, minimised or resized by hand.
+    const Qt::WindowFlags flags = Qt::SubWindow | Qt::CustomizeWindowHint | Qt::WindowTitleHint;
+    if (frame->windowFlags() != flags) {
+        const bool visible = frame->isVisible();
+        frame->setWindowFlags(flags);
+        frame->setAttribute(Qt::WA_DeleteOnClose, false);
+        if (visible)
+            frame->show();
+    }
+    setClientSize(width(), height());
 }
 
 void TfGrau::bringToFront()

@@ -15,6 +15,7 @@
 #include "app/common/clipboard_text.h"
 #include "app/common/number_format.h"
 
+class QEvent;
 class QFrame;
 class QLabel;
 class QResizeEvent;
@@ -73,6 +74,7 @@ signals:
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
+    bool event(QEvent* event) override;
 
 private:
     class PlotView;
@@ -84,6 +86,7 @@ private:
     void setOuterSize(int width, int height);
     void placeControls();
     void bringToFront();
+    void configureFrame();
     void showPlot(const GreyViewLayout& layout);
     void syncPlotColumn(int x);
     const TPixelGraphic* currentImage() const;

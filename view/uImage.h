@@ -86,6 +86,9 @@ public:
     int horizontalScroll() const;
     int verticalScroll() const;
     QSize clientSize() const;
+    // The design size, which the frame's default placement of child windows starts from.
+    QSize sizeHint() const override { return QSize(510, 332); }
+
     // ---- For the canvas `TempImage` ----
     void paintCanvas(QPainter& painter, const QRect& exposed);
     void canvasPress(int x, int y);

@@ -20,16 +20,20 @@ namespace {
 
 // Passes everything on to another stream buffer and counts the bytes that got through, so
 // that S is the exact size of what the image writer produced, whatever stream it wrote to.
+// Data beyond what S can hold is not passed on: the stream fails and tooLarge() tells why.
 class CountingBuffer : public std::streambuf {
 public:
     explicit CountingBuffer(std::streambuf* target) : m_target(target) {}
     std::uint64_t count() const { return m_count; }
+    bool tooLarge() const { return m_tooLarge; }
 
 protected:
     int_type overflow(int_type ch) override
     {
         if (traits_type::eq_int_type(ch, traits_type::eof()))
             return traits_type::not_eof(ch);
+        if (!room(1))
+            return traits_type::eof();
         if (traits_type::eq_int_type(m_target->sputc(traits_type::to_char_type(ch)), traits_type::eof()))
             return traits_type::eof();
         ++m_count;
@@ -37,6 +41,8 @@ protected:
     }
     std::streamsize xsputn(const char* s, std::streamsize n) override
     {
+        if (!room(static_cast<std::uint64_t>(n)))
+            return 0;
         const std::streamsize written = m_target->sputn(s, n);
         if (written > 0)
             m_count += static_cast<std::uint64_t>(written);
@@ -45,8 +51,16 @@ protected:
     int sync() override { return m_target->pubsync(); }
 
 private:
+    bool room(std::uint64_t n)
+    {
+        if (m_count + n > kMaxImageDataSize)
+            m_tooLarge = true;
+        return !m_tooLarge;
+    }
+
     std::streambuf* m_target;
     std::uint64_t m_count = 0;
+    bool m_tooLarge = false;
 };
 
 struct FileCloser {
@@ -148,8 +162,11 @@ void WriteTrailer(std::ostream& out, std::uint64_t imageSize, const Measurement&
 }
 
 void SaveWithTrailer(const std::string& fileName, const std::function<void(std::ostream&)>& writeImage,
-                     const Measurement& measurement, const CalibrationModel& calibration)
+                     const Measurement& measurement, const CalibrationModel& calibration,
+                     std::uint64_t minimumImageSize)
 {
+    if (minimumImageSize > kMaxImageDataSize)
+        throw TrailerError(kImageDataTooLargeMessage);
     // Checked before the temporary file exists; only S has to wait for the image data.
     const TrailerContent content = TrailerContentOf(measurement, calibration);
     if (content.lines.size() > static_cast<std::size_t>(kMaxLines)
@@ -160,8 +177,16 @@ void SaveWithTrailer(const std::string& fileName, const std::function<void(std::
     safeSave(fileName, [&](std::ostream& out) {
         CountingBuffer counter(out.rdbuf());
         std::ostream image(&counter);
-        writeImage(image);
-        image.flush();
+        try {
+            writeImage(image);
+            image.flush();
+        } catch (...) {
+            if (counter.tooLarge())
+                throw TrailerError(kImageDataTooLargeMessage);
+            throw;
+        }
+        if (counter.tooLarge())
+            throw TrailerError(kImageDataTooLargeMessage);
         if (!image) {
             // The file's own buffer holds the system's reason; safeSave reports it.
             out.setstate(std::ios::badbit);
@@ -177,7 +202,8 @@ void SaveImageWithMeasurement(const TPixelGraphic& image, const std::string& fil
                               const FormatOptions& options)
 {
     const PreparedSave prepared(image, fileExtension(fileName), options);
-    SaveWithTrailer(fileName, [&](std::ostream& out) { prepared.write(out); }, measurement, calibration);
+    SaveWithTrailer(fileName, [&](std::ostream& out) { prepared.write(out); }, measurement, calibration,
+                    prepared.minimumDataSize());
 }
 
 TrailerReadResult ReadTrailer(const std::string& fileName, MeasurementDocument document)

@@ -81,8 +81,12 @@ void WriteTrailer(std::ostream& out, std::uint64_t imageSize, const Measurement&
 // and renamed over the target only when complete; on any failure the temporary file is
 // removed, an existing target is left untouched, and the error passes on (EImageFile with
 // the system's message, or what writeImage threw). Symbolic links are followed.
+// Image data of 2 GB or more cannot carry a trailer (S is a signed 32-bit offset): it is
+// refused with TrailerError before anything is written when `minimumImageSize` already says
+// so, otherwise as soon as the data passes the limit.
 void SaveWithTrailer(const std::string& fileName, const std::function<void(std::ostream&)>& writeImage,
-                     const Measurement& measurement, const CalibrationModel& calibration);
+                     const Measurement& measurement, const CalibrationModel& calibration,
+                     std::uint64_t minimumImageSize = 0);
 
 // "Save image": the image in the format of the file name's extension, then the trailer, as
 // one safe save. The writer and colour resolution are settled (and the user asked) before

@@ -122,10 +122,8 @@ std::vector<std::uint8_t> EncodeTrailer(const TrailerContent& content, std::uint
         || content.intercepts.size() > static_cast<std::size_t>(kMaxIntercepts)
         || content.segments.size() > static_cast<std::size_t>(kMaxSegments))
         throw TrailerError("The measurement has more records than a file can hold.");
-    // S is a signed 32-bit offset: image data of 2 GiB or more cannot carry a trailer that
-    // would read back correctly.
-    if (imageSize > static_cast<std::uint64_t>(INT32_MAX))
-        throw TrailerError("The image data is too large (2 GB or more) to carry a measurement.");
+    if (imageSize > kMaxImageDataSize)
+        throw TrailerError(kImageDataTooLargeMessage);
 
     std::vector<std::uint8_t> out;
     out.reserve(TrailerSize(content));

@@ -15,6 +15,7 @@
 //   S (int32, offset of the trailer = size of the image data), tag block "Tesra1".
 // The blocks must end exactly at S; a trailer with bytes left over is damaged.
 // S stands at file size − 260 and the tag fills the last 256 bytes.
+#include <climits>
 #include <cstddef>
 #include <cstdint>
 #include <span>
@@ -74,6 +75,11 @@ struct TrailerContent {
     long double conversionFactor = 1.56L;    // 1.56 when the key is missing
     bool oldTag = false;                     // tagged "Morvanteklisar2"
 };
+
+// S is a signed 32-bit offset: image data of 2 GB or more cannot carry a trailer.
+inline constexpr std::uint64_t kMaxImageDataSize = INT32_MAX;
+inline constexpr const char* kImageDataTooLargeMessage =
+    "The image data is too large (2 GB or more) to carry a measurement.";
 
 // Refused on writing: more records than the capacities, or image data too large for S.
 class TrailerError : public std::runtime_error {

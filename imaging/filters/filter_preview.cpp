@@ -36,27 +36,33 @@ TPixelGraphic ScalePreview(const TPixelGraphic& source, int maxWidth, int maxHei
         columnStart[static_cast<std::size_t>(x)] = static_cast<int>(static_cast<std::int64_t>(x) * sw / size.width);
 
     std::vector<std::uint64_t> sums(static_cast<std::size_t>(size.width) * 3);
-    std::vector<std::uint32_t> rowColours(static_cast<std::size_t>(sw));
+    std::vector<std::uint8_t> rowBytes(source.PixelFormat() == TPixelFormat::pf24Bit ? 0 : 3 * static_cast<std::size_t>(sw));
     for (int ty = 0; ty < size.height; ++ty) {
         const int y0 = static_cast<int>(static_cast<std::int64_t>(ty) * sh / size.height);
         const int y1 = static_cast<int>(static_cast<std::int64_t>(ty + 1) * sh / size.height);
         std::fill(sums.begin(), sums.end(), 0);
         for (int y = y0; y < y1; ++y) {
+            // Channel bytes in the storage order blue, green, red; palette rows are expanded
+            // into that order first.
+            const std::uint8_t* p = nullptr;
             if (source.PixelFormat() == TPixelFormat::pf24Bit) {
-                const std::uint8_t* p = source.rowData(y);
-                for (int x = 0; x < sw; ++x)
-                    rowColours[static_cast<std::size_t>(x)] = rgb(p[3 * x + 2], p[3 * x + 1], p[3 * x]);
+                p = source.rowData(y);
             } else {
-                for (int x = 0; x < sw; ++x)
-                    rowColours[static_cast<std::size_t>(x)] = source.GetColor(x, y);
+                for (int x = 0; x < sw; ++x) {
+                    const std::uint32_t c = source.GetColor(x, y);
+                    rowBytes[3 * static_cast<std::size_t>(x)] = static_cast<std::uint8_t>(blueOf(c));
+                    rowBytes[3 * static_cast<std::size_t>(x) + 1] = static_cast<std::uint8_t>(greenOf(c));
+                    rowBytes[3 * static_cast<std::size_t>(x) + 2] = static_cast<std::uint8_t>(redOf(c));
+                }
+                p = rowBytes.data();
             }
             for (int tx = 0; tx < size.width; ++tx) {
-                std::uint64_t r = 0, g = 0, b = 0;
-                for (int x = columnStart[static_cast<std::size_t>(tx)]; x < columnStart[static_cast<std::size_t>(tx) + 1]; ++x) {
-                    const std::uint32_t c = rowColours[static_cast<std::size_t>(x)];
-                    r += static_cast<std::uint64_t>(redOf(c));
-                    g += static_cast<std::uint64_t>(greenOf(c));
-                    b += static_cast<std::uint64_t>(blueOf(c));
+                std::uint64_t b = 0, g = 0, r = 0;
+                const std::size_t end = 3 * static_cast<std::size_t>(columnStart[static_cast<std::size_t>(tx) + 1]);
+                for (std::size_t k = 3 * static_cast<std::size_t>(columnStart[static_cast<std::size_t>(tx)]); k < end; k += 3) {
+                    b += p[k];
+                    g += p[k + 1];
+                    r += p[k + 2];
                 }
                 sums[3 * static_cast<std::size_t>(tx)] += r;
                 sums[3 * static_cast<std::size_t>(tx) + 1] += g;

@@ -166,19 +166,24 @@ std::vector<ImageReader> buildReaders()
 std::vector<ImageWriter> buildWriters()
 {
     std::vector<ImageWriter> writers;
-    writers.push_back(bmpWriter());
+    // Everything but JPEG and PNG writes the pixels uncompressed.
+    auto raw = [&writers](ImageWriter w) {
+        w.storesRawPixels = true;
+        writers.push_back(std::move(w));
+    };
+    raw(bmpWriter());
 #ifdef TESRA_HAVE_JPEG
     writers.push_back(jpegWriterSlot());
 #endif
 #ifdef TESRA_HAVE_PNG
     writers.push_back(pngWriterSlot());
 #endif
-    writers.push_back(pbmWriter());
-    writers.push_back(pgmWriter());
-    writers.push_back(ppmWriter());
-    writers.push_back(tgaWriter());
+    raw(pbmWriter());
+    raw(pgmWriter());
+    raw(ppmWriter());
+    raw(tgaWriter());
 #ifdef TESRA_HAVE_TIFF
-    writers.push_back(tiffWriterSlot());
+    raw(tiffWriterSlot());
 #endif
     return writers;
 }
@@ -389,6 +394,16 @@ void PreparedSave::write(std::ostream& out) const
 {
     SaveContext context(m_options);
     m_writer->write(*m_image, out, context);
+}
+
+std::uint64_t PreparedSave::minimumDataSize() const
+{
+    if (!m_writer->storesRawPixels)
+        return 0;
+    const auto width = static_cast<std::uint64_t>(std::max(0, m_image->Width()));
+    const auto height = static_cast<std::uint64_t>(std::max(0, m_image->Height()));
+    const auto bits = static_cast<std::uint64_t>(bitsPerPixel(m_image->PixelFormat()));
+    return (width * bits + 7) / 8 * height;
 }
 
 void saveImage(const TPixelGraphic& image, const std::string& fileName, const FormatOptions& options)

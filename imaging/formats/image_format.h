@@ -123,6 +123,9 @@ struct ImageWriter {
     std::vector<std::string> extensions;  // lower case; the first is offered in file dialogs
     std::string description;
     ResolutionSet resolutions = 0;        // the colour resolutions the format stores
+    // True when the file holds every pixel's bits uncompressed (or longer, as text), so that
+    // its size is known to be at least the pixel data's before anything is written.
+    bool storesRawPixels = false;
     // Writes `image`, whose colour resolution is one of `resolutions`, to `out`.
     void (*write)(const TPixelGraphic& image, std::ostream& out, SaveContext& context) = nullptr;
 };
@@ -172,6 +175,9 @@ public:
     int resolution() const { return m_resolution; }
     // Writes the image data to `out` (the caller checks the stream and closes it).
     void write(std::ostream& out) const;
+    // A lower bound of the bytes write() produces: the packed pixel data for writers that
+    // store pixels uncompressed, 0 for compressing ones.
+    std::uint64_t minimumDataSize() const;
 
 private:
     const TPixelGraphic* m_image;

@@ -1,6 +1,7 @@
 #include "imaging/formats/safe_save.h"
 
 #include "imaging/formats/format_error.h"
+#include "imaging/formats/mapped_file.h"
 
 #include <cerrno>
 #include <cstring>
@@ -8,6 +9,7 @@
 #include <filesystem>
 #include <ostream>
 #include <random>
+#include <sstream>
 #include <streambuf>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -18,9 +20,27 @@ namespace {
 
 namespace fs = std::filesystem;
 
+bool g_unnamedAllowed = true;
+
 [[noreturn]] void throwSystemError(int error, const std::string& fileName)
 {
     throw EImageFile(fileName + ": " + std::strerror(error));
+}
+
+bool writeAll(int fd, const char* s, std::size_t n, int& error)
+{
+    while (n > 0) {
+        const ssize_t w = ::write(fd, s, n);
+        if (w < 0) {
+            if (errno == EINTR)
+                continue;
+            error = errno;
+            return false;
+        }
+        s += w;
+        n -= static_cast<std::size_t>(w);
+    }
+    return true;
 }
 
 // A stream buffer over a file descriptor that remembers the first write error, so that the
@@ -47,7 +67,7 @@ protected:
     {
         // Large blocks (whole pixel rows of big images) bypass the buffer.
         if (n >= static_cast<std::streamsize>(m_buffer.size())) {
-            if (!flushBuffer() || !writeAll(s, static_cast<std::size_t>(n)))
+            if (!flushBuffer() || !write(s, static_cast<std::size_t>(n)))
                 return 0;
             return n;
         }
@@ -60,25 +80,9 @@ private:
     {
         const std::size_t n = static_cast<std::size_t>(pptr() - pbase());
         setp(m_buffer.data(), m_buffer.data() + m_buffer.size());
-        return writeAll(m_buffer.data(), n);
+        return write(m_buffer.data(), n);
     }
-    bool writeAll(const char* s, std::size_t n)
-    {
-        if (m_error)
-            return false;
-        while (n > 0) {
-            const ssize_t w = ::write(m_fd, s, n);
-            if (w < 0) {
-                if (errno == EINTR)
-                    continue;
-                m_error = errno;
-                return false;
-            }
-            s += w;
-            n -= static_cast<std::size_t>(w);
-        }
-        return true;
-    }
+    bool write(const char* s, std::size_t n) { return m_error == 0 && writeAll(m_fd, s, n, m_error); }
 
     int m_fd;
     std::vector<char> m_buffer;
@@ -102,34 +106,171 @@ fs::path resolveLinks(const fs::path& name)
     throwSystemError(ELOOP, name.string());
 }
 
-// Removes the temporary file unless released.
-class TempFileGuard {
+// A short name for a temporary file in the folder: its length does not depend on the
+// target's, so a target name of 255 bytes still leaves room for it.
+std::string temporaryName(const fs::path& folder, std::mt19937& random)
+{
+    static const char letters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+    std::string name = ".tesra-";
+    for (int i = 0; i < 6; ++i)
+        name += letters[random() % (sizeof letters - 1)];
+    return (folder / name).string();
+}
+
+// The new content's file until it is named: an unnamed file (no name to remove), or a named
+// temporary file that is removed unless released.
+class NewFile {
 public:
-    TempFileGuard(int fd, std::string name) : m_fd(fd), m_name(std::move(name)) {}
-    ~TempFileGuard()
+    NewFile() = default;
+    ~NewFile()
     {
         if (m_fd >= 0)
             ::close(m_fd);
         if (!m_name.empty())
             ::unlink(m_name.c_str());
     }
+    NewFile(const NewFile&) = delete;
+    NewFile& operator=(const NewFile&) = delete;
+
+    // Creates the file in `folder`; false with `error` set when that is refused.
+    bool create(const fs::path& folder, int& error)
+    {
+        std::random_device seed;
+        std::mt19937 random(seed());
+        if (g_unnamedAllowed && ::access("/proc/self/fd", X_OK) == 0) {
+            m_fd = ::open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
+            if (m_fd >= 0) {
+                m_unnamed = true;
+                return true;
+            }
+            // No unnamed files on this file system (or this kernel): a named one below.
+            if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL) {
+                error = errno;
+                return false;
+            }
+        }
+        for (int attempt = 0; attempt < 100; ++attempt) {
+            const std::string name = temporaryName(folder, random);
+            m_fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+            if (m_fd >= 0) {
+                m_name = name;
+                return true;
+            }
+            if (errno != EEXIST) {
+                error = errno;
+                return false;
+            }
+        }
+        error = EEXIST;
+        return false;
+    }
+
     int fd() const { return m_fd; }
-    const std::string& name() const { return m_name; }
-    // Closes the descriptor; returns the close error (0 when fine).
-    int close()
+
+    // Closes the file and puts it in the target's place; returns 0 or the system's error.
+    int replace(const fs::path& target, bool targetExists)
+    {
+        const int fd = m_fd;
+        if (m_unnamed) {
+            const std::string self = "/proc/self/fd/" + std::to_string(fd);
+            // A new target gets the file's name directly; an existing one is replaced by a
+            // rename, which needs a name first.
+            if (!targetExists && ::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, target.c_str(), AT_SYMLINK_FOLLOW) == 0)
+                return closeFile();
+            if (!targetExists && errno != EEXIST)
+                return failed(errno);
+            std::random_device seed;
+            std::mt19937 random(seed());
+            for (int attempt = 0; attempt < 100 && m_name.empty(); ++attempt) {
+                const std::string name = temporaryName(target.parent_path().empty() ? fs::path(".") : target.parent_path(), random);
+                if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) == 0)
+                    m_name = name;
+                else if (errno != EEXIST)
+                    return failed(errno);
+            }
+            if (m_name.empty())
+                return failed(EEXIST);
+        }
+        if (const int error = closeFile())
+            return error;
+        if (::rename(m_name.c_str(), target.c_str()) != 0)
+            return errno;
+        m_name.clear();
+        return 0;
+    }
+
+private:
+    int closeFile()
     {
         const int rc = ::close(m_fd);
         m_fd = -1;
         return rc == 0 ? 0 : errno;
     }
-    void release() { m_name.clear(); }
+    int failed(int error)
+    {
+        closeFile();
+        return error;
+    }
 
-private:
-    int m_fd;
+    int m_fd = -1;
+    bool m_unnamed = false;
     std::string m_name;
 };
 
+// Makes a completed rename last: the folder's entry is flushed too.
+void syncFolder(const fs::path& folder)
+{
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return;
+    ::fsync(fd);
+    ::close(fd);
+}
+
+// A writable file in a folder where nothing new can be made: the content is made in memory,
+// room for it reserved (a full disk shows before anything is overwritten), then written over
+// the old content from the start, cut to its length and flushed.
+void saveInPlace(const fs::path& target, const std::string& fileName,
+                 const std::function<void(std::ostream& out)>& write)
+{
+    std::ostringstream memory;
+    write(memory);
+    memory.flush();
+    if (!memory)
+        throwSystemError(EIO, fileName);
+    const std::string content = std::move(memory).str();
+
+    const int fd = ::open(target.c_str(), O_WRONLY | O_CLOEXEC);
+    if (fd < 0)
+        throwSystemError(errno, fileName);
+    auto fail = [&](int error) {
+        ::close(fd);
+        throwSystemError(error, fileName);
+    };
+    struct stat info {};
+    if (::fstat(fd, &info) != 0)
+        fail(errno);
+    if (static_cast<std::uint64_t>(info.st_size) < content.size()) {
+        const int error = ::posix_fallocate(fd, 0, static_cast<off_t>(content.size()));
+        if (error != 0 && error != EOPNOTSUPP && error != EINVAL)
+            fail(error);
+    }
+    int error = 0;
+    if (!writeAll(fd, content.data(), content.size(), error))
+        fail(error);
+    if (::ftruncate(fd, static_cast<off_t>(content.size())) != 0)
+        fail(errno);
+    if (::fsync(fd) != 0)
+        fail(errno);
+    if (::close(fd) != 0)
+        throwSystemError(errno, fileName);
+}
+
 }  // namespace
+
+namespace detail {
+void setUnnamedTemporaryAllowed(bool allowed) { g_unnamedAllowed = allowed; }
+}  // namespace detail
 
 void safeSave(const std::string& fileName, const std::function<void(std::ostream& out)>& write)
 {
@@ -139,42 +280,46 @@ void safeSave(const std::string& fileName, const std::function<void(std::ostream
     struct stat existing {};
     const bool exists = ::stat(target.c_str(), &existing) == 0;
     if (exists && !S_ISREG(existing.st_mode))
-        throwSystemError(EISDIR, fileName);
+        throw EImageFile(notRegularFileMessage(fileName, S_ISDIR(existing.st_mode)));
+    // The rename would replace a write-protected file with only the folder's permission; the
+    // user asked for the file to be written, which the system refuses.
+    if (exists && ::faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0)
+        throwSystemError(errno, fileName);
 
-    // A fresh name next to the target, so that the final rename stays within one file system.
-    std::random_device seed;
-    std::mt19937 random(seed());
-    int fd = -1;
-    std::string tempName;
-    for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-        std::string name = ".";
-        name += target.filename().string();
-        name += ".tmp";
-        name += std::to_string(random() % 1000000);
-        tempName = (folder / name).string();
-        fd = ::open(tempName.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd < 0 && errno != EEXIST)
-            throwSystemError(errno, fileName);
+    NewFile file;
+    int createError = 0;
+    if (!file.create(folder, createError)) {
+        if (exists && (createError == EACCES || createError == EPERM)) {
+            saveInPlace(target, fileName, write);
+            return;
+        }
+        throwSystemError(createError, fileName);
     }
-    if (fd < 0)
-        throwSystemError(EEXIST, fileName);
-    TempFileGuard guard(fd, tempName);
 
-    FdStreamBuf buffer(fd);
+    FdStreamBuf buffer(file.fd());
     std::ostream out(&buffer);
-    write(out);
-    out.flush();
+    try {
+        write(out);
+        out.flush();
+    } catch (...) {
+        // A full disk or a file too large: the system's reason, whatever the writer said.
+        if (buffer.error())
+            throwSystemError(buffer.error(), fileName);
+        throw;
+    }
     if (!buffer.flushAll() || buffer.error() || !out)
         throwSystemError(buffer.error() ? buffer.error() : EIO, fileName);
-    if (exists)
-        ::fchmod(fd, existing.st_mode & 07777);
-    if (::fsync(fd) != 0)
+    if (exists) {
+        // Owner and group first: changing them clears set-id bits that fchmod then restores.
+        if (::fchown(file.fd(), existing.st_uid, existing.st_gid) != 0)
+            (void)::fchown(file.fd(), static_cast<uid_t>(-1), existing.st_gid);
+        ::fchmod(file.fd(), existing.st_mode & 07777);
+    }
+    if (::fsync(file.fd()) != 0)
         throwSystemError(errno, fileName);
-    if (const int error = guard.close())
+    if (const int error = file.replace(target, exists))
         throwSystemError(error, fileName);
-    if (::rename(tempName.c_str(), target.c_str()) != 0)
-        throwSystemError(errno, fileName);
-    guard.release();
+    syncFolder(folder);
 }
 
 }  // namespace tesra

@@ -6,6 +6,8 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QLabel>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QMimeData>
 #include <QProgressBar>
 #include <QTableWidget>
@@ -362,6 +364,34 @@ TEST_F(GrauTest, PlotStaysPixelExactAtDoubleDensity)
         for (int x = 0; x < surface.width(); ++x)
             for (int k = 0; k < 4; ++k)
                 ASSERT_EQ(shot.pixel(2 * x + k % 2, 2 * y + k / 2), surface.pixel(x, y)) << x << "," << y;
+}
+
+TEST(TfGrauInFrame, FixedBorderWithoutButtonsAndOuterSizes)
+{
+    TPixelGraphic image(60, 10, TPixelFormat::pf24Bit);
+    TheMeasurement().ClearMeasurement();
+    TheMeasurement().AddTestLine(0, 5, 40, 5, false);
+    QMdiArea area;
+    area.resize(900, 700);
+    auto* window = new TfGrau;
+    window->setImage(&image);
+    QMdiSubWindow* frame = area.addSubWindow(window);
+    area.show();
+    frame->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&area));
+    QTest::qWait(10);
+    EXPECT_FALSE(frame->windowFlags() & Qt::WindowCloseButtonHint);
+    EXPECT_FALSE(frame->windowFlags() & Qt::WindowMinMaxButtonsHint);
+    EXPECT_FALSE(frame->testAttribute(Qt::WA_DeleteOnClose));
+
+    window->ShowProfile(1);
+    EXPECT_EQ(window->size(), QSize(300, 296));
+    EXPECT_EQ(frame->windowTitle(), "Grays for line # 1");
+    EXPECT_EQ(frame->minimumSize(), frame->maximumSize());  // not resizable by hand
+    area.grab().save(QStringLiteral("/tmp/grau_frame.png"));
+    window->ShowSegments(1);
+    EXPECT_EQ(frame->size(), QSize(207, 450));
+    TheMeasurement().ClearMeasurement();
 }
 
 }  // namespace

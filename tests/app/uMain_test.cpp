@@ -8,6 +8,8 @@
 #include <QWheelEvent>
 #include <QApplication>
 #include <QLabel>
+#include <QLineEdit>
+#include <QLocale>
 #include <QMenu>
 #include <QMimeData>
 #include <QProgressBar>
@@ -262,6 +264,10 @@ TEST_F(MainWindowTest, CalibrateLocksTheFrameUntilTheDialogClosesAndRestoresTheM
     // The analysis buttons of the mode before stay where they were.
     EXPECT_TRUE(shown("bHistogram"));
 
+    // A distance drawn in the image arrives in the dialog's pixel field with 3 decimals.
+    fKalibieren()->applyLocale(QLocale(QLocale::German, QLocale::Germany));
+    main->ShowCalibrationDistance(12.3456L);
+    EXPECT_EQ(fKalibieren()->tPixel()->text(), "12,346");
     // Escape is the dialog's Cancel.
     QTest::keyClick(fKalibieren(), Qt::Key_Escape);
     EXPECT_FALSE(fKalibieren()->isVisible());
@@ -382,6 +388,13 @@ TEST_F(MainWindowTest, SavePhotoOffersThePhotoNameAndWritesABitmapOfTheImageSize
 {
     openImage(writeImage("probe.png", 300, 200));
     TheMeasurement().AddTestLine(10, 10, 100, 10, false);
+    // Two filter runs: the undo count must not change by the photo.
+    press("bManipulation");
+    SetBCGDialogHandler([](BCGParameters&) { return true; });
+    press("bFilterBCG");
+    press("bFilterBCG");
+    main->ClearModified();
+    action("mZoom5")->trigger();
     const std::string target = dir + "/photo.jpg";
     fileAnswers.push_back({QString::fromStdString(target), 0});
     press("bPhoto");
@@ -395,8 +408,13 @@ TEST_F(MainWindowTest, SavePhotoOffersThePhotoNameAndWritesABitmapOfTheImageSize
     EXPECT_EQ(bytes[1], 'M');
     TPixelGraphic photo;
     loadImage(bytes, "bmp", photo);
+    // At 500 % the photo still has the image's size, the overlay drawn at image scale.
     EXPECT_EQ(photo.Width(), 300);
     EXPECT_EQ(photo.Height(), 200);
+    EXPECT_EQ(photo.GetColor(50, 10), rgb(0, 255, 0));
+    EXPECT_EQ(fImage()->zoom(), 5);
+    EXPECT_EQ(fImage()->undoDepth(), 2);
+    EXPECT_EQ(action("bUndo")->text(), "2");
     EXPECT_FALSE(main->modified());
 }
 
@@ -458,6 +476,26 @@ TEST_F(MainWindowTest, MagnifierMarksTheCursorInRedAndFollowsTheImageBorder)
     EXPECT_EQ(pane.pixel(markX + 3, markY + 3), qRgb(255, 0, 0));
     EXPECT_NE(pane.pixel(markX + 4, markY + 4), qRgb(255, 0, 0));
     EXPECT_EQ(pane.pixel(4 * 30 + 1, 4 * 20 + 1), qRgb(30, 20, 40));
+}
+
+TEST_F(MainWindowTest, MagnifierStaysCrispOnADoubleDensityScreen)
+{
+    openImage(writeImage("probe.bmp", 400, 300));
+    QTest::mouseClick(main->findChild<QRadioButton*>("bx1"), Qt::LeftButton);
+    main->ShowMagnifier(200, 150);
+    auto* magnifier = main->findChild<TMagnifier*>("Image");
+    QPixmap sharp(2 * kMagnifierWidth, 2 * kMagnifierHeight);
+    sharp.setDevicePixelRatio(2.0);
+    magnifier->render(&sharp);
+    const QImage pixels = sharp.toImage().convertToFormat(QImage::Format_RGB32);
+    // Each pane pixel is a 2 x 2 block of one colour, the red mark included.
+    for (const QPoint pane : {QPoint(84, 60), QPoint(85, 60), QPoint(10, 7)}) {
+        const QRgb colour = pixels.pixel(2 * pane.x(), 2 * pane.y());
+        EXPECT_EQ(pixels.pixel(2 * pane.x() + 1, 2 * pane.y() + 1), colour);
+        EXPECT_EQ(pixels.pixel(2 * pane.x() + 1, 2 * pane.y()), colour);
+    }
+    EXPECT_EQ(pixels.pixel(168, 120), qRgb(255, 0, 0));
+    EXPECT_EQ(pixels.pixel(170, 120), qRgb(1, 150, 40));
 }
 
 TEST_F(MainWindowTest, MagnifierOnASmallImageShowsTheCross)

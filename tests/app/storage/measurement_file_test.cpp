@@ -426,12 +426,15 @@ TEST(SaveWithTrailer, WriterFailingHalfWayLeavesOldFile)
     fs::remove_all(dir);
 }
 
+// A write-protected file is refused (a writable one in that folder is written in place; the
+// safe-save tests cover that).
 TEST(SaveWithTrailer, UnwritableFolderLeavesOldFile)
 {
     const std::string dir = test::makeTempDir("storage-readonly");
     const std::string name = dir + "/probe.bmp";
     const Bytes old = {9, 9, 9};
     test::writeFile(name, old);
+    ::chmod(name.c_str(), 0444);
     ::chmod(dir.c_str(), 0555);
     // Root writes into read-only folders; the check is then meaningless.
     const std::string probe = dir + "/can-write";
@@ -475,6 +478,29 @@ TEST(SaveWithTrailer, MissingFolderAndSymbolicLink)
     const Bytes file = test::readFile(real);
     ASSERT_GT(file.size(), 798u);
     EXPECT_EQ(file[file.size() - 256], 6);  // tag "Tesra1"
+    fs::remove_all(dir);
+}
+
+// Image data of 2 GB or more cannot carry a measurement: refused before a byte is written
+// when its size is known beforehand.
+TEST(SaveWithTrailer, ImageDataOf2GBIsRefusedAtOnce)
+{
+    const std::string dir = test::makeTempDir("storage-2gb");
+    const std::string name = dir + "/huge.bmp";
+    Document d;
+    bool written = false;
+    try {
+        SaveWithTrailer(name, [&](std::ostream&) { written = true; }, d.measurement, d.calibration, 1ull << 31);
+        FAIL();
+    } catch (const TrailerError& e) {
+        EXPECT_STREQ(e.what(), "The image data is too large (2 GB or more) to carry a measurement.");
+    }
+    EXPECT_FALSE(written);
+    EXPECT_TRUE(folderEntries(dir).empty());
+    // One byte less still goes ahead (here with a few bytes written).
+    EXPECT_NO_THROW(SaveWithTrailer(name, [](std::ostream& out) { out.write("abc", 3); }, d.measurement, d.calibration,
+                                    (1ull << 31) - 1));
+    EXPECT_EQ(fs::file_size(name), 3u + 798u);
     fs::remove_all(dir);
 }
 

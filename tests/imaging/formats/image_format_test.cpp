@@ -207,6 +207,32 @@ TEST(FormatRegistry, GammaCorrectionOfChannelsAndPalettes)
     EXPECT_EQ(grey.GetColor(0, 0), rgb(110, 110, 110));
 }
 
+// What a save is known to write at least, before it writes: the packed pixels for writers
+// that store them uncompressed, nothing for PNG and JPEG.
+TEST(FormatRegistry, MinimumDataSizeOfASave)
+{
+    TPixelGraphic colour(101, 10, TPixelFormat::pf24Bit);
+    TPixelGraphic mono(101, 10, TPixelFormat::pf1Bit);
+    mono.SetPaletteIdent(pBlackWhite);
+    FormatOptions silent;
+    silent.warningHandling = WarningHandling::Silent;
+    const struct {
+        const TPixelGraphic* image;
+        const char* ext;
+        std::uint64_t minimum;
+    } cases[] = {
+        {&colour, "bmp", 3030}, {&colour, "tif", 3030}, {&colour, "tga", 3030}, {&colour, "ppm", 3030},
+        {&colour, "pgm", 1010}, {&mono, "pbm", 130},    {&colour, "png", 0},    {&colour, "jpg", 0},
+    };
+    for (const auto& c : cases) {
+        const PreparedSave save(*c.image, c.ext, silent);
+        EXPECT_EQ(save.minimumDataSize(), c.minimum) << c.ext;
+        std::ostringstream out;
+        save.write(out);
+        EXPECT_GE(out.str().size(), c.minimum) << c.ext;
+    }
+}
+
 // ---- Loading from files ----
 
 // Only regular files are read: a folder or a FIFO with an image's name is refused at once with

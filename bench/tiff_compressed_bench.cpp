@@ -1,0 +1,199 @@
+// Loading a 6000 × 4000 micrograph-like image from LZW and Deflate TIFF files, against
+// ImageMagick reading the same files (convert-im6.q16 FILE null:). The files are written from
+// our uncompressed TIFF by ImageMagick (LZW and Deflate without a predictor, its default) and
+// by libtiff's tiffcp (the same with the horizontal predictor, as microscope software often
+// writes). A 16-bit grey file shows the cost of the reduction by the image's range.
+//
+//   BM_LoadTiff/<kind>        readTiff from the file's bytes in memory
+//   BM_ImageMagickTiff/<kind> the program, reporting child_cpu_ms (its own processor time)
+//
+// Each load also reports peak_MB: the growth of the process's peak resident memory during one
+// load with the file read from disk.
+#include <benchmark/benchmark.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <sys/resource.h>
+
+#include "imaging/formats/tiff.h"
+
+namespace tesra {
+namespace {
+
+constexpr int kWidth = 6000;
+constexpr int kHeight = 4000;
+
+std::uint32_t nextRandom(std::uint32_t& s)
+{
+    s ^= s << 13;
+    s ^= s >> 17;
+    s ^= s << 5;
+    return s;
+}
+
+// Grains on a jittered grid, each its own tone, dark boundaries and sensor noise.
+TPixelGraphic micrograph()
+{
+    constexpr int cell = 48;
+    const int cols = kWidth / cell + 2, rows = kHeight / cell + 2;
+    std::vector<int> cx(static_cast<std::size_t>(cols * rows)), cy(cx.size()), tone(cx.size());
+    std::uint32_t s = 12345;
+    for (int j = 0; j < rows; ++j)
+        for (int i = 0; i < cols; ++i) {
+            const std::size_t k = static_cast<std::size_t>(j * cols + i);
+            cx[k] = (i - 1) * cell + static_cast<int>(nextRandom(s) % cell);
+            cy[k] = (j - 1) * cell + static_cast<int>(nextRandom(s) % cell);
+            tone[k] = 90 + static_cast<int>(nextRandom(s) % 120);
+        }
+    TPixelGraphic g(kWidth, kHeight, TPixelFormat::pf24Bit);
+    for (int y = 0; y < kHeight; ++y) {
+        std::uint8_t* row = g.rowData(y);
+        const int gj = y / cell + 1;
+        for (int x = 0; x < kWidth; ++x) {
+            const int gi = x / cell + 1;
+            int best = INT32_MAX, second = INT32_MAX, bestTone = 0;
+            for (int dj = -1; dj <= 1; ++dj)
+                for (int di = -1; di <= 1; ++di) {
+                    const std::size_t k = static_cast<std::size_t>((gj + dj) * cols + gi + di);
+                    const int dx = x - cx[k], dy = y - cy[k];
+                    const int d = dx * dx + dy * dy;
+                    if (d < best) {
+                        second = best;
+                        best = d;
+                        bestTone = tone[k];
+                    } else if (d < second) {
+                        second = d;
+                    }
+                }
+            int v = second - best < 2 * cell ? 40 : bestTone;
+            v += static_cast<int>(nextRandom(s) % 13) - 6;
+            v = v < 0 ? 0 : (v > 255 ? 255 : v);
+            row[3 * x] = static_cast<std::uint8_t>(v * 85 / 100);
+            row[3 * x + 1] = static_cast<std::uint8_t>(v * 95 / 100);
+            row[3 * x + 2] = static_cast<std::uint8_t>(v);
+        }
+    }
+    return g;
+}
+
+const char* const kMagick = "/usr/bin/convert-im6.q16";
+
+struct Kind {
+    const char* name;
+    const char* command;  // writes OUT from the uncompressed 24-bit file IN
+};
+const Kind kKinds[] = {
+    {"lzw", "/usr/bin/convert-im6.q16 IN -compress LZW OUT"},
+    {"deflate", "/usr/bin/convert-im6.q16 IN -compress Zip OUT"},
+    {"lzw_predictor", "/usr/bin/tiffcp -c lzw:2 IN OUT"},
+    {"deflate_predictor", "/usr/bin/tiffcp -c zip:2 IN OUT"},
+    {"grey16_lzw", "/usr/bin/convert-im6.q16 IN -colorspace Gray -depth 16 -compress LZW OUT"},
+};
+
+std::string fileOf(int kind) { return std::string("/tmp/tesra_tiff_bench_") + kKinds[kind].name + ".tif"; }
+
+std::vector<std::uint8_t> readWhole(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::vector<std::uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// The files, made once per run.
+bool makeFiles()
+{
+    static const bool made = [] {
+        const std::string base = "/tmp/tesra_tiff_bench_base.tif";
+        {
+            std::ofstream out(base, std::ios::binary);
+            writeTiff(micrograph(), out);
+        }
+        for (int k = 0; k < static_cast<int>(std::size(kKinds)); ++k) {
+            std::string cmd = kKinds[k].command;
+            cmd.replace(cmd.find("IN"), 2, base);
+            cmd.replace(cmd.find("OUT"), 3, fileOf(k));
+            if (std::system((cmd + " >/dev/null 2>&1").c_str()) != 0)
+                return false;
+        }
+        return true;
+    }();
+    return made;
+}
+
+long statusKb(const char* field)
+{
+    std::ifstream in("/proc/self/status");
+    std::string line;
+    const std::size_t n = std::strlen(field);
+    while (std::getline(in, line))
+        if (line.compare(0, n, field) == 0)
+            return std::atol(line.c_str() + n);
+    return -1;
+}
+
+double childCpuMs()
+{
+    rusage r{};
+    getrusage(RUSAGE_CHILDREN, &r);
+    return (r.ru_utime.tv_sec + r.ru_stime.tv_sec) * 1e3 + (r.ru_utime.tv_usec + r.ru_stime.tv_usec) / 1e3;
+}
+
+void BM_LoadTiff(benchmark::State& state)
+{
+    const int kind = static_cast<int>(state.range(0));
+    if (!makeFiles()) {
+        state.SkipWithError("ImageMagick not available to write the files");
+        return;
+    }
+    const std::vector<std::uint8_t> bytes = readWhole(fileOf(kind));
+    for (auto _ : state) {
+        TPixelGraphic image;
+        readTiff(ByteSpan(bytes), image, {});
+        benchmark::DoNotOptimize(image.bits());
+    }
+    // Peak of one load from disk.
+    {
+        std::ofstream reset("/proc/self/clear_refs");
+        reset << "5";
+    }
+    const long before = statusKb("VmRSS:");
+    {
+        const std::vector<std::uint8_t> file = readWhole(fileOf(kind));
+        TPixelGraphic image;
+        readTiff(ByteSpan(file), image, {});
+        benchmark::DoNotOptimize(image.bits());
+    }
+    state.counters["peak_MB"] = (statusKb("VmHWM:") - before) / 1024.0;
+    state.counters["file_MB"] = static_cast<double>(bytes.size()) / (1 << 20);
+    state.SetLabel(kKinds[kind].name);
+}
+
+void BM_ImageMagickTiff(benchmark::State& state)
+{
+    const int kind = static_cast<int>(state.range(0));
+    if (!makeFiles()) {
+        state.SkipWithError("ImageMagick not available");
+        return;
+    }
+    const std::string cmd = std::string(kMagick) + " " + fileOf(kind) + " null: >/dev/null 2>&1";
+    const double before = childCpuMs();
+    for (auto _ : state) {
+        if (std::system(cmd.c_str()) != 0)
+            state.SkipWithError("failed");
+    }
+    state.counters["child_cpu_ms"] = (childCpuMs() - before) / static_cast<double>(state.iterations());
+    state.SetLabel(kKinds[kind].name);
+}
+
+BENCHMARK(BM_LoadTiff)->DenseRange(0, 4)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_ImageMagickTiff)->DenseRange(0, 4)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+}  // namespace
+}  // namespace tesra

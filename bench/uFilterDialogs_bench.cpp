@@ -1,0 +1,92 @@
+// The filter dialogs' live preview on a 6000 × 4000 true-colour image: opening the dialog
+// until the first preview shows (scaling the image down and filtering it), and one slider
+// move until the new preview shows.
+#include <QApplication>
+#include <QSlider>
+#include <benchmark/benchmark.h>
+
+#include <cstdint>
+
+#include "imaging/filters/uFilterDialogs.h"
+
+namespace tesra {
+namespace {
+
+const TPixelGraphic& bigImage()
+{
+    static const TPixelGraphic image = [] {
+        TPixelGraphic g(6000, 4000, TPixelFormat::pf24Bit);
+        std::uint32_t state = 12345;
+        for (int y = 0; y < g.Height(); ++y) {
+            std::uint8_t* row = g.rowData(y);
+            for (std::size_t k = 0; k < static_cast<std::size_t>(g.Width()) * 3; ++k) {
+                state = state * 1664525u + 1013904223u;
+                row[k] = static_cast<std::uint8_t>(state >> 24);
+            }
+        }
+        return g;
+    }();
+    return image;
+}
+
+void waitForPreview(const TFilterPreviewDialog& dialog, int shown)
+{
+    while (dialog.previewsShown() <= shown || dialog.previewBusy())
+        QApplication::processEvents(QEventLoop::WaitForMoreEvents);
+}
+
+void BM_OpenUntilFirstPreview(benchmark::State& state)
+{
+    for (auto _ : state) {
+        TConvFilterDialog dialog(nullptr, ConvFilterKind::Sharpen, &bigImage(),
+                                 DefaultConvParameters(ConvFilterKind::Sharpen));
+        dialog.show();
+        waitForPreview(dialog, 0);
+    }
+}
+BENCHMARK(BM_OpenUntilFirstPreview)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_SharpenSliderMove(benchmark::State& state)
+{
+    TConvFilterDialog dialog(nullptr, ConvFilterKind::Sharpen, &bigImage(),
+                             DefaultConvParameters(ConvFilterKind::Sharpen));
+    dialog.show();
+    waitForPreview(dialog, 0);
+    auto* s = dialog.findChild<QSlider*>(QStringLiteral("StdDeviation"));
+    int k = 0;
+    for (auto _ : state) {
+        const int shown = dialog.previewsShown();
+        s->setValue(75 + (++k % 2) * 30);  // 0.75 and 1.05: 3 × 3 and 5 × 5 kernels
+        waitForPreview(dialog, shown);
+    }
+}
+BENCHMARK(BM_SharpenSliderMove)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_BrightnessSliderMove(benchmark::State& state)
+{
+    TBCGFilterDialog dialog(nullptr, &bigImage(), BCGParameters{});
+    dialog.show();
+    waitForPreview(dialog, 0);
+    auto* s = dialog.findChild<QSlider*>(QStringLiteral("Brightness"));
+    int k = 0;
+    for (auto _ : state) {
+        const int shown = dialog.previewsShown();
+        s->setValue((++k % 2) * 20);
+        waitForPreview(dialog, shown);
+    }
+}
+BENCHMARK(BM_BrightnessSliderMove)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+}  // namespace
+}  // namespace tesra
+
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,0 +1,126 @@
+// The image window inside the running program: what the main window shows while the user
+// draws and marks in the image (status strip, locked buttons, type buttons, zoom caption).
+#include <QAction>
+#include <QApplication>
+#include <QLabel>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QTest>
+#include <QToolButton>
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+#include "app/uDialogs.h"
+#include "app/uMain.h"
+#include "app/uStartup.h"
+#include "imaging/formats/image_format.h"
+#include "tests/test_support.h"
+#include "view/uImage.h"
+
+namespace tesra {
+namespace {
+
+class ImageInFrame : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        TheMeasurement().ClearMeasurement();
+        dir = test::makeTempDir("image-frame");
+        const std::string path = dir + "/probe.bmp";
+        TPixelGraphic image(300, 200, TPixelFormat::pf24Bit);
+        saveImage(image, path);
+        SetFileHandler([path](const FileRequest&) { return FileAnswer{QString::fromStdString(path), 0}; });
+        SetBoxHandler([](const BoxRequest&) { return BoxAnswer::Yes; });
+        main = CreateProgramWindows();
+        main->resize(1100, 800);
+        main->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(main));
+        press("bLaden");
+        ASSERT_NE(fImage(), nullptr);
+        canvas = fImage()->findChild<QWidget*>("TempImage");
+        ASSERT_NE(canvas, nullptr);
+        // The image window in front of the other windows of the frame, as after a click on it.
+        auto* sub = qobject_cast<QMdiSubWindow*>(fImage()->parentWidget());
+        ASSERT_NE(sub, nullptr);
+        sub->mdiArea()->setActiveSubWindow(sub);
+        sub->setGeometry(0, 0, 500, 400);
+        QApplication::processEvents();
+    }
+    void TearDown() override
+    {
+        main->ClearModified();
+        delete main;
+        SetFileHandler({});
+        SetBoxHandler({});
+        TheMeasurement().ClearMeasurement();
+        std::error_code ignored;
+        std::filesystem::remove_all(dir, ignored);
+    }
+
+    void press(const char* name)
+    {
+        QApplication::processEvents();
+        QToolButton* b = main->findChild<QToolButton*>(name);
+        ASSERT_NE(b, nullptr) << name;
+        ASSERT_TRUE(b->isVisible() && b->isEnabled()) << name;
+        QTest::mouseClick(b, Qt::LeftButton);
+    }
+    QAction* action(const char* name) { return main->findChild<QAction*>(name); }
+    QLabel* info() { return main->findChild<QLabel*>("pInfo"); }
+
+    TfMain* main = nullptr;
+    QWidget* canvas = nullptr;
+    std::string dir;
+};
+
+TEST_F(ImageInFrame, CircleRubberBandShowsItsLengthAndLocksTheButtons)
+{
+    press("bAddKreis");
+    QTest::mouseClick(canvas, Qt::LeftButton, {}, QPoint(100, 100));
+    for (const char* name : {"bLupePlus", "bLupeMinus", "bZoom", "bLinie", "bSetInter", "bKillInter", "bFail",
+                             "bHelp", "bAddKreis", "bAddLinie"})
+        EXPECT_FALSE(action(name)->isEnabled()) << name;
+    QTest::mouseMove(canvas, QPoint(60, 140));  // pulled to the lower left: side 40
+    ASSERT_TRUE(info()->isVisibleTo(main));
+    EXPECT_TRUE(info()->text().startsWith("Length: 125"));
+    QTest::mouseClick(canvas, Qt::LeftButton, {}, QPoint(60, 140));
+    ASSERT_EQ(TheMeasurement().lineCount(), 1);
+    EXPECT_TRUE(TheMeasurement().line(1).isCircle);
+    EXPECT_FALSE(info()->isVisibleTo(main));
+    for (const char* name : {"bLupePlus", "bZoom", "bLinie", "bAddLinie"})
+        EXPECT_TRUE(action(name)->isEnabled()) << name;
+    EXPECT_TRUE(main->windowTitle().startsWith("*"));
+}
+
+TEST_F(ImageInFrame, DigitKeyPressesTheTypeButtonAndTheStripNamesTheIntercept)
+{
+    TheMeasurement().AddTestLine(20, 50, 280, 50, false);
+    press("bSetInter");
+    canvas->setFocus();
+    QTest::keyClick(canvas, Qt::Key_3);
+    EXPECT_TRUE(action("bTyp3")->isChecked());
+    EXPECT_FALSE(action("bTyp1")->isChecked());
+    QTest::mouseClick(canvas, Qt::LeftButton, {}, QPoint(150, 60));
+    ASSERT_EQ(TheMeasurement().interceptCount(), 3);
+    EXPECT_EQ(TheMeasurement().intercept(3).type, itTriplePoint);
+    QTest::mouseMove(canvas, QPoint(152, 58));
+    EXPECT_TRUE(info()->isVisibleTo(main));
+    EXPECT_EQ(info()->text(), "Intercept # 3       Type: 3");
+    QTest::mouseMove(canvas, QPoint(200, 58));
+    EXPECT_FALSE(info()->isVisibleTo(main));
+}
+
+TEST_F(ImageInFrame, ZoomButtonCaptionFollowsTheWindow)
+{
+    fImage()->SetZoom(4);
+    EXPECT_EQ(canvas->size(), QSize(1200, 800));
+    EXPECT_EQ(action("bZoom")->text(), "400%");
+    press("bLupePlus");
+    EXPECT_EQ(fImage()->zoom(), 5);
+    EXPECT_EQ(action("bZoom")->text(), "500%");
+}
+
+}  // namespace
+}  // namespace tesra
