@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QClipboard>
 #include <QGuiApplication>
+#include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
@@ -110,12 +111,20 @@ TfTabelle::TfTabelle(QWidget* parent)
     m_copyButton->setToolButtonStyle(Qt::ToolButtonTextOnly);
     connect(m_copyButton, &QToolButton::clicked, this, &TfTabelle::Copy);
     m_toolbar->addWidget(m_copyButton);
-    m_fremd = MakePanel("tFremd", kSecondPhaseNoticeColour, m_toolbar);
-    m_fremdAction = m_toolbar->addWidget(m_fremd);
-    m_fremdAction->setVisible(false);
-    m_warnung = MakePanel("tWarnung", kWarningColour, m_toolbar);
-    m_warnungAction = m_toolbar->addWidget(m_warnung);
-    m_warnungAction->setVisible(false);
+    // The panels sit in a box of their own, so that showing and hiding them takes effect
+    // at once, also while the sheet is hidden and its toolbar not laid out.
+    auto* panels = new QWidget(m_toolbar);
+    auto* panelRow = new QHBoxLayout(panels);
+    panelRow->setContentsMargins(0, 0, 0, 0);
+    panelRow->setSpacing(2);
+    m_fremd = MakePanel("tFremd", kSecondPhaseNoticeColour, panels);
+    m_warnung = MakePanel("tWarnung", kWarningColour, panels);
+    panelRow->addWidget(m_fremd);
+    panelRow->addWidget(m_warnung);
+    panelRow->addStretch(1);
+    m_fremd->hide();
+    m_warnung->hide();
+    m_toolbar->addWidget(panels);
 
     auto* central = new QWidget(this);
     auto* layout = new QVBoxLayout(central);
@@ -189,8 +198,19 @@ TfTabelle::TfTabelle(QWidget* parent)
     // Until calibrated, one pixel is one unit of real length.
     TheMeasurement().calibration.scale = 1.0L;
     applyLocale(QLocale::system());
-    resize(kMarkWidth + kFlagWidth + 9 * kNumberWidth + 24, 320);
     refresh();
+    resize(sizeHint());
+}
+
+QSize TfTabelle::sizeHint() const
+{
+    int width = 2 * m_tabelle->frameWidth() + m_tabelle->verticalScrollBar()->sizeHint().width();
+    for (int c = 0; c < m_tabelle->columnCount(); ++c)
+        width += m_tabelle->columnWidth(c);
+    const int rows = m_toolbar->sizeHint().height() + m_tabelle2->height()
+                     + m_tabelle->horizontalHeader()->height() + 12 * kRowHeight
+                     + 2 * m_tabelle->frameWidth();
+    return {width, rows};
 }
 
 TfTabelle::~TfTabelle()
@@ -233,8 +253,8 @@ void TfTabelle::SelectLineRow(int n)
     m_refreshing = false;
 }
 
-bool TfTabelle::tFremdShown() const { return m_fremdAction->isVisible(); }
-bool TfTabelle::tWarnungShown() const { return m_warnungAction->isVisible(); }
+bool TfTabelle::tFremdShown() const { return m_fremd->isVisibleTo(this); }
+bool TfTabelle::tWarnungShown() const { return m_warnung->isVisibleTo(this); }
 
 void TfTabelle::refresh()
 {
@@ -256,9 +276,9 @@ void TfTabelle::refresh()
     m_tabelle2->fitColumnsToContents();
 
     m_fremd->setText(Q(m_sheet.secondPhaseNotice().caption));
-    m_fremdAction->setVisible(m_sheet.secondPhaseNotice().visible);
+    m_fremd->setVisible(m_sheet.secondPhaseNotice().visible);
     m_warnung->setText(Q(m_sheet.warning().caption));
-    m_warnungAction->setVisible(m_sheet.warning().visible);
+    m_warnung->setVisible(m_sheet.warning().visible);
     m_refreshing = false;
 
     if (TfMain* main = fMain()) {

@@ -59,7 +59,7 @@ public:
     QToolButton* tCopy() const { return m_copyButton; }
     QLabel* tFremd() const { return m_fremd; }
     QLabel* tWarnung() const { return m_warnung; }
-    // Whether the panels are shown on the toolbar (they live there as toolbar actions).
+    // Whether the panels are shown on the toolbar.
     bool tFremdShown() const;
     bool tWarnungShown() const;
 
@@ -67,6 +67,9 @@ public:
     static QString DisplayText(int col, const std::string& text);
     // The colour a cell colour of the core is painted in; invalid for the window colour.
     static QColor DisplayColour(CellColour colour);
+
+    // Wide enough for every column of the line rows, tall enough for a dozen of them.
+    QSize sizeHint() const override;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -87,8 +90,6 @@ private:
     QToolButton* m_copyButton = nullptr;
     QLabel* m_fremd = nullptr;
     QLabel* m_warnung = nullptr;
-    QAction* m_fremdAction = nullptr;
-    QAction* m_warnungAction = nullptr;
     TAlignedGrid* m_tabelle = nullptr;
     TAlignedGrid* m_tabelle2 = nullptr;
 };

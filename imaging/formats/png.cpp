@@ -403,6 +403,8 @@ unsigned to8(unsigned value, int depth) { return depth == 16 ? value >> 8 : valu
 
 // ---- Writing ----
 
+constexpr int kCompressionLevel = 3;
+
 struct Encoder {
     png_structp png;
     png_infop info;
@@ -466,6 +468,13 @@ bool encodeRows(Encoder* e, const TPixelGraphic* image, const WriteLayout* l, Pr
         png_set_PLTE(e->png, e->info, l->palette, l->paletteCount);
     if (l->withGamma)
         png_set_gAMA(e->png, e->info, l->fileGamma);
+    // Micrographs are photographs: the difference to the left neighbour (filter Sub) with
+    // zlib's fast level 3 gives files a few per cent larger than libpng's defaults (level 6,
+    // every filter tried on every row) in about a quarter of the time. Palette and low-depth
+    // rows keep libpng's choice (no filter).
+    png_set_compression_level(e->png, kCompressionLevel);
+    if (l->bitDepth == 8 && l->colorType != PNG_COLOR_TYPE_PALETTE)
+        png_set_filter(e->png, PNG_FILTER_TYPE_BASE, PNG_FILTER_SUB);
     png_write_info(e->png, e->info);
     if (l->colorType == PNG_COLOR_TYPE_RGB)
         png_set_bgr(e->png);

@@ -4,8 +4,14 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QToolButton>
+
+#include <filesystem>
 
 #include "app/uHelp.h"
+#include "app/uStartup.h"
+#include "imaging/formats/image_format.h"
+#include "tests/test_support.h"
 #include "tests/results/sheet_windows.h"
 
 namespace tesra::test {
@@ -226,6 +232,148 @@ TEST_F(TfKalibierenTest, FractionSetByCalibrationShowsOnTheSheet)
     QTest::mouseClick(kalibieren->bOk(), Qt::LeftButton);
     EXPECT_FALSE(tabelle->tFremdShown());
     EXPECT_EQ(cellText(4, 1), "0,000");
+}
+
+
+// The whole road through the program's windows: an image opened, lines drawn and intercepts
+// marked with the mouse, Calibrate pressed, the reference distance drawn in the image, the
+// real length typed, Enter.
+class CalibrationInTheProgram : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        SetBoxHandler([this](const BoxRequest& request) {
+            boxes.push_back(request);
+            return BoxAnswer::Ok;
+        });
+        dir = makeTempDir("calibration");
+        const std::string path = dir + "/probe.bmp";
+        TPixelGraphic picture(400, 300, TPixelFormat::pf24Bit);
+        for (int y = 0; y < 300; ++y) {
+            for (int x = 0; x < 400; ++x)
+                picture.SetPixel(x, y, rgb(10, 20, 30));
+        }
+        saveImage(picture, path);
+        SetFileHandler([path](const FileRequest&) { return FileAnswer{QString::fromStdString(path), 0}; });
+        TheMeasurement().ClearMeasurement();
+        main = CreateProgramWindows();
+        main->resize(1100, 800);
+        main->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(main));
+        press("bLaden");
+        ASSERT_NE(fImage(), nullptr);
+        canvas = fImage()->findChild<QWidget*>("TempImage");
+        ASSERT_NE(canvas, nullptr);
+    }
+    void TearDown() override
+    {
+        if (main)
+            main->ClearModified();
+        delete main;
+        SetBoxHandler({});
+        SetFileHandler({});
+        TheMeasurement().ClearMeasurement();
+        TheMeasurement().calibration = Calibration{};
+        std::filesystem::remove_all(dir);
+    }
+
+    void useLocale(const QLocale& locale)
+    {
+        fTabelle()->applyLocale(locale);
+        fKalibieren()->applyLocale(locale);
+    }
+    void press(const char* name)
+    {
+        QApplication::processEvents();
+        auto* button = main->findChild<QToolButton*>(name);
+        ASSERT_NE(button, nullptr) << name;
+        ASSERT_TRUE(button->isVisible() && button->isEnabled()) << name;
+        QTest::mouseClick(button, Qt::LeftButton);
+    }
+    void click(int x, int y) { QTest::mouseClick(canvas, Qt::LeftButton, {}, QPoint(x, y)); }
+
+    // Two lines of 300 and 200 pixels, with 6 and 3 intercepts clicked on them.
+    void measure()
+    {
+        press("bLinie");
+        click(50, 40);
+        click(350, 40);
+        click(50, 120);
+        click(250, 120);
+        press("bSetInter");
+        for (int x : {80, 120, 160, 200, 240, 280})
+            click(x, 40);
+        for (int x : {100, 150, 200})
+            click(x, 120);
+        ASSERT_EQ(TheMeasurement().lineCount(), 2);
+        ASSERT_EQ(TheMeasurement().line(1).weightedCount, 6.0L);
+    }
+
+    void calibrate(const QString& realLength)
+    {
+        press("bKalibieren");
+        ASSERT_TRUE(fKalibieren()->isVisible());
+        ASSERT_EQ(main->state().mode, emCalibrate);
+        // The reference distance: 100 pixels across the image.
+        click(100, 250);
+        click(200, 250);
+        QTest::keyClicks(fKalibieren()->tEcht(), realLength);
+        QTest::keyClick(fKalibieren()->tEcht(), Qt::Key_Return);
+    }
+
+    QString tKal() const { return main->findChild<QLabel*>("tKal")->text(); }
+    QString cell(int col, int row) const { return fTabelle()->Tabelle()->cellText(col, row); }
+
+    TfMain* main = nullptr;
+    QWidget* canvas = nullptr;
+    std::string dir;
+    std::vector<BoxRequest> boxes;
+};
+
+TEST_F(CalibrationInTheProgram, GermanRealLength)
+{
+    useLocale(GermanLocale());
+    measure();
+    EXPECT_EQ(cell(8, 1), "300,000");
+    EXPECT_EQ(tKal(), "Not calibrated");
+    calibrate("25,5");
+    EXPECT_TRUE(boxes.empty());
+    EXPECT_FALSE(fKalibieren()->isVisible());
+    EXPECT_EQ(fKalibieren()->tPixel()->text(), "100,000");
+    EXPECT_EQ(tKal(), "100,000 Pixel = 25,500");
+    // 300 × 0.255 and 300 / 6 × 1.56 × 0.255.
+    EXPECT_EQ(cell(8, 1), "76,500");
+    EXPECT_EQ(cell(9, 1), "19,890");
+    EXPECT_EQ(cell(8, 2), "51,000");
+    EXPECT_EQ(main->state().mode, emSetIntercept);
+}
+
+TEST_F(CalibrationInTheProgram, EnglishRealLength)
+{
+    useLocale(EnglishLocale());
+    measure();
+    calibrate("25.5");
+    EXPECT_TRUE(boxes.empty());
+    EXPECT_EQ(tKal(), "100.000 Pixel = 25.500");
+    EXPECT_EQ(cell(8, 1), "76.500");
+    EXPECT_EQ(cell(9, 1), "19.890");
+    EXPECT_EQ(main->state().mode, emSetIntercept);
+}
+
+TEST_F(CalibrationInTheProgram, RefusedLengthKeepsTheDialogAndTheFrameLocked)
+{
+    useLocale(GermanLocale());
+    measure();
+    calibrate("abc");
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].caption, "Kalibierung");
+    EXPECT_TRUE(fKalibieren()->isVisible());
+    EXPECT_EQ(main->state().mode, emCalibrate);
+    EXPECT_EQ(tKal(), "Not calibrated");
+    QTest::keyClick(fKalibieren()->tEcht(), Qt::Key_Escape);
+    EXPECT_FALSE(fKalibieren()->isVisible());
+    EXPECT_EQ(fKalibieren()->tEcht()->text(), "");
+    EXPECT_EQ(main->state().mode, emSetIntercept);
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <zlib.h>
 
 #include <cmath>
+#include <filesystem>
 #include <map>
 #include <sstream>
 
@@ -483,6 +484,32 @@ TPixelGraphic picture(int resolution)
         for (int x = 0; x < w; ++x)
             image.SetPixel(x, y, static_cast<std::uint32_t>((x * 5 + y * 3) % image.PaletteCount()));
     return image;
+}
+
+// Photograph-like pictures of several hundred rows, written with the fast settings, read back
+// by Pillow pixel for pixel: the files stay valid for other readers.
+TEST(PngWrite, PhotographsReadBackByPillow)
+{
+    if (!test::havePillow())
+        GTEST_SKIP() << "Pillow (python3-pil) is not installed";
+    const std::string dir = test::makeTempDir("png_photo");
+    for (const bool colour : {true, false}) {
+        TPixelGraphic image(333, 211, colour ? TPixelFormat::pf24Bit : TPixelFormat::pf8Bit);
+        if (!colour)
+            image.SetPaletteIdent(pGray256);
+        std::uint32_t seed = 99;
+        for (int y = 0; y < image.Height(); ++y)
+            for (std::size_t i = 0; i < (colour ? 3u : 1u) * image.Width(); ++i) {
+                seed = seed * 1103515245u + 12345u;
+                image.rowData(y)[i] = static_cast<std::uint8_t>((i / 3 + 2 * y) % 200 + ((seed >> 24) & 31));
+            }
+        const std::string path = dir + (colour ? "/colour.png" : "/grey.png");
+        saveImage(image, path);
+        const auto ref = test::decodeWithPillow(path);
+        ASSERT_TRUE(ref.has_value()) << path;
+        EXPECT_EQ(test::maxDifference(image, *ref), 0) << path;
+    }
+    std::filesystem::remove_all(dir);
 }
 
 TEST(PngWrite, ColourTypesByResolutionAndRoundTrips)
