@@ -29,6 +29,7 @@
 #include "results/uKalibieren.h"
 #include "results/uTabelle.h"
 #include "view/uImage.h"
+#include "widgets/uClipboard.h"
 
 namespace tesra {
 namespace {
@@ -44,18 +45,6 @@ constexpr int kPanelWidth = 284;
 constexpr int kSumHeight = 2 * kGridRowHeight + 4;
 
 QString qs(const std::string& s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
-
-// The clipboard gets each text twice: as Unicode text, and as the Windows-1252 bytes that
-// spreadsheets reading the ANSI clipboard expect.
-void putOnClipboard(const ClipboardText& text)
-{
-    auto* mime = new QMimeData;
-    mime->setText(qs(text.Utf8()));
-    const std::string ansi = text.Ansi();
-    mime->setData(QStringLiteral("text/plain;charset=windows-1252"),
-                  QByteArray(ansi.data(), static_cast<qsizetype>(ansi.size())));
-    QGuiApplication::clipboard()->setMimeData(mime);
-}
 
 // 0x00BBGGRR to the image's 0xAARRGGBB.
 QRgb qtColour(std::uint32_t c) { return qRgb(redOf(c), greenOf(c), blueOf(c)); }
@@ -92,15 +81,6 @@ std::string cellText(const QTableWidget* grid, int row, int column)
 {
     const QTableWidgetItem* item = grid->item(row, column);
     return item ? item->text().toStdString() : std::string();
-}
-
-// The locale's long time form without the time zone, which a time of day written into a
-// text does not carry.
-QString longTimeWithoutZone(const QLocale& locale, const QTime& time)
-{
-    QString format = locale.timeFormat(QLocale::LongFormat);
-    format.remove(QLatin1Char('t'));
-    return locale.toString(time, format.trimmed());
 }
 
 }  // namespace
@@ -228,7 +208,7 @@ void TfGrau::ShowProfile(int lineNumber)
     m_readout.showProfile(*profile);
     showPlot(ProfileViewLayout(static_cast<std::int64_t>(profile->grey.size())));
     setCaption(ProfileCaption(lineNumber));
-    putOnClipboard(ProfileClipboardText(*profile, m_lineNumber, textHeader()));
+    PutOnClipboard(ProfileClipboardText(*profile, m_lineNumber, textHeader()));
     bringToFront();
 }
 
@@ -342,7 +322,7 @@ void TfGrau::Collapse()
 
 void TfGrau::bCopyHistClick()
 {
-    putOnClipboard(HistogramClipboardText(m_histogram, textHeader(), numberLocale()));
+    PutOnClipboard(HistogramClipboardText(m_histogram, textHeader(), numberLocale()));
 }
 
 void TfGrau::bCopySegClick()
@@ -353,7 +333,7 @@ void TfGrau::bCopySegClick()
         cells.rows.push_back({cellText(tSeg, r, 0), cellText(tSeg, r, 1), cellText(tSeg, r, 2)});
     cells.meanLength = cellText(tSum, 1, 1);
     cells.meanCalibratedLength = cellText(tSum, 1, 2);
-    putOnClipboard(SegmentClipboardText(cells, m_lineNumber, textHeader()));
+    PutOnClipboard(SegmentClipboardText(cells, m_lineNumber, textHeader()));
 }
 
 void TfGrau::ImageMouseMove(int x)
@@ -510,16 +490,10 @@ GreyTextHeader TfGrau::textHeader() const
     if (m_dateTime) {
         header.dateTime = m_dateTime();
     } else {
-        const QLocale system;
-        const QDateTime now = QDateTime::currentDateTime();
-        header.dateTime = (system.toString(now.date(), QLocale::ShortFormat) + QLatin1Char(' ') +
-                           longTimeWithoutZone(system, now.time()))
-                              .toStdString();
+        header.dateTime = ClipboardDateTime(QLocale(), QDateTime::currentDateTime()).toStdString();
     }
-    if (TfMain* main = fMain()) {
-        if (auto* name = main->findChild<QLabel*>(QStringLiteral("tBildName")))
-            header.fileName = name->text().toStdString();
-    }
+    if (TfMain* main = fMain())
+        header.fileName = main->imageFileName().toStdString();
     if (TfKalibieren* calibration = fKalibieren())
         header.remark = calibration->model().fields().tInfo;
     else

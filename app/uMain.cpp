@@ -776,6 +776,8 @@ FormatOptions TfMain::fileOptions()
         return answer == BoxAnswer::Ok;
     };
     options.progress = m_progress.get();
+    // "16-bit image shown as 8-bit, range a–b": the user sees why the greys look as they do.
+    options.loadNote = [this](const std::string& text) { statusBar()->showMessage(qs(text)); };
     return options;
 }
 
@@ -835,6 +837,7 @@ bool TfMain::loadImage(const QString& fileName)
     // be read leaves image, measurement, sheet and calibration as they were.
     try {
         WaitCursor busy;
+        statusBar()->clearMessage();
         image->ShowImageFile(fileName);
     } catch (const std::exception& e) {
         showFileError(e.what(), fileName);

@@ -6,18 +6,27 @@
 // ImageMagick reads and writes an uncompressed PPM; BM_ImageMagickCopy measures that reading
 // and writing alone, so its quantisation's own share is Colors252 − Copy. The ImageMagick runs
 // are skipped when the program is not installed.
+//
+// Saving as a grey map: the whole save of the colour image as PGM (conversion to 256 greys,
+// text form as the program writes it, and the raw form) against netpbm's ppmtopgm on the same
+// pixels (-plain for the text form), and ImageMagick's grey conversion (-colorspace Gray).
 #include <benchmark/benchmark.h>
 
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <ostream>
+#include <streambuf>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <sys/resource.h>
 
 #include "imaging/color_conversion.h"
+#include "imaging/formats/image_format.h"
+#include "imaging/formats/pnm.h"
 
 namespace tesra {
 namespace {
@@ -141,24 +150,32 @@ const std::string& ppmPath()
     return path;
 }
 
-bool haveImageMagick() { return std::system("command -v convert-im6.q16 >/dev/null 2>&1") == 0; }
+bool haveProgram(const std::string& name) { return std::system(("command -v " + name + " >/dev/null 2>&1").c_str()) == 0; }
 
-void runImageMagick(benchmark::State& state, const std::string& options)
+// Runs `command` (with the placeholders IN and OUT replaced by the test image and an output
+// file of the given extension) once per iteration.
+void runProgram(benchmark::State& state, const std::string& program, const std::string& arguments,
+                const std::string& extension)
 {
-    if (!haveImageMagick()) {
-        state.SkipWithError("convert-im6.q16 not installed");
+    if (!haveProgram(program)) {
+        state.SkipWithError((program + " not installed").c_str());
         return;
     }
     const std::string in = ppmPath();
-    const std::string out = in + ".out.ppm";
-    const std::string command = "convert-im6.q16 " + in + " " + options + " " + out;
+    const std::string out = in + ".out." + extension;
+    std::string command = program + " " + arguments;
+    for (const auto& [key, value] : {std::pair<std::string, std::string>{"IN", in}, {"OUT", out}}) {
+        const std::size_t at = command.find(key);
+        if (at != std::string::npos)
+            command.replace(at, key.size(), value);
+    }
     // The work happens in a child process, so its processor time is taken from the children's
     // usage (the CPU column shows only this process waiting).
     rusage before{}, after{};
     getrusage(RUSAGE_CHILDREN, &before);
     for (auto _ : state) {
         if (std::system(command.c_str()) != 0) {
-            state.SkipWithError("convert-im6.q16 failed");
+            state.SkipWithError((program + " failed").c_str());
             break;
         }
     }
@@ -170,11 +187,87 @@ void runImageMagick(benchmark::State& state, const std::string& options)
     std::remove(out.c_str());
 }
 
+void runImageMagick(benchmark::State& state, const std::string& options, const std::string& extension = "ppm")
+{
+    runProgram(state, "convert-im6.q16", "IN " + options + " OUT", extension);
+}
+
 void BM_ImageMagickColors252(benchmark::State& state) { runImageMagick(state, "-dither FloydSteinberg -colors 252"); }
 BENCHMARK(BM_ImageMagickColors252)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(2);
 
 void BM_ImageMagickCopy(benchmark::State& state) { runImageMagick(state, ""); }
 BENCHMARK(BM_ImageMagickCopy)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(2);
+
+void BM_ImageMagickGrey(benchmark::State& state) { runImageMagick(state, "-colorspace Gray", "pgm"); }
+BENCHMARK(BM_ImageMagickGrey)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(2);
+
+// ---- Saving as a grey map ----
+
+std::string pgmPath()
+{
+    const char* tmp = std::getenv("TMPDIR");
+    return std::string(tmp && *tmp ? tmp : "/tmp") + "/tesra_color_conversion_bench_out.pgm";
+}
+
+void saveGreyMap(benchmark::State& state, bool raw)
+{
+    const TPixelGraphic& src = micrograph();
+    FormatOptions options;
+    options.warningHandling = WarningHandling::Silent;
+    options.pnmRawForm = raw;
+    const std::string path = pgmPath();
+    for (auto _ : state)
+        saveImage(src, path, options);
+    std::remove(path.c_str());
+}
+
+void BM_SavePgmText(benchmark::State& state) { saveGreyMap(state, false); }
+BENCHMARK(BM_SavePgmText)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(2);
+
+void BM_SavePgmRaw(benchmark::State& state) { saveGreyMap(state, true); }
+BENCHMARK(BM_SavePgmRaw)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(2);
+
+// The writer alone, into a sink that only counts the bytes.
+class CountingBuffer : public std::streambuf {
+public:
+    std::size_t count = 0;
+
+protected:
+    std::streamsize xsputn(const char*, std::streamsize n) override
+    {
+        count += static_cast<std::size_t>(n);
+        return n;
+    }
+    int_type overflow(int_type c) override
+    {
+        ++count;
+        return c;
+    }
+};
+
+void writeGreyMapOnly(benchmark::State& state, bool raw)
+{
+    const TPixelGraphic grey = ConvertTo(micrograph(), 5);
+    for (auto _ : state) {
+        CountingBuffer sink;
+        std::ostream out(&sink);
+        writePnm(grey, out, 2, raw);
+        benchmark::DoNotOptimize(sink.count);
+        state.counters["bytes"] = static_cast<double>(sink.count);
+    }
+}
+
+void BM_WritePgmTextOnly(benchmark::State& state) { writeGreyMapOnly(state, false); }
+BENCHMARK(BM_WritePgmTextOnly)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(2);
+
+void BM_WritePgmRawOnly(benchmark::State& state) { writeGreyMapOnly(state, true); }
+BENCHMARK(BM_WritePgmRawOnly)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(2);
+
+void BM_PpmtopgmText(benchmark::State& state) { runProgram(state, "ppmtopgm", "-plain IN > OUT", "pgm"); }
+BENCHMARK(BM_PpmtopgmText)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(2);
+
+void BM_PpmtopgmRaw(benchmark::State& state) { runProgram(state, "ppmtopgm", "IN > OUT", "pgm"); }
+BENCHMARK(BM_PpmtopgmRaw)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(2);
 
 }  // namespace
 }  // namespace tesra

@@ -1,14 +1,17 @@
 // What the image window computes on every mouse move in the editing modes: snap the point
 // onto the nearest line, look for the intercept under it and for the two intercepts that
-// enclose it, on a full measurement (300 lines and circles, 5000 intercepts).
+// enclose it, on a full measurement (300 lines and circles, 5000 intercepts). And R, which
+// NearestLine calls twice per line, per call against the libm rounding it could use instead.
 #include <benchmark/benchmark.h>
 
+#include <cmath>
 #include <cstdint>
 #include <random>
 #include <vector>
 
 #include "analysis/line_geometry.h"
 #include "app/measurement/measurement.h"
+#include "app/common/rounding.h"
 
 namespace {
 
@@ -74,5 +77,42 @@ void BM_FindNeighbours(benchmark::State& state)
         benchmark::DoNotOptimize(FindNeighbours(m, p, line));
 }
 BENCHMARK(BM_FindNeighbours)->Unit(benchmark::kMicrosecond);
+
+// Per call, over values with fractions of every kind (halves included).
+std::vector<long double> roundingInputs()
+{
+    std::mt19937 rng(3u);
+    std::vector<long double> v(4096);
+    for (long double& x : v)
+        x = static_cast<long double>(static_cast<int>(rng() % 400000) - 200000) / 8.0L;
+    return v;
+}
+
+void BM_R(benchmark::State& state)
+{
+    const auto values = roundingInputs();
+    std::size_t i = 0;
+    for (auto _ : state)
+        benchmark::DoNotOptimize(R(values[i++ & 4095]));
+}
+BENCHMARK(BM_R);
+
+void BM_NearbyintlReference(benchmark::State& state)
+{
+    const auto values = roundingInputs();
+    std::size_t i = 0;
+    for (auto _ : state)
+        benchmark::DoNotOptimize(static_cast<std::int64_t>(nearbyintl(values[i++ & 4095])));
+}
+BENCHMARK(BM_NearbyintlReference);
+
+void BM_RintlReference(benchmark::State& state)
+{
+    const auto values = roundingInputs();
+    std::size_t i = 0;
+    for (auto _ : state)
+        benchmark::DoNotOptimize(static_cast<std::int64_t>(rintl(values[i++ & 4095])));
+}
+BENCHMARK(BM_RintlReference);
 
 }  // namespace

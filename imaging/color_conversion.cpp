@@ -2,6 +2,8 @@
 
 #include "imaging/palettes.h"
 
+#include <vector>
+
 namespace tesra {
 
 namespace {
@@ -17,6 +19,24 @@ int quantise125(int v)
 
 }  // namespace
 
+int TPixelGraphic::luminanceIndex(TPaletteIdent kind, int l)
+{
+    switch (kind) {
+    case pBlackWhite:
+        return (l + 1) / 384;
+    case pSysGray4:
+        return l <= 192 ? 0 : l <= 480 ? 1 : l <= 670 ? 2 : 3;
+    case pGray4:
+        return (l + 127) / 255;
+    case pGray16:
+        return (l + 25) / 51;
+    case pGray256:
+        return (l + 1) / 3;
+    default:
+        return -1;
+    }
+}
+
 std::uint32_t TPixelGraphic::ColorToIndex(std::uint32_t c) const
 {
     if (m_paletteIdent == pTrueColor)
@@ -28,21 +48,11 @@ std::uint32_t TPixelGraphic::ColorToIndex(std::uint32_t c) const
     std::uint32_t index = 0;
     switch (m_paletteIdent) {
     case pBlackWhite:
-        index = static_cast<std::uint32_t>((Luminance(c) + 1) / 384);
-        break;
-    case pSysGray4: {
-        const int l = Luminance(c);
-        index = l <= 192 ? 0 : l <= 480 ? 1 : l <= 670 ? 2 : 3;
-        break;
-    }
+    case pSysGray4:
     case pGray4:
-        index = static_cast<std::uint32_t>((Luminance(c) + 127) / 255);
-        break;
     case pGray16:
-        index = static_cast<std::uint32_t>((Luminance(c) + 25) / 51);
-        break;
     case pGray256:
-        index = static_cast<std::uint32_t>((Luminance(c) + 1) / 3);
+        index = static_cast<std::uint32_t>(luminanceIndex(m_paletteIdent, Luminance(c)));
         break;
     case pSpecial125:
         index = static_cast<std::uint32_t>(25 * quantise125(redOf(c)) + 5 * quantise125(greenOf(c)) +
@@ -133,18 +143,22 @@ TPixelGraphic ConvertTo(const TPixelGraphic& source, int resolution)
     }
     ColorStorer storer(target);
     const bool trueColour = source.PixelFormat() == TPixelFormat::pf24Bit;
+    std::vector<std::uint8_t> colours(trueColour ? 0 : 3 * static_cast<std::size_t>(w));
     for (int y = 0; y < h; ++y) {
-        // Even rows left to right, odd rows right to left, as the error diffusion expects.
-        const bool forward = y % 2 == 0;
-        const std::uint8_t* row = trueColour ? source.rowData(y) : nullptr;
-        for (int i = 0; i < w; ++i) {
-            const int x = forward ? i : w - 1 - i;
-            if (trueColour) {
-                const std::uint8_t* p = row + 3 * static_cast<std::size_t>(x);
-                storer.setColor(x, y, rgb(p[2], p[1], p[0]));
-            } else {
-                storer.setColor(x, y, source.GetColor(x, y));
+        if (trueColour) {
+            storer.setRow(y, source.rowData(y));
+        } else {
+            // Read in the order the pixels are stored (odd rows from the right), so that a
+            // pixel outside the palette fails at the same pixel as before.
+            for (int i = 0; i < w; ++i) {
+                const int x = y % 2 == 0 ? i : w - 1 - i;
+                const std::uint32_t c = source.GetColor(x, y);
+                std::uint8_t* p = colours.data() + 3 * static_cast<std::size_t>(x);
+                p[0] = static_cast<std::uint8_t>(blueOf(c));
+                p[1] = static_cast<std::uint8_t>(greenOf(c));
+                p[2] = static_cast<std::uint8_t>(redOf(c));
             }
+            storer.setRow(y, colours.data());
         }
         progress.update(y + 1);
     }

@@ -134,4 +134,129 @@ void ColorStorer::setColor(int x, int y, std::uint32_t c)
     }
 }
 
+void ColorStorer::setRow(int y, const std::uint8_t* bgr)
+{
+    const int w = m_target.Width();
+    if (static_cast<unsigned>(y) < static_cast<unsigned>(m_target.Height()) && prepareGreyRows()) {
+        setGreyRow(y, bgr);
+        return;
+    }
+    for (int i = 0; i < w; ++i) {
+        const int x = y % 2 == 0 ? i : w - 1 - i;
+        const std::uint8_t* p = bgr + 3 * static_cast<std::size_t>(x);
+        setColor(x, y, rgb(p[2], p[1], p[0]));
+    }
+}
+
+// Decides once per storer whether rows can skip the per-pixel path: every stored index must
+// follow from the pixel's luminance through a table, and fit the target's pixel bits (else the
+// per-pixel path raises its error at the pixel that fails). The tables are filled through
+// ColorToIndex itself, so both paths store the same indexes.
+bool ColorStorer::prepareGreyRows()
+{
+    if (m_greyRows != GreyRows::Unknown)
+        return m_greyRows == GreyRows::Yes;
+    m_greyRows = GreyRows::No;
+    if (m_copy)
+        return false;
+    const auto maxIndex = static_cast<std::uint32_t>(paletteEntriesOf(m_target.PixelFormat()) - 1);
+    if (m_dither) {
+        if (!m_grey)
+            return false;
+        for (int g = 0; g < 256; ++g) {
+            const std::uint32_t index = m_target.ColorToIndex(rgb(g, g, g));
+            if (index > maxIndex || index >= static_cast<std::uint32_t>(m_target.PaletteCount()))
+                return false;
+            m_greyIndex[static_cast<std::size_t>(g)] = static_cast<std::uint8_t>(index);
+            m_greyError[static_cast<std::size_t>(g)] = g - greenOf(m_target.PaletteColor(index));
+        }
+    } else {
+        if (TPixelGraphic::luminanceIndex(m_target.PaletteIdent(), 0) < 0)
+            return false;
+        for (int l = 0; l < 766; ++l) {
+            const auto index = static_cast<std::uint32_t>(TPixelGraphic::luminanceIndex(m_target.PaletteIdent(), l));
+            if (index > maxIndex)
+                return false;
+            m_luminanceIndex[static_cast<std::size_t>(l)] = static_cast<std::uint8_t>(index);
+        }
+    }
+    const auto w = static_cast<std::size_t>(m_target.Width());
+    m_luminance.assign(w, 0);
+    m_indexes.assign(w, 0);
+    if (m_dither) {
+        m_greyCurrent.assign(w + 2, 0);
+        m_greyNext.assign(w + 2, 0);
+    }
+    m_greyRows = GreyRows::Yes;
+    return true;
+}
+
+void ColorStorer::setGreyRow(int y, const std::uint8_t* bgr)
+{
+    const int w = m_target.Width();
+    int* lum = m_luminance.data();
+    if (m_target.RGBWeighting()) {
+        for (int x = 0; x < w; ++x, bgr += 3)
+            lum[x] = (897 * bgr[2] + 1761 * bgr[1] + 342 * bgr[0]) / 1000;
+    } else {
+        for (int x = 0; x < w; ++x, bgr += 3)
+            lum[x] = bgr[2] + bgr[1] + bgr[0];
+    }
+
+    std::uint8_t* out = m_indexes.data();
+    if (!m_dither) {
+        for (int x = 0; x < w; ++x)
+            out[x] = m_luminanceIndex[static_cast<std::size_t>(lum[x])];
+    } else {
+        if (y != m_greyRow) {
+            m_greyRow = y;
+            m_greyCurrent.swap(m_greyNext);
+            std::fill(m_greyNext.begin(), m_greyNext.end(), 0);
+        }
+        // Slot of pixel x at index x (one spare pixel in front). The same steps as the grey
+        // case of setColor: the green accumulator rounded, limited and added to L / 3.
+        int* current = m_greyCurrent.data() + 1;
+        int* next = m_greyNext.data() + 1;
+        const int* lim = m_lim.data() + 255;
+        const int direction = y % 2 == 0 ? 1 : -1;
+        const int first = direction > 0 ? 0 : w - 1;
+        // With 256 greys every g is an entry and leaves no error, so most pixels skip the
+        // spreading.
+        for (int i = 0, x = first; i < w; ++i, x += direction) {
+            const int e = std::clamp(roundSixteenths(current[x]), -255, 255);
+            const int g = std::clamp(lum[x] / 3 + lim[e], 0, 255);
+            out[x] = m_greyIndex[static_cast<std::size_t>(g)];
+            const int d = m_greyError[static_cast<std::size_t>(g)];
+            if (d == 0)
+                continue;
+            current[x + direction] += 7 * d;
+            next[x - direction] += 3 * d;
+            next[x] += 5 * d;
+            next[x + direction] += d;
+        }
+    }
+
+    std::uint8_t* row = m_target.rowData(y);
+    switch (m_target.PixelFormat()) {
+    case TPixelFormat::pf8Bit:
+        std::copy(out, out + w, row);
+        break;
+    case TPixelFormat::pf4Bit:
+        for (int x = 0; x < w; ++x) {
+            std::uint8_t& b = row[x >> 1];
+            b = (x & 1) ? static_cast<std::uint8_t>((b & 0xF0) | out[x])
+                        : static_cast<std::uint8_t>((b & 0x0F) | out[x] << 4);
+        }
+        break;
+    case TPixelFormat::pf1Bit:
+        for (int x = 0; x < w; ++x) {
+            const auto mask = static_cast<std::uint8_t>(0x80u >> (x & 7));
+            row[x >> 3] = static_cast<std::uint8_t>(out[x] ? (row[x >> 3] | mask) : (row[x >> 3] & ~mask));
+        }
+        break;
+    case TPixelFormat::pf24Bit:
+        break;
+    }
+}
+
 }  // namespace tesra

@@ -14,6 +14,10 @@
 //
 // The accumulated error follows that order; a storer also takes any other order without
 // failing, but the dithering then only looks right for the serpentine one.
+//
+// Whole rows of 24-bit pixels go through setRow, which keeps that order itself and gives
+// the same indexes; grey palettes take a loop of their own there. One pass uses either
+// setColor or setRow throughout (each keeps its own error rows).
 #include <algorithm>
 #include <array>
 #include <cstdint>
@@ -43,7 +47,14 @@ public:
     // check throws). Throws EPGNoPalette for a target without palette.
     void setColor(int x, int y, std::uint32_t c);
 
+    // Stores row y from `bgr`, the target's width of pixels as blue, green, red bytes, with
+    // the same result as setColor for each pixel in serpentine order (even rows left to
+    // right, odd rows right to left).
+    void setRow(int y, const std::uint8_t* bgr);
+
 private:
+    bool prepareGreyRows();
+    void setGreyRow(int y, const std::uint8_t* bgr);
     void startRow(int y);
     static int roundSixteenths(int a) { return a >= 0 ? (a + 8) / 16 : -((-a + 8) / 16); }
     int limit(int e) const { return m_lim[static_cast<std::size_t>(std::clamp(e, -255, 255) + 255)]; }
@@ -59,6 +70,21 @@ private:
     // each end so that spreading past the row's ends needs no test.
     std::vector<int> m_current;
     std::vector<int> m_next;
+
+    // The row loop for grey palettes (see prepareGreyRows). Stored values depend on the
+    // luminance alone: dithered, on the grey g it is corrected to (index and remaining error
+    // per g); undithered, on the luminance (index per luminance).
+    enum class GreyRows : std::uint8_t { Unknown, Yes, No };
+    GreyRows m_greyRows = GreyRows::Unknown;
+    std::array<std::uint8_t, 256> m_greyIndex{};
+    std::array<int, 256> m_greyError{};
+    std::array<std::uint8_t, 766> m_luminanceIndex{};
+    int m_greyRow = -1;
+    std::vector<int> m_luminance;  // of the row's pixels
+    std::vector<std::uint8_t> m_indexes;
+    // Error accumulators in sixteenths, one per pixel (grey), one spare pixel at each end.
+    std::vector<int> m_greyCurrent;
+    std::vector<int> m_greyNext;
 };
 
 }  // namespace tesra

@@ -326,6 +326,10 @@ public:
     // result are remembered. Not for concurrent use on one buffer.
     // To store colours with dithering, see ColorStorer in imaging/dither.h.
     std::uint32_t ColorToIndex(std::uint32_t c) const;
+    // The index ColorToIndex gives a colour of luminance l (0..765) for the palette kinds
+    // that choose by luminance alone (pBlackWhite, pSysGray4, pGray4, pGray16, pGray256);
+    // -1 for every other kind.
+    static int luminanceIndex(TPaletteIdent kind, int l);
     // The luminance of c, 0..765: weighted (897·R + 1761·G + 342·B) div 1000 with
     // RGBWeighting, else R + G + B.
     int Luminance(std::uint32_t c) const

@@ -22,6 +22,7 @@
 #include "results/uKalibieren.h"
 #include "view/uImage.h"
 #include "widgets/uAlignedGrid.h"
+#include "widgets/uClipboard.h"
 
 namespace tesra {
 namespace {
@@ -59,16 +60,6 @@ QLabel* MakePanel(const QString& name, std::uint32_t colour, QWidget* parent)
     palette.setColor(QPalette::WindowText, Qt::black);
     panel->setPalette(palette);
     return panel;
-}
-
-// The platform's long time format without the time zone, which the copied text never
-// carried ("14:05:09", "2:05:09 PM").
-QString LongTimeFormat(const QLocale& locale)
-{
-    QString format = locale.timeFormat(QLocale::LongFormat);
-    static const QRegularExpression zone(QStringLiteral("\\s*\\bt+\\b"));
-    format.remove(zone);
-    return format.trimmed();
 }
 
 }  // namespace
@@ -365,9 +356,7 @@ bool TfTabelle::eventFilter(QObject* watched, QEvent* event)
 
 QString TfTabelle::exportDateTime() const
 {
-    const QDateTime now = m_clock();
-    return m_locale.toString(now.date(), QLocale::ShortFormat) + " "
-           + m_locale.toString(now.time(), LongTimeFormat(m_locale));
+    return ClipboardDateTime(m_locale, m_clock());
 }
 
 QMimeData* TfTabelle::exportMimeData() const
@@ -376,10 +365,7 @@ QMimeData* TfTabelle::exportMimeData() const
     const std::string file = fMain() ? fMain()->imageFileName().toStdString() : std::string();
     const ClipboardText text = SheetExportText(m_sheet, TheMeasurement().calibration,
                                                exportDateTime().toStdString(), file, remark);
-    auto* data = new QMimeData;
-    data->setText(Q(text.Utf8()));
-    data->setData(kAnsiTextMimeType, QByteArray::fromStdString(text.Ansi()));
-    return data;
+    return ClipboardMimeData(text);
 }
 
 void TfTabelle::Copy()

@@ -21,7 +21,6 @@ class TAlignedGrid;
 
 // The clipboard format that carries the sheet's text as Windows-1252 bytes; the Unicode
 // text goes beside it as plain text.
-inline constexpr const char* kAnsiTextMimeType = "text/plain;charset=windows-1252";
 
 class TfTabelle : public QMainWindow {
     Q_OBJECT

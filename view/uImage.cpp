@@ -209,9 +209,15 @@ TfImage::~TfImage()
 void TfImage::ShowImageFile(const QString& fileName)
 {
     TPixelGraphic loaded;
+    // Inside the program the main window's options apply: progress in its status area,
+    // warnings through its message boxes, and its status line for images shown differently.
     FormatOptions options;
-    options.progress = &m_busy;
-    options.warning = warnWithBox;
+    if (fMain()) {
+        options = fMain()->fileOptions();
+    } else {
+        options.progress = &m_busy;
+        options.warning = warnWithBox;
+    }
     // A failure leaves caption, zoom, view state and undo stack as they were.
     loadImage(fileName.toStdString(), loaded, options);
 

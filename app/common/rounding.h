@@ -14,7 +14,10 @@ inline std::int64_t R(long double v)
         return INT64_MAX;
     if (v <= -9.2e18L)
         return INT64_MIN;
-    return static_cast<std::int64_t>(std::nearbyint(v));  // default rounding mode: ties to even
+    // rint rounds like nearbyint (ties to even under the default rounding mode) but may flag
+    // the inexact result, which nobody here watches; glibc's nearbyint saves and restores the
+    // floating-point environment on every call and costs some thirty times as much.
+    return static_cast<std::int64_t>(std::rint(v));
 }
 
 }  // namespace tesra

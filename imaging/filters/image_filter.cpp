@@ -81,20 +81,10 @@ void ApplyFilter(const TPixelGraphic& source, TPixelGraphic& target, TImageFilte
             source, [&](int y, const std::uint8_t* bgr) { std::memcpy(target.rowData(y), bgr, rowBytes); }, scope);
         return;
     }
-    // Palette target: each colour goes through the dithered storing, whose error diffusion
-    // expects even rows left to right and odd rows right to left.
+    // Palette target: each row goes through the dithered storing.
     ColorStorer storer(target);
-    const int width = target.Width();
     filter.ComputeRows(
-        source,
-        [&](int y, const std::uint8_t* bgr) {
-            for (int n = 0; n < width; ++n) {
-                const int x = (y % 2 == 0) ? n : width - 1 - n;
-                const std::uint8_t* p = bgr + 3 * static_cast<std::size_t>(x);
-                storer.setColor(x, y, rgb(p[2], p[1], p[0]));
-            }
-        },
-        scope);
+        source, [&](int y, const std::uint8_t* bgr) { storer.setRow(y, bgr); }, scope);
 }
 
 }  // namespace tesra

@@ -15,6 +15,7 @@
 #include <QProgressBar>
 #include <QRadioButton>
 #include <QSignalSpy>
+#include <QStatusBar>
 #include <QTest>
 #include <QToolButton>
 #include <QUrl>
@@ -639,6 +640,23 @@ TEST_F(MainWindowTest, LongSavesShowProgressInTheStatusArea)
     ASSERT_FALSE(values.isEmpty());
     EXPECT_EQ(values.back().front().toInt(), 100);
     EXPECT_FALSE(bar->isVisible());
+}
+
+TEST_F(MainWindowTest, LongLoadsShowProgressAndA16BitImageSaysHowItIsShown)
+{
+    openImage(writeImage("probe.bmp", 300, 200));
+    EXPECT_TRUE(main->statusBar()->currentMessage().isEmpty());
+    main->setProgressDelay(0);
+    auto* bar = main->findChild<QProgressBar*>("pProgress");
+    QSignalSpy values(bar, &QProgressBar::valueChanged);
+    openImage(std::string(TESRA_SOURCE_DIR) + "/tests/data/tiff/grey16-tiffcp-lzw.tif");
+    ASSERT_FALSE(values.isEmpty());
+    EXPECT_EQ(values.back().front().toInt(), 100);
+    EXPECT_TRUE(main->statusBar()->currentMessage().startsWith("16-bit image shown as 8-bit, range "))
+        << main->statusBar()->currentMessage().toStdString();
+    // The next ordinary image clears the line.
+    openImage(writeImage("plain.bmp", 30, 20));
+    EXPECT_TRUE(main->statusBar()->currentMessage().isEmpty());
 }
 
 TEST_F(MainWindowTest, ZoomButtonsAndMenuStayInStepWithTheImageWindow)

@@ -200,6 +200,53 @@ TEST(ConvertTo, RandomImagesIntoEveryResolution)
     }
 }
 
+// The grey resolutions store whole rows; the result must equal storing every pixel on its
+// own in serpentine order, for true-colour and palette sources alike.
+TEST(ConvertTo, GreyResolutionsMatchPixelByPixelStoring)
+{
+    std::mt19937 rng(2024);
+    auto pick = [&](int n) { return static_cast<int>(rng() % static_cast<unsigned>(n)); };
+    for (int round = 0; round < 40; ++round) {
+        const TPixelFormat format = round % 2 == 0 ? TPixelFormat::pf24Bit : static_cast<TPixelFormat>(pick(3));
+        TPixelGraphic g(1 + pick(40), 1 + pick(12), format);
+        if (format != TPixelFormat::pf24Bit) {
+            std::vector<std::uint32_t> pal(static_cast<std::size_t>(paletteEntriesOf(format)));
+            for (auto& c : pal)
+                c = rgb(pick(256), pick(256), pick(256));
+            g.SetPalette(pal);
+        }
+        for (int y = 0; y < g.Height(); ++y)
+            for (int x = 0; x < g.Width(); ++x)
+                g.SetPixel(x, y, format == TPixelFormat::pf24Bit ? rgb(pick(256), pick(256), pick(256))
+                                                                 : static_cast<std::uint32_t>(pick(paletteEntriesOf(format))));
+        g.SetDither(round % 5 != 0);
+        g.SetRGBWeighting(round % 3 != 1);
+        if (round % 4 == 3) {
+            g.SetDitherErrorLimitAuto(false);
+            g.SetDitherErrorLimit(static_cast<std::uint8_t>(pick(256)));
+        }
+        for (const int s : {0, 2, 5}) {
+            const TPixelGraphic fast = ConvertTo(g, s);
+            TPixelGraphic slow(g.Width(), g.Height(), formatOfResolution(s));
+            slow.SetPaletteIdent(s == 0 ? pBlackWhite : s == 2 ? pGray16 : pGray256);
+            slow.SetDither(g.Dither());
+            slow.SetDitherErrorLimitAuto(g.DitherErrorLimitAuto());
+            slow.SetDitherErrorLimit(g.DitherErrorLimit());
+            slow.SetRGBWeighting(g.RGBWeighting());
+            ColorStorer storer(slow);
+            for (int y = 0; y < g.Height(); ++y)
+                for (int i = 0; i < g.Width(); ++i) {
+                    const int x = y % 2 == 0 ? i : g.Width() - 1 - i;
+                    storer.setColor(x, y, g.GetColor(x, y));
+                }
+            for (int y = 0; y < g.Height(); ++y)
+                for (int x = 0; x < g.Width(); ++x)
+                    ASSERT_EQ(fast.GetPixel(x, y), slow.GetPixel(x, y))
+                        << "round " << round << ", resolution " << s << " at " << x << "," << y;
+        }
+    }
+}
+
 TEST(ConvertTo, EmptySource)
 {
     const TPixelGraphic empty;

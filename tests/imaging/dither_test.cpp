@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <functional>
+#include <random>
 
 namespace tesra {
 namespace {
@@ -220,6 +222,91 @@ TEST(Dither, TwentyFourBitTargetCopiesAndOutsideIsDropped)
     none.SetPaletteIdent(pNone);
     ColorStorer ns(none);
     EXPECT_THROW(ns.setColor(0, 0, 0), EPGNoPalette);
+}
+
+// Whole rows give the same indexes as the same colours stored one by one, for every grey
+// palette kind and pixel format (those have a row loop of their own), a loaded grey palette,
+// and a colour palette (which takes the single-pixel path), with and without dithering,
+// weighting and the various limits. Random colours, plus runs of one colour so that errors
+// pile up to the limits.
+TEST(Dither, RowsStoreLikeSinglePixels)
+{
+    struct Target {
+        TPixelFormat format;
+        TPaletteIdent kind;
+    };
+    const Target targets[] = {
+        {TPixelFormat::pf1Bit, pBlackWhite}, {TPixelFormat::pf4Bit, pGray16},  {TPixelFormat::pf4Bit, pSysGray4},
+        {TPixelFormat::pf4Bit, pGray4},      {TPixelFormat::pf8Bit, pGray256}, {TPixelFormat::pf8Bit, pGray236},
+        {TPixelFormat::pf8Bit, pUnknown},    {TPixelFormat::pf4Bit, pSys16},   {TPixelFormat::pf8Bit, pGray16},
+    };
+    std::mt19937 rng(4711);
+    auto pick = [&](int n) { return static_cast<int>(rng() % static_cast<unsigned>(n)); };
+    for (int round = 0; round < 90; ++round) {
+        const Target& t = targets[round % std::size(targets)];
+        const int w = 1 + pick(37), h = 1 + pick(9);
+        std::vector<std::uint8_t> pixels(3 * static_cast<std::size_t>(w * h));
+        for (std::size_t i = 0; i < pixels.size(); i += 3) {
+            const bool flat = round % 3 == 1;
+            for (std::size_t k = 0; k < 3; ++k)
+                pixels[i + k] = static_cast<std::uint8_t>(flat ? 40 + round : pick(256));
+        }
+        auto makeTarget = [&] {
+            TPixelGraphic g(w, h, t.format);
+            if (t.kind == pUnknown) {
+                std::vector<std::uint32_t> greys;
+                for (int k = 0; k < 7; ++k) {
+                    const int v = pick(256);
+                    greys.push_back(rgb(v, v, v));
+                }
+                g.SetPalette(greys, pUnknown);
+            } else {
+                g.SetPaletteIdent(t.kind);
+            }
+            g.SetDither(round % 4 != 0);
+            g.SetRGBWeighting(round % 5 != 1);
+            if (round % 3 == 2) {
+                g.SetDitherErrorLimitAuto(false);
+                g.SetDitherErrorLimit(static_cast<std::uint8_t>(pick(256)));
+                g.SetDitherErrorLimitSoft(round % 2 == 0);
+            }
+            return g;
+        };
+        const auto state = rng;
+        TPixelGraphic byPixel = makeTarget();
+        rng = state;  // the same palette and limits again
+        TPixelGraphic byRow = makeTarget();
+
+        ColorStorer pixelStorer(byPixel);
+        ColorStorer rowStorer(byRow);
+        for (int y = 0; y < h; ++y) {
+            const std::uint8_t* row = pixels.data() + 3 * static_cast<std::size_t>(y * w);
+            for (int i = 0; i < w; ++i) {
+                const int x = y % 2 == 0 ? i : w - 1 - i;
+                const std::uint8_t* p = row + 3 * x;
+                pixelStorer.setColor(x, y, rgb(p[2], p[1], p[0]));
+            }
+            rowStorer.setRow(y, row);
+        }
+        ASSERT_EQ(byRow.bitsSize(), byPixel.bitsSize());
+        ASSERT_EQ(std::memcmp(byRow.bits(), byPixel.bits(), byRow.bitsSize()), 0)
+            << "round " << round << ", palette kind " << int{t.kind};
+    }
+}
+
+TEST(Dither, RowsIntoAPaletteTooLargeForThePixelsFailLikePixels)
+{
+    // 256 greys cannot be held in 4 bits: the first pixel whose index does not fit fails.
+    TPixelGraphic g(3, 1, TPixelFormat::pf4Bit);
+    g.SetPaletteIdent(pGray256);
+    ColorStorer s(g);
+    const std::uint8_t row[] = {0, 0, 0, 9, 9, 9, 200, 200, 200};
+    EXPECT_THROW(s.setRow(0, row), EPGInvalidPaletteIndex);
+    EXPECT_EQ(g.GetPixel(0, 0), 0u);
+    TPixelGraphic none(2, 1, TPixelFormat::pf8Bit);
+    none.SetPaletteIdent(pNone);
+    ColorStorer ns(none);
+    EXPECT_THROW(ns.setRow(0, row), EPGNoPalette);
 }
 
 }  // namespace

@@ -17,6 +17,7 @@
 #include "app/uMain.h"
 #include "results/uKalibieren.h"
 #include "results/uTabelle.h"
+#include "widgets/uClipboard.h"
 #include "view/uImage.h"
 #include "widgets/uAlignedGrid.h"
 

@@ -22,7 +22,16 @@ TEST(RoundHalfEven, HalvesGoToTheEvenNeighbour)
     EXPECT_EQ(R(2.4999999L), 2);
     EXPECT_EQ(R(-0.4L), 0);
     EXPECT_EQ(R(123456789.5L), 123456790);
+    EXPECT_EQ(R(-123456788.5L), -123456788);
+    EXPECT_EQ(R(0.49999999999999999L), 0);
+    EXPECT_EQ(R(-0.5L), 0);
+    // Halves at the top of the range, where the extended format still holds them.
+    EXPECT_EQ(R(4611686018427387904.5L), 4611686018427387904LL);
+    EXPECT_EQ(R(4611686018427387905.5L), 4611686018427387906LL);
+    EXPECT_EQ(R(9.3e18L), INT64_MAX);
+    EXPECT_EQ(R(-9.3e18L), INT64_MIN);
     EXPECT_EQ(R(std::nanl("")), 0);
+    EXPECT_EQ(R(HUGE_VALL), 0);
 }
 
 struct FixedCase {
