@@ -21,7 +21,7 @@
 namespace tesra {
 namespace {
 
-struct EncodeSpec {
+struct EncodeRecipe {
     int width = 16;
     int height = 16;
     int components = 3;
@@ -40,7 +40,7 @@ struct ErrorJump {
 };
 
 // libjpeg writing into memory. Used only to make test files.
-std::vector<std::uint8_t> encode(const EncodeSpec& spec)
+std::vector<std::uint8_t> encode(const EncodeRecipe& recipe)
 {
     jpeg_compress_struct c{};
     ErrorJump err{};
@@ -48,7 +48,7 @@ std::vector<std::uint8_t> encode(const EncodeSpec& spec)
     err.pub.error_exit = [](j_common_ptr info) { std::longjmp(reinterpret_cast<ErrorJump*>(info->err)->jump, 1); };
     unsigned char* out = nullptr;
     unsigned long size = 0;
-    std::vector<JSAMPLE> row(static_cast<std::size_t>(spec.width) * spec.components);
+    std::vector<JSAMPLE> row(static_cast<std::size_t>(recipe.width) * recipe.components);
     if (setjmp(err.jump)) {
         jpeg_destroy_compress(&c);
         std::free(out);
@@ -56,19 +56,19 @@ std::vector<std::uint8_t> encode(const EncodeSpec& spec)
     }
     jpeg_create_compress(&c);
     jpeg_mem_dest(&c, &out, &size);
-    c.image_width = static_cast<JDIMENSION>(spec.width);
-    c.image_height = static_cast<JDIMENSION>(spec.height);
-    c.input_components = spec.components;
-    c.in_color_space = spec.in;
+    c.image_width = static_cast<JDIMENSION>(recipe.width);
+    c.image_height = static_cast<JDIMENSION>(recipe.height);
+    c.input_components = recipe.components;
+    c.in_color_space = recipe.in;
     jpeg_set_defaults(&c);
-    if (spec.file != JCS_UNKNOWN)
-        jpeg_set_colorspace(&c, spec.file);
-    jpeg_set_quality(&c, spec.quality, TRUE);
-    if (spec.progressive)
+    if (recipe.file != JCS_UNKNOWN)
+        jpeg_set_colorspace(&c, recipe.file);
+    jpeg_set_quality(&c, recipe.quality, TRUE);
+    if (recipe.progressive)
         jpeg_simple_progression(&c);
-    if (!spec.scans.empty()) {
-        c.scan_info = spec.scans.data();
-        c.num_scans = static_cast<int>(spec.scans.size());
+    if (!recipe.scans.empty()) {
+        c.scan_info = recipe.scans.data();
+        c.num_scans = static_cast<int>(recipe.scans.size());
     }
     // No chroma subsampling: every component has all its samples.
     for (int i = 0; i < c.num_components; ++i)
@@ -77,9 +77,9 @@ std::vector<std::uint8_t> encode(const EncodeSpec& spec)
     jpeg_start_compress(&c, TRUE);
     while (c.next_scanline < c.image_height) {
         const int y = static_cast<int>(c.next_scanline);
-        for (int x = 0; x < spec.width; ++x)
-            for (int k = 0; k < spec.components; ++k)
-                row[static_cast<std::size_t>(x) * spec.components + k] = static_cast<JSAMPLE>(spec.sample(x, y, k));
+        for (int x = 0; x < recipe.width; ++x)
+            for (int k = 0; k < recipe.components; ++k)
+                row[static_cast<std::size_t>(x) * recipe.components + k] = static_cast<JSAMPLE>(recipe.sample(x, y, k));
         JSAMPROW rows[1] = {row.data()};
         jpeg_write_scanlines(&c, rows, 1);
     }
@@ -158,16 +158,16 @@ std::uint32_t inkToColour(const std::uint8_t* cmyk)
 TEST(JpegVariants, CmykAndYcckByTheInkRule)
 {
     const std::string dir = test::makeTempDir("jpeg_cmyk");
-    EncodeSpec spec;
-    spec.width = 24;
-    spec.height = 16;
-    spec.components = 4;
-    spec.in = JCS_CMYK;
+    EncodeRecipe recipe;
+    recipe.width = 24;
+    recipe.height = 16;
+    recipe.components = 4;
+    recipe.in = JCS_CMYK;
     // Flat 8 × 8 blocks survive quality 100 unchanged.
-    spec.sample = [](int x, int y, int c) { return ((x / 8) * 70 + (y / 8) * 90 + c * 50) % 256; };
+    recipe.sample = [](int x, int y, int c) { return ((x / 8) * 70 + (y / 8) * 90 + c * 50) % 256; };
     for (J_COLOR_SPACE space : {JCS_CMYK, JCS_YCCK}) {
-        spec.file = space;
-        const std::vector<std::uint8_t> file = encode(spec);
+        recipe.file = space;
+        const std::vector<std::uint8_t> file = encode(recipe);
         ASSERT_FALSE(file.empty());
         const TPixelGraphic image = read(file);
         EXPECT_EQ(image.ColorResolution(), 7);
@@ -177,7 +177,7 @@ TEST(JpegVariants, CmykAndYcckByTheInkRule)
                 for (int x = 0; x < 24; x += 8) {
                     std::uint8_t ink[4];
                     for (int c = 0; c < 4; ++c)
-                        ink[c] = static_cast<std::uint8_t>(255 - spec.sample(x, y, c));
+                        ink[c] = static_cast<std::uint8_t>(255 - recipe.sample(x, y, c));
                     EXPECT_EQ(image.GetColor(x, y), inkToColour(ink)) << x << "," << y;
                 }
         }
@@ -204,12 +204,12 @@ TEST(JpegVariants, CmykAndYcckByTheInkRule)
 TEST(JpegVariants, MissingEndMarkerLoadsCutDataDoesNot)
 {
     for (bool progressive : {false, true}) {
-        EncodeSpec spec;
-        spec.width = 40;
-        spec.height = 24;
-        spec.progressive = progressive;
-        spec.quality = 80;
-        const std::vector<std::uint8_t> whole = encode(spec);
+        EncodeRecipe recipe;
+        recipe.width = 40;
+        recipe.height = 24;
+        recipe.progressive = progressive;
+        recipe.quality = 80;
+        const std::vector<std::uint8_t> whole = encode(recipe);
         const TPixelGraphic full = read(whole);
         // Without the end marker: the same image.
         const std::vector<std::uint8_t> noEnd(whole.begin(), whole.end() - 2);
@@ -219,11 +219,11 @@ TEST(JpegVariants, MissingEndMarkerLoadsCutDataDoesNot)
         EXPECT_EQ(readError(cut), "JPG: Unexpected end of file") << progressive;
     }
     // A progressive file that ends cleanly between two scans lacks the later ones.
-    EncodeSpec spec;
-    spec.width = 40;
-    spec.height = 24;
-    spec.progressive = true;
-    const std::vector<std::uint8_t> whole = encode(spec);
+    EncodeRecipe recipe;
+    recipe.width = 40;
+    recipe.height = 24;
+    recipe.progressive = true;
+    const std::vector<std::uint8_t> whole = encode(recipe);
     const std::vector<std::size_t> scans = scanStarts(whole);
     ASSERT_GE(scans.size(), 3u);
     const std::vector<std::uint8_t> firstScans(whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>(scans.back()));
@@ -234,15 +234,15 @@ TEST(JpegVariants, MissingEndMarkerLoadsCutDataDoesNot)
 // whose AC scan is then repeated: libjpeg takes each repetition as valid.
 std::vector<std::uint8_t> repeatedScans(int width, int height, int repeats)
 {
-    EncodeSpec spec;
-    spec.width = width;
-    spec.height = height;
-    spec.components = 1;
-    spec.in = JCS_GRAYSCALE;
-    spec.progressive = true;
-    spec.scans = {{1, {0, 0, 0, 0}, 0, 0, 0, 0}, {1, {0, 0, 0, 0}, 1, 63, 0, 0}};
-    spec.sample = [](int, int, int) { return 128; };
-    std::vector<std::uint8_t> f = encode(spec);
+    EncodeRecipe recipe;
+    recipe.width = width;
+    recipe.height = height;
+    recipe.components = 1;
+    recipe.in = JCS_GRAYSCALE;
+    recipe.progressive = true;
+    recipe.scans = {{1, {0, 0, 0, 0}, 0, 0, 0, 0}, {1, {0, 0, 0, 0}, 1, 63, 0, 0}};
+    recipe.sample = [](int, int, int) { return 128; };
+    std::vector<std::uint8_t> f = encode(recipe);
     const std::vector<std::size_t> scans = scanStarts(f);
     if (scans.size() != 2)
         return {};
@@ -276,9 +276,9 @@ TEST(JpegVariants, FewBytesDeclaringManyPixelsAreRefused)
     // A small file with its frame header patched to 3000 × 3000: its data ends long before
     // the pixels do, baseline or progressive, and with empty scans after it.
     for (bool progressive : {false, true}) {
-        EncodeSpec spec;
-        spec.progressive = progressive;
-        std::vector<std::uint8_t> f = encode(spec);
+        EncodeRecipe recipe;
+        recipe.progressive = progressive;
+        std::vector<std::uint8_t> f = encode(recipe);
         patchSize(f, 3000, 3000);
         EXPECT_EQ(readError(f), "JPG: Unexpected end of file") << progressive;
     }
@@ -292,11 +292,11 @@ TEST(JpegVariants, LibraryMemoryCountsAgainstTheLimit)
 {
     // 1500 × 1500 progressive colour without subsampling: a buffer of 6.75 MB and 13.5 MB of
     // coefficients that the library keeps until the last scan.
-    EncodeSpec spec;
-    spec.width = spec.height = 1500;
-    spec.progressive = true;
-    spec.sample = [](int x, int y, int c) { return ((x / 8 + y / 8) * 17 + c * 40) & 255; };
-    const std::vector<std::uint8_t> f = encode(spec);
+    EncodeRecipe recipe;
+    recipe.width = recipe.height = 1500;
+    recipe.progressive = true;
+    recipe.sample = [](int x, int y, int c) { return ((x / 8 + y / 8) * 17 + c * 40) & 255; };
+    const std::vector<std::uint8_t> f = encode(recipe);
     const ImageSizeLimits saved = imageSizeLimits();
     setImageSizeLimits({10'000'000, 16ull << 20});
     EXPECT_EQ(readError(f), "JPG: Image too large");
@@ -307,11 +307,11 @@ TEST(JpegVariants, LibraryMemoryCountsAgainstTheLimit)
 
 TEST(JpegVariants, OtherComponentCountsAreRefusedWithAHint)
 {
-    EncodeSpec spec;
-    spec.components = 2;
-    spec.in = JCS_UNKNOWN;
-    spec.file = JCS_UNKNOWN;
-    const std::vector<std::uint8_t> f = encode(spec);
+    EncodeRecipe recipe;
+    recipe.components = 2;
+    recipe.in = JCS_UNKNOWN;
+    recipe.file = JCS_UNKNOWN;
+    const std::vector<std::uint8_t> f = encode(recipe);
     ASSERT_FALSE(f.empty());
     EXPECT_EQ(readError(f),
               "JPG: Not supported subformat \u2014 save the image as an RGB or greyscale JPEG, or as PNG, and open it again");
