@@ -47,6 +47,16 @@ struct PngChunks {
         z.resize(size);
         return idat(z);
     }
+    // Rows of raw bytes, each given filter type 0, compressed into the image data.
+    PngChunks& rows(const std::vector<std::vector<std::uint8_t>>& rows)
+    {
+        std::vector<std::uint8_t> raw;
+        for (const auto& r : rows) {
+            raw.push_back(0);
+            raw.insert(raw.end(), r.begin(), r.end());
+        }
+        return compressed(raw);
+    }
     PngChunks& idat(const std::vector<std::uint8_t>& z)
     {
         const std::size_t piece = 1u << 20;

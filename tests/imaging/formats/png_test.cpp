@@ -20,48 +20,8 @@ namespace {
 
 using test::RefImage;
 
-// Builds PNG files chunk by chunk with zlib, independently of libpng.
-struct PngBuilder {
-    std::vector<std::uint8_t> out{137, 80, 78, 71, 13, 10, 26, 10};
-
-    static void put32(std::vector<std::uint8_t>& v, std::uint32_t x)
-    {
-        for (int s = 24; s >= 0; s -= 8)
-            v.push_back(static_cast<std::uint8_t>(x >> s));
-    }
-    PngBuilder& chunk(const char* type, const std::vector<std::uint8_t>& data)
-    {
-        put32(out, static_cast<std::uint32_t>(data.size()));
-        std::vector<std::uint8_t> body(type, type + 4);
-        body.insert(body.end(), data.begin(), data.end());
-        out.insert(out.end(), body.begin(), body.end());
-        put32(out, static_cast<std::uint32_t>(crc32(0, body.data(), static_cast<uInt>(body.size()))));
-        return *this;
-    }
-    PngBuilder& header(std::uint32_t w, std::uint32_t h, int depth, int colorType)
-    {
-        std::vector<std::uint8_t> d;
-        put32(d, w);
-        put32(d, h);
-        d.insert(d.end(), {static_cast<std::uint8_t>(depth), static_cast<std::uint8_t>(colorType), 0, 0, 0});
-        return chunk("IHDR", d);
-    }
-    // Rows of raw bytes, each given filter type 0.
-    PngBuilder& rows(const std::vector<std::vector<std::uint8_t>>& rows)
-    {
-        std::vector<std::uint8_t> raw;
-        for (const auto& r : rows) {
-            raw.push_back(0);
-            raw.insert(raw.end(), r.begin(), r.end());
-        }
-        uLongf size = compressBound(static_cast<uLong>(raw.size()));
-        std::vector<std::uint8_t> z(size);
-        compress2(z.data(), &size, raw.data(), static_cast<uLong>(raw.size()), 9);
-        z.resize(size);
-        return chunk("IDAT", z);
-    }
-    std::vector<std::uint8_t> end() { return chunk("IEND", {}).out; }
-};
+// PNG files built chunk by chunk with zlib, independently of libpng.
+using PngBuilder = test::PngChunks;
 
 TPixelGraphic read(const std::vector<std::uint8_t>& bytes, double* gamma = nullptr)
 {
