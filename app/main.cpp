@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "app/uLanguage.h"
 #include "app/uMain.h"
 #include "app/uStartup.h"
 
@@ -33,6 +34,8 @@ int main(int argc, char** argv)
         return 2;
     }
     QApplication app(argc, argv);
+    QApplication::setApplicationName("Tesra");
+    tesra::InstallLanguage();
     // An image named on the command line (or dropped on the program) opens at once.
     const QStringList arguments = QApplication::arguments();
     const QString imageFile = arguments.size() > 1 ? arguments.at(1) : QString();

@@ -4,6 +4,7 @@
 #include <charconv>
 #include <cmath>
 
+#include "app/common/user_text.h"
 #include "results/target_cv.h"
 
 namespace tesra {
@@ -14,12 +15,28 @@ const std::string kEmpty;
 
 // Texts are UTF-8 here; the ANSI clipboard turns "ø" into byte 248 and "±" into 177.
 constexpr std::array<const char*, kSheetColumns> kLineHeaders{
-    "A", "!", "Line #", "Total length", "2d phase", "Intersections", "Length",
-    "ø grain size", "Cal. Length", "ø cal. size", "Vol % 2nd P"};
+    "A",
+    "!",
+    QT_TRANSLATE_NOOP("Core", "Line #"),
+    QT_TRANSLATE_NOOP("Core", "Total length"),
+    QT_TRANSLATE_NOOP("Core", "2d phase"),
+    QT_TRANSLATE_NOOP("Core", "Intersections"),
+    QT_TRANSLATE_NOOP("Core", "Length"),
+    QT_TRANSLATE_NOOP("Core", "ø grain size"),
+    QT_TRANSLATE_NOOP("Core", "Cal. Length"),
+    QT_TRANSLATE_NOOP("Core", "ø cal. size"),
+    QT_TRANSLATE_NOOP("Core", "Vol % 2nd P")};
 
 constexpr std::array<const char*, kSumColumns> kSumHeaders{
-    "", "Total length", "2nd phase", "Intersections", "Length", "ø Grain size", "Cal. length",
-    "ø Cal. size", "Vol % 2nd P"};
+    "",
+    QT_TRANSLATE_NOOP("Core", "Total length"),
+    QT_TRANSLATE_NOOP("Core", "2nd phase"),
+    QT_TRANSLATE_NOOP("Core", "Intersections"),
+    QT_TRANSLATE_NOOP("Core", "Length"),
+    QT_TRANSLATE_NOOP("Core", "ø Grain size"),
+    QT_TRANSLATE_NOOP("Core", "Cal. length"),
+    QT_TRANSLATE_NOOP("Core", "ø Cal. size"),
+    QT_TRANSLATE_NOOP("Core", "Vol % 2nd P")};
 
 // Below this many intercepts a test circle is flagged "A": too few for its count to mean much.
 constexpr long double kMinCircleCount = 15.0L;
@@ -62,9 +79,9 @@ ResultSheet::ResultSheet(NumberLocale locale) : m_locale(std::move(locale))
         m_rows[0].cells[c] = kLineHeaders[c];
     for (int c = 0; c < kSumColumns; ++c)
         m_sum[0][c] = kSumHeaders[c];
-    m_sum[1][0] = "Sum";
-    m_sum[2][0] = "Confidence / Error";
-    m_warnung.caption = "Anisotropie liegt vielleicht vor!";
+    m_sum[1][0] = QT_TRANSLATE_NOOP("Core", "Sum");
+    m_sum[2][0] = QT_TRANSLATE_NOOP("Core", "Confidence / Error");
+    m_warnung.caption = UserText(QT_TRANSLATE_NOOP("Core", "Anisotropie liegt vielleicht vor!"));
     resetIndicators();
 }
 
@@ -198,9 +215,9 @@ void ResultSheet::Recompute(const Measurement& measurement)
 
     m_misInter.visible = sn < kNeededCount;
     if (m_misInter.visible)
-        m_misInter.caption = "Needed Intersections: " + n(kNeededCount - sn, 4, 1);
-    m_pInter = "Intersections: " + n(sn, 4, 1);
-    m_pKorn = "Cal. grain size: " + sums[7];
+        m_misInter.caption = UserText(QT_TRANSLATE_NOOP("Core", "Needed Intersections: ")) + n(kNeededCount - sn, 4, 1);
+    m_pInter = UserText(QT_TRANSLATE_NOOP("Core", "Intersections: ")) + n(sn, 4, 1);
+    m_pKorn = UserText(QT_TRANSLATE_NOOP("Core", "Cal. grain size: ")) + sums[7];
 
     auto& limits = m_sum[2];
     if (lineCount > 1 && sn != 0.0L) {
@@ -232,7 +249,7 @@ void ResultSheet::Recompute(const Measurement& measurement)
         long double ratio = s / q;
         if (target != 0.0L)
             ratio = std::max(cv / target, ratio);
-        m_warnung.caption = "Check for anisotropy! (" + FormatF(ratio, 6, 2, m_locale) + ")";
+        m_warnung.caption = UserText(QT_TRANSLATE_NOOP("Core", "Check for anisotropy! (")) + FormatF(ratio, 6, 2, m_locale) + ")";
         m_warnung.visible = cv > 2.0L * target || s > 2.0L * q;
         m_statistics = {cv, target, s, q};
     } else {
@@ -277,8 +294,8 @@ void ResultSheet::AppendLineRow(const Measurement& measurement)
 void ResultSheet::resetIndicators()
 {
     m_misInter.visible = false;
-    m_pInter = "Intersections:";
-    m_pKorn = "Cal. grain size:";
+    m_pInter = UserText(QT_TRANSLATE_NOOP("Core", "Intersections:"));
+    m_pKorn = UserText(QT_TRANSLATE_NOOP("Core", "Cal. grain size:"));
 }
 
 void ResultSheet::ResetSheet()
@@ -342,7 +359,7 @@ int ResultSheet::deletionCandidate(const Measurement& measurement) const
 
 std::string ResultSheet::deleteQuestion(int n)
 {
-    return "Delete line # " + std::to_string(n) + "?";
+    return FillIn(UserText(QT_TRANSLATE_NOOP("Core", "Delete line # %1?")), std::to_string(n));
 }
 
 int ResultSheet::deleteLine(Measurement& measurement, int n, int selectedLine)
@@ -373,13 +390,14 @@ std::string ResultSheet::internalValuesText() const
 {
     const SheetStatistics& st = m_statistics;
     auto g = [this](long double v) { return FormatG(v, 10, m_locale); };
-    std::string text = "CV: " + g(st.cv) + "  Soll CV: " + g(st.targetCv);
-    text += "\rS: " + g(st.s) + "  Sqrt(Nmittel): " + g(st.rootMeanCount);
-    text += "\rCV/SollCV: ";
-    text += st.targetCv != 0.0L ? g(st.cv / st.targetCv) : "not defined (Soll CV = 0)";
-    text += "\rS/Sqrt(Nmittel): ";
+    auto label = [](const char* text) { return UserText(text); };
+    std::string text = "CV: " + g(st.cv) + "  " + label(QT_TRANSLATE_NOOP("Core", "Soll CV: ")) + g(st.targetCv);
+    text += "\rS: " + g(st.s) + "  " + label(QT_TRANSLATE_NOOP("Core", "Sqrt(Nmittel): ")) + g(st.rootMeanCount);
+    text += "\r" + label(QT_TRANSLATE_NOOP("Core", "CV/SollCV: "));
+    text += st.targetCv != 0.0L ? g(st.cv / st.targetCv) : label(QT_TRANSLATE_NOOP("Core", "not defined (Soll CV = 0)"));
+    text += "\r" + label(QT_TRANSLATE_NOOP("Core", "S/Sqrt(Nmittel): "));
     text += st.rootMeanCount != 0.0L ? g(st.s / st.rootMeanCount)
-                                     : "not defined (Sqrt(Nmittel) = 0)";
+                                     : label(QT_TRANSLATE_NOOP("Core", "not defined (Sqrt(Nmittel) = 0)"));
     return text;
 }
 

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "app/common/number_format.h"
+#include "app/common/user_text.h"
 #include "app/measurement/measurement.h"
 
 namespace tesra {
@@ -51,8 +52,8 @@ inline constexpr const char* kRowMarkText = "\xC3\xBC";
 constexpr std::uint32_t kSecondPhaseNoticeColour = 12320767;  // `tFremd`, light yellow
 constexpr std::uint32_t kWarningColour = 8421631;             // `tWarnung`, light red
 
-inline constexpr const char* kDeleteLineCaption = "Delete line";
-inline constexpr const char* kInternalValuesCaption = "Interne Werte";
+inline constexpr const char* kDeleteLineCaption = QT_TRANSLATE_NOOP("Core", "Delete line");
+inline constexpr const char* kInternalValuesCaption = QT_TRANSLATE_NOOP("Core", "Interne Werte");
 
 class ResultSheet {
 public:

@@ -82,7 +82,7 @@ LineSetLoadResult addLines(std::span<const std::uint8_t> records, int count, int
         sheet.setCell(3, index, lengthCell(measurement.line(index).length));
     }
     if (result.dropped > 0)
-        result.message = std::to_string(result.dropped) + kLinesDroppedText;
+        result.message = std::to_string(result.dropped) + UserText(kLinesDroppedText);
     sheet.setRowCount(std::max(2, measurement.lineCount() + 1));
 
     for (int n = oldCount + 1; n <= measurement.lineCount(); ++n) {

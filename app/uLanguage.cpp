@@ -1,0 +1,78 @@
+#include "app/uLanguage.h"
+
+#include <QCoreApplication>
+#include <QLibraryInfo>
+#include <QSettings>
+#include <QTranslator>
+
+#include <cstdlib>
+#include <memory>
+
+#include "app/common/user_text.h"
+
+namespace tesra {
+namespace {
+
+struct Loaded {
+    Language language = Language::Source;
+    std::unique_ptr<QTranslator> own;
+    std::unique_ptr<QTranslator> qt;
+};
+
+Loaded& loaded()
+{
+    static Loaded state;
+    return state;
+}
+
+std::string translateCoreText(const char* text) { return CoreText(text).toStdString(); }
+
+void remove(std::unique_ptr<QTranslator>& translator)
+{
+    if (!translator)
+        return;
+    QCoreApplication::removeTranslator(translator.get());
+    translator.reset();
+}
+
+}  // namespace
+
+Language InstallLanguage()
+{
+    const QString setting = QSettings().value(kLanguageSettingKey).toString().trimmed();
+    const Language language =
+        ChooseLanguage(setting.toStdString(), [](const char* name) { return std::getenv(name); });
+    LoadLanguage(language);
+    return language;
+}
+
+void LoadLanguage(Language language)
+{
+    Loaded& state = loaded();
+    remove(state.own);
+    remove(state.qt);
+    state.language = language;
+    SetTextTranslator(language == Language::Source ? nullptr : &translateCoreText);
+    if (language == Language::Source)
+        return;
+    const QString code = QString::fromLatin1(LanguageCode(language));
+    auto own = std::make_unique<QTranslator>();
+    if (own->load(QStringLiteral(":/i18n/tesra_") + code)) {
+        QCoreApplication::installTranslator(own.get());
+        state.own = std::move(own);
+    }
+    // Qt's own texts (file dialogs, standard buttons), where the system has them.
+    auto qt = std::make_unique<QTranslator>();
+    if (qt->load(QStringLiteral("qtbase_") + code, QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        QCoreApplication::installTranslator(qt.get());
+        state.qt = std::move(qt);
+    }
+}
+
+Language CurrentLanguage() { return loaded().language; }
+
+QString CoreText(const char* text) { return QCoreApplication::translate(kCoreTextContext, text); }
+
+QString CoreText(const std::string& text) { return CoreText(text.c_str()); }
+
+}  // namespace tesra

@@ -1,0 +1,436 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="de_DE">
+<context>
+    <name>Core</name>
+    <message>
+        <source>Image files</source>
+        <translation>Bilddateien</translation>
+    </message>
+    <message>
+        <source>All files</source>
+        <translation>Alle Dateien</translation>
+    </message>
+    <message>
+        <source>Liniendefinitionen (*.lin)</source>
+        <translation>Liniensätze (*.lin)</translation>
+    </message>
+    <message>
+        <source>Normal intersection</source>
+        <translation>Normaler Schnittpunkt</translation>
+    </message>
+    <message>
+        <source>Second phase boundary</source>
+        <translation>Grenze zur zweiten Phase</translation>
+    </message>
+    <message>
+        <source>Triple point</source>
+        <translation>Tripelpunkt</translation>
+    </message>
+    <message>
+        <source>Tangential</source>
+        <translation>Tangential</translation>
+    </message>
+    <message>
+        <source>Start / End in grain</source>
+        <translation>Anfang / Ende im Korn</translation>
+    </message>
+    <message>
+        <source>Start/End at grain boundary</source>
+        <translation>Anfang / Ende an der Korngrenze</translation>
+    </message>
+    <message>
+        <source>Load lines</source>
+        <translation>Linien laden</translation>
+    </message>
+    <message>
+        <source> linies droped (partially outside image)</source>
+        <translation> Linien verworfen (teilweise außerhalb des Bildes)</translation>
+    </message>
+    <message>
+        <source>The measurement stored in this file is damaged and was not loaded.</source>
+        <translation>Die in dieser Datei gespeicherte Messung ist beschädigt und wurde nicht geladen.</translation>
+    </message>
+    <message>
+        <source>Die Eingabe der echten Länge ist fehlerhaft!</source>
+        <translation>Die Eingabe der echten Länge ist fehlerhaft!</translation>
+    </message>
+    <message>
+        <source>Die Eingabe der Länge in Pixel ist fehlerhaft!</source>
+        <translation>Die Eingabe der Länge in Pixel ist fehlerhaft!</translation>
+    </message>
+    <message>
+        <source>Die Eingabe des Fremdphasenanteils ist fehlerhaft!</source>
+        <translation>Die Eingabe des Fremdphasenanteils ist fehlerhaft!</translation>
+    </message>
+    <message>
+        <source>Die Eingabe des Umrechnungsfaktors ist fehlerhaft!</source>
+        <translation>Die Eingabe des Umrechnungsfaktors ist fehlerhaft!</translation>
+    </message>
+    <message>
+        <source>Fremdphasenanteil per Kalibrierung: </source>
+        <translation>Fremdphasenanteil per Kalibrierung: </translation>
+    </message>
+    <message>
+        <source>Calibrate</source>
+        <translation>Kalibrieren</translation>
+    </message>
+    <message>
+        <source>Kalibierung</source>
+        <translation>Kalibrierung</translation>
+    </message>
+    <message>
+        <source>Not calibrated</source>
+        <translation>Nicht kalibriert</translation>
+    </message>
+    <message>
+        <source>Line #</source>
+        <translation>Linie Nr.</translation>
+    </message>
+    <message>
+        <source>Total length</source>
+        <translation>Gesamtlänge</translation>
+    </message>
+    <message>
+        <source>2d phase</source>
+        <translation>2. Phase</translation>
+    </message>
+    <message>
+        <source>Intersections</source>
+        <translation>Schnittpunkte</translation>
+    </message>
+    <message>
+        <source>Length</source>
+        <translation>Länge</translation>
+    </message>
+    <message>
+        <source>ø grain size</source>
+        <translation>ø Korngröße</translation>
+    </message>
+    <message>
+        <source>Cal. Length</source>
+        <translation>Kal. Länge</translation>
+    </message>
+    <message>
+        <source>ø cal. size</source>
+        <translation>ø kal. Größe</translation>
+    </message>
+    <message>
+        <source>Vol % 2nd P</source>
+        <translation>Vol % 2. Ph.</translation>
+    </message>
+    <message>
+        <source>2nd phase</source>
+        <translation>2. Phase</translation>
+    </message>
+    <message>
+        <source>ø Grain size</source>
+        <translation>ø Korngröße</translation>
+    </message>
+    <message>
+        <source>Cal. length</source>
+        <translation>Kal. Länge</translation>
+    </message>
+    <message>
+        <source>ø Cal. size</source>
+        <translation>ø Kal. Größe</translation>
+    </message>
+    <message>
+        <source>Sum</source>
+        <translation>Summe</translation>
+    </message>
+    <message>
+        <source>Confidence / Error</source>
+        <translation>Vertrauensbereich / Fehler</translation>
+    </message>
+    <message>
+        <source>Anisotropie liegt vielleicht vor!</source>
+        <translation>Anisotropie liegt vielleicht vor!</translation>
+    </message>
+    <message>
+        <source>Needed Intersections: </source>
+        <translation>Noch benötigte Schnittpunkte: </translation>
+    </message>
+    <message>
+        <source>Intersections: </source>
+        <translation>Schnittpunkte: </translation>
+    </message>
+    <message>
+        <source>Cal. grain size: </source>
+        <translation>Kal. Korngröße: </translation>
+    </message>
+    <message>
+        <source>Check for anisotropy! (</source>
+        <translation>Auf Anisotropie prüfen! (</translation>
+    </message>
+    <message>
+        <source>Intersections:</source>
+        <translation>Schnittpunkte:</translation>
+    </message>
+    <message>
+        <source>Cal. grain size:</source>
+        <translation>Kal. Korngröße:</translation>
+    </message>
+    <message>
+        <source>Delete line # %1?</source>
+        <translation>Linie Nr. %1 löschen?</translation>
+    </message>
+    <message>
+        <source>Soll CV: </source>
+        <translation>Soll-CV: </translation>
+    </message>
+    <message>
+        <source>Sqrt(Nmittel): </source>
+        <translation>Wurzel(N Mittel): </translation>
+    </message>
+    <message>
+        <source>CV/SollCV: </source>
+        <translation>CV / Soll-CV: </translation>
+    </message>
+    <message>
+        <source>not defined (Soll CV = 0)</source>
+        <translation>nicht definiert (Soll-CV = 0)</translation>
+    </message>
+    <message>
+        <source>S/Sqrt(Nmittel): </source>
+        <translation>S / Wurzel(N Mittel): </translation>
+    </message>
+    <message>
+        <source>not defined (Sqrt(Nmittel) = 0)</source>
+        <translation>nicht definiert (Wurzel(N Mittel) = 0)</translation>
+    </message>
+    <message>
+        <source>Delete line</source>
+        <translation>Linie löschen</translation>
+    </message>
+    <message>
+        <source>Interne Werte</source>
+        <translation>Interne Werte</translation>
+    </message>
+</context>
+<context>
+    <name>tesra::TfKalibieren</name>
+    <message>
+        <source>Ok</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Abbrechen</translation>
+    </message>
+    <message>
+        <source>Length in pixels</source>
+        <translation>Länge in Pixel</translation>
+    </message>
+    <message>
+        <source>Real length</source>
+        <translation>Echte Länge</translation>
+    </message>
+    <message>
+        <source>Second phase fraction in %</source>
+        <translation>Fremdphasenanteil in %</translation>
+    </message>
+    <message>
+        <source>Conversion factor</source>
+        <translation>Umrechnungsfaktor</translation>
+    </message>
+    <message>
+        <source>Remarks</source>
+        <translation>Bemerkungen</translation>
+    </message>
+</context>
+<context>
+    <name>tesra::TfMain</name>
+    <message>
+        <source>Add line</source>
+        <translation>Linie hinzufügen</translation>
+    </message>
+    <message>
+        <source>Add / Change intersection</source>
+        <translation>Schnittpunkt setzen / ändern</translation>
+    </message>
+    <message>
+        <source>Delete intersection</source>
+        <translation>Schnittpunkt löschen</translation>
+    </message>
+    <message>
+        <source>Mark second phase</source>
+        <translation>Zweite Phase markieren</translation>
+    </message>
+    <message>
+        <source>Image information</source>
+        <translation>Bildinformation</translation>
+    </message>
+    <message>
+        <source>Image manipulation</source>
+        <translation>Bildbearbeitung</translation>
+    </message>
+    <message>
+        <source>Datei</source>
+        <translation>Datei</translation>
+    </message>
+    <message>
+        <source>Open image</source>
+        <translation>Bild öffnen</translation>
+    </message>
+    <message>
+        <source>Save image</source>
+        <translation>Bild speichern</translation>
+    </message>
+    <message>
+        <source>Save photo</source>
+        <translation>Foto speichern</translation>
+    </message>
+    <message>
+        <source>Linienset Laden</source>
+        <translation>Linienset laden</translation>
+    </message>
+    <message>
+        <source>Linienset Speichern</source>
+        <translation>Linienset speichern</translation>
+    </message>
+    <message>
+        <source>Zoom</source>
+        <translation>Zoom</translation>
+    </message>
+    <message>
+        <source>Zoom in</source>
+        <translation>Vergrößern</translation>
+    </message>
+    <message>
+        <source>Zoom out</source>
+        <translation>Verkleinern</translation>
+    </message>
+    <message>
+        <source>Image</source>
+        <translation>Bild</translation>
+    </message>
+    <message>
+        <source>Sheet</source>
+        <translation>Tabelle</translation>
+    </message>
+    <message>
+        <source>Histogram</source>
+        <translation>Histogramm</translation>
+    </message>
+    <message>
+        <source>Window</source>
+        <translation>Fenster</translation>
+    </message>
+    <message>
+        <source>Modus</source>
+        <translation>Modus</translation>
+    </message>
+    <message>
+        <source>Calibrate</source>
+        <translation>Kalibrieren</translation>
+    </message>
+    <message>
+        <source>Hilfe</source>
+        <translation>Hilfe</translation>
+    </message>
+    <message>
+        <source>Help</source>
+        <translation>Hilfe</translation>
+    </message>
+    <message>
+        <source>Help (F1)</source>
+        <translation>Hilfe (F1)</translation>
+    </message>
+    <message>
+        <source>About Tesra</source>
+        <translation>Über Tesra</translation>
+    </message>
+    <message>
+        <source>Toolbar</source>
+        <translation>Werkzeuge</translation>
+    </message>
+    <message>
+        <source>Add circle</source>
+        <translation>Kreis hinzufügen</translation>
+    </message>
+    <message>
+        <source>Analys</source>
+        <translation>Analyse</translation>
+    </message>
+    <message>
+        <source>Interception lengths</source>
+        <translation>Sehnenlängen</translation>
+    </message>
+    <message>
+        <source>Sharpen</source>
+        <translation>Schärfen</translation>
+    </message>
+    <message>
+        <source>Bright. / Contrast</source>
+        <translation>Helligkeit / Kontrast</translation>
+    </message>
+    <message>
+        <source>Detail</source>
+        <translation>Details</translation>
+    </message>
+    <message>
+        <source>Contour</source>
+        <translation>Kontur</translation>
+    </message>
+    <message>
+        <source>Undo</source>
+        <translation>Rückgängig</translation>
+    </message>
+    <message>
+        <source>Info</source>
+        <translation>Info</translation>
+    </message>
+    <message>
+        <source>Noch benötigte Anzahl an Intercepts</source>
+        <translation>Noch benötigte Anzahl an Schnittpunkten</translation>
+    </message>
+    <message>
+        <source>Intersections:</source>
+        <translation>Schnittpunkte:</translation>
+    </message>
+    <message>
+        <source>Cal. grain size:</source>
+        <translation>Kal. Korngröße:</translation>
+    </message>
+    <message>
+        <source>Übersicht</source>
+        <translation>Übersicht</translation>
+    </message>
+    <message>
+        <source>Unsaved data. Discard?</source>
+        <translation>Ungespeicherte Daten. Verwerfen?</translation>
+    </message>
+    <message>
+        <source>Line analysis</source>
+        <translation>Linienanalyse</translation>
+    </message>
+    <message>
+        <source>Segment lengths</source>
+        <translation>Segmentlängen</translation>
+    </message>
+    <message>
+        <source>Tesra measurement </source>
+        <translation>Tesra-Messung </translation>
+    </message>
+    <message>
+        <source>Bitmap (*.bmp)</source>
+        <translation>Bitmap (*.bmp)</translation>
+    </message>
+</context>
+<context>
+    <name>tesra::TfTabelle</name>
+    <message>
+        <source>Sheet</source>
+        <translation>Tabelle</translation>
+    </message>
+    <message>
+        <source>Meßwerte</source>
+        <translation>Messwerte</translation>
+    </message>
+    <message>
+        <source>Copy</source>
+        <translation>Kopieren</translation>
+    </message>
+</context>
+</TS>
