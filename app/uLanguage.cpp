@@ -13,6 +13,24 @@
 namespace tesra {
 namespace {
 
+// Qt's own texts that the program shows (the standard buttons of message boxes, the frame of
+// --help). Qt's catalogues translate them where the system has them; ours hold them too, so a
+// system without them still shows one language.
+[[maybe_unused]] constexpr const char* kQtTexts[] = {
+    QT_TRANSLATE_NOOP("QPlatformTheme", "OK"),
+    QT_TRANSLATE_NOOP("QPlatformTheme", "Cancel"),
+    QT_TRANSLATE_NOOP("QPlatformTheme", "&Yes"),
+    QT_TRANSLATE_NOOP("QPlatformTheme", "&No"),
+    QT_TRANSLATE_NOOP("QCommandLineParser", "Usage: %1"),
+    QT_TRANSLATE_NOOP("QCommandLineParser", "[options]"),
+    QT_TRANSLATE_NOOP("QCommandLineParser", "Options:"),
+    QT_TRANSLATE_NOOP("QCommandLineParser", "Arguments:"),
+    QT_TRANSLATE_NOOP("QCommandLineParser", "Unknown option '%1'."),
+    QT_TRANSLATE_NOOP("QCommandLineParser", "Unknown options: %1."),
+    QT_TRANSLATE_NOOP("QCommandLineParser", "Missing value after '%1'."),
+    QT_TRANSLATE_NOOP("QCommandLineParser", "Unexpected value after '%1'."),
+};
+
 struct Loaded {
     Language language = Language::Source;
     std::unique_ptr<QTranslator> own;

@@ -2,6 +2,49 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="de_DE">
 <context>
+    <name>CommandLine</name>
+    <message>
+        <source>Try &apos;%1 --help&apos; for more information.</source>
+        <translation>»%1 --help« zeigt weitere Informationen.</translation>
+    </message>
+    <message>
+        <source>Measures the mean grain size of micrographs by the linear-intercept method.</source>
+        <translation>Misst die mittlere Korngröße von Gefügebildern nach dem Linienschnittverfahren.</translation>
+    </message>
+    <message>
+        <source>Displays this help.</source>
+        <translation>Zeigt diese Hilfe.</translation>
+    </message>
+    <message>
+        <source>Displays the program&apos;s version.</source>
+        <translation>Zeigt die Version des Programms.</translation>
+    </message>
+    <message>
+        <source>FILE</source>
+        <translation>DATEI</translation>
+    </message>
+    <message>
+        <source>Image to open (Tesra shows one image at a time).</source>
+        <translation>Zu öffnendes Bild (Tesra zeigt jeweils ein Bild).</translation>
+    </message>
+    <message>
+        <source>[FILE...]</source>
+        <translation>[DATEI...]</translation>
+    </message>
+    <message>
+        <source>%1 and %2 cannot be used together.</source>
+        <translation>%1 und %2 lassen sich nicht zusammen verwenden.</translation>
+    </message>
+    <message>
+        <source>%1 goes only with %2.</source>
+        <translation>%1 geht nur zusammen mit %2.</translation>
+    </message>
+    <message>
+        <source>Tesra shows one image at a time; opening %1 only.</source>
+        <translation>Tesra zeigt jeweils ein Bild; nur %1 wird geöffnet.</translation>
+    </message>
+</context>
+<context>
     <name>Core</name>
     <message>
         <source>Image files</source>
@@ -206,6 +249,60 @@
     <message>
         <source>Interne Werte</source>
         <translation>Interne Werte</translation>
+    </message>
+</context>
+<context>
+    <name>QCommandLineParser</name>
+    <message>
+        <source>Usage: %1</source>
+        <translation>Aufruf: %1</translation>
+    </message>
+    <message>
+        <source>[options]</source>
+        <translation>[Optionen]</translation>
+    </message>
+    <message>
+        <source>Options:</source>
+        <translation>Optionen:</translation>
+    </message>
+    <message>
+        <source>Arguments:</source>
+        <translation>Argumente:</translation>
+    </message>
+    <message>
+        <source>Unknown option &apos;%1&apos;.</source>
+        <translation>Unbekannte Option »%1«.</translation>
+    </message>
+    <message>
+        <source>Unknown options: %1.</source>
+        <translation>Unbekannte Optionen: %1.</translation>
+    </message>
+    <message>
+        <source>Missing value after &apos;%1&apos;.</source>
+        <translation>Fehlender Wert nach »%1«.</translation>
+    </message>
+    <message>
+        <source>Unexpected value after &apos;%1&apos;.</source>
+        <translation>Unerwarteter Wert nach »%1«.</translation>
+    </message>
+</context>
+<context>
+    <name>QPlatformTheme</name>
+    <message>
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Abbrechen</translation>
+    </message>
+    <message>
+        <source>&amp;Yes</source>
+        <translation>&amp;Ja</translation>
+    </message>
+    <message>
+        <source>&amp;No</source>
+        <translation>&amp;Nein</translation>
     </message>
 </context>
 <context>

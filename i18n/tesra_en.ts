@@ -2,6 +2,49 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="en_US">
 <context>
+    <name>CommandLine</name>
+    <message>
+        <source>Try &apos;%1 --help&apos; for more information.</source>
+        <translation>Try &apos;%1 --help&apos; for more information.</translation>
+    </message>
+    <message>
+        <source>Measures the mean grain size of micrographs by the linear-intercept method.</source>
+        <translation>Measures the mean grain size of micrographs by the linear-intercept method.</translation>
+    </message>
+    <message>
+        <source>Displays this help.</source>
+        <translation>Displays this help.</translation>
+    </message>
+    <message>
+        <source>Displays the program&apos;s version.</source>
+        <translation>Displays the program&apos;s version.</translation>
+    </message>
+    <message>
+        <source>FILE</source>
+        <translation>FILE</translation>
+    </message>
+    <message>
+        <source>Image to open (Tesra shows one image at a time).</source>
+        <translation>Image to open (Tesra shows one image at a time).</translation>
+    </message>
+    <message>
+        <source>[FILE...]</source>
+        <translation>[FILE...]</translation>
+    </message>
+    <message>
+        <source>%1 and %2 cannot be used together.</source>
+        <translation>%1 and %2 cannot be used together.</translation>
+    </message>
+    <message>
+        <source>%1 goes only with %2.</source>
+        <translation>%1 goes only with %2.</translation>
+    </message>
+    <message>
+        <source>Tesra shows one image at a time; opening %1 only.</source>
+        <translation>Tesra shows one image at a time; opening %1 only.</translation>
+    </message>
+</context>
+<context>
     <name>Core</name>
     <message>
         <source>Image files</source>
@@ -206,6 +249,60 @@
     <message>
         <source>Interne Werte</source>
         <translation>Internal values</translation>
+    </message>
+</context>
+<context>
+    <name>QCommandLineParser</name>
+    <message>
+        <source>Usage: %1</source>
+        <translation>Usage: %1</translation>
+    </message>
+    <message>
+        <source>[options]</source>
+        <translation>[options]</translation>
+    </message>
+    <message>
+        <source>Options:</source>
+        <translation>Options:</translation>
+    </message>
+    <message>
+        <source>Arguments:</source>
+        <translation>Arguments:</translation>
+    </message>
+    <message>
+        <source>Unknown option &apos;%1&apos;.</source>
+        <translation>Unknown option &apos;%1&apos;.</translation>
+    </message>
+    <message>
+        <source>Unknown options: %1.</source>
+        <translation>Unknown options: %1.</translation>
+    </message>
+    <message>
+        <source>Missing value after &apos;%1&apos;.</source>
+        <translation>Missing value after &apos;%1&apos;.</translation>
+    </message>
+    <message>
+        <source>Unexpected value after &apos;%1&apos;.</source>
+        <translation>Unexpected value after &apos;%1&apos;.</translation>
+    </message>
+</context>
+<context>
+    <name>QPlatformTheme</name>
+    <message>
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>&amp;Yes</source>
+        <translation>&amp;Yes</translation>
+    </message>
+    <message>
+        <source>&amp;No</source>
+        <translation>&amp;No</translation>
     </message>
 </context>
 <context>
