@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <map>
 
 #include <zlib.h>
@@ -448,6 +449,40 @@ TEST(TiffRead, PredictorOnSixteenBitSamplesInBothByteOrders)
         EXPECT_EQ(r.maximum, 2200);
         EXPECT_EQ(image.GetColor(0, 0), rgb(0, 12, 24)) << big;      // 100·255/2100 = 12.1, 200 → 24.3
         EXPECT_EQ(image.GetColor(1, 0), rgb(121, 255, 24)) << big;   // 1000·255/2100 = 121.4
+    }
+}
+
+TEST(TiffRead, FloatingPointPredictorInBothByteOrders)
+{
+    // Two rows of three floats, each row's bytes split into planes (most significant first)
+    // and differenced byte by byte, as the predictor's description has it.
+    const float values[2][3] = {{1.5f, -2.25f, 100.0f}, {0.0f, 7.0f, -0.5f}};
+    for (bool big : {false, true}) {
+        std::vector<std::uint8_t> raw;
+        for (const auto& row : values) {
+            std::uint8_t planes[12];
+            for (int i = 0; i < 3; ++i) {
+                const std::uint32_t bits = std::bit_cast<std::uint32_t>(row[i]);
+                for (int b = 0; b < 4; ++b)
+                    planes[b * 3 + i] = static_cast<std::uint8_t>(bits >> (24 - 8 * b));
+            }
+            for (int k = 11; k > 0; --k)
+                planes[k] = static_cast<std::uint8_t>(planes[k] - planes[k - 1]);
+            raw.insert(raw.end(), planes, planes + 12);
+        }
+        TiffBuilder b = TiffBuilder::image(3, 2, 32, 1, 1, zlibOf(raw));
+        b.big = big;
+        b.set(259, 3, {8});
+        b.set(317, 3, {3});
+        b.set(339, 3, {3});
+        DepthReduction r;
+        TPixelGraphic image;
+        readTiff(ByteSpan(b.bytes()), image, {}, nullptr, &r);
+        EXPECT_EQ(r.minimum, -2.25) << big;
+        EXPECT_EQ(r.maximum, 100.0) << big;
+        EXPECT_EQ(image.greyValue(0, 0), 9) << big;    // 3.75 · 255 / 102.25 = 9.4
+        EXPECT_EQ(image.greyValue(2, 1), 4) << big;    // 1.75 · 255 / 102.25 = 4.4
+        EXPECT_EQ(image.greyValue(1, 1), 23) << big;   // 9.25 · 255 / 102.25 = 23.1
     }
 }
 
