@@ -4,8 +4,6 @@
 #include <array>
 #include <cmath>
 #include <limits>
-#include <cstdio>
-#include <cstdlib>
 
 #include "analysis/line_geometry.h"
 
@@ -23,7 +21,7 @@ constexpr int kMaxShear = 4;
 // How far beside a valley (samples) the grains' brightness is looked for. Longer than a
 // boundary is wide even where it crosses at a slant; a dark stretch longer than this (a
 // boundary running along the line) is no valley.
-constexpr int kValleyReach = 10;
+constexpr int kValleyReach = 8;
 // Extra samples before a straight line's start and after its end, so that the valley test
 // near the ends sees the image beyond them.
 constexpr int kPad = kValleyReach + kBandHalfWidth * kMaxShear + 2;
@@ -72,11 +70,27 @@ public:
     float bilinear(double x, double y) const
     {
         const double fx = std::floor(x), fy = std::floor(y);
-        const int ix = static_cast<int>(std::clamp(fx, -1.0, double(m_w)));
-        const int iy = static_cast<int>(std::clamp(fy, -1.0, double(m_h)));
         const float ax = static_cast<float>(x - fx), ay = static_cast<float>(y - fy);
-        const float top = at(ix, iy) + ax * (at(ix + 1, iy) - at(ix, iy));
-        const float bottom = at(ix, iy + 1) + ax * (at(ix + 1, iy + 1) - at(ix, iy + 1));
+        float p00, p10, p01, p11;
+        if (fx >= 0 && fy >= 0 && fx + 1 < m_w && fy + 1 < m_h && m_image.PixelFormat() == TPixelFormat::pf24Bit) {
+            // Inside a 24-bit image, the common case: the green bytes straight from the rows.
+            const int ix = static_cast<int>(fx), iy = static_cast<int>(fy);
+            const std::uint8_t* top = m_image.rowData(iy) + 3 * static_cast<std::size_t>(ix) + 1;
+            const std::uint8_t* bottom = m_image.rowData(iy + 1) + 3 * static_cast<std::size_t>(ix) + 1;
+            p00 = top[0];
+            p10 = top[3];
+            p01 = bottom[0];
+            p11 = bottom[3];
+        } else {
+            const int ix = static_cast<int>(std::clamp(fx, -1.0, double(m_w)));
+            const int iy = static_cast<int>(std::clamp(fy, -1.0, double(m_h)));
+            p00 = at(ix, iy);
+            p10 = at(ix + 1, iy);
+            p01 = at(ix, iy + 1);
+            p11 = at(ix + 1, iy + 1);
+        }
+        const float top = p00 + ax * (p10 - p00);
+        const float bottom = p01 + ax * (p11 - p01);
         return top + ay * (bottom - top);
     }
 
@@ -197,13 +211,13 @@ float noiseOf(const std::vector<float>& f, std::vector<float>& work)
 // Detection threshold in units of the noise for a sensitivity of 0..100.
 float noiseFactor(int sensitivity)
 {
-    return 7.0f - 0.05f * static_cast<float>(sensitivity);
+    return 8.5f - 0.05f * static_cast<float>(sensitivity);
 }
 
 // Share of a line's typical boundary depth that a boundary must reach, for 0..100.
 float shareOfTypical(int sensitivity)
 {
-    return 0.5f - 0.004f * static_cast<float>(sensitivity);
+    return 0.62f - 0.004f * static_cast<float>(sensitivity);
 }
 
 struct Peak {
@@ -215,7 +229,8 @@ struct Peak {
 // a run, tops separated by a dip deeper than half the threshold and at least the minimum
 // spacing apart are separate boundaries (else one boundary with a double minimum). The
 // centre of a boundary is the centroid of its response above half its top.
-std::vector<Peak> peaksOf(const std::vector<float>& r, float threshold, double minSpacing, int from, int to)
+std::vector<Peak> peaksOf(const std::vector<float>& r, const std::vector<float>& profile, float threshold,
+                          double minSpacing, int from, int to)
 {
     std::vector<Peak> out;
     const float low = threshold / 2;
@@ -247,8 +262,12 @@ std::vector<Peak> peaksOf(const std::vector<float>& r, float threshold, double m
                     separate = false;
                     break;
                 }
-                const float dip = *std::min_element(r.begin() + std::min(t, k), r.begin() + std::max(t, k) + 1);
-                if (r[std::size_t(t)] - dip < std::max(low, r[std::size_t(t)] / 2)) {
+                const auto a = std::min(t, k), b = std::max(t, k);
+                const float dip = *std::min_element(r.begin() + a, r.begin() + b + 1);
+                const float bump = *std::max_element(profile.begin() + a, profile.begin() + b + 1) -
+                                   std::max(profile[std::size_t(a)], profile[std::size_t(b)]);
+                if (r[std::size_t(t)] - dip < std::max(low, r[std::size_t(t)] / 2) &&
+                    bump < std::max(low, r[std::size_t(t)] / 3)) {
                     separate = false;
                     break;
                 }
@@ -259,7 +278,7 @@ std::vector<Peak> peaksOf(const std::vector<float>& r, float threshold, double m
         std::sort(kept.begin(), kept.end());
         for (std::size_t k = 0; k < kept.size(); ++k) {
             const int top = kept[k];
-            const float half = r[std::size_t(top)] / 2;
+            const float half = r[std::size_t(top)] * 0.75f;
             // Bounded by the neighbouring boundaries of the same run.
             const int lo = k > 0 ? (kept[k - 1] + top) / 2 + 1 : runStart;
             const int hi = k + 1 < kept.size() ? (top + kept[k + 1]) / 2 : runEnd - 1;
@@ -320,44 +339,52 @@ std::vector<Proposal> ProposeAlongLine(const TPixelGraphic& image, const TestLin
     // response is the shallowest of them, and the best slant wins. The middle group keeps two
     // boundaries that each touch only the outer rows of one side from adding up to a valley.
     std::vector<float> response(static_cast<std::size_t>(n), 0.0f);
-    std::vector<float> side(static_cast<std::size_t>(n)), depth, shallowest, work;
+    std::vector<float> work;
+    std::array<std::vector<float>, kBandRows> depth;
+    std::vector<float> smooth(static_cast<std::size_t>(n));
     float noise = 0;
-    auto groupDepth = [&](int t, int fromRow, int toRow) {
-        for (int i = 0; i < n; ++i) {
-            float sum = 0;
-            for (int o = fromRow; o <= toRow; ++o)
-                sum += rowAt(o, i + o * t);
-            side[std::size_t(i)] = sum / float(toRow - fromRow + 1);
-        }
-        if (t == 0 && fromRow == -1)
-            noise = noiseOf(side, work);
-        valleyDepth(side, path.closed, depth, work);
-    };
+    for (int o = -kBandHalfWidth; o <= kBandHalfWidth; ++o) {
+        const std::vector<float>& row = band[std::size_t(o + kBandHalfWidth)];
+        for (int i = 0; i < n; ++i)
+            smooth[std::size_t(i)] = 0.25f * row[std::size_t(wrapIndex(i - 1, n, path.closed))] + 0.5f * row[std::size_t(i)] +
+                                     0.25f * row[std::size_t(wrapIndex(i + 1, n, path.closed))];
+        if (o == 0)
+            noise = noiseOf(smooth, work);
+        valleyDepth(smooth, path.closed, depth[std::size_t(o + kBandHalfWidth)], work);
+    }
+    // The three middle rows, for telling two close boundaries from one with a double minimum.
+    std::vector<float> middle(static_cast<std::size_t>(n));
+    for (int i = 0; i < n; ++i)
+        middle[std::size_t(i)] = (rowAt(-1, i) + rowAt(0, i) + rowAt(1, i)) / 3;
+    // The depths with kSlantReach samples of context on each side (wrapped on a circle,
+    // held on a line), so that the slanted reads below need no index checks.
+    constexpr int kSlantReach = kBandHalfWidth * kMaxShear;
+    static_assert(kBandRows == 5, "the slanted groups below name the five rows");
+    std::array<std::vector<float>, kBandRows> padded;
+    for (int o = 0; o < kBandRows; ++o) {
+        padded[std::size_t(o)].resize(std::size_t(n + 2 * kSlantReach));
+        for (int i = 0; i < n + 2 * kSlantReach; ++i)
+            padded[std::size_t(o)][std::size_t(i)] = depth[std::size_t(o)][std::size_t(wrapIndex(i - kSlantReach, n, path.closed))];
+    }
     for (int t = -kMaxShear; t <= kMaxShear; ++t) {
-        groupDepth(t, -1, 1);
-        shallowest = depth;
-        groupDepth(t, -kBandHalfWidth, 0);
-        for (int i = 0; i < n; ++i)
-            shallowest[std::size_t(i)] = std::min(shallowest[std::size_t(i)], depth[std::size_t(i)]);
-        groupDepth(t, 0, kBandHalfWidth);
-        for (int i = 0; i < n; ++i)
-            response[std::size_t(i)] =
-                std::max(response[std::size_t(i)], std::min(shallowest[std::size_t(i)], depth[std::size_t(i)]));
+        const float* m2 = padded[0].data() + kSlantReach - 2 * t;
+        const float* m1 = padded[1].data() + kSlantReach - t;
+        const float* c = padded[2].data() + kSlantReach;
+        const float* p1 = padded[3].data() + kSlantReach + t;
+        const float* p2 = padded[4].data() + kSlantReach + 2 * t;
+        float* out = response.data();
+        for (int i = 0; i < n; ++i) {
+            const float v = std::min({m2[i] + m1[i] + c[i], m1[i] + c[i] + p1[i], c[i] + p1[i] + p2[i]}) / 3;
+            out[i] = std::max(out[i], v);
+        }
     }
 
-    if (const char* dbg = std::getenv("DBGLINE"); dbg && std::atoi(dbg) == lineIndex) {
-        for (int i = 0; i < n; ++i) {
-            std::fprintf(stderr, "%6.1f r=%5.1f |", (i - path.first) * path.step, response[std::size_t(i)]);
-            for (int o = -2; o <= 2; ++o) std::fprintf(stderr, " %4.0f", rowAt(o, i));
-            std::fprintf(stderr, "\n");
-        }
-    }
     // The threshold stands above the noise, and above the depth that differences between
     // neighbouring grains give: a darker grain narrower than the valley test's reach looks
     // like a shallow valley, much shallower than the boundaries of the same line.
     const double spacing = settings.minimumSpacing / path.step;
     const float noiseThreshold = std::max(kMinDepth, noiseFactor(settings.sensitivity) * noise);
-    std::vector<Peak> peaks = peaksOf(response, noiseThreshold, spacing, 0, n);
+    std::vector<Peak> peaks = peaksOf(response, middle, noiseThreshold, spacing, 0, n);
     if (!peaks.empty()) {
         std::vector<float> tops;
         for (const Peak& p : peaks)
@@ -366,7 +393,7 @@ std::vector<Proposal> ProposeAlongLine(const TPixelGraphic& image, const TestLin
         std::nth_element(tops.begin(), mid, tops.end());
         const float threshold = std::max(noiseThreshold, shareOfTypical(settings.sensitivity) * *mid);
         if (threshold > noiseThreshold)
-            peaks = peaksOf(response, threshold, spacing, 0, n);
+            peaks = peaksOf(response, middle, threshold, spacing, 0, n);
     }
 
     // Along-line positions; close pairs become one triple junction.
