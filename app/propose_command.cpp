@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "analysis/boundary_proposals.h"
+#include "app/main_window_rules.h"
 #include "app/storage/line_set.h"
 #include "app/storage/measurement_file.h"
 #include "imaging/formats/image_format.h"
@@ -36,7 +37,7 @@ int RunProposeCommand(const ProposeRequest& request, std::ostream& out, std::ost
     try {
         loadImage(request.image, image);
     } catch (const std::exception& e) {
-        err << request.image << ": " << e.what() << '\n';
+        err << FileErrorMessage(e.what(), request.image) << '\n';
         return 1;
     }
 
@@ -61,7 +62,7 @@ int RunProposeCommand(const ProposeRequest& request, std::ostream& out, std::ost
                 err << request.lineSet << ": " << read.dropped << kLinesDroppedText << '\n';
         }
     } catch (const std::exception& e) {
-        err << (request.lineSet.empty() ? request.image : request.lineSet) << ": " << e.what() << '\n';
+        err << FileErrorMessage(e.what(), request.lineSet.empty() ? request.image : request.lineSet) << '\n';
         return 1;
     }
     if (measurement.lineCount() == 0)
