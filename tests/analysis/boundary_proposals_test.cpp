@@ -121,6 +121,18 @@ void tally(const std::vector<TrueCrossing>& truth, const std::vector<Proposal>& 
     }
 }
 
+TestLine straight(int x1, int y1, int x2, int y2)
+{
+    return TestLine{.x1 = x1, .y1 = y1, .x2 = x2, .y2 = y2};
+}
+
+TestLine circle(int cx, int cy, int r)
+{
+    TestLine l = straight(cx - r, cy - r, cx + r, cy + r);
+    l.isCircle = true;
+    return l;
+}
+
 // Straight lines in every direction and circles of several sizes, placed at random (fixed
 // seed) inside the picture.
 std::vector<TestLine> testLines(std::uint32_t seed)
@@ -131,22 +143,12 @@ std::vector<TestLine> testLines(std::uint32_t seed)
     for (int i = 0; i < 24; ++i) {
         const double angle = i * std::numbers::pi / 24 + 0.01;
         const double half = len(rng) / 2, x = cx(rng), y = cy(rng);
-        TestLine l;
-        l.x1 = int(std::lround(x - half * std::cos(angle)));
-        l.y1 = int(std::lround(y - half * std::sin(angle)));
-        l.x2 = int(std::lround(x + half * std::cos(angle)));
-        l.y2 = int(std::lround(y + half * std::sin(angle)));
-        lines.push_back(l);
+        lines.push_back(straight(int(std::lround(x - half * std::cos(angle))), int(std::lround(y - half * std::sin(angle))),
+                                 int(std::lround(x + half * std::cos(angle))), int(std::lround(y + half * std::sin(angle)))));
     }
     for (int r : {60, 110, 160, 230}) {
-        TestLine c;
-        c.isCircle = true;
         const int x = int(cx(rng)), y = int(cy(rng));
-        c.x1 = x - r;
-        c.y1 = y - r;
-        c.x2 = x + r;
-        c.y2 = y + r;
-        lines.push_back(c);
+        lines.push_back(circle(x, y, r));
     }
     return lines;
 }
@@ -212,23 +214,6 @@ struct Drawing {
     double x = -1;  // where the first one lies (x), when checked
     InterceptType type = itNormal;
 };
-
-TestLine straight(int x1, int y1, int x2, int y2)
-{
-    TestLine l;
-    l.x1 = x1;
-    l.y1 = y1;
-    l.x2 = x2;
-    l.y2 = y2;
-    return l;
-}
-
-TestLine circle(int cx, int cy, int r)
-{
-    TestLine l = straight(cx - r, cy - r, cx + r, cy + r);
-    l.isCircle = true;
-    return l;
-}
 
 TPixelGraphic drawn(const Drawing& d, bool bright)
 {
