@@ -60,11 +60,11 @@ QList<WindowlessMode> WindowlessModes()
     // and its function (in the unit of the area it belongs to).
     return {
         {QCommandLineOption("propose",
-                            tr("Prints the proposed boundary crossings along the test lines of IMAGE as CSV "
+                            CommandLineText::tr("Prints the proposed boundary crossings along the test lines of IMAGE as CSV "
                                "(line,x,y,type); the lines stored in the image, or those of --lines."),
-                            tr("IMAGE")),
-         {QCommandLineOption("lines", tr("Takes the test lines of --propose from a line-set file."), tr("SET.lin")),
-          QCommandLineOption("bright", tr("--propose looks for boundaries brighter than the grains."))},
+                            CommandLineText::tr("IMAGE")),
+         {QCommandLineOption("lines", CommandLineText::tr("Takes the test lines of --propose from a line-set file."), CommandLineText::tr("SET.lin")),
+          QCommandLineOption("bright", CommandLineText::tr("--propose looks for boundaries brighter than the grains."))},
          proposeMode},
     };
 }

@@ -43,6 +43,26 @@
         <source>Tesra shows one image at a time; opening %1 only.</source>
         <translation>Tesra zeigt jeweils ein Bild; nur %1 wird geöffnet.</translation>
     </message>
+    <message>
+        <source>Prints the proposed boundary crossings along the test lines of IMAGE as CSV (line,x,y,type); the lines stored in the image, or those of --lines.</source>
+        <translation>Gibt die vorgeschlagenen Korngrenzenschnitte entlang der Messlinien von BILD als CSV aus (line,x,y,type); die im Bild gespeicherten Linien oder die von --lines.</translation>
+    </message>
+    <message>
+        <source>IMAGE</source>
+        <translation>BILD</translation>
+    </message>
+    <message>
+        <source>Takes the test lines of --propose from a line-set file.</source>
+        <translation>Nimmt die Messlinien für --propose aus einer Liniensatzdatei.</translation>
+    </message>
+    <message>
+        <source>SET.lin</source>
+        <translation>SATZ.lin</translation>
+    </message>
+    <message>
+        <source>--propose looks for boundaries brighter than the grains.</source>
+        <translation>--propose sucht Korngrenzen, die heller als die Körner sind.</translation>
+    </message>
 </context>
 <context>
     <name>Core</name>

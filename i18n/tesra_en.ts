@@ -43,6 +43,26 @@
         <source>Tesra shows one image at a time; opening %1 only.</source>
         <translation>Tesra shows one image at a time; opening %1 only.</translation>
     </message>
+    <message>
+        <source>Prints the proposed boundary crossings along the test lines of IMAGE as CSV (line,x,y,type); the lines stored in the image, or those of --lines.</source>
+        <translation>Prints the proposed boundary crossings along the test lines of IMAGE as CSV (line,x,y,type); the lines stored in the image, or those of --lines.</translation>
+    </message>
+    <message>
+        <source>IMAGE</source>
+        <translation>IMAGE</translation>
+    </message>
+    <message>
+        <source>Takes the test lines of --propose from a line-set file.</source>
+        <translation>Takes the test lines of --propose from a line-set file.</translation>
+    </message>
+    <message>
+        <source>SET.lin</source>
+        <translation>SET.lin</translation>
+    </message>
+    <message>
+        <source>--propose looks for boundaries brighter than the grains.</source>
+        <translation>--propose looks for boundaries brighter than the grains.</translation>
+    </message>
 </context>
 <context>
     <name>Core</name>
