@@ -4,7 +4,12 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <iostream>
+#include <string>
+#include <vector>
 
+#include "app/fields_mode.h"
 #include "app/uMain.h"
 #include "app/uStartup.h"
 
@@ -25,6 +30,15 @@ bool displayAvailable()
 
 int main(int argc, char** argv)
 {
+    // Modes without a window run before anything of Qt, so they need no display.
+    if (argc > 1 && std::strcmp(argv[1], "--fields") == 0) {
+        if (argc < 3) {
+            std::fprintf(stderr, "Usage: tesra --fields FILE...\n");
+            return 2;
+        }
+        const std::vector<std::string> files(argv + 2, argv + argc);
+        return tesra::PrintFields(files, std::cout, std::cerr);
+    }
     if (!displayAvailable()) {
         std::fprintf(stderr,
                      "Tesra needs a graphical display, and none was found (DISPLAY is not set).\n"
