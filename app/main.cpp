@@ -1,15 +1,14 @@
-// Start-up: one application, one main window; the program ends when the window closes.
+// Start-up: the command line first (it needs no display), then one application with one
+// main window; the program ends when the window closes.
 #include <QApplication>
+#include <QCoreApplication>
 #include <QStringList>
 
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <iostream>
-#include <string>
-#include <vector>
 
-#include "app/fields_mode.h"
+#include "app/uCommandLine.h"
 #include "app/uMain.h"
 #include "app/uStartup.h"
 
@@ -30,14 +29,15 @@ bool displayAvailable()
 
 int main(int argc, char** argv)
 {
-    // Modes without a window run before anything of Qt, so they need no display.
-    if (argc > 1 && std::strcmp(argv[1], "--fields") == 0) {
-        if (argc < 3) {
-            std::fprintf(stderr, "Usage: tesra --fields FILE...\n");
-            return 2;
-        }
-        const std::vector<std::string> files(argv + 2, argv + argc);
-        return tesra::PrintFields(files, std::cout, std::cerr);
+    QStringList files;
+    {
+        // Help, version and the window-less modes answer here, before anything needs a display.
+        QCoreApplication lineOnly(argc, argv);
+        tesra::SetProgramIdentity();
+        const tesra::CommandLine line = tesra::ReadCommandLine(QCoreApplication::arguments(), std::cout, std::cerr);
+        if (line.finished)
+            return line.exitCode;
+        files = line.files;
     }
     if (!displayAvailable()) {
         std::fprintf(stderr,
@@ -47,13 +47,9 @@ int main(int argc, char** argv)
         return 2;
     }
     QApplication app(argc, argv);
-    // An image named on the command line (or dropped on the program) opens at once.
-    const QStringList arguments = QApplication::arguments();
-    const QString imageFile = arguments.size() > 1 ? arguments.at(1) : QString();
-
     tesra::StartupOptions options;
     options.showSplash = true;
-    tesra::TfMain* mainWindow = tesra::StartProgram(app, imageFile, options);
+    tesra::TfMain* mainWindow = tesra::StartProgram(app, files.value(0), options);
     const int result = QApplication::exec();
     delete mainWindow;
     return result;
