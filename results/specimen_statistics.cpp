@@ -4,6 +4,8 @@
 #include <cmath>
 #include <limits>
 
+#include "results/measurement_statistics.h"
+
 namespace tesra {
 
 namespace {
@@ -134,26 +136,18 @@ std::optional<long double> FieldGrainSizeNumber(const FieldNumbers& field)
 
 FieldNumbers MeasureField(std::string name, const Measurement& measurement, bool calibrated, LengthUnit unit)
 {
-    const Calibration& calibration = measurement.calibration;
-    const long double f = calibration.secondPhasePercent;
-    long double total = 0.0L;
-    long double secondPhase = 0.0L;
-    long double count = 0.0L;
-    for (const TestLine& line : measurement.lines()) {
-        total += line.length;
-        secondPhase += line.secondPhaseLength;
-        count += line.weightedCount;
-    }
+    const LengthFigures total = ComputeStatistics(measurement).total;
     FieldNumbers field;
     field.name = std::move(name);
     field.lines = measurement.lineCount();
-    // A fraction set in the calibration stands for the marked stretches, as in the sheet.
-    field.testLengthPx = f != -1.0L ? total - total * f * 0.01L : total - secondPhase;
-    field.intercepts = count;
+    field.testLengthPx = total.effective;
+    field.intercepts = total.count;
     field.unit = unit;
-    field.meanInterceptPx = Ratio(field.testLengthPx, count);
-    if (calibrated && field.meanInterceptPx)
-        field.meanIntercept = Finite(*field.meanInterceptPx * calibration.scale);
+    // ℓ̄ is the effective length per intercept, without the conversion factor that turns it
+    // into the sheet's grain size.
+    field.meanInterceptPx = Ratio(total.effective, total.count);
+    if (calibrated && total.count != 0.0L)
+        field.meanIntercept = Finite(total.calibratedLength / total.count);
     return field;
 }
 

@@ -39,9 +39,8 @@ std::optional<long double> MeanInterceptMm(const FieldNumbers& field);
 // G of a field, when calibrated and ℓ̄ is positive.
 std::optional<long double> FieldGrainSizeNumber(const FieldNumbers& field);
 
-// The figures of the measurement as it stands: test length after the second phase (by the
-// marked stretches, or by the fraction set in the calibration), the weighted count, ℓ̄ in
-// pixels, and, when calibrated, ℓ̄ in the unit (real length per pixel = calibration.scale).
+// The figures of the measurement as it stands: the effective test length and the weighted
+// count of its statistics, ℓ̄ in pixels, and, when calibrated, ℓ̄ in the unit.
 FieldNumbers MeasureField(std::string name, const Measurement& measurement, bool calibrated, LengthUnit unit);
 
 struct SpecimenSummary {
