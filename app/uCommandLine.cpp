@@ -58,7 +58,7 @@ int fieldsMode(const QCommandLineParser& parsed, std::ostream& out, std::ostream
 {
     const QStringList arguments = parsed.positionalArguments();
     if (arguments.isEmpty())
-        return usageError(err, tr("--fields needs at least one image file."));
+        return usageError(err, CommandLineText::tr("--fields needs at least one image file."));
     std::vector<std::string> files;
     for (const QString& argument : arguments)
         files.push_back(fileName(argument));
@@ -80,7 +80,7 @@ QList<WindowlessMode> WindowlessModes()
           QCommandLineOption("bright", CommandLineText::tr("--propose looks for boundaries brighter than the grains."))},
          proposeMode},
         {QCommandLineOption("fields",
-                            tr("Prints the measurements stored in the image files FILE... as one specimen "
+                            CommandLineText::tr("Prints the measurements stored in the image files FILE... as one specimen "
                                "table (CSV) without opening a window.")),
          {},
          fieldsMode},

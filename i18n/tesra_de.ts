@@ -63,6 +63,14 @@
         <source>--propose looks for boundaries brighter than the grains.</source>
         <translation>--propose sucht Korngrenzen, die heller als die Körner sind.</translation>
     </message>
+    <message>
+        <source>--fields needs at least one image file.</source>
+        <translation>--fields braucht mindestens eine Bilddatei.</translation>
+    </message>
+    <message>
+        <source>Prints the measurements stored in the image files FILE... as one specimen table (CSV) without opening a window.</source>
+        <translation>Gibt die in den Bilddateien DATEI... gespeicherten Messungen als eine Probentabelle (CSV) aus, ohne ein Fenster zu öffnen.</translation>
+    </message>
 </context>
 <context>
     <name>Core</name>

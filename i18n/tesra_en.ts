@@ -63,6 +63,14 @@
         <source>--propose looks for boundaries brighter than the grains.</source>
         <translation>--propose looks for boundaries brighter than the grains.</translation>
     </message>
+    <message>
+        <source>--fields needs at least one image file.</source>
+        <translation>--fields needs at least one image file.</translation>
+    </message>
+    <message>
+        <source>Prints the measurements stored in the image files FILE... as one specimen table (CSV) without opening a window.</source>
+        <translation>Prints the measurements stored in the image files FILE... as one specimen table (CSV) without opening a window.</translation>
+    </message>
 </context>
 <context>
     <name>Core</name>
