@@ -291,8 +291,10 @@ void ResultSheet::ResetSheet()
     }
     m_currentRow = 1;
     // The recomputation does nothing on an empty sheet, so the indicators are put back to
-    // what an opened image shows instead of keeping the counts of lines no longer there.
+    // what an opened image shows instead of keeping the counts of lines no longer there;
+    // the anisotropy notice spoke of those lines too.
     resetIndicators();
+    m_warnung.visible = false;
 }
 
 void ResultSheet::SetRowMark(int row, bool on)
