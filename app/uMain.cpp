@@ -9,6 +9,7 @@
 #include <QDropEvent>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMdiArea>
@@ -538,8 +539,11 @@ bool TfMain::ConfirmDiscard()
 {
     if (!m_modified)
         return true;
-    return ShowMessageBox(this, {"Unsaved data. Discard?", "Tesra", BoxIcon::Question, BoxButtons::YesNo}) ==
-           BoxAnswer::Yes;
+    switch (ShowMessageBox(this, {"Unsaved data. Discard?", "Tesra", BoxIcon::Question, BoxButtons::SaveDiscardCancel})) {
+    case BoxAnswer::Discard: return true;
+    case BoxAnswer::Save: return fImage() && saveImageAs();
+    default: return false;
+    }
 }
 
 void TfMain::closeEvent(QCloseEvent* event)
@@ -917,6 +921,8 @@ bool TfMain::loadImage(const QString& fileName)
 
     m_pInter->setText("Intersections:");
     m_pKorn->setText("Cal. grain size:");
+    // The "Length:" or "Intercept #" strip spoke of the last image.
+    HideInfo();
     if (TfGrau* grau = fGrau())
         grau->Collapse();
     const MeasurementDocument document = programDocument(m_state);
@@ -980,15 +986,18 @@ bool TfMain::saveImage(const QString& fileName)
     }
     m_tBildName->setText(fileName);
     image->setWindowTitle("Tesra measurement " + fileName);
+    statusBar()->showMessage(tr("Saved %1").arg(QFileInfo(fileName).fileName()));
     if (auto* sub = qobject_cast<QMdiSubWindow*>(image->parentWidget()))
         sub->setWindowTitle(image->windowTitle());
     return true;
 }
 
-void TfMain::bSpeichernClick()
+void TfMain::bSpeichernClick() { saveImageAs(); }
+
+bool TfMain::saveImageAs()
 {
     if (!fImage())
-        return;
+        return false;
     FileRequest request;
     request.save = true;
     request.caption = "Save image";
@@ -1000,10 +1009,10 @@ void TfMain::bSpeichernClick()
     request.confirmOverwrite = true;
     const FileAnswer answer = ShowFileDialog(this, request);
     if (answer.path.isEmpty())
-        return;
+        return false;
     // A name typed without extension gets the one of the chosen type.
     const std::string name = WithDefaultSuffix(fsName(answer.path), SaveImageFilterExtension(answer.filterIndex));
-    saveImage(QFile::decodeName(QByteArray::fromStdString(name)));
+    return saveImage(QFile::decodeName(QByteArray::fromStdString(name)));
 }
 
 void TfMain::bPhotoClick()
@@ -1015,25 +1024,27 @@ void TfMain::bPhotoClick()
     request.save = true;
     request.caption = "Save photo";
     request.fileName = QFile::decodeName(QByteArray::fromStdString(PhotoFileName(fsName(imageFileName()))));
-    request.filters << "Bitmap (*.bmp)";
-    request.defaultSuffix = "bmp";
+    for (const std::string& filter : PhotoFilters())
+        request.filters << qs(filter);
     request.confirmOverwrite = true;
     const FileAnswer answer = ShowFileDialog(this, request);
     if (answer.path.isEmpty())
         return;
-    const std::string name = WithDefaultSuffix(fsName(answer.path), "bmp");
+    const PhotoTarget target = PhotoTargetOf(fsName(answer.path), answer.filterIndex);
+    const QString name = QFile::decodeName(QByteArray::fromStdString(target.fileName));
     try {
         WaitCursor busy;
         // The picture has the image's own size whatever the zoom: the overlay is drawn at
         // image scale, so every pixel of it is defined.
         const TPixelGraphic photo = image->PhotoGraphic();
-        const FormatOptions options = fileOptions();
-        // A Windows bitmap whatever extension was chosen.
-        const PreparedSave save(photo, "bmp", options);
-        safeSave(name, [&save](std::ostream& out) { save.write(out); });
+        // The format of the name's extension, so that the file holds what its name says.
+        const PreparedSave save(photo, target.extension, fileOptions());
+        safeSave(target.fileName, [&save](std::ostream& out) { save.write(out); });
     } catch (const std::exception& e) {
-        showFileError(e.what(), QFile::decodeName(QByteArray::fromStdString(name)));
+        showFileError(e.what(), name);
+        return;
     }
+    statusBar()->showMessage(tr("Saved %1").arg(QFileInfo(name).fileName()));
 }
 
 void TfMain::bLinieSpeichernClick()

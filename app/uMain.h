@@ -37,7 +37,8 @@ public:
     // ---- Operations the other windows call ----
     void SetModified();
     void ClearModified();
-    // True when nothing is unsaved, or the user answers Yes to "Unsaved data. Discard?".
+    // True when nothing is unsaved, or the user answers "Unsaved data. Discard?" with Discard,
+    // or with Save and the save succeeds. Cancel (the default) keeps the document.
     bool ConfirmDiscard();
     // The yellow one-line strip `pInfo` above the magnifier.
     void ShowInfo(const QString& text);
@@ -132,6 +133,8 @@ private:
     void runFilter(int filter);
     bool loadImage(const QString& fileName);
     bool saveImage(const QString& fileName);
+    // "Save image" with its file dialog; true when the image was saved.
+    bool saveImageAs();
     void showFileError(const std::string& message, const QString& fileName);
     void refreshCalibrationDialog();
     void afterImageChanged();
