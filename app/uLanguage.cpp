@@ -21,6 +21,8 @@ namespace {
     QT_TRANSLATE_NOOP("QPlatformTheme", "Cancel"),
     QT_TRANSLATE_NOOP("QPlatformTheme", "&Yes"),
     QT_TRANSLATE_NOOP("QPlatformTheme", "&No"),
+    QT_TRANSLATE_NOOP("QPlatformTheme", "Save"),
+    QT_TRANSLATE_NOOP("QPlatformTheme", "Discard"),
     QT_TRANSLATE_NOOP("QCommandLineParser", "Usage: %1"),
     QT_TRANSLATE_NOOP("QCommandLineParser", "[options]"),
     QT_TRANSLATE_NOOP("QCommandLineParser", "Options:"),

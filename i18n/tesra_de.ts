@@ -332,6 +332,37 @@
         <source>&amp;No</source>
         <translation>&amp;Nein</translation>
     </message>
+    <message>
+        <source>Save</source>
+        <translation>Speichern</translation>
+    </message>
+    <message>
+        <source>Discard</source>
+        <translation>Verwerfen</translation>
+    </message>
+</context>
+<context>
+    <name>tesra::TfImage</name>
+    <message>
+        <source>Proposed crossings: %1. Enter accepts them, a click on one rejects it or takes it back, Escape discards them.</source>
+        <translation>Vorgeschlagene Korngrenzenschnitte: %1. Eingabe übernimmt sie, ein Klick auf einen lehnt ihn ab oder nimmt ihn wieder auf, Escape verwirft sie.</translation>
+    </message>
+    <message>
+        <source>No crossings found.</source>
+        <translation>Keine Korngrenzenschnitte gefunden.</translation>
+    </message>
+    <message>
+        <source>Intercepts added from the proposals: %1.</source>
+        <translation>Aus den Vorschlägen hinzugefügte Schnittpunkte: %1.</translation>
+    </message>
+    <message>
+        <source>Proposals discarded.</source>
+        <translation>Vorschläge verworfen.</translation>
+    </message>
+    <message>
+        <source>Proposed crossings kept: %1 of %2. Enter accepts them, Escape discards them.</source>
+        <translation>Behaltene Vorschläge: %1 von %2. Eingabe übernimmt sie, Escape verwirft sie.</translation>
+    </message>
 </context>
 <context>
     <name>tesra::TfKalibieren</name>
@@ -539,8 +570,52 @@
         <translation>Tesra-Messung </translation>
     </message>
     <message>
-        <source>Bitmap (*.bmp)</source>
-        <translation>Bitmap (*.bmp)</translation>
+        <source>Propose</source>
+        <translation>Vorschlagen</translation>
+    </message>
+    <message>
+        <source>Propose the boundary crossings of the selected line, or of all lines</source>
+        <translation>Korngrenzenschnitte der gewählten Linie oder aller Linien vorschlagen</translation>
+    </message>
+    <message>
+        <source>Selected line</source>
+        <translation>Gewählte Linie</translation>
+    </message>
+    <message>
+        <source>All lines</source>
+        <translation>Alle Linien</translation>
+    </message>
+    <message>
+        <source>Bright boundaries</source>
+        <translation>Helle Korngrenzen</translation>
+    </message>
+    <message>
+        <source>Sensitivity</source>
+        <translation>Empfindlichkeit</translation>
+    </message>
+    <message>
+        <source>Low</source>
+        <translation>Niedrig</translation>
+    </message>
+    <message>
+        <source>Normal</source>
+        <translation>Normal</translation>
+    </message>
+    <message>
+        <source>High</source>
+        <translation>Hoch</translation>
+    </message>
+    <message>
+        <source>Minimum spacing</source>
+        <translation>Mindestabstand</translation>
+    </message>
+    <message>
+        <source>%1 px</source>
+        <translation>%1 px</translation>
+    </message>
+    <message>
+        <source>Saved %1</source>
+        <translation>%1 gespeichert</translation>
     </message>
 </context>
 <context>

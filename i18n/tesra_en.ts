@@ -332,6 +332,37 @@
         <source>&amp;No</source>
         <translation>&amp;No</translation>
     </message>
+    <message>
+        <source>Save</source>
+        <translation>Save</translation>
+    </message>
+    <message>
+        <source>Discard</source>
+        <translation>Discard</translation>
+    </message>
+</context>
+<context>
+    <name>tesra::TfImage</name>
+    <message>
+        <source>Proposed crossings: %1. Enter accepts them, a click on one rejects it or takes it back, Escape discards them.</source>
+        <translation>Proposed crossings: %1. Enter accepts them, a click on one rejects it or takes it back, Escape discards them.</translation>
+    </message>
+    <message>
+        <source>No crossings found.</source>
+        <translation>No crossings found.</translation>
+    </message>
+    <message>
+        <source>Intercepts added from the proposals: %1.</source>
+        <translation>Intercepts added from the proposals: %1.</translation>
+    </message>
+    <message>
+        <source>Proposals discarded.</source>
+        <translation>Proposals discarded.</translation>
+    </message>
+    <message>
+        <source>Proposed crossings kept: %1 of %2. Enter accepts them, Escape discards them.</source>
+        <translation>Proposed crossings kept: %1 of %2. Enter accepts them, Escape discards them.</translation>
+    </message>
 </context>
 <context>
     <name>tesra::TfKalibieren</name>
@@ -539,8 +570,52 @@
         <translation>Tesra measurement </translation>
     </message>
     <message>
-        <source>Bitmap (*.bmp)</source>
-        <translation>Bitmap (*.bmp)</translation>
+        <source>Propose</source>
+        <translation>Propose</translation>
+    </message>
+    <message>
+        <source>Propose the boundary crossings of the selected line, or of all lines</source>
+        <translation>Propose the boundary crossings of the selected line, or of all lines</translation>
+    </message>
+    <message>
+        <source>Selected line</source>
+        <translation>Selected line</translation>
+    </message>
+    <message>
+        <source>All lines</source>
+        <translation>All lines</translation>
+    </message>
+    <message>
+        <source>Bright boundaries</source>
+        <translation>Bright boundaries</translation>
+    </message>
+    <message>
+        <source>Sensitivity</source>
+        <translation>Sensitivity</translation>
+    </message>
+    <message>
+        <source>Low</source>
+        <translation>Low</translation>
+    </message>
+    <message>
+        <source>Normal</source>
+        <translation>Normal</translation>
+    </message>
+    <message>
+        <source>High</source>
+        <translation>High</translation>
+    </message>
+    <message>
+        <source>Minimum spacing</source>
+        <translation>Minimum spacing</translation>
+    </message>
+    <message>
+        <source>%1 px</source>
+        <translation>%1 px</translation>
+    </message>
+    <message>
+        <source>Saved %1</source>
+        <translation>Saved %1</translation>
     </message>
 </context>
 <context>
