@@ -2,10 +2,13 @@
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QFile>
 
 #include <algorithm>
 #include <ostream>
+#include <string>
 
+#include "app/propose_command.h"
 #include "app/uStartup.h"
 
 namespace tesra {
@@ -34,13 +37,36 @@ QString dashed(const QCommandLineOption& option)
     return "--" + option.names().constLast();
 }
 
+std::string fileName(const QString& name)
+{
+    return QFile::encodeName(name).toStdString();
+}
+
+// --propose IMAGE [--lines SET.lin] [--bright]: the proposed crossings as CSV.
+int proposeMode(const QCommandLineParser& parsed, std::ostream& out, std::ostream& err)
+{
+    ProposeRequest request;
+    request.image = fileName(parsed.value("propose"));
+    request.lineSet = fileName(parsed.value("lines"));
+    request.brightBoundaries = parsed.isSet("bright");
+    return RunProposeCommand(request, out, err);
+}
+
 }  // namespace
 
 QList<WindowlessMode> WindowlessModes()
 {
     // A mode that needs no window is one entry here: its switch, the options only it reads,
     // and its function (in the unit of the area it belongs to).
-    return {};
+    return {
+        {QCommandLineOption("propose",
+                            tr("Prints the proposed boundary crossings along the test lines of IMAGE as CSV "
+                               "(line,x,y,type); the lines stored in the image, or those of --lines."),
+                            tr("IMAGE")),
+         {QCommandLineOption("lines", tr("Takes the test lines of --propose from a line-set file."), tr("SET.lin")),
+          QCommandLineOption("bright", tr("--propose looks for boundaries brighter than the grains."))},
+         proposeMode},
+    };
 }
 
 CommandLine ReadCommandLine(const QStringList& arguments, std::ostream& out, std::ostream& err,
