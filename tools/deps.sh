@@ -9,6 +9,7 @@ packages=(
   qt6-base-dev libgl-dev libpng-dev libjpeg62-turbo-dev zlib1g-dev libdeflate-dev
   # tests and benchmarks
   libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth
+  libtiff-dev  # the bare library as the reference of the TIFF benchmarks
   # fuzzing
   clang-14 libclang-rt-14-dev
 )
