@@ -664,13 +664,10 @@ void checkChunks(const Layout& l, const TiffBytes& bytes)
                 return;
             }
             const std::uint64_t available = chunkData(l, bytes, index).size();
-            std::uint64_t holds = UINT64_MAX;  // JPEG: the data is checked as it is decoded
-            if (l.compression == compressionLzw)
-                holds = maxLzwOutput(available);
-            else if (l.compression == compressionPackBits)
-                holds = maxPackBitsOutput(available);
-            else if (l.compression != compressionJpeg)
-                holds = maxDeflateOutput(available);
+            const std::uint64_t holds = l.compression == compressionLzw        ? maxLzwOutput(available)
+                                        : l.compression == compressionPackBits ? maxPackBitsOutput(available)
+                                        : l.compression == compressionJpeg     ? maxJpegOutput(available)
+                                                                               : maxDeflateOutput(available);
             if (holds >= needed)
                 return;
             if (l.compression == compressionPackBits)

@@ -88,6 +88,13 @@ std::uint64_t maxDeflateOutput(std::uint64_t compressedBytes)
 
 std::uint64_t maxPackBitsOutput(std::uint64_t compressedBytes) { return compressedBytes * 64 + 128; }
 
+std::uint64_t maxJpegOutput(std::uint64_t compressedBytes)
+{
+    // Every 8 × 8 block takes at least two bits (a DC and an end-of-block code), and at most
+    // ten blocks make a unit of at most 32 × 16 pixels of three bytes.
+    return compressedBytes * 1024 + 4096;
+}
+
 DecodeStatus decodeTiffLzw(ByteSpan in, std::span<std::uint8_t> out, bool stopWhenFull, std::size_t& produced)
 {
     // Every string of the table occurs in the output already: a code added after string s
