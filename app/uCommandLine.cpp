@@ -8,6 +8,7 @@
 #include <ostream>
 #include <string>
 
+#include "app/fields_mode.h"
 #include "app/propose_command.h"
 #include "app/uStartup.h"
 
@@ -52,6 +53,18 @@ int proposeMode(const QCommandLineParser& parsed, std::ostream& out, std::ostrea
     return RunProposeCommand(request, out, err);
 }
 
+// --fields FILE...: the files' stored measurements as one specimen table.
+int fieldsMode(const QCommandLineParser& parsed, std::ostream& out, std::ostream& err)
+{
+    const QStringList arguments = parsed.positionalArguments();
+    if (arguments.isEmpty())
+        return usageError(err, tr("--fields needs at least one image file."));
+    std::vector<std::string> files;
+    for (const QString& argument : arguments)
+        files.push_back(fileName(argument));
+    return PrintFields(files, out, err);
+}
+
 }  // namespace
 
 QList<WindowlessMode> WindowlessModes()
@@ -66,6 +79,11 @@ QList<WindowlessMode> WindowlessModes()
          {QCommandLineOption("lines", tr("Takes the test lines of --propose from a line-set file."), tr("SET.lin")),
           QCommandLineOption("bright", tr("--propose looks for boundaries brighter than the grains."))},
          proposeMode},
+        {QCommandLineOption("fields",
+                            tr("Prints the measurements stored in the image files FILE... as one specimen "
+                               "table (CSV) without opening a window.")),
+         {},
+         fieldsMode},
     };
 }
 

@@ -18,3 +18,6 @@ run_tesra(2 "^$" "Unknown option 'no-such-option'" --no-such-option)
 run_tesra(0 "--propose <IMAGE>.*--lines <SET.lin>.*--bright" "^$" --help)
 run_tesra(1 "^$" "missing.png" --propose missing.png)
 run_tesra(2 "^$" "--bright goes only with --propose" --bright a.png)
+# A window-less mode: the stored measurements as a table, also without any display.
+run_tesra(1 "^field,lines,test_length_px.*\nspecimen,0,0,0,,,,,,\n$" "no-such-file" --fields no-such-file)
+run_tesra(2 "^$" "--fields needs at least one image file" --fields)
