@@ -1,6 +1,7 @@
 #include "imaging/formats/image_format.h"
 
 #include "app/common/rounding.h"
+#include "app/common/user_text.h"
 #include "imaging/color_conversion.h"
 #include "imaging/formats/bmp.h"
 #include "imaging/formats/mapped_file.h"
@@ -192,16 +193,18 @@ void loadBytes(ByteSpan data, const std::string& extension, TPixelGraphic& image
 
 std::string resolutionWarningText(const ImageWriter& writer, int r, int s)
 {
-    return "The graphic cannot be saved to a " + writer.description + " file with the current color resolution (" +
-           colorResolutionName(r) + ").\r\rThe graphic will be saved with a different color resolution (" +
-           colorResolutionName(s) + ").";
+    return FillIn(UserText(QT_TRANSLATE_NOOP("Core", "The graphic cannot be saved to a %1 file with the current color "
+                                                     "resolution (%2).\r\rThe graphic will be saved with a different "
+                                                     "color resolution (%3).")),
+                  {writer.description, colorResolutionName(r), colorResolutionName(s)});
 }
 
 // The text of a refused or cancelled resolution change, with its wording as users know it.
 std::string resolutionRefusedText(const ImageWriter& writer, int r)
 {
-    return "The graphic cannot be saved with to a " + writer.description + " file with the current color resolution (" +
-           colorResolutionName(r) + ")";
+    return FillIn(UserText(QT_TRANSLATE_NOOP("Core", "The graphic cannot be saved with to a %1 file with the current "
+                                                     "color resolution (%2)")),
+                  {writer.description, colorResolutionName(r)});
 }
 
 }  // namespace
@@ -384,7 +387,7 @@ PreparedSave::PreparedSave(const TPixelGraphic& image, const std::string& extens
     if (s == r)
         return;
     LoadContext asking(m_options);
-    if (!asking.confirm("Warning", resolutionWarningText(*m_writer, r, s)))
+    if (!asking.confirm(UserText(QT_TRANSLATE_NOOP("Core", "Warning")), resolutionWarningText(*m_writer, r, s)))
         throw EImageFormat(resolutionRefusedText(*m_writer, r));
     m_converted = ConvertTo(image, s);
     m_image = &*m_converted;
