@@ -8,6 +8,7 @@
 #include <map>
 #include <memory>
 
+#include "analysis/boundary_proposals.h"
 #include "app/measurement/measurement.h"
 #include "imaging/filters/filter_dialogs.h"
 #include "imaging/formats/image_format.h"
@@ -78,6 +79,8 @@ public:
     void SetLineSetSaveEnabled(bool enabled);
     // True when bAddKreis is down (a new line in line mode is a circle).
     bool AddCircleDown() const { return m_addCircle; }
+    // The settings of "Propose" as its menu has them.
+    const ProposalSettings& proposalSettings() const { return m_proposalSettings; }
 
     bool modified() const { return m_modified; }
     // The editing state (mode, currentType) the image window reads at every event.
@@ -109,6 +112,8 @@ public:
     void bLinieSpeichernClick();
     void bKalibierenClick();
     void bUndoClick();
+    // "Propose": the crossings of all lines, or of the selected line only.
+    void bProposeClick(bool allLines);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -118,6 +123,7 @@ protected:
 
 private:
     void createControls();
+    void createProposeButton(QToolBar* context);
     QAction* addButton(QToolBar* bar, const QString& name, const QString& caption, const QString& hint,
                        const QKeySequence& shortcut = {});
     void updateControls();
@@ -139,6 +145,7 @@ private:
     EditState m_state;
     bool m_modified = false;
     bool m_addCircle = false;
+    ProposalSettings m_proposalSettings;
     bool m_firstImage = true;
     bool m_lineSetSaveEnabled = false;
     bool m_rubberBandLock = false;
@@ -154,6 +161,7 @@ private:
     QMenu* m_zoomMenu = nullptr;
     QAction* m_fitAction = nullptr;
     QMenu* m_windowMenu = nullptr;
+    QMenu* m_proposeMenu = nullptr;
     QLabel* m_tKal = nullptr;
     QLabel* m_tMisInter = nullptr;
     QLabel* m_pInter = nullptr;
