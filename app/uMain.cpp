@@ -806,6 +806,9 @@ void TfMain::addChildWindow(QWidget* window, bool closable)
 {
     QMdiSubWindow* sub = m_mdi->addSubWindow(window);
     sub->setWindowTitle(window->windowTitle());
+    // The windows live as long as the program: their close button hides them, and the
+    // Window menu brings them back with everything that changed meanwhile.
+    sub->setAttribute(Qt::WA_DeleteOnClose, false);
     if (!closable)
         sub->setWindowFlags(Qt::SubWindow | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
 }
@@ -815,6 +818,8 @@ void TfMain::bringToFront(QWidget* window)
     if (!window)
         return;
     if (auto* sub = qobject_cast<QMdiSubWindow*>(window->parentWidget())) {
+        // Closing the sub-window hid the window inside it too.
+        window->show();
         sub->show();
         sub->raise();
         m_mdi->setActiveSubWindow(sub);
