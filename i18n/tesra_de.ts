@@ -793,6 +793,10 @@
         <source>Saved %1</source>
         <translation>%1 gespeichert</translation>
     </message>
+    <message>
+        <source>Fit to window</source>
+        <translation>An Fenster anpassen</translation>
+    </message>
 </context>
 <context>
     <name>tesra::TfTabelle</name>

@@ -793,6 +793,10 @@
         <source>Saved %1</source>
         <translation>Saved %1</translation>
     </message>
+    <message>
+        <source>Fit to window</source>
+        <translation>Fit to window</translation>
+    </message>
 </context>
 <context>
     <name>tesra::TfTabelle</name>

@@ -700,11 +700,13 @@ TEST_F(MainWindowTest, LongLoadsShowProgressAndA16BitImageSaysHowItIsShown)
 TEST_F(MainWindowTest, ZoomButtonsAndMenuStayInStepWithTheImageWindow)
 {
     openImage(writeImage("probe.bmp", 300, 200));
-    press("bLupeMinus");  // at 100 % nothing happens
     EXPECT_EQ(fImage()->zoom(), 1);
     EXPECT_EQ(action("bZoom")->text(), "100%");
     EXPECT_TRUE(action("mZoom1")->isChecked());
-    for (int i = 0; i < 12; ++i)
+    press("bLupeMinus");  // below 100 %
+    EXPECT_EQ(action("bZoom")->text(), "50%");
+    EXPECT_TRUE(action("mZoomPercent50")->isChecked());
+    for (int i = 0; i < 13; ++i)
         press("bLupePlus");
     EXPECT_EQ(fImage()->zoom(), 10);
     EXPECT_EQ(action("bZoom")->text(), "1000%");
@@ -729,7 +731,9 @@ TEST_F(MainWindowTest, ZoomButtonsAndMenuStayInStepWithTheImageWindow)
 
 TEST_F(MainWindowTest, CtrlWheelZoomsAtTheMouseKeepingThePointUnderIt)
 {
-    openImage(writeImage("probe.bmp", 600, 400));
+    // Fits the window at 100 %, and reaches beyond it when magnified.
+    openImage(writeImage("probe.bmp", 500, 320));
+    ASSERT_EQ(fImage()->zoom(), 1);
     auto* area = fImage()->findChild<QAbstractScrollArea*>();
     ASSERT_NE(area, nullptr);
     QWidget* viewport = area->viewport();
