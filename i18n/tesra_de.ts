@@ -379,6 +379,14 @@
         <translation>Hintergrund</translation>
     </message>
     <message>
+        <source>not a line-set file</source>
+        <translation>keine Liniensatzdatei</translation>
+    </message>
+    <message>
+        <source>no test lines</source>
+        <translation>keine Messlinien</translation>
+    </message>
+    <message>
         <source>%1-bit image shown as 8-bit, range %2–%3</source>
         <translation>%1-Bit-Bild als 8 Bit gezeigt, Bereich %2–%3</translation>
     </message>
@@ -856,6 +864,10 @@
     <message>
         <source>Saved %1</source>
         <translation>%1 gespeichert</translation>
+    </message>
+    <message>
+        <source>Fit to window</source>
+        <translation>An Fenster anpassen</translation>
     </message>
 </context>
 <context>

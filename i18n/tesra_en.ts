@@ -379,6 +379,14 @@
         <translation>Background</translation>
     </message>
     <message>
+        <source>not a line-set file</source>
+        <translation>not a line-set file</translation>
+    </message>
+    <message>
+        <source>no test lines</source>
+        <translation>no test lines</translation>
+    </message>
+    <message>
         <source>%1-bit image shown as 8-bit, range %2–%3</source>
         <translation>%1-bit image shown as 8-bit, range %2–%3</translation>
     </message>
@@ -856,6 +864,10 @@
     <message>
         <source>Saved %1</source>
         <translation>Saved %1</translation>
+    </message>
+    <message>
+        <source>Fit to window</source>
+        <translation>Fit to window</translation>
     </message>
 </context>
 <context>
