@@ -2,6 +2,25 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="de_DE">
 <context>
+    <name>Artwork</name>
+    <message>
+        <source>grain size by the linear-intercept method</source>
+        <translation>Korngröße nach dem Linienschnittverfahren</translation>
+    </message>
+    <message>
+        <source>Mean grain size of micrographs</source>
+        <translation>Mittlere Korngröße von Gefügebildern</translation>
+    </message>
+    <message>
+        <source>Test lines and circles over the image, intercepts of six types, second-phase stretches and a calibration give the mean intercept length with its confidence and the intercepts still needed.</source>
+        <translation>Messlinien und -kreise über dem Bild, Schnittpunkte sechs verschiedener Typen, Stücke zweiter Phase und eine Kalibrierung ergeben die mittlere Sehnenlänge mit ihrem Vertrauensbereich und die noch benötigten Schnittpunkte.</translation>
+    </message>
+    <message>
+        <source>Version</source>
+        <translation>Version</translation>
+    </message>
+</context>
+<context>
     <name>CommandLine</name>
     <message>
         <source>Try &apos;%1 --help&apos; for more information.</source>
@@ -457,6 +476,10 @@
     <message>
         <source>Warning</source>
         <translation>Warnung</translation>
+    </message>
+    <message>
+        <source>No test line here</source>
+        <translation>Hier ist keine Messlinie</translation>
     </message>
 </context>
 <context>

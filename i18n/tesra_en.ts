@@ -2,6 +2,25 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="en_US">
 <context>
+    <name>Artwork</name>
+    <message>
+        <source>grain size by the linear-intercept method</source>
+        <translation>grain size by the linear-intercept method</translation>
+    </message>
+    <message>
+        <source>Mean grain size of micrographs</source>
+        <translation>Mean grain size of micrographs</translation>
+    </message>
+    <message>
+        <source>Test lines and circles over the image, intercepts of six types, second-phase stretches and a calibration give the mean intercept length with its confidence and the intercepts still needed.</source>
+        <translation>Test lines and circles over the image, intercepts of six types, second-phase stretches and a calibration give the mean intercept length with its confidence and the intercepts still needed.</translation>
+    </message>
+    <message>
+        <source>Version</source>
+        <translation>Version</translation>
+    </message>
+</context>
+<context>
     <name>CommandLine</name>
     <message>
         <source>Try &apos;%1 --help&apos; for more information.</source>
@@ -457,6 +476,10 @@
     <message>
         <source>Warning</source>
         <translation>Warning</translation>
+    </message>
+    <message>
+        <source>No test line here</source>
+        <translation>No test line here</translation>
     </message>
 </context>
 <context>
