@@ -8,16 +8,13 @@
 #include <string>
 
 #include "app/common/number_format.h"
-#include "app/measurement/measurement.h"
+#include "app/document/measuring_document.h"
 #include "view/overlay.h"
 
 namespace tesra {
 
 // The three kinds of transient feedback; each is one shape on the screen at most.
 enum class FeedbackKind : std::uint8_t { RubberBand, Marker, Preview };
-
-// What changed in the measurement, so that the sheet can follow.
-enum class ChangeKind : std::uint8_t { LineAdded, InterceptsChanged, SegmentsChanged };
 
 // Key codes the controller knows (the platform's virtual key codes).
 inline constexpr int kKeyEscape = 27;
@@ -45,8 +42,6 @@ public:
     virtual void pressTypeButton(InterceptType type) = 0;
     virtual void selectLineRow(int line) = 0;
 
-    // The measurement changed (a sheet row to add, or a recompute).
-    virtual void measurementChanged(ChangeKind kind) = 0;
     // Repaint the image and the whole overlay now.
     virtual void repaintOverlay() = 0;
     // The highlighted line changed from oldLine to newLine (either may be 0).
@@ -65,9 +60,16 @@ std::string ZoomCaption(int zoom);
 
 class ImageEditor {
 public:
-    ImageEditor(Measurement& measurement, EditorHost& host) : m_m(measurement), m_host(host) {}
+    // Edits go to the document, each one step of its history; the document tells its
+    // observers (the sheet, the panels) what changed.
+    ImageEditor(MeasuringDocument& document, EditorHost& host)
+        : m_doc(document), m_m(document.measurement()), m_host(host)
+    {
+    }
 
-    void setLocale(const NumberLocale& locale) { m_locale = locale; }
+    // The lines changed outside the editor (an undo): a selection beyond the last line is
+    // dropped.
+    void linesChanged();
 
     // ---- Events, positions in screen pixels of the image area ----
     // A press of the left button (other buttons are not passed in).
@@ -130,9 +132,9 @@ private:
     void phasePress(PixelPoint p);
     void phaseMove(PixelPoint p);
 
-    Measurement& m_m;
+    MeasuringDocument& m_doc;
+    const Measurement& m_m;
     EditorHost& m_host;
-    NumberLocale m_locale = NumberLocale::German();
 
     int m_zoom = 1;
     int m_baseWidth = 0;

@@ -169,7 +169,8 @@ void ReplayDisplayList(QPainter& painter, const DisplayList& list, const QRect& 
 
 // ---- The window ----
 
-TfImage::TfImage(QWidget* parent) : QWidget(parent), m_editor(TheMeasurement(), *this)
+TfImage::TfImage(MeasuringDocument& document, QWidget* parent)
+    : QWidget(parent), m_doc(document), m_editor(document, *this)
 {
     g_image = this;
     setObjectName("fImage");
@@ -198,10 +199,12 @@ TfImage::TfImage(QWidget* parent) : QWidget(parent), m_editor(TheMeasurement(), 
 
     if (fMain())
         fMain()->ZoomChanged(1);
+    m_subscription = m_doc.subscribe([this](unsigned changes) { documentChanged(changes); });
 }
 
 TfImage::~TfImage()
 {
+    m_doc.unsubscribe(m_subscription);
     if (g_image == this)
         g_image = nullptr;
 }
@@ -218,28 +221,42 @@ void TfImage::ShowImageFile(const QString& fileName)
         options.progress = &m_busy;
         options.warning = warnWithBox;
     }
-    // A failure leaves caption, zoom, view state and undo stack as they were.
+    // A failure leaves document, caption, zoom and view state as they were.
     loadImage(fileName.toStdString(), loaded, options);
 
-    m_image = std::move(loaded);
+    m_doc.setImage(std::move(loaded));
     setWindowTitle(fileName);
-    m_editor.imageOpened(m_image.Width(), m_image.Height());
-    m_undo.clear();
+    m_editor.imageOpened(m_doc.image().Width(), m_doc.image().Height());
     zoomChanged();
-    if (fMain())
-        fMain()->UndoDepthChanged(0);
 }
 
 void TfImage::ReplaceImage(TPixelGraphic image)
 {
-    const bool sizeChanged = image.Width() != m_image.Width() || image.Height() != m_image.Height();
-    m_image = std::move(image);
-    if (sizeChanged) {
-        m_editor.imageOpened(m_image.Width(), m_image.Height());
+    m_doc.setImage(std::move(image));
+    imageChanged();
+}
+
+void TfImage::imageChanged()
+{
+    const TPixelGraphic& image = m_doc.image();
+    if (image.Width() != m_editor.baseWidth() || image.Height() != m_editor.baseHeight()) {
+        m_editor.imageOpened(image.Width(), image.Height());
         zoomChanged();
         return;
     }
     RepaintOverlay();
+}
+
+void TfImage::documentChanged(unsigned changes)
+{
+    if (changes & dcImage) {
+        imageChanged();
+        return;
+    }
+    if (changes & (dcMeasurement | dcCalibration)) {
+        m_editor.linesChanged();
+        RepaintOverlay();
+    }
 }
 
 void TfImage::ZoomIn()
@@ -286,10 +303,11 @@ void TfImage::PaintOverlay(QPainter& painter, bool forExport)
 
 QImage TfImage::RenderPhoto()
 {
-    QImage photo(m_image.Width(), m_image.Height(), QImage::Format_RGB32);
+    const TPixelGraphic& image = m_doc.image();
+    QImage photo(image.Width(), image.Height(), QImage::Format_RGB32);
     if (photo.isNull())
         return photo;
-    CopyScreenPixels(m_image, 0, 0, m_image.Width(), m_image.Height(), reinterpret_cast<std::uint32_t*>(photo.bits()),
+    CopyScreenPixels(image, 0, 0, image.Width(), image.Height(), reinterpret_cast<std::uint32_t*>(photo.bits()),
                      static_cast<std::size_t>(photo.bytesPerLine() / 4));
     QPainter painter(&photo);
     PaintOverlay(painter, true);
@@ -310,22 +328,6 @@ TPixelGraphic TfImage::PhotoGraphic()
         }
     }
     return out;
-}
-
-void TfImage::PushImageUndo()
-{
-    m_undo.push(m_image);
-    if (fMain())
-        fMain()->UndoDepthChanged(m_undo.depth());
-}
-
-void TfImage::PopImageUndo()
-{
-    if (!m_undo.pop(m_image))
-        return;
-    if (fMain())
-        fMain()->UndoDepthChanged(m_undo.depth());
-    RepaintOverlay();
 }
 
 void TfImage::SelectLine(int n) { m_editor.selectLine(n); }
@@ -351,8 +353,9 @@ void TfImage::drawImagePart(QPainter& painter, const QRect& exposed)
     const int z = m_editor.zoom();
     const int x0 = std::max(0, exposed.left() / z);
     const int y0 = std::max(0, exposed.top() / z);
-    const int x1 = std::min(m_image.Width(), exposed.right() / z + 1);
-    const int y1 = std::min(m_image.Height(), exposed.bottom() / z + 1);
+    const TPixelGraphic& image = m_doc.image();
+    const int x1 = std::min(image.Width(), exposed.right() / z + 1);
+    const int y1 = std::min(image.Height(), exposed.bottom() / z + 1);
     if (x1 <= x0 || y1 <= y0) {
         painter.fillRect(exposed, palette().color(QPalette::Button));
         return;
@@ -361,7 +364,7 @@ void TfImage::drawImagePart(QPainter& painter, const QRect& exposed)
     // The tile grows to the largest part painted so far, at most the visible area.
     if (m_tile.width() < w || m_tile.height() < h)
         m_tile = QImage(std::max(w, m_tile.width()), std::max(h, m_tile.height()), QImage::Format_RGB32);
-    CopyScreenPixels(m_image, x0, y0, w, h, reinterpret_cast<std::uint32_t*>(m_tile.bits()),
+    CopyScreenPixels(image, x0, y0, w, h, reinterpret_cast<std::uint32_t*>(m_tile.bits()),
                      static_cast<std::size_t>(m_tile.bytesPerLine() / 4));
     painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
     painter.drawImage(QRect(x0 * z, y0 * z, w * z, h * z), m_tile, QRect(0, 0, w, h));
@@ -375,23 +378,9 @@ void TfImage::invalidate(const ScreenBox& box)
 
 // ---- Mouse and keys ----
 
-void TfImage::followSheetLocale()
-{
-    if (fTabelle())
-        m_editor.setLocale(fTabelle()->sheet().locale());
-}
+void TfImage::canvasPress(int x, int y) { m_editor.leftPress(x, y); }
 
-void TfImage::canvasPress(int x, int y)
-{
-    followSheetLocale();
-    m_editor.leftPress(x, y);
-}
-
-void TfImage::canvasMove(int x, int y)
-{
-    followSheetLocale();
-    m_editor.mouseMove(x, y);
-}
+void TfImage::canvasMove(int x, int y) { m_editor.mouseMove(x, y); }
 
 bool TfImage::handleKey(QKeyEvent* event)
 {
@@ -426,7 +415,7 @@ void TfImage::resizeEvent(QResizeEvent* event)
 
 // ---- What the editing asks of the window and its neighbours ----
 
-EditState TfImage::editState() const { return fMain() ? fMain()->state() : m_ownState; }
+EditState TfImage::editState() const { return m_doc.editState(); }
 
 bool TfImage::addCircleDown() const { return fMain() && fMain()->AddCircleDown(); }
 
@@ -472,7 +461,7 @@ void TfImage::pressTypeButton(InterceptType type)
         fMain()->PressTypeButton(type);
         return;
     }
-    m_ownState.currentType = type;
+    m_doc.editState().currentType = type;
 }
 
 void TfImage::selectLineRow(int line)
@@ -481,18 +470,9 @@ void TfImage::selectLineRow(int line)
         fTabelle()->SelectLineRow(line);
 }
 
-void TfImage::measurementChanged(ChangeKind kind)
-{
-    if (!fTabelle())
-        return;
-    fTabelle()->Recompute();
-    if (kind == ChangeKind::LineAdded && fMain())
-        fMain()->SetLineSetSaveEnabled(true);
-}
-
 void TfImage::highlightChanged(int oldLine, int newLine)
 {
-    const Measurement& m = TheMeasurement();
+    const Measurement& m = m_doc.measurement();
     const int z = m_editor.zoom();
     invalidate(listBounds(LineShape(m, oldLine, z, kActiveLineColour)));
     invalidate(listBounds(LineShape(m, newLine, z, kSelectedLineColour)));

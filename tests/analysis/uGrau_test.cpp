@@ -32,16 +32,13 @@ class GrauTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        TheMeasurement().ClearMeasurement();
-        TheMeasurement().calibration = Calibration{};
-        TheMeasurement().calibration.remark = "Probe 4";
+        document.calibrationTexts().fields().tInfo = "Probe 4";
         window.setImage(&image);
         window.setNumberLocale(NumberLocale::German());
         window.setDateTimeSource([] { return std::string("07.12.2026 14:03:09"); });
         window.show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
     }
-    void TearDown() override { TheMeasurement().ClearMeasurement(); }
 
     // An image whose every pixel has the given grey value (as its green component).
     void fillImage(int width, int height, int grey)
@@ -82,8 +79,9 @@ protected:
         return QGuiApplication::clipboard()->mimeData()->data(QStringLiteral("text/plain;charset=windows-1252"));
     }
 
+    MeasuringDocument document;
     TPixelGraphic image;
-    TfGrau window;
+    TfGrau window{document};
 };
 
 TEST_F(GrauTest, StartsEmptyWithItsCaption)
@@ -99,7 +97,7 @@ TEST_F(GrauTest, StartsEmptyWithItsCaption)
 TEST_F(GrauTest, ShortLineProfileIsCentredAndCopied)
 {
     fillImage(60, 10, 200);
-    TheMeasurement().AddTestLine(10, 5, 50, 5, false);
+    document.AddTestLine(10, 5, 50, 5, false);
     QGuiApplication::clipboard()->clear();
 
     window.ShowProfile(1);
@@ -127,7 +125,7 @@ TEST_F(GrauTest, ShortLineProfileIsCentredAndCopied)
 TEST_F(GrauTest, LongLineSetsThePlotWidth)
 {
     fillImage(520, 30, 90);
-    TheMeasurement().AddTestLine(0, 0, 500, 17, false);  // 500.29 pixels long
+    document.AddTestLine(0, 0, 500, 17, false);  // 500.29 pixels long
     window.ShowProfile(1);
     EXPECT_EQ(window.size(), QSize(501, 296));
     EXPECT_EQ(plot()->geometry(), QRect(0, 40, 501, 256));
@@ -142,7 +140,7 @@ TEST_F(GrauTest, PlotPixelsOfAHandMadeProfile)
     for (int x = 0; x < 40; ++x)
         for (int y = 0; y < 5; ++y)
             image.SetPixel(x, y, rgb(0, x < 20 ? 60 : 180, 0));
-    Measurement& m = TheMeasurement();
+    Measurement& m = document.measurementForLoading();
     m.AddTestLine(0, 2, 40, 2, false);
     m.AddIntercept({10, 2}, 1, itTriplePoint);
     m.AddIntercept({20, 2}, 1, itNormal);
@@ -168,7 +166,7 @@ TEST_F(GrauTest, PlotPixelsOfAHandMadeProfile)
 TEST_F(GrauTest, FlatProfileReadsGreyAndIncrementUnderTheMouse)
 {
     fillImage(60, 10, 127);
-    TheMeasurement().AddTestLine(10, 5, 50, 5, false);
+    document.AddTestLine(10, 5, 50, 5, false);
     window.ShowProfile(1);
     moveOverPlot(20);
     EXPECT_EQ(panelText(), "Position: 50%   Gray: 127   Increment: 0");
@@ -183,7 +181,7 @@ TEST_F(GrauTest, FlatProfileReadsGreyAndIncrementUnderTheMouse)
 TEST_F(GrauTest, CircleReadsDegrees)
 {
     fillImage(40, 40, 30);
-    TheMeasurement().AddTestLine(2, 2, 30, 30, true);  // side 28, length 28π ≈ 87.96
+    document.AddTestLine(2, 2, 30, 30, true);  // side 28, length 28π ≈ 87.96
     window.ShowProfile(1);
     moveOverPlot(22);  // a quarter of the length
     EXPECT_TRUE(panelText().startsWith(QString::fromUtf8("Position: 90\u00b0   Gray: 30"))) << panelText().toStdString();
@@ -192,7 +190,7 @@ TEST_F(GrauTest, CircleReadsDegrees)
 TEST_F(GrauTest, LineOutOfRangeKeepsThePlot)
 {
     fillImage(60, 10, 200);
-    TheMeasurement().AddTestLine(10, 5, 50, 5, false);
+    document.AddTestLine(10, 5, 50, 5, false);
     window.ShowProfile(1);
     const QImage before = window.plotImage();
     QGuiApplication::clipboard()->setText(QStringLiteral("mine"));
@@ -274,7 +272,7 @@ TEST_F(GrauTest, HistogramNeedsAnImage)
 TEST_F(GrauTest, SegmentGridsAndTheirText)
 {
     fillImage(60, 10, 100);
-    Measurement& m = TheMeasurement();
+    Measurement& m = document.measurementForLoading();
     m.AddTestLine(0, 5, 40, 5, false);  // ends at 0 and 40
     m.AddIntercept({30, 5}, 1, itNormal);
     m.AddIntercept({12, 5}, 1, itNormal);
@@ -319,7 +317,7 @@ TEST_F(GrauTest, SegmentGridsAndTheirText)
 TEST_F(GrauTest, LineWithOneInterceptKeepsTheGrids)
 {
     fillImage(60, 60, 100);
-    Measurement& m = TheMeasurement();
+    Measurement& m = document.measurementForLoading();
     m.AddTestLine(0, 5, 40, 5, false);
     m.AddTestLine(10, 10, 40, 40, true);  // a circle has no end intercepts
     m.AddIntercept({40, 25}, 2, itNormal);
@@ -339,7 +337,7 @@ TEST_F(GrauTest, LineWithOneInterceptKeepsTheGrids)
 TEST_F(GrauTest, CollapseForgetsTheView)
 {
     fillImage(60, 10, 127);
-    TheMeasurement().AddTestLine(10, 5, 50, 5, false);
+    document.AddTestLine(10, 5, 50, 5, false);
     window.ShowProfile(1);
     moveOverPlot(20);
     window.Collapse();
@@ -354,7 +352,7 @@ TEST_F(GrauTest, CollapseForgetsTheView)
 TEST_F(GrauTest, PlotStaysPixelExactAtDoubleDensity)
 {
     fillImage(60, 10, 127);
-    TheMeasurement().AddTestLine(10, 5, 50, 5, false);
+    document.AddTestLine(10, 5, 50, 5, false);
     window.ShowProfile(1);
     QImage shot(plot()->size() * 2, QImage::Format_RGB32);
     shot.setDevicePixelRatio(2);
@@ -369,11 +367,11 @@ TEST_F(GrauTest, PlotStaysPixelExactAtDoubleDensity)
 TEST(TfGrauInFrame, FixedBorderWithoutButtonsAndOuterSizes)
 {
     TPixelGraphic image(60, 10, TPixelFormat::pf24Bit);
-    TheMeasurement().ClearMeasurement();
-    TheMeasurement().AddTestLine(0, 5, 40, 5, false);
+    MeasuringDocument document;
+    document.AddTestLine(0, 5, 40, 5, false);
     QMdiArea area;
     area.resize(900, 700);
-    auto* window = new TfGrau;
+    auto* window = new TfGrau(document);
     window->setImage(&image);
     QMdiSubWindow* frame = area.addSubWindow(window);
     area.show();
@@ -391,7 +389,6 @@ TEST(TfGrauInFrame, FixedBorderWithoutButtonsAndOuterSizes)
     area.grab().save(QStringLiteral("/tmp/grau_frame.png"));
     window->ShowSegments(1);
     EXPECT_EQ(frame->size(), QSize(207, 450));
-    TheMeasurement().ClearMeasurement();
 }
 
 }  // namespace

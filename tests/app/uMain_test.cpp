@@ -67,7 +67,6 @@ protected:
             fileAnswers.pop_front();
             return answer;
         });
-        TheMeasurement().ClearMeasurement();
         main = CreateProgramWindows();
         main->resize(1100, 800);
         main->show();
@@ -83,7 +82,6 @@ protected:
         SetFileHandler({});
         SetBCGDialogHandler({});
         SetConvDialogHandler({});
-        TheMeasurement().ClearMeasurement();
         std::error_code ignored;
         fs::remove_all(dir, ignored);
     }
@@ -266,7 +264,7 @@ TEST_F(MainWindowTest, CalibrateLocksTheFrameUntilTheDialogClosesAndRestoresTheM
     EXPECT_TRUE(shown("bHistogram"));
 
     // A distance drawn in the image arrives in the dialog's pixel field with 3 decimals.
-    fKalibieren()->applyLocale(QLocale(QLocale::German, QLocale::Germany));
+    main->applyLocale(QLocale(QLocale::German, QLocale::Germany));
     main->ShowCalibrationDistance(12.3456L);
     EXPECT_EQ(fKalibieren()->tPixel()->text(), "12,346");
     // Escape is the dialog's Cancel.
@@ -283,7 +281,7 @@ TEST_F(MainWindowTest, OpenWithUnsavedDataAnsweredNoChangesNothing)
 {
     const std::string first = writeImage("first.bmp", 300, 200);
     openImage(first);
-    TheMeasurement().AddTestLine(10, 10, 100, 10, false);
+    main->document().AddTestLine(10, 10, 100, 10, false);
     main->SetModified();
     boxAnswers.push_back(BoxAnswer::No);
     const std::size_t dialogs = files.size();
@@ -294,7 +292,7 @@ TEST_F(MainWindowTest, OpenWithUnsavedDataAnsweredNoChangesNothing)
     EXPECT_EQ(boxes[0].icon, BoxIcon::Question);
     EXPECT_EQ(boxes[0].buttons, BoxButtons::YesNo);
     EXPECT_EQ(files.size(), dialogs);  // no open dialog
-    EXPECT_EQ(TheMeasurement().lineCount(), 1);
+    EXPECT_EQ(main->document().measurement().lineCount(), 1);
     EXPECT_EQ(main->windowTitle(), "*Tesra");
     EXPECT_EQ(main->imageFileName().toStdString(), first);
 }
@@ -302,11 +300,11 @@ TEST_F(MainWindowTest, OpenWithUnsavedDataAnsweredNoChangesNothing)
 TEST_F(MainWindowTest, OpenAnsweredYesThenCancelledKeepsTheDocument)
 {
     openImage(writeImage("first.bmp", 300, 200));
-    TheMeasurement().AddTestLine(10, 10, 100, 10, false);
+    main->document().AddTestLine(10, 10, 100, 10, false);
     main->SetModified();
     boxAnswers.push_back(BoxAnswer::Yes);
     press("bLaden");  // the dialog is cancelled
-    EXPECT_EQ(TheMeasurement().lineCount(), 1);
+    EXPECT_EQ(main->document().measurement().lineCount(), 1);
     EXPECT_TRUE(main->modified());
 }
 
@@ -337,8 +335,8 @@ TEST_F(MainWindowTest, OpeningResetsPanelsCalibrationAndModifiedFlag)
     EXPECT_EQ(label("pKorn")->text(), "Cal. grain size:");
     EXPECT_EQ(label("tKal")->text(), "Not calibrated");
     EXPECT_FALSE(label("tMisInter")->isVisible());
-    EXPECT_EQ(TheMeasurement().calibration.conversionFactor, 1.56L);
-    EXPECT_EQ(TheMeasurement().calibration.secondPhasePercent, -1.0L);
+    EXPECT_EQ(main->document().measurement().calibration.conversionFactor, 1.56L);
+    EXPECT_EQ(main->document().measurement().calibration.secondPhasePercent, -1.0L);
     EXPECT_EQ(action("bUndo")->text(), "0");
     EXPECT_FALSE(action("bUndo")->isEnabled());
 }
@@ -346,7 +344,7 @@ TEST_F(MainWindowTest, OpeningResetsPanelsCalibrationAndModifiedFlag)
 TEST_F(MainWindowTest, SaveAsksWithTheFormatsAndClearsTheStarAndStoresTheMeasurement)
 {
     openImage(writeImage("probe.bmp", 300, 200));
-    TheMeasurement().AddTestLine(10, 10, 100, 10, false);
+    main->document().AddTestLine(10, 10, 100, 10, false);
     main->SetModified();
     const std::string target = dir + "/saved";
     fileAnswers.push_back({QString::fromStdString(target), 4});  // PNG chosen, no extension typed
@@ -365,9 +363,8 @@ TEST_F(MainWindowTest, SaveAsksWithTheFormatsAndClearsTheStarAndStoresTheMeasure
     EXPECT_EQ(fImage()->windowTitle().toStdString(), "Tesra measurement " + target + ".png");
 
     // Opening it again brings the line back.
-    TheMeasurement().ClearMeasurement();
     openImage(target + ".png");
-    EXPECT_EQ(TheMeasurement().lineCount(), 1);
+    EXPECT_EQ(main->document().measurement().lineCount(), 1);
 }
 
 TEST_F(MainWindowTest, FailedSaveShowsOneMessageWithTheFileNameAndKeepsTheDocumentUnsaved)
@@ -388,7 +385,7 @@ TEST_F(MainWindowTest, FailedSaveShowsOneMessageWithTheFileNameAndKeepsTheDocume
 TEST_F(MainWindowTest, SavePhotoOffersThePhotoNameAndWritesABitmapOfTheImageSize)
 {
     openImage(writeImage("probe.png", 300, 200));
-    TheMeasurement().AddTestLine(10, 10, 100, 10, false);
+    main->document().AddTestLine(10, 10, 100, 10, false);
     // Two filter runs: the undo count must not change by the photo.
     press("bManipulation");
     SetBCGDialogHandler([](BCGParameters&) { return true; });
@@ -422,9 +419,9 @@ TEST_F(MainWindowTest, SavePhotoOffersThePhotoNameAndWritesABitmapOfTheImageSize
 TEST_F(MainWindowTest, LineSetsRoundTripAndLinesOutsideTheImageAreReported)
 {
     openImage(writeImage("large.bmp", 400, 300));
-    TheMeasurement().AddTestLine(10, 10, 100, 20, false);
-    TheMeasurement().AddTestLine(10, 10, 390, 290, false);
-    main->ShowIndicators();  // as the sheet does after each new line
+    main->document().AddTestLine(10, 10, 100, 20, false);
+    main->document().AddTestLine(10, 10, 390, 290, false);
+    main->ClearModified();
     const std::string set = dir + "/pattern";
     fileAnswers.push_back({QString::fromStdString(set), 0});
     press("bLinieSpeichern");
@@ -434,14 +431,14 @@ TEST_F(MainWindowTest, LineSetsRoundTripAndLinesOutsideTheImageAreReported)
     EXPECT_EQ(fs::file_size(set + ".lin"), 258u + 2 * 52u);
 
     openImage(writeImage("small.bmp", 200, 150));
-    EXPECT_EQ(TheMeasurement().lineCount(), 0);
+    EXPECT_EQ(main->document().measurement().lineCount(), 0);
     press("bSetInter");
     press("bTyp3");
     press("bLinie");
     fileAnswers.push_back({QString::fromStdString(set + ".lin"), 0});
     press("bLinieLaden");
-    EXPECT_EQ(TheMeasurement().lineCount(), 1);
-    EXPECT_EQ(TheMeasurement().interceptCount(), 2);
+    EXPECT_EQ(main->document().measurement().lineCount(), 1);
+    EXPECT_EQ(main->document().measurement().interceptCount(), 2);
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].caption, "Load lines");
     EXPECT_EQ(boxes[0].text, "1 linies droped (partially outside image)");
@@ -750,7 +747,8 @@ TEST_F(MainWindowTest, RefusedAndTruncatedFilesGiveOneMessageAndKeepTheOldDocume
 {
     const std::string good = writeImage("good.bmp", 300, 200);
     openImage(good);
-    TheMeasurement().AddTestLine(10, 10, 100, 10, false);
+    main->document().AddTestLine(10, 10, 100, 10, false);
+    main->ClearModified();
     const std::uint32_t colour = fImage()->image().GetColor(5, 5);
 
     // Not an image at all.
@@ -770,7 +768,7 @@ TEST_F(MainWindowTest, RefusedAndTruncatedFilesGiveOneMessageAndKeepTheOldDocume
         EXPECT_EQ(boxes[0].icon, BoxIcon::Error);
         EXPECT_TRUE(boxes[0].text.contains(QString::fromStdString(FileNameOnly(bad)))) << boxes[0].text.toStdString();
         EXPECT_EQ(main->imageFileName().toStdString(), good);
-        EXPECT_EQ(TheMeasurement().lineCount(), 1);
+        EXPECT_EQ(main->document().measurement().lineCount(), 1);
         EXPECT_EQ(fImage()->image().Width(), 300);
         EXPECT_EQ(fImage()->image().GetColor(5, 5), colour);
         EXPECT_EQ(fImage()->windowTitle().toStdString(), good);
@@ -780,7 +778,7 @@ TEST_F(MainWindowTest, RefusedAndTruncatedFilesGiveOneMessageAndKeepTheOldDocume
 TEST_F(MainWindowTest, ADamagedMeasurementIsReportedAndTheImageStillOpens)
 {
     openImage(writeImage("probe.bmp", 300, 200));
-    TheMeasurement().AddTestLine(10, 10, 100, 10, false);
+    main->document().AddTestLine(10, 10, 100, 10, false);
     const std::string saved = dir + "/measured.bmp";
     fileAnswers.push_back({QString::fromStdString(saved), 0});
     press("bSpeichern");
@@ -798,7 +796,7 @@ TEST_F(MainWindowTest, ADamagedMeasurementIsReportedAndTheImageStillOpens)
     EXPECT_EQ(boxes[0].text, kDamagedTrailerMessage);
     EXPECT_EQ(main->imageFileName().toStdString(), saved);
     EXPECT_EQ(fImage()->image().Width(), 300);
-    EXPECT_EQ(TheMeasurement().lineCount(), 0);
+    EXPECT_EQ(main->document().measurement().lineCount(), 0);
 }
 
 TEST_F(MainWindowTest, SavingInAFormatOfFewerColoursAsksFirst)

@@ -39,7 +39,7 @@ protected:
         QTest::keyClicks(field, text);
     }
     void pressEnter() { QTest::keyClick(kalibieren->tEcht(), Qt::Key_Return); }
-    const Calibration& calibration() const { return TheMeasurement().calibration; }
+    const Calibration& calibration() { return document().calibration(); }
 };
 
 TEST_F(TfKalibierenTest, IsAModelessToolWindowStayingOnTop)
@@ -255,7 +255,6 @@ protected:
         }
         saveImage(picture, path);
         SetFileHandler([path](const FileRequest&) { return FileAnswer{QString::fromStdString(path), 0}; });
-        TheMeasurement().ClearMeasurement();
         main = CreateProgramWindows();
         main->resize(1100, 800);
         main->show();
@@ -272,15 +271,12 @@ protected:
         delete main;
         SetBoxHandler({});
         SetFileHandler({});
-        TheMeasurement().ClearMeasurement();
-        TheMeasurement().calibration = Calibration{};
         std::filesystem::remove_all(dir);
     }
 
     void useLocale(const QLocale& locale)
     {
-        fTabelle()->applyLocale(locale);
-        fKalibieren()->applyLocale(locale);
+        main->applyLocale(locale);
     }
     void press(const char* name)
     {
@@ -305,8 +301,8 @@ protected:
             click(x, 40);
         for (int x : {100, 150, 200})
             click(x, 120);
-        ASSERT_EQ(TheMeasurement().lineCount(), 2);
-        ASSERT_EQ(TheMeasurement().line(1).weightedCount, 6.0L);
+        ASSERT_EQ(main->document().measurement().lineCount(), 2);
+        ASSERT_EQ(main->document().measurement().line(1).weightedCount, 6.0L);
     }
 
     void calibrate(const QString& realLength)
