@@ -212,6 +212,9 @@ void TfTabelle::Recompute()
     m_sheet.setLocale(m_doc.numberLocale());
     m_sheet.Recompute(m_doc.measurement(), m_doc.statistics());
     refresh();
+    // The grids keep widths that texts once needed; a fresh sheet starts from the set ones.
+    m_tabelle->fitColumnsToContents();
+    m_tabelle2->fitColumnsToContents();
 }
 
 void TfTabelle::SelectLineRow(int n)
@@ -241,8 +244,6 @@ void TfTabelle::refresh()
             m_tabelle2->setCellText(c, r, Q(m_sheet.sumCell(c, r)));
     }
     m_tabelle->setCurrentGridRow(m_sheet.currentRow());
-    m_tabelle->fitColumnsToContents();
-    m_tabelle2->fitColumnsToContents();
 
     const SheetPanel& notice = m_doc.calibrationTexts().secondPhaseNotice();
     m_fremd->setText(Q(notice.caption));

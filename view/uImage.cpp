@@ -7,6 +7,7 @@
 #include <QPaintEvent>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QStatusBar>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -227,6 +228,7 @@ void TfImage::ShowImageFile(const QString& fileName)
     m_doc.setImage(std::move(loaded));
     setWindowTitle(fileName);
     m_editor.imageOpened(m_doc.image().Width(), m_doc.image().Height());
+    m_review.clear();
     zoomChanged();
 }
 
@@ -342,6 +344,7 @@ void TfImage::paintCanvas(QPainter& painter, const QRect& exposed)
 {
     drawImagePart(painter, exposed);
     ReplayDisplayList(painter, m_editor.overlay(false), exposed);
+    ReplayDisplayList(painter, m_review.overlay(m_editor.zoom()), exposed);
     for (FeedbackKind kind : {FeedbackKind::RubberBand, FeedbackKind::Preview, FeedbackKind::Marker})
         ReplayDisplayList(painter, m_editor.feedback(kind), exposed);
     if (fMain())
@@ -378,12 +381,27 @@ void TfImage::invalidate(const ScreenBox& box)
 
 // ---- Mouse and keys ----
 
-void TfImage::canvasPress(int x, int y) { m_editor.leftPress(x, y); }
+void TfImage::canvasPress(int x, int y)
+{
+    if (proposalPress(x, y))
+        return;
+    m_editor.leftPress(x, y);
+}
 
 void TfImage::canvasMove(int x, int y) { m_editor.mouseMove(x, y); }
 
 bool TfImage::handleKey(QKeyEvent* event)
 {
+    if (m_review.active()) {
+        if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+            AcceptProposals();
+            return true;
+        }
+        if (event->key() == Qt::Key_Escape) {
+            DiscardProposals();
+            return true;
+        }
+    }
     int key = 0;
     if (event->key() == Qt::Key_Escape)
         key = kKeyEscape;
@@ -411,6 +429,71 @@ void TfImage::resizeEvent(QResizeEvent* event)
     QWidget::resizeEvent(event);
     if (fMain())
         fMain()->UpdateOverviewFrame();
+}
+
+// ---- Proposed crossings ----
+
+int TfImage::ProposeCrossings(const std::vector<int>& lines, const ProposalSettings& settings, ProgressSink* progress)
+{
+    {
+        HourglassProgress busy;
+        busy.begin();
+        const Measurement& m = m_doc.measurement();
+        m_review.start(ProposeForLines(m_doc.image(), m, lines, settings, progress), m);
+    }
+    m_canvas->update();
+    m_canvas->setFocus();
+    if (m_review.active())
+        showProposalStatus(tr("Proposed crossings: %1. Enter accepts them, a click on one rejects it or takes it "
+                              "back, Escape discards them.")
+                               .arg(m_review.count()));
+    else
+        showProposalStatus(tr("No crossings found."));
+    return m_review.count();
+}
+
+void TfImage::AcceptProposals()
+{
+    if (!m_review.active())
+        return;
+    const std::vector<AcceptedCrossing> kept = m_review.keptCrossings(m_doc.measurement());
+    m_review.clear();
+    int added = 0;
+    // The accepted crossings are one step: one undo takes them all back.
+    m_doc.editMeasurement(edit_text::kAcceptProposals,
+                          [&](Measurement& m) { added = AddAcceptedCrossings(m, kept); });
+    RepaintOverlay();
+    showProposalStatus(tr("Intercepts added from the proposals: %1.").arg(added));
+}
+
+void TfImage::DiscardProposals()
+{
+    if (!m_review.active())
+        return;
+    m_review.clear();
+    m_canvas->update();
+    showProposalStatus(tr("Proposals discarded."));
+}
+
+bool TfImage::proposalPress(int x, int y)
+{
+    if (!m_review.active() || editState().mode != emSetIntercept)
+        return false;
+    const int i = m_review.proposalAt(x, y, m_editor.zoom());
+    if (i < 0)
+        return false;
+    m_review.toggle(i);
+    invalidate(m_review.bounds(i, m_editor.zoom()));
+    showProposalStatus(tr("Proposed crossings kept: %1 of %2. Enter accepts them, Escape discards them.")
+                           .arg(m_review.keptCount())
+                           .arg(m_review.count()));
+    return true;
+}
+
+void TfImage::showProposalStatus(const QString& text)
+{
+    if (fMain())
+        fMain()->statusBar()->showMessage(text);
 }
 
 // ---- What the editing asks of the window and its neighbours ----

@@ -16,6 +16,7 @@
 #include "imaging/pixel_graphic.h"
 #include "imaging/progress.h"
 #include "view/image_editor.h"
+#include "view/proposal_review.h"
 
 class QPainter;
 class QScrollArea;
@@ -78,6 +79,16 @@ public:
     // Where the image library's long operations on a buffer report, for the hourglass.
     ProgressSink* busyCursor() { return &m_busy; }
 
+    // ---- Proposed crossings ----
+    // Proposes the crossings of the given lines (1-based) and shows them for review in place
+    // of earlier ones; progress goes to `progress` (may be null). Returns how many.
+    int ProposeCrossings(const std::vector<int>& lines, const ProposalSettings& settings, ProgressSink* progress);
+    // The kept proposals become intercepts, as one change of the measurement; the review ends.
+    void AcceptProposals();
+    // The review ends without any change.
+    void DiscardProposals();
+    const ProposalReview& proposals() const { return m_review; }
+
     // The view state of the editing (cursor pixel, rubber band, marker, preview).
     const ImageEditor& editor() const { return m_editor; }
     // For the overview frame: the scroll positions and the visible client size.
@@ -104,6 +115,9 @@ private:
     void zoomChanged();
     void drawImagePart(QPainter& painter, const QRect& exposed);
     void invalidate(const ScreenBox& box);
+    // In intercept mode a click on a proposal rejects it or takes it back; true when it did.
+    bool proposalPress(int x, int y);
+    void showProposalStatus(const QString& text);
 
     // EditorHost
     EditState editState() const override;
@@ -122,6 +136,7 @@ private:
 
     MeasuringDocument& m_doc;
     ImageEditor m_editor;
+    ProposalReview m_review;
     HourglassProgress m_busy;
     int m_subscription = 0;
     QScrollArea* m_scroll = nullptr;

@@ -104,7 +104,10 @@ private:
 
 }  // namespace
 
-MeasuringDocument::MeasuringDocument(NumberLocale locale) : m_locale(std::move(locale)), m_calibration(m_locale) {}
+MeasuringDocument::MeasuringDocument(NumberLocale locale)
+    : m_locale(std::move(locale)), m_calibration(m_locale), m_committedTexts(m_calibration)
+{
+}
 
 const MeasurementStatistics& MeasuringDocument::statistics() const
 {
@@ -119,6 +122,7 @@ void MeasuringDocument::setNumberLocale(const NumberLocale& locale)
 {
     m_locale = locale;
     m_calibration.setLocale(locale);
+    m_committedTexts.setLocale(locale);
     notify(dcNumberFormat | dcCalibration);
 }
 
@@ -144,6 +148,9 @@ void MeasuringDocument::notify(unsigned changes)
 {
     if (changes & (dcMeasurement | dcCalibration))
         m_statisticsValid = false;
+    // Everything anew (an image opened and its measurement read): the texts stand as read.
+    if (changes == dcEverything)
+        m_committedTexts = m_calibration;
     // An observer may unsubscribe (a window closing): walk a copy of the keys.
     std::vector<int> keys;
     keys.reserve(m_observers.size());
@@ -180,6 +187,7 @@ void MeasuringDocument::resetForImage(int width, int height)
 {
     m_measurement.ClearMeasurement();
     m_calibration.resetForImage(m_measurement, width, height);
+    m_committedTexts = m_calibration;
     m_history.clear();
     m_forcedModified = false;
     m_statisticsValid = false;
@@ -265,35 +273,38 @@ void MeasuringDocument::restoreCalibration(const Calibration& values, const Cali
     m_calibration = texts;
     // The texts follow the number format in force now, whatever it was when they were kept.
     m_calibration.setLocale(m_locale);
+    m_committedTexts = m_calibration;
 }
 
-void MeasuringDocument::pushCalibrationStep(const std::string& text, const Calibration& before,
-                                            const CalibrationModel& beforeTexts)
+void MeasuringDocument::pushCalibrationStep(const std::string& text, const Calibration& before, bool withTexts)
 {
-    m_history.push(std::make_unique<CalibrationCommand>(text, before, beforeTexts, m_measurement.calibration,
-                                                        m_calibration));
+    if (withTexts) {
+        m_history.push(std::make_unique<CalibrationCommand>(text, before, m_committedTexts,
+                                                            m_measurement.calibration, m_calibration));
+        m_committedTexts = m_calibration;
+    } else {
+        m_history.push(std::make_unique<CalibrationCommand>(text, before, m_committedTexts,
+                                                            m_measurement.calibration, m_committedTexts));
+    }
     changed(dcCalibration | dcLines);
 }
 
 CalibrationFailure MeasuringDocument::AcceptCalibration()
 {
     const Calibration before = m_measurement.calibration;
-    CalibrationModel beforeTexts = m_calibration;
-    // What the fields held when the dialog was shown is where an undo goes back to.
-    beforeTexts.fields() = m_calibration.savedFields();
-    beforeTexts.fields().tFaktor = m_calibration.fields().tFaktor;
     const CalibrationFailure failure = m_calibration.bOkClick(m_measurement);
     if (failure != CalibrationFailure::None) {
-        // A refused fraction is taken back at once (not set): a step when that changed it.
+        // A refused fraction is taken back at once (not set): a step when that changed it. The
+        // texts are still being typed; they are no part of it.
         if (m_measurement.calibration.secondPhasePercent != before.secondPhasePercent)
-            pushCalibrationStep(edit_text::kSecondPhaseFraction, before, beforeTexts);
+            pushCalibrationStep(edit_text::kSecondPhaseFraction, before, false);
         else
             notify(dcCalibration);
         return failure;
     }
     // The step holds the notice the closing dialog will show.
     m_calibration.showNoticeOf(m_measurement.calibration);
-    pushCalibrationStep(edit_text::kCalibrate, before, beforeTexts);
+    pushCalibrationStep(edit_text::kCalibrate, before);
     return failure;
 }
 
@@ -302,10 +313,9 @@ bool MeasuringDocument::SetConversionFactor(long double factor)
     if (!IsValidConversionFactor(factor))
         return false;
     const Calibration before = m_measurement.calibration;
-    const CalibrationModel beforeTexts = m_calibration;
     m_measurement.calibration.conversionFactor = factor;
     m_calibration.fields().tFaktor = FormatF(factor, 10, 3, m_locale);
-    pushCalibrationStep(edit_text::kConversionFactor, before, beforeTexts);
+    pushCalibrationStep(edit_text::kConversionFactor, before);
     return true;
 }
 
@@ -314,11 +324,10 @@ bool MeasuringDocument::SetSecondPhasePercent(long double percent)
     if (percent != -1.0L && !IsValidSecondPhasePercent(percent))
         return false;
     const Calibration before = m_measurement.calibration;
-    const CalibrationModel beforeTexts = m_calibration;
     m_measurement.calibration.secondPhasePercent = percent;
     m_calibration.fields().tFremdPhase = percent != -1.0L ? FormatF(percent, 10, 3, m_locale) : std::string();
     m_calibration.showNoticeOf(m_measurement.calibration);
-    pushCalibrationStep(edit_text::kSecondPhaseFraction, before, beforeTexts);
+    pushCalibrationStep(edit_text::kSecondPhaseFraction, before);
     return true;
 }
 

@@ -51,6 +51,7 @@ inline constexpr const char* kUnmarkSecondPhase = "Unmark second phase";
 inline constexpr const char* kTickLine = "Tick line";
 inline constexpr const char* kUntickLine = "Untick line";
 inline constexpr const char* kLoadLineSet = "Load line set";
+inline constexpr const char* kAcceptProposals = "Accept proposed crossings";
 inline constexpr const char* kCalibrate = "Calibrate";
 inline constexpr const char* kConversionFactor = "Change conversion factor";
 inline constexpr const char* kSecondPhaseFraction = "Change second phase fraction";
@@ -157,12 +158,17 @@ public:
     Measurement& measurementForSteps() { return m_measurement; }
 
 private:
-    void pushCalibrationStep(const std::string& text, const Calibration& before, const CalibrationModel& beforeTexts);
+    // A step from `before` to the calibration values now, with the texts now (or, for a step
+    // that changes values only, with the texts as they were).
+    void pushCalibrationStep(const std::string& text, const Calibration& before, bool withTexts = true);
     void changed(unsigned changes);
 
     NumberLocale m_locale;
     Measurement m_measurement;
     CalibrationModel m_calibration;
+    // The calibration's texts as the last step, opening or reading left them: what an undo
+    // of the next calibration step brings back (typing in the dialog is no step).
+    CalibrationModel m_committedTexts;
     EditState m_editState;
     TPixelGraphic m_image;
     EditHistory m_history;

@@ -12,6 +12,7 @@
 #include <span>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 #include "app/document/measuring_document.h"
 #include "app/storage/trailer_layout.h"
@@ -80,6 +81,10 @@ void SaveWithTrailer(const std::string& fileName, const std::function<void(std::
 // any byte is written; a refused save writes nothing.
 void SaveImageWithMeasurement(const TPixelGraphic& image, const std::string& fileName,
                               const MeasuringDocument& document, const FormatOptions& options = {});
+
+// The last bytes of a file, as many as a trailer can take (kMaxTrailerSize, or the whole file
+// when it is shorter), and the file's size. Throws StorageError when the file cannot be read.
+std::vector<std::uint8_t> ReadFileTail(const std::string& fileName, std::uint64_t& fileSize);
 
 // `ReadTrailer`: after "Open image" has loaded the image and reset the document, reads the
 // trailer at the end of the file, if any, into the document. A stored calibration runs the
