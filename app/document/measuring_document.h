@@ -14,6 +14,7 @@
 #include <string>
 
 #include "app/common/number_format.h"
+#include "app/common/user_text.h"
 #include "app/document/edit_history.h"
 #include "app/measurement/measurement.h"
 #include "imaging/pixel_graphic.h"
@@ -38,23 +39,23 @@ enum DocumentChange : unsigned {
 // The changes of the measurement records.
 constexpr unsigned dcMeasurement = dcLines | dcIntercepts | dcSegments;
 
-// The texts of the Edit menu's steps, one per kind of edit.
+// The texts of the Edit menu's steps, one per kind of edit (the window translates them).
 namespace edit_text {
-inline constexpr const char* kAddLine = "Add line";
-inline constexpr const char* kAddCircle = "Add circle";
-inline constexpr const char* kAddIntercept = "Add intercept";
-inline constexpr const char* kRetypeIntercept = "Change intercept type";
-inline constexpr const char* kDeleteIntercept = "Delete intercept";
-inline constexpr const char* kDeleteLine = "Delete line";
-inline constexpr const char* kMarkSecondPhase = "Mark second phase";
-inline constexpr const char* kUnmarkSecondPhase = "Unmark second phase";
-inline constexpr const char* kTickLine = "Tick line";
-inline constexpr const char* kUntickLine = "Untick line";
-inline constexpr const char* kLoadLineSet = "Load line set";
-inline constexpr const char* kAcceptProposals = "Accept proposed crossings";
-inline constexpr const char* kCalibrate = "Calibrate";
-inline constexpr const char* kConversionFactor = "Change conversion factor";
-inline constexpr const char* kSecondPhaseFraction = "Change second phase fraction";
+inline constexpr const char* kAddLine = QT_TRANSLATE_NOOP("Core", "Add line");
+inline constexpr const char* kAddCircle = QT_TRANSLATE_NOOP("Core", "Add circle");
+inline constexpr const char* kAddIntercept = QT_TRANSLATE_NOOP("Core", "Add intercept");
+inline constexpr const char* kRetypeIntercept = QT_TRANSLATE_NOOP("Core", "Change intercept type");
+inline constexpr const char* kDeleteIntercept = QT_TRANSLATE_NOOP("Core", "Delete intercept");
+inline constexpr const char* kDeleteLine = QT_TRANSLATE_NOOP("Core", "Delete line");
+inline constexpr const char* kMarkSecondPhase = QT_TRANSLATE_NOOP("Core", "Mark second phase");
+inline constexpr const char* kUnmarkSecondPhase = QT_TRANSLATE_NOOP("Core", "Unmark second phase");
+inline constexpr const char* kTickLine = QT_TRANSLATE_NOOP("Core", "Tick line");
+inline constexpr const char* kUntickLine = QT_TRANSLATE_NOOP("Core", "Untick line");
+inline constexpr const char* kLoadLineSet = QT_TRANSLATE_NOOP("Core", "Load line set");
+inline constexpr const char* kAcceptProposals = QT_TRANSLATE_NOOP("Core", "Accept proposed crossings");
+inline constexpr const char* kCalibrate = QT_TRANSLATE_NOOP("Core", "Calibrate");
+inline constexpr const char* kConversionFactor = QT_TRANSLATE_NOOP("Core", "Change conversion factor");
+inline constexpr const char* kSecondPhaseFraction = QT_TRANSLATE_NOOP("Core", "Change second phase fraction");
 }  // namespace edit_text
 
 class MeasuringDocument {
