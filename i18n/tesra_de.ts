@@ -406,6 +406,62 @@
         <translation>keine Messlinien</translation>
     </message>
     <message>
+        <source>Add line</source>
+        <translation>Linie hinzufügen</translation>
+    </message>
+    <message>
+        <source>Add circle</source>
+        <translation>Kreis hinzufügen</translation>
+    </message>
+    <message>
+        <source>Add intercept</source>
+        <translation>Schnittpunkt hinzufügen</translation>
+    </message>
+    <message>
+        <source>Change intercept type</source>
+        <translation>Schnittpunkttyp ändern</translation>
+    </message>
+    <message>
+        <source>Delete intercept</source>
+        <translation>Schnittpunkt löschen</translation>
+    </message>
+    <message>
+        <source>Mark second phase</source>
+        <translation>Zweite Phase markieren</translation>
+    </message>
+    <message>
+        <source>Unmark second phase</source>
+        <translation>Zweite Phase aufheben</translation>
+    </message>
+    <message>
+        <source>Tick line</source>
+        <translation>Linie abhaken</translation>
+    </message>
+    <message>
+        <source>Untick line</source>
+        <translation>Haken der Linie entfernen</translation>
+    </message>
+    <message>
+        <source>Load line set</source>
+        <translation>Linienset laden</translation>
+    </message>
+    <message>
+        <source>Accept proposed crossings</source>
+        <translation>Vorgeschlagene Schnittpunkte übernehmen</translation>
+    </message>
+    <message>
+        <source>Change conversion factor</source>
+        <translation>Umrechnungsfaktor ändern</translation>
+    </message>
+    <message>
+        <source>Change second phase fraction</source>
+        <translation>Fremdphasenanteil ändern</translation>
+    </message>
+    <message>
+        <source>No test line here</source>
+        <translation>Hier ist keine Messlinie</translation>
+    </message>
+    <message>
         <source>%1-bit image shown as 8-bit, range %2–%3</source>
         <translation>%1-Bit-Bild als 8 Bit gezeigt, Bereich %2–%3</translation>
     </message>
@@ -476,10 +532,6 @@
     <message>
         <source>Warning</source>
         <translation>Warnung</translation>
-    </message>
-    <message>
-        <source>No test line here</source>
-        <translation>Hier ist keine Messlinie</translation>
     </message>
 </context>
 <context>
@@ -891,6 +943,22 @@
     <message>
         <source>Fit to window</source>
         <translation>An Fenster anpassen</translation>
+    </message>
+    <message>
+        <source>&amp;Edit</source>
+        <translation>&amp;Bearbeiten</translation>
+    </message>
+    <message>
+        <source>Redo</source>
+        <translation>Wiederholen</translation>
+    </message>
+    <message>
+        <source>Undo %1</source>
+        <translation>%1 rückgängig</translation>
+    </message>
+    <message>
+        <source>Redo %1</source>
+        <translation>%1 wiederholen</translation>
     </message>
 </context>
 <context>
