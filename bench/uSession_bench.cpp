@@ -48,6 +48,9 @@ struct Session {
         main->resize(1920, 1080);
         main->show();
         main->openImageFile(QString::fromStdString(file));
+        // Measuring at 100 %, the view at the image's top-left.
+        fImage()->SetZoom(Zoom(1));
+        fImage()->CentreOn(0, 0);
         std::filesystem::remove(file);
 
         // The measurement as the user would have made it: each line with its sheet row.
@@ -81,10 +84,18 @@ struct Session {
         QCoreApplication::sendEvent(canvas, &event);
     }
 
-    // A click somewhere in the visible part of the image (the window shows its top-left).
+    // A click on a line in the visible part of the image (the window shows its top-left at
+    // 100 %), where the user adds an intercept; a click beside every line would do nothing.
     void click()
     {
-        const QPoint p(static_cast<int>(rng() % 1200), static_cast<int>(rng() % 700));
+        QPoint p;
+        for (;;) {
+            PixelPoint q{static_cast<int>(rng() % 1200), static_cast<int>(rng() % 700)};
+            NearestLine(TheMeasurement(), q);
+            p = QPoint(static_cast<int>(q.x), static_cast<int>(q.y));
+            if (p.x() >= 0 && p.x() < 1200 && p.y() >= 0 && p.y() < 700)
+                break;
+        }
         send(QEvent::MouseMove, p, Qt::NoButton, Qt::NoButton);
         send(QEvent::MouseButtonPress, p, Qt::LeftButton, Qt::LeftButton);
         send(QEvent::MouseButtonRelease, p, Qt::LeftButton, Qt::NoButton);
