@@ -3,9 +3,7 @@
 // in the set-intercept mode that adds an intercept, from the mouse event until the sheet has
 // recomputed and both the sheet and the image window have repainted. Run on the offscreen
 // platform from a Release build.
-#include <benchmark/benchmark.h>
 
-#include <QApplication>
 #include <QMouseEvent>
 
 #include <filesystem>
@@ -17,6 +15,7 @@
 #include "imaging/formats/image_format.h"
 #include "results/uTabelle.h"
 #include "view/uImage.h"
+#include "bench/window_bench.h"
 
 namespace {
 
@@ -123,13 +122,8 @@ BENCHMARK(BM_ClickAddsIntercept)->Iterations(kClicks)->Unit(benchmark::kMillisec
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    delete session().main;
-    session().main = nullptr;
-    return 0;
+    return tesra::bench::RunWindowBenchmarks(argc, argv, [] {
+        delete session().main;
+        session().main = nullptr;
+    });
 }
