@@ -24,7 +24,8 @@ BENCHMARK(BM_CoreHistogram)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void BM_ShowHistogram(benchmark::State& state)
 {
-    TfGrau window;
+    MeasuringDocument document;
+    TfGrau window(document);
     window.setImage(&NoiseImage());
     window.show();
     QApplication::processEvents();
