@@ -88,7 +88,7 @@ struct Session {
         QPoint p;
         for (;;) {
             PixelPoint q{static_cast<int>(rng() % 1200), static_cast<int>(rng() % 700)};
-            NearestLine(TheMeasurement(), q);
+            NearestLine(main->document().measurement(), q);
             p = QPoint(static_cast<int>(q.x), static_cast<int>(q.y));
             if (p.x() >= 0 && p.x() < 1200 && p.y() >= 0 && p.y() < 700)
                 break;
