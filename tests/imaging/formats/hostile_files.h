@@ -315,6 +315,14 @@ inline std::vector<HostileTiffCase> hostileTiffs()
             tall.data = tiffZeros(c, c == 8 ? 1u << 24 : 1u << 21);
             cases.push_back({"tiles-16M-pixels-" + std::to_string(tiles) + (c == 8 ? "-Deflate" : "-LZW"), tall, ""});
         }
+    // Tiles one pixel wide for an image of 216 M pixels: each of their rows is handled alone.
+    HostileTiff narrow;
+    narrow.width = 100;
+    narrow.height = 2162689;
+    narrow.tileWidth = 1;
+    narrow.tileLength = 1u << 24;
+    narrow.data = tiffZeros(8, 1u << 24);
+    cases.push_back({"tiles-1-pixel-wide-216M-pixels", narrow, "TIFF: Tiles cost far more than the image (TileWidth 1, TileLength 16777216)"});
     // A tile far wider than the image: decoding its rows would cost far more than the image.
     HostileTiff wide;
     wide.width = 1;
@@ -322,7 +330,7 @@ inline std::vector<HostileTiffCase> hostileTiffs()
     wide.tileWidth = 1u << 20;
     wide.tileLength = 16;
     wide.data = tiffZeros(8, 1u << 24);
-    cases.push_back({"tile-1M-wide-for-1-pixel", wide, "TIFF: Tiles far larger than the image (TileWidth 1048576, TileLength 16)"});
+    cases.push_back({"tile-1M-wide-for-1-pixel", wide, "TIFF: Tiles cost far more than the image (TileWidth 1048576, TileLength 16)"});
     return cases;
 }
 
