@@ -278,6 +278,106 @@
         <source>Interne Werte</source>
         <translation>Interne Werte</translation>
     </message>
+    <message>
+        <source>Length: </source>
+        <translation>Länge: </translation>
+    </message>
+    <message>
+        <source>Intercept # </source>
+        <translation>Schnittpunkt Nr. </translation>
+    </message>
+    <message>
+        <source>Type: </source>
+        <translation>Typ: </translation>
+    </message>
+    <message>
+        <source>Grays</source>
+        <translation>Grauwerte</translation>
+    </message>
+    <message>
+        <source>Linie analysis of line # </source>
+        <translation>Analyse der Linie Nr. </translation>
+    </message>
+    <message>
+        <source>Grays for line # </source>
+        <translation>Grauwerte der Linie Nr. </translation>
+    </message>
+    <message>
+        <source>Histogram</source>
+        <translation>Histogramm</translation>
+    </message>
+    <message>
+        <source>Interception lengths of line </source>
+        <translation>Sehnenlängen der Linie </translation>
+    </message>
+    <message>
+        <source>Position: </source>
+        <translation>Position: </translation>
+    </message>
+    <message>
+        <source>Gray: </source>
+        <translation>Grauwert: </translation>
+    </message>
+    <message>
+        <source>Increment: </source>
+        <translation>Anstieg: </translation>
+    </message>
+    <message>
+        <source>Count: </source>
+        <translation>Anzahl: </translation>
+    </message>
+    <message>
+        <source>Brightness, Contrast, Gamma Filter</source>
+        <translation>Helligkeit, Kontrast, Gamma</translation>
+    </message>
+    <message>
+        <source>Brightness</source>
+        <translation>Helligkeit</translation>
+    </message>
+    <message>
+        <source>Contrast</source>
+        <translation>Kontrast</translation>
+    </message>
+    <message>
+        <source>Gamma</source>
+        <translation>Gamma</translation>
+    </message>
+    <message>
+        <source>Apply on</source>
+        <translation>Anwenden auf</translation>
+    </message>
+    <message>
+        <source>Sharpen</source>
+        <translation>Schärfen</translation>
+    </message>
+    <message>
+        <source>Std. deviation</source>
+        <translation>Standardabweichung</translation>
+    </message>
+    <message>
+        <source>Strength</source>
+        <translation>Stärke</translation>
+    </message>
+    <message>
+        <source>White</source>
+        <translation>Weiß</translation>
+    </message>
+    <message>
+        <source>Black</source>
+        <translation>Schwarz</translation>
+    </message>
+    <message>
+        <source>Detail</source>
+        <translation>Details</translation>
+    </message>
+    <message>
+        <source>Contour</source>
+        <translation>Kontur</translation>
+    </message>
+    <message>
+        <source>Background</source>
+        <translation>Hintergrund</translation>
+    </message>
 </context>
 <context>
     <name>QCommandLineParser</name>
@@ -342,6 +442,70 @@
     </message>
 </context>
 <context>
+    <name>tesra::TFilterPreviewDialog</name>
+    <message>
+        <source>No image</source>
+        <translation>Kein Bild</translation>
+    </message>
+</context>
+<context>
+    <name>tesra::TfCopyRight</name>
+    <message>
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
+</context>
+<context>
+    <name>tesra::TfGrau</name>
+    <message>
+        <source>Tools</source>
+        <translation>Werkzeuge</translation>
+    </message>
+    <message>
+        <source>Copy</source>
+        <translation>Kopieren</translation>
+    </message>
+    <message>
+        <source>Length</source>
+        <translation>Länge</translation>
+    </message>
+    <message>
+        <source>Cal. length</source>
+        <translation>Kal. Länge</translation>
+    </message>
+    <message>
+        <source>Mean</source>
+        <translation>Mittelwert</translation>
+    </message>
+</context>
+<context>
+    <name>tesra::TfHelp</name>
+    <message>
+        <source>Tesra Help</source>
+        <translation>Tesra-Hilfe</translation>
+    </message>
+    <message>
+        <source>Contents</source>
+        <translation>Inhalt</translation>
+    </message>
+    <message>
+        <source>Back</source>
+        <translation>Zurück</translation>
+    </message>
+    <message>
+        <source>Forward</source>
+        <translation>Vorwärts</translation>
+    </message>
+    <message>
+        <source>Tesra Help - %1</source>
+        <translation>Tesra-Hilfe – %1</translation>
+    </message>
+    <message>
+        <source>The help file &quot;%1&quot; cannot be opened. It belongs in the program&apos;s folder, next to the program itself.</source>
+        <translation>Die Hilfedatei „%1“ lässt sich nicht öffnen. Sie gehört in den Ordner des Programms, neben das Programm selbst.</translation>
+    </message>
+</context>
+<context>
     <name>tesra::TfImage</name>
     <message>
         <source>Proposed crossings: %1. Enter accepts them, a click on one rejects it or takes it back, Escape discards them.</source>
@@ -362,6 +526,10 @@
     <message>
         <source>Proposed crossings kept: %1 of %2. Enter accepts them, Escape discards them.</source>
         <translation>Behaltene Vorschläge: %1 von %2. Eingabe übernimmt sie, Escape verwirft sie.</translation>
+    </message>
+    <message>
+        <source>Bild</source>
+        <translation>Bild</translation>
     </message>
 </context>
 <context>
@@ -616,6 +784,10 @@
     <message>
         <source>Saved %1</source>
         <translation>%1 gespeichert</translation>
+    </message>
+    <message>
+        <source>Fit to window</source>
+        <translation>An Fenster anpassen</translation>
     </message>
 </context>
 <context>

@@ -278,6 +278,106 @@
         <source>Interne Werte</source>
         <translation>Internal values</translation>
     </message>
+    <message>
+        <source>Length: </source>
+        <translation>Length: </translation>
+    </message>
+    <message>
+        <source>Intercept # </source>
+        <translation>Intercept # </translation>
+    </message>
+    <message>
+        <source>Type: </source>
+        <translation>Type: </translation>
+    </message>
+    <message>
+        <source>Grays</source>
+        <translation>Grey values</translation>
+    </message>
+    <message>
+        <source>Linie analysis of line # </source>
+        <translation>Analysis of line # </translation>
+    </message>
+    <message>
+        <source>Grays for line # </source>
+        <translation>Grey values of line # </translation>
+    </message>
+    <message>
+        <source>Histogram</source>
+        <translation>Histogram</translation>
+    </message>
+    <message>
+        <source>Interception lengths of line </source>
+        <translation>Intercept lengths of line </translation>
+    </message>
+    <message>
+        <source>Position: </source>
+        <translation>Position: </translation>
+    </message>
+    <message>
+        <source>Gray: </source>
+        <translation>Grey: </translation>
+    </message>
+    <message>
+        <source>Increment: </source>
+        <translation>Increment: </translation>
+    </message>
+    <message>
+        <source>Count: </source>
+        <translation>Count: </translation>
+    </message>
+    <message>
+        <source>Brightness, Contrast, Gamma Filter</source>
+        <translation>Brightness, contrast, gamma filter</translation>
+    </message>
+    <message>
+        <source>Brightness</source>
+        <translation>Brightness</translation>
+    </message>
+    <message>
+        <source>Contrast</source>
+        <translation>Contrast</translation>
+    </message>
+    <message>
+        <source>Gamma</source>
+        <translation>Gamma</translation>
+    </message>
+    <message>
+        <source>Apply on</source>
+        <translation>Apply on</translation>
+    </message>
+    <message>
+        <source>Sharpen</source>
+        <translation>Sharpen</translation>
+    </message>
+    <message>
+        <source>Std. deviation</source>
+        <translation>Std. deviation</translation>
+    </message>
+    <message>
+        <source>Strength</source>
+        <translation>Strength</translation>
+    </message>
+    <message>
+        <source>White</source>
+        <translation>White</translation>
+    </message>
+    <message>
+        <source>Black</source>
+        <translation>Black</translation>
+    </message>
+    <message>
+        <source>Detail</source>
+        <translation>Detail</translation>
+    </message>
+    <message>
+        <source>Contour</source>
+        <translation>Contour</translation>
+    </message>
+    <message>
+        <source>Background</source>
+        <translation>Background</translation>
+    </message>
 </context>
 <context>
     <name>QCommandLineParser</name>
@@ -342,6 +442,70 @@
     </message>
 </context>
 <context>
+    <name>tesra::TFilterPreviewDialog</name>
+    <message>
+        <source>No image</source>
+        <translation>No image</translation>
+    </message>
+</context>
+<context>
+    <name>tesra::TfCopyRight</name>
+    <message>
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
+</context>
+<context>
+    <name>tesra::TfGrau</name>
+    <message>
+        <source>Tools</source>
+        <translation>Tools</translation>
+    </message>
+    <message>
+        <source>Copy</source>
+        <translation>Copy</translation>
+    </message>
+    <message>
+        <source>Length</source>
+        <translation>Length</translation>
+    </message>
+    <message>
+        <source>Cal. length</source>
+        <translation>Cal. length</translation>
+    </message>
+    <message>
+        <source>Mean</source>
+        <translation>Mean</translation>
+    </message>
+</context>
+<context>
+    <name>tesra::TfHelp</name>
+    <message>
+        <source>Tesra Help</source>
+        <translation>Tesra Help</translation>
+    </message>
+    <message>
+        <source>Contents</source>
+        <translation>Contents</translation>
+    </message>
+    <message>
+        <source>Back</source>
+        <translation>Back</translation>
+    </message>
+    <message>
+        <source>Forward</source>
+        <translation>Forward</translation>
+    </message>
+    <message>
+        <source>Tesra Help - %1</source>
+        <translation>Tesra Help - %1</translation>
+    </message>
+    <message>
+        <source>The help file &quot;%1&quot; cannot be opened. It belongs in the program&apos;s folder, next to the program itself.</source>
+        <translation>The help file &quot;%1&quot; cannot be opened. It belongs in the program&apos;s folder, next to the program itself.</translation>
+    </message>
+</context>
+<context>
     <name>tesra::TfImage</name>
     <message>
         <source>Proposed crossings: %1. Enter accepts them, a click on one rejects it or takes it back, Escape discards them.</source>
@@ -362,6 +526,10 @@
     <message>
         <source>Proposed crossings kept: %1 of %2. Enter accepts them, Escape discards them.</source>
         <translation>Proposed crossings kept: %1 of %2. Enter accepts them, Escape discards them.</translation>
+    </message>
+    <message>
+        <source>Bild</source>
+        <translation>Image</translation>
     </message>
 </context>
 <context>
@@ -616,6 +784,10 @@
     <message>
         <source>Saved %1</source>
         <translation>Saved %1</translation>
+    </message>
+    <message>
+        <source>Fit to window</source>
+        <translation>Fit to window</translation>
     </message>
 </context>
 <context>
