@@ -1,10 +1,14 @@
-// Start-up: one application, one main window; the program ends when the window closes.
+// Start-up: the command line first (it needs no display), then one application with one
+// main window; the program ends when the window closes.
 #include <QApplication>
+#include <QCoreApplication>
 #include <QStringList>
 
 #include <cstdio>
 #include <cstdlib>
+#include <iostream>
 
+#include "app/uCommandLine.h"
 #include "app/uMain.h"
 #include "app/uStartup.h"
 
@@ -25,6 +29,16 @@ bool displayAvailable()
 
 int main(int argc, char** argv)
 {
+    QStringList files;
+    {
+        // Help, version and the window-less modes answer here, before anything needs a display.
+        QCoreApplication lineOnly(argc, argv);
+        tesra::SetProgramIdentity();
+        const tesra::CommandLine line = tesra::ReadCommandLine(QCoreApplication::arguments(), std::cout, std::cerr);
+        if (line.finished)
+            return line.exitCode;
+        files = line.files;
+    }
     if (!displayAvailable()) {
         std::fprintf(stderr,
                      "Tesra needs a graphical display, and none was found (DISPLAY is not set).\n"
@@ -33,13 +47,9 @@ int main(int argc, char** argv)
         return 2;
     }
     QApplication app(argc, argv);
-    // An image named on the command line (or dropped on the program) opens at once.
-    const QStringList arguments = QApplication::arguments();
-    const QString imageFile = arguments.size() > 1 ? arguments.at(1) : QString();
-
     tesra::StartupOptions options;
     options.showSplash = true;
-    tesra::TfMain* mainWindow = tesra::StartProgram(app, imageFile, options);
+    tesra::TfMain* mainWindow = tesra::StartProgram(app, files.value(0), options);
     const int result = QApplication::exec();
     delete mainWindow;
     return result;

@@ -58,10 +58,15 @@ TfMain* CreateProgramWindows(const StartupOptions& options)
     return main;
 }
 
+void SetProgramIdentity()
+{
+    QCoreApplication::setApplicationName(kProgramName);
+    QCoreApplication::setApplicationVersion(kProgramVersion);
+}
+
 TfMain* StartProgram(QApplication& app, const QString& imageFile, const StartupOptions& options)
 {
-    QApplication::setApplicationName("Tesra");
-    QApplication::setApplicationVersion("2.4.2.1");
+    SetProgramIdentity();
     SetHelpFile(QString());  // "Tesra.hlp" in the program's own directory
     InstallHelpKey(&app);
 

@@ -13,6 +13,14 @@ namespace tesra {
 
 class TfMain;
 
+// The program's name, the command that starts it, and its file version (what --version says).
+inline constexpr const char* kProgramName = "Tesra";
+inline constexpr const char* kProgramCommand = "tesra";
+inline constexpr const char* kProgramVersion = "2.4.2.1";
+
+// Gives the running application the program's name and version.
+void SetProgramIdentity();
+
 struct StartupOptions {
     // Show the splash window (the program does; most window tests do without).
     bool showSplash = false;

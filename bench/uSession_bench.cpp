@@ -55,12 +55,12 @@ struct Session {
         auto pick = [&](int n) { return static_cast<int>(rng() % static_cast<std::uint32_t>(n)); };
         for (int i = 0; i < 240; ++i) {
             m.AddTestLine(pick(kWidth), pick(kHeight), pick(kWidth), pick(kHeight), false);
-            fTabelle()->AppendLineRow();
+            fTabelle()->Recompute();
         }
         for (int i = 0; i < 60; ++i) {
             const int x = pick(kWidth - 1500), y = pick(kHeight - 1500), side = 100 + pick(1400);
             m.AddTestLine(x, y, x + side, y + side, true);
-            fTabelle()->AppendLineRow();
+            fTabelle()->Recompute();
         }
         while (m.interceptCount() < kMaxIntercepts - kClicks) {
             PixelPoint p{pick(kWidth), pick(kHeight)};

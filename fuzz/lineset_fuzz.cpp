@@ -14,7 +14,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     EditState state;
     calibration.resetForImage(measurement, sheet, 640, 480);
     measurement.AddTestLine(10, 10, 300, 200, false);
-    sheet.AppendLineRow(measurement);
+    sheet.Recompute(measurement);
     try {
         const LineSetLoadResult result = LoadLineSet(std::span<const std::uint8_t>(data, size), 640, 480,
                                                      {measurement, sheet, calibration, state});

@@ -4,7 +4,6 @@
 #include <charconv>
 #include <cmath>
 
-#include "results/target_cv.h"
 
 namespace tesra {
 
@@ -21,22 +20,7 @@ constexpr std::array<const char*, kSumColumns> kSumHeaders{
     "", "Total length", "2nd phase", "Intersections", "Length", "ø Grain size", "Cal. length",
     "ø Cal. size", "Vol % 2nd P"};
 
-// Below this many intercepts a test circle is flagged "A": too few for its count to mean much.
-constexpr long double kMinCircleCount = 15.0L;
-// The count the indicator `tMisInter` asks for.
-constexpr long double kNeededCount = 50.0L;
-
 const char* const kPlusMinus = "±";
-
-// The total count truncated towards zero for the target-CV table. A real count is at most
-// 300 lines of 5000 intercepts of weight 2; values read from a damaged file (infinite, NaN)
-// are held to the table's range instead of overflowing the integer.
-int TruncatedCount(long double count)
-{
-    if (std::isnan(count))
-        return 0;
-    return static_cast<int>(std::trunc(std::clamp(count, -1.0e9L, 1.0e9L)));
-}
 
 }  // namespace
 
@@ -65,7 +49,6 @@ ResultSheet::ResultSheet(NumberLocale locale) : m_locale(std::move(locale))
     m_sum[1][0] = "Sum";
     m_sum[2][0] = "Confidence / Error";
     m_warnung.caption = "Anisotropie liegt vielleicht vor!";
-    resetIndicators();
 }
 
 const std::string& ResultSheet::cell(int col, int row) const
@@ -84,20 +67,6 @@ CellColour ResultSheet::cellColour(int col, int row) const
     if (col == 1)
         return m_rows[row].flagColour;
     return CellColour::Window;
-}
-
-void ResultSheet::setRowCount(int rows)
-{
-    // A line row beyond the 300 lines of a measurement can never be needed.
-    m_rows.resize(std::clamp(rows, 2, kMaxLines + 1));
-    m_currentRow = std::clamp(m_currentRow, 1, rowCount() - 1);
-}
-
-void ResultSheet::setCell(int col, int row, std::string text)
-{
-    if (col < 0 || col >= kSheetColumns || row < 1 || row >= rowCount())
-        return;
-    m_rows[row].cells[col] = std::move(text);
 }
 
 const std::string& ResultSheet::sumCell(int col, int row) const
@@ -123,162 +92,90 @@ std::string ResultSheet::n(long double value, int precision, int digits) const
     return FormatN(value, precision, digits, m_locale);
 }
 
-void ResultSheet::ensureLineRows(const Measurement& measurement)
+std::string ResultSheet::n(const std::optional<long double>& value, int precision, int digits) const
 {
-    // Rows and lines normally match one to one (a row is appended per new line, the loaders
-    // size the grid). Should a loader have left too few rows, the missing ones are added with
-    // the line's mark so that no line goes unshown.
-    const int lines = measurement.lineCount();
-    while (rowCount() - 1 < lines) {
-        m_rows.emplace_back();
-        const int row = rowCount() - 1;
-        SetRowMark(row, measurement.lines()[row - 1].active);
-    }
+    return value ? n(*value, precision, digits) : std::string();
+}
+
+SheetIndicators IndicatorsOf(const MeasurementStatistics& st, int lineCount, const NumberLocale& locale)
+{
+    SheetIndicators out;
+    if (lineCount == 0)
+        return out;
+    out.needed.visible = st.neededIntercepts.has_value();
+    if (st.neededIntercepts)
+        out.needed.caption = "Needed Intersections: " + FormatN(*st.neededIntercepts, 4, 1, locale);
+    out.intercepts = "Intersections: " + FormatN(st.total.count, 4, 1, locale);
+    out.grainSize = "Cal. grain size: ";
+    if (st.total.calibratedGrainSize)
+        out.grainSize += FormatN(*st.total.calibratedGrainSize, 10, 3, locale);
+    return out;
 }
 
 void ResultSheet::Recompute(const Measurement& measurement)
 {
-    if (cell(2, 1).empty())
-        return;
-    ensureLineRows(measurement);
+    Recompute(measurement, ComputeStatistics(measurement));
+}
 
-    const Calibration& calibration = measurement.calibration;
-    const long double c = calibration.scale;
-    const long double k = calibration.conversionFactor;
-    const long double f = calibration.secondPhasePercent;
-    const bool byFraction = f != -1.0L;
-    const auto lines = measurement.lines();
+void ResultSheet::Recompute(const Measurement& measurement, const MeasurementStatistics& st)
+{
     const int lineCount = measurement.lineCount();
+    if (lineCount == 0) {
+        ResetSheet();
+        return;
+    }
+    m_rows.resize(static_cast<std::size_t>(lineCount) + 1);
+    m_currentRow = std::clamp(m_currentRow, 1, lineCount);
 
-    long double sl = 0.0L;
-    long double sp = 0.0L;
-    long double sn = 0.0L;
     for (int i = 1; i <= lineCount; ++i) {
-        const TestLine& line = lines[i - 1];
-        const long double l = line.length;
-        const long double p = line.secondPhaseLength;
-        const long double count = line.weightedCount;
-        const long double e = byFraction ? l - l * f * 0.01L : l - p;
-        auto& cells = m_rows[i].cells;
+        const LineFigures& line = st.lines[static_cast<std::size_t>(i - 1)];
+        Row& row = m_rows[static_cast<std::size_t>(i)];
+        SetRowMark(i, measurement.lines()[static_cast<std::size_t>(i - 1)].active);
+        auto& cells = row.cells;
         cells[2] = std::to_string(i);
-        cells[3] = n(l, 10, 3);
-        cells[4] = byFraction ? n(l * f * 0.01L, 10, 3) : n(p, 10, 3);
-        cells[5] = n(count, 10, 3);
-        cells[6] = n(e, 10, 3);
-        cells[7] = count != 0.0L ? n(e / count * k, 10, 3) : std::string();
-        cells[8] = n(e * c, 10, 3);
-        cells[9] = count != 0.0L ? n(e / count * c * k, 10, 3) : std::string();
-        // A line of length 0 has no second-phase fraction; its cell stays empty like the
-        // grain size of a line without intercepts.
-        if (byFraction)
-            cells[10] = n(f, 6, 3);
-        else
-            cells[10] = l != 0.0L ? n(p / l * 100.0L, 6, 3) : std::string();
-        sl += l;
-        sp += p;
-        sn += count;
+        cells[3] = n(line.length, 10, 3);
+        cells[4] = n(line.secondPhase, 10, 3);
+        cells[5] = n(line.count, 10, 3);
+        cells[6] = n(line.effective, 10, 3);
+        cells[7] = n(line.grainSize, 10, 3);
+        cells[8] = n(line.calibratedLength, 10, 3);
+        cells[9] = n(line.calibratedGrainSize, 10, 3);
+        cells[10] = n(line.secondPhasePercent, 6, 3);
+        // "K" for an outlier, "A" appended for a circle with too few intercepts ("KA").
+        cells[1] = st.spread && line.outlier ? "K" : "";
+        if (line.fewIntercepts)
+            cells[1] += "A";
+        row.flagColour = cells[1].empty() ? CellColour::Window : CellColour::Red;
     }
 
-    const long double e = byFraction ? sl - sl * f * 0.01L : sl - sp;
-    const long double d = sn != 0.0L ? e / sn * k : 0.0L;
-    const long double dc = sn != 0.0L ? e / sn * c * k : 0.0L;
-
+    const LengthFigures& total = st.total;
     auto& sums = m_sum[1];
-    sums[1] = n(sl, 10, 3);
-    sums[2] = byFraction ? n(sl * f * 0.01L, 10, 3) : n(sp, 10, 3);
-    sums[3] = n(sn, 6, 1);
-    sums[4] = n(e, 10, 3);
-    sums[5] = sn != 0.0L ? n(d, 10, 3) : std::string();
-    sums[6] = n(e * c, 10, 3);
-    sums[7] = sn != 0.0L ? n(dc, 10, 3) : std::string();
-    if (byFraction)
-        sums[8] = n(f, 6, 3);
-    else
-        sums[8] = sl != 0.0L ? n(sp / sl * 100.0L, 10, 3) : std::string();
-
-    m_misInter.visible = sn < kNeededCount;
-    if (m_misInter.visible)
-        m_misInter.caption = "Needed Intersections: " + n(kNeededCount - sn, 4, 1);
-    m_pInter = "Intersections: " + n(sn, 4, 1);
-    m_pKorn = "Cal. grain size: " + sums[7];
+    sums[1] = n(total.length, 10, 3);
+    sums[2] = n(total.secondPhase, 10, 3);
+    sums[3] = n(total.count, 6, 1);
+    sums[4] = n(total.effective, 10, 3);
+    sums[5] = n(total.grainSize, 10, 3);
+    sums[6] = n(total.calibratedLength, 10, 3);
+    sums[7] = n(total.calibratedGrainSize, 10, 3);
+    // The sum's share of a set fraction is written as the line cells write it, a marked share
+    // with ten digits.
+    sums[8] = n(total.secondPhasePercent, st.fractionSet ? 6 : 10, 3);
+    m_indicators = IndicatorsOf(st, lineCount, m_locale);
 
     auto& limits = m_sum[2];
-    if (lineCount > 1 && sn != 0.0L) {
-        const long double count = lineCount;
-        const long double mean = sn / count;
-        long double squares = 0.0L;
-        for (const TestLine& line : lines)
-            squares += (line.weightedCount - mean) * (line.weightedCount - mean);
-        const long double s = std::sqrt(squares / (count - 1.0L));
-        const long double cv = s / mean;
-        // The half-width is taken with the factor 2 and the root of n - 1, as the sheet has
-        // always shown it.
-        const long double h = 2.0L * s / std::sqrt(count - 1.0L);
-        const long double relative = h / mean;
-        limits[3] = n(mean, 8, 1) + kPlusMinus + n(h, 8, 1);
-        limits[5] = kPlusMinus + n(d * relative, 10, 3);
-        limits[7] = kPlusMinus + n(dc * relative, 10, 3);
-        for (int i = 1; i <= lineCount; ++i) {
-            const long double ni = lines[i - 1].weightedCount;
-            const bool outlier = ni < mean - h || ni > mean + h;
-            m_rows[i].flagColour = outlier ? CellColour::Red : CellColour::Window;
-            if (outlier)
-                m_rows[i].cells[1] = std::string(1, 'K');
-            else
-                m_rows[i].cells[1].clear();
-        }
-        const long double target = TargetCv(TruncatedCount(sn));
-        const long double q = std::sqrt(mean);
-        long double ratio = s / q;
-        if (target != 0.0L)
-            ratio = std::max(cv / target, ratio);
-        m_warnung.caption = "Check for anisotropy! (" + FormatF(ratio, 6, 2, m_locale) + ")";
-        m_warnung.visible = cv > 2.0L * target || s > 2.0L * q;
-        m_statistics = {cv, target, s, q};
-    } else {
-        for (int i = 1; i < rowCount(); ++i) {
-            m_rows[i].flagColour = CellColour::Window;
-            m_rows[i].cells[1].clear();
-        }
+    if (!st.spread) {
         limits[3].clear();
         limits[5].clear();
         limits[7].clear();
-    }
-
-    for (int i = 1; i <= lineCount; ++i) {
-        const TestLine& line = lines[i - 1];
-        if (line.isCircle && line.weightedCount < kMinCircleCount) {
-            m_rows[i].flagColour = CellColour::Red;
-            m_rows[i].cells[1] += "A";
-        }
-    }
-}
-
-void ResultSheet::AppendLineRow(const Measurement& measurement)
-{
-    const int lineCount = measurement.lineCount();
-    m_lineSetSaveEnabled = lineCount > 0;
-    if (lineCount == 0)
         return;
-    // The first line takes the empty row 1 that the grid always has.
-    if (!cell(2, 1).empty() && rowCount() <= kMaxLines)
-        m_rows.emplace_back();
-    const int row = rowCount() - 1;
-    SetRowMark(row, true);
-    auto& cells = m_rows[row].cells;
-    cells[1].clear();
-    cells[2] = std::to_string(lineCount);
-    cells[3] = n(measurement.lines()[lineCount - 1].length, 10, 3);
-    for (int c = 4; c < kSheetColumns; ++c)
-        cells[c].clear();
-    Recompute(measurement);
-}
-
-void ResultSheet::resetIndicators()
-{
-    m_misInter.visible = false;
-    m_pInter = "Intersections:";
-    m_pKorn = "Cal. grain size:";
+    }
+    const CountSpread& spread = *st.spread;
+    limits[3] = n(spread.mean, 8, 1) + kPlusMinus + n(spread.halfWidth, 8, 1);
+    limits[5] = kPlusMinus + n(spread.grainSizeError, 10, 3);
+    limits[7] = kPlusMinus + n(spread.calibratedGrainSizeError, 10, 3);
+    m_warnung.caption = "Check for anisotropy! (" + FormatF(spread.anisotropyRatio, 6, 2, m_locale) + ")";
+    m_warnung.visible = spread.anisotropyWarning;
+    m_statistics = {spread.cv, spread.targetCv, spread.s, spread.rootMeanCount};
 }
 
 void ResultSheet::ResetSheet()
@@ -290,9 +187,7 @@ void ResultSheet::ResetSheet()
             m_sum[r][c].clear();
     }
     m_currentRow = 1;
-    // The recomputation does nothing on an empty sheet, so the indicators are put back to
-    // what an opened image shows instead of keeping the counts of lines no longer there.
-    resetIndicators();
+    m_indicators = SheetIndicators();
 }
 
 void ResultSheet::SetRowMark(int row, bool on)
@@ -319,14 +214,23 @@ int ResultSheet::lineNumberOfRow(int row) const
     return value;
 }
 
-bool ResultSheet::toggleRowMark(Measurement& measurement)
+int ResultSheet::markToggleLine(const Measurement& measurement, bool& on) const
 {
     const int line = lineNumberOfRow(m_currentRow);
     if (line < 1 || line > measurement.lineCount())
+        return 0;
+    // A row that shows no mark at all is switched on, so that a line taken out can always be
+    // taken in again.
+    on = m_rows[static_cast<std::size_t>(m_currentRow)].markColour != CellColour::Lime;
+    return line;
+}
+
+bool ResultSheet::toggleRowMark(Measurement& measurement)
+{
+    bool on = false;
+    const int line = markToggleLine(measurement, on);
+    if (line == 0)
         return false;
-    // A row that shows no mark at all (as a loader leaves an inactive line) is switched on,
-    // so that a line taken out can always be taken in again.
-    const bool on = m_rows[m_currentRow].markColour != CellColour::Lime;
     SetRowMark(m_currentRow, on);
     measurement.setLineActive(line, on);
     return true;
@@ -350,15 +254,13 @@ int ResultSheet::deleteLine(Measurement& measurement, int n, int selectedLine)
     if (n < 1 || n > measurement.lineCount())
         return selectedLine;
     measurement.DeleteTestLine(n);
+    return afterLineDeleted(measurement, n, selectedLine);
+}
 
-    // The rows below the current one move up with their texts and colours; a sheet that
-    // held only one line row goes back to its empty state.
-    if (rowCount() < 3) {
-        ResetSheet();
-    } else {
-        m_rows.erase(m_rows.begin() + m_currentRow);
-    }
-
+int ResultSheet::afterLineDeleted(const Measurement& measurement, int n, int selectedLine)
+{
+    // The rows below the deleted one move up with their texts and marks as the recomputation
+    // rebuilds them; a sheet that held only one line row goes back to its empty state.
     const int lineCount = measurement.lineCount();
     if (selectedLine == n)
         selectedLine = n > 1 ? n - 1 : (lineCount > 0 ? 1 : 0);

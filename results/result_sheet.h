@@ -1,10 +1,10 @@
 #pragma once
 // The result sheet: every text and colour that the sheet window, its two panels and the main
-// window's three indicators show, computed from the measurement. The window only displays
-// these cells; the grids hold no state of their own.
+// window's three indicators show, formatted from the measurement's statistics. The window
+// only displays these cells; the grids hold no state of their own.
 //
 // Grid `Tabelle`: row 0 holds the column headers, rows 1.. belong to the test lines in
-// order; there is always at least one (possibly empty) line row. Grid `Tabelle2`: 9 columns
+// order; there is always at least one (empty while there is no line) line row. Grid `Tabelle2`: 9 columns
 // by 3 rows, row 0 and column 0 holding the titles, row 1 the sums, row 2 the confidence
 // limits. Cells are addressed (column, row) as in the grids.
 #include <array>
@@ -14,6 +14,7 @@
 
 #include "app/common/number_format.h"
 #include "app/measurement/measurement.h"
+#include "results/measurement_statistics.h"
 
 namespace tesra {
 
@@ -51,6 +52,19 @@ inline constexpr const char* kRowMarkText = "\xC3\xBC";
 constexpr std::uint32_t kSecondPhaseNoticeColour = 12320767;  // `tFremd`, light yellow
 constexpr std::uint32_t kWarningColour = 8421631;             // `tWarnung`, light red
 
+// The main window's three indicators: `tMisInter` (shown with its caption, or hidden),
+// `pInter` and `pKorn`.
+struct SheetIndicators {
+    SheetPanel needed;
+    std::string intercepts = "Intersections:";
+    std::string grainSize = "Cal. grain size:";
+    friend bool operator==(const SheetIndicators&, const SheetIndicators&) = default;
+};
+
+// The indicators for the statistics of a measurement of lineCount lines; without a line they
+// read as after opening an image.
+SheetIndicators IndicatorsOf(const MeasurementStatistics& statistics, int lineCount, const NumberLocale& locale);
+
 inline constexpr const char* kDeleteLineCaption = "Delete line";
 inline constexpr const char* kInternalValuesCaption = "Interne Werte";
 
@@ -74,11 +88,6 @@ public:
     bool rowMarked(int row) const { return cellColour(0, row) == CellColour::Lime; }
     int currentRow() const { return m_currentRow; }
 
-    // For the loaders (trailer, line set): set the row count (at least 2; new rows are
-    // empty) and the texts of line rows before `Recompute`. Out-of-range cells are ignored.
-    void setRowCount(int rows);
-    void setCell(int col, int row, std::string text);
-
     // --- Grid `Tabelle2` ---
 
     // Text of cell (col, row) of the sum grid; titles in row 0 and column 0.
@@ -88,12 +97,11 @@ public:
 
     const SheetPanel& secondPhaseNotice() const { return m_fremd; }  // `tFremd`
     const SheetPanel& warning() const { return m_warnung; }          // `tWarnung`
-    const SheetPanel& neededIntercepts() const { return m_misInter; } // main window `tMisInter`
-    const std::string& interceptsCaption() const { return m_pInter; } // main window `pInter`
-    const std::string& grainSizeCaption() const { return m_pKorn; }   // main window `pKorn`
+    const SheetIndicators& indicators() const { return m_indicators; }
+    const SheetPanel& neededIntercepts() const { return m_indicators.needed; } // main window `tMisInter`
+    const std::string& interceptsCaption() const { return m_indicators.intercepts; } // `pInter`
+    const std::string& grainSizeCaption() const { return m_indicators.grainSize; }   // `pKorn`
     const SheetStatistics& statistics() const { return m_statistics; }
-    // Whether the main window's `bLinieSpeichern` is enabled, as `AppendLineRow` left it.
-    bool lineSetSaveEnabled() const { return m_lineSetSaveEnabled; }
 
     // `tFremd`: shown with the caption, or hidden. Only the calibration dialog's closing,
     // the trailer reader and the opening of an image change it.
@@ -102,14 +110,12 @@ public:
 
     // --- Operations ---
 
-    // Rewrites every line row, the sums, the confidence limits, the flags, the indicators and
-    // (with more than one line and a non-zero count) the warning and kept statistics from the
-    // measurement and its calibration. Does nothing while cell (2,1) is empty.
+    // Rewrites every line row (one per line, its mark from the line's `active`), the sums, the
+    // confidence limits, the flags, the indicators and (with more than one line and a
+    // non-zero count) the warning and kept statistics from the measurement's statistics.
+    // Without a line the sheet shows one empty row, as `ResetSheet` leaves it.
     void Recompute(const Measurement& measurement);
-
-    // After `AddTestLine`: a row for the measurement's last line (ticked, its number and
-    // length), then `Recompute`; enables the line-set save when there is a line.
-    void AppendLineRow(const Measurement& measurement);
+    void Recompute(const Measurement& measurement, const MeasurementStatistics& statistics);
 
     // Back to the header and one empty line row, the sum and confidence cells emptied, the
     // indicators as after opening an image. Warning and kept statistics are left alone.
@@ -129,6 +135,8 @@ public:
     // nothing, when that cell names no line; the caller then neither repaints nor marks the
     // document modified.
     bool toggleRowMark(Measurement& measurement);
+    // The line whose mark a double click toggles (0: none) and the mark it gets.
+    int markToggleLine(const Measurement& measurement, bool& on) const;
 
     // Delete key, first step: the line named in column 2 of the current row, or 0 when
     // nothing is to be deleted (no number, no line, or a number beyond the line count).
@@ -140,6 +148,9 @@ public:
     // none), which is also made the current row. Does nothing and returns selectedLine when
     // n does not name a line.
     int deleteLine(Measurement& measurement, int n, int selectedLine);
+    // The part of `deleteLine` after the line n is gone: the selection that follows it (also
+    // made the current row) and the recomputation.
+    int afterLineDeleted(const Measurement& measurement, int n, int selectedLine);
 
     // Text of the internal-values box (F2) from the kept statistics, lines separated by a
     // single CR. A ratio whose divisor is 0 reads "not defined".
@@ -153,8 +164,7 @@ private:
     };
 
     std::string n(long double value, int precision, int digits) const;
-    void ensureLineRows(const Measurement& measurement);
-    void resetIndicators();
+    std::string n(const std::optional<long double>& value, int precision, int digits) const;
 
     NumberLocale m_locale;
     std::vector<Row> m_rows;
@@ -162,11 +172,8 @@ private:
     int m_currentRow = 1;
     SheetPanel m_fremd;
     SheetPanel m_warnung;
-    SheetPanel m_misInter;
-    std::string m_pInter;
-    std::string m_pKorn;
+    SheetIndicators m_indicators;
     SheetStatistics m_statistics;
-    bool m_lineSetSaveEnabled = false;
 };
 
 }  // namespace tesra

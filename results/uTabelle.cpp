@@ -222,14 +222,6 @@ void TfTabelle::Recompute()
     refresh();
 }
 
-void TfTabelle::AppendLineRow()
-{
-    m_sheet.AppendLineRow(TheMeasurement());
-    refresh();
-    if (TfMain* main = fMain())
-        main->SetLineSetSaveEnabled(m_sheet.lineSetSaveEnabled());
-}
-
 void TfTabelle::ResetSheet()
 {
     m_sheet.ResetSheet();

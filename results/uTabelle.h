@@ -33,8 +33,6 @@ public:
 
     // Recomputes from TheMeasurement() and shows the result (grids, panels, indicators).
     void Recompute();
-    // A new line was stored: one more row, then recompute.
-    void AppendLineRow();
     void ResetSheet();
     // Makes row n the current row (called by the image window when its selected line changes).
     void SelectLineRow(int n);

@@ -485,10 +485,9 @@ void TfImage::measurementChanged(ChangeKind kind)
 {
     if (!fTabelle())
         return;
-    if (kind == ChangeKind::LineAdded)
-        fTabelle()->AppendLineRow();
-    else
-        fTabelle()->Recompute();
+    fTabelle()->Recompute();
+    if (kind == ChangeKind::LineAdded && fMain())
+        fMain()->SetLineSetSaveEnabled(true);
 }
 
 void TfImage::highlightChanged(int oldLine, int newLine)

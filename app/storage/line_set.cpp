@@ -10,7 +10,6 @@
 #include <vector>
 
 #include "app/common/ansi_text.h"
-#include "app/common/number_format.h"
 #include "app/measurement/measurement_records.h"
 #include "imaging/formats/safe_save.h"
 
@@ -35,16 +34,6 @@ bool startsWithHeader(std::span<const std::uint8_t> bytes)
     return std::memcmp(bytes.data() + 1, kLineSetHeader, n) == 0;
 }
 
-// The length cell of a loaded line, as the loader writes it before the recomputation
-// rewrites the row: three decimals with a point, right-aligned in ten characters.
-std::string lengthCell(long double length)
-{
-    std::string text = FormatF(length, 18, 3, NumberLocale::English());
-    if (text.size() < 10)
-        text.insert(0, 10 - text.size(), ' ');
-    return text;
-}
-
 std::string lineCountText(int n)
 {
     return std::to_string(n) + (n == 1 ? " line" : " lines");
@@ -57,10 +46,7 @@ LineSetLoadResult addLines(std::span<const std::uint8_t> records, int count, int
     LineSetLoadResult result;
     result.headerMatched = true;
     Measurement& measurement = doc.measurement;
-    ResultSheet& sheet = doc.sheet;
     const int oldCount = measurement.lineCount();
-    // Rows for the lines that can come in; the final count is set once they are known.
-    sheet.setRowCount(std::max(2, std::min(oldCount + count, kMaxLines) + 1));
     for (int k = 0; k < count; ++k) {
         // Bytes 18 to 37 (weightedCount, secondPhaseLength) are discarded: the line starts
         // without intercepts and segments.
@@ -77,13 +63,9 @@ LineSetLoadResult addLines(std::span<const std::uint8_t> records, int count, int
             continue;
         }
         ++result.added;
-        sheet.SetRowMark(index, line.active);
-        sheet.setCell(2, index, std::to_string(index));
-        sheet.setCell(3, index, lengthCell(measurement.line(index).length));
     }
     if (result.dropped > 0)
         result.message = std::to_string(result.dropped) + kLinesDroppedText;
-    sheet.setRowCount(std::max(2, measurement.lineCount() + 1));
 
     for (int n = oldCount + 1; n <= measurement.lineCount(); ++n) {
         const TestLine& line = measurement.line(n);
@@ -96,7 +78,7 @@ LineSetLoadResult addLines(std::span<const std::uint8_t> records, int count, int
         doc.state.currentType = itNormal;
         result.typeReset = true;
     }
-    sheet.Recompute(measurement);
+    doc.sheet.Recompute(measurement);
     return result;
 }
 

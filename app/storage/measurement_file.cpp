@@ -73,22 +73,6 @@ using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
     throw StorageError(fileName + ": " + std::strerror(error));
 }
 
-// Fills the sheet's line rows as the stored lines stand: row mark, number and length; the
-// recomputation then rewrites the rest of every row.
-void fillLineRows(const Measurement& measurement, ResultSheet& sheet)
-{
-    const int lineCount = measurement.lineCount();
-    if (lineCount == 0)
-        return;
-    sheet.setRowCount(lineCount + 1);
-    for (int i = 1; i <= lineCount; ++i) {
-        const TestLine& line = measurement.line(i);
-        sheet.SetRowMark(i, line.active);
-        sheet.setCell(2, i, std::to_string(i));
-        sheet.setCell(3, i, FormatN(line.length, 10, 3, sheet.locale()));
-    }
-}
-
 // The stored calibration goes into the dialog's fields and through its "Ok", so that it is
 // rounded to the three decimals the fields show and checked like a typed one.
 CalibrationFailure applyCalibration(const StoredCalibration& stored, MeasurementDocument& doc)
@@ -251,7 +235,6 @@ TrailerReadResult ApplyTrailer(const ParsedTrailer& parsed, MeasurementDocument 
             result.detail = e.what();
         }
         if (result.status == TrailerStatus::Found) {
-            fillLineRows(measurement, document.sheet);
             result.calibrationFailure = applyCalibration(content.calibration, document);
             // The stored fraction and factor pass the dialog's checks too: a value the dialog
             // would refuse (NaN, 150 %, a factor of 0) never reaches the sheet. A refused

@@ -20,8 +20,6 @@ struct Fixture {
         line.secondPhaseLength = 50.0L;
         measurement.setRecords({line}, {}, {});
         dialog.resetForImage(measurement, sheet, 640, 480);
-        sheet.setCell(2, 1, "1");
-        sheet.SetRowMark(1, true);
         sheet.Recompute(measurement);
         state.mode = emSecondPhase;
         dialog.open(state);

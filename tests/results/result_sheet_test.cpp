@@ -94,17 +94,6 @@ Measurement WorkedExample()
     return m;
 }
 
-// Rows as the trailer reader leaves them: ticks and line numbers, then Recompute.
-void FillRowsLikeLoader(ResultSheet& sheet, const Measurement& m)
-{
-    sheet.setRowCount(m.lineCount() + 1);
-    for (int i = 1; i <= m.lineCount(); ++i) {
-        if (m.line(i).active)
-            sheet.SetRowMark(i, true);
-        sheet.setCell(2, i, std::to_string(i));
-    }
-}
-
 struct ExampleCase {
     const char* name;
     NumberLocale locale;
@@ -162,7 +151,6 @@ TEST(ResultSheetWorkedExample, EveryCellAsWorkedOutByHand)
         m.calibration.scale = ex.scale;
         m.calibration.secondPhasePercent = ex.fraction;
         ResultSheet sheet(ex.locale);
-        FillRowsLikeLoader(sheet, m);
         sheet.Recompute(m);
 
         ASSERT_EQ(sheet.rowCount(), 5);
@@ -214,7 +202,6 @@ TEST(ResultSheetWorkedExample, InternalValuesTextHasSingleCarriageReturns)
                        "CV: 0.5346771265  Soll CV: 0.144\rS: 6.416125518  Sqrt(Nmittel): 3.464101615"
                        "\rCV/SollCV: 3.713035601\rS/Sqrt(Nmittel): 1.852175898"}}) {
         ResultSheet sheet(locale);
-        FillRowsLikeLoader(sheet, m);
         sheet.Recompute(m);
         EXPECT_EQ(sheet.internalValuesText(), expected);
     }
@@ -250,16 +237,39 @@ Measurement LinesWithCounts(std::initializer_list<long double> counts, long doub
 ResultSheet Computed(const Measurement& m, NumberLocale locale = NumberLocale::German())
 {
     ResultSheet sheet(locale);
-    FillRowsLikeLoader(sheet, m);
     sheet.Recompute(m);
     return sheet;
 }
 
-TEST(ResultSheetRecompute, NothingHappensWithoutALineNumberInRowOne)
+// The numbers behind the cells, as the main window's panels and the exports read them.
+TEST(MeasurementStatistics, WorkedExampleAsNumbers)
 {
-    Measurement m = LinesWithCounts({5.0L, 7.0L});
-    ResultSheet sheet;
-    sheet.Recompute(m);
+    const MeasurementStatistics st = ComputeStatistics(WorkedExample());
+    ASSERT_EQ(st.lines.size(), 4u);
+    EXPECT_NEAR(static_cast<double>(st.total.effective), 2254.159265, 1e-6);
+    EXPECT_NEAR(static_cast<double>(*st.total.grainSize), 73.260176, 1e-6);
+    EXPECT_EQ(st.neededIntercepts, 2.0L);
+    ASSERT_TRUE(st.spread);
+    EXPECT_EQ(st.spread->mean, 12.0L);
+    EXPECT_NEAR(static_cast<double>(st.spread->s), 6.416125518, 1e-9);
+    EXPECT_NEAR(static_cast<double>(st.spread->halfWidth), 7.408703590, 1e-9);
+    EXPECT_NEAR(static_cast<double>(st.spread->targetCv), 0.144, 1e-12);
+    EXPECT_TRUE(st.spread->anisotropyWarning);
+    const bool outliers[] = {false, false, true, false};
+    const bool fewIntercepts[] = {false, false, false, true};
+    for (std::size_t i = 0; i < 4; ++i) {
+        EXPECT_EQ(st.lines[i].outlier, outliers[i]) << i;
+        EXPECT_EQ(st.lines[i].fewIntercepts, fewIntercepts[i]) << i;
+    }
+    // A line without intercepts has no grain size; no line at all, no spread.
+    EXPECT_FALSE(ComputeStatistics(LinesWithCounts({0.0L})).lines[0].grainSize);
+    EXPECT_FALSE(ComputeStatistics(Measurement()).spread);
+}
+
+TEST(ResultSheetRecompute, NoLineShowsOneEmptyRow)
+{
+    ResultSheet sheet = Computed(LinesWithCounts({5.0L, 7.0L}));
+    sheet.Recompute(Measurement());
     EXPECT_EQ(sheet.rowCount(), 2);
     for (int c = 0; c < kSheetColumns; ++c)
         EXPECT_EQ(sheet.cell(c, 1), "");
@@ -286,7 +296,6 @@ TEST(ResultSheetRecompute, OneLineShowsSumsButNoConfidenceAndKeepsTheWarning)
     ASSERT_EQ(sheet.cell(1, 2), "");  // H is large with two lines: no "K"
 
     Measurement one = LinesWithCounts({10.0L});
-    sheet.setRowCount(2);
     sheet.Recompute(one);
     EXPECT_EQ(sheet.sumCell(3, 1), "10,0");
     // 100 / 10 * 1.56
@@ -442,12 +451,11 @@ TEST(ResultSheetRecompute, DamagedValuesFromAFileDoNotStopTheSheet)
     }
 }
 
-TEST(ResultSheetRecompute, TooFewRowsAreAddedForTheLines)
+TEST(ResultSheetRecompute, OneRowPerLineMarkedAsTheLine)
 {
     Measurement m = LinesWithCounts({1.0L, 2.0L, 3.0L});
     m.setLineActive(3, false);
-    ResultSheet sheet;
-    sheet.setCell(2, 1, "1");
+    ResultSheet sheet = Computed(LinesWithCounts({1.0L}));
     sheet.Recompute(m);
     ASSERT_EQ(sheet.rowCount(), 4);
     EXPECT_EQ(sheet.cell(2, 3), "3");
@@ -459,25 +467,23 @@ TEST(ResultSheetRecompute, TooFewRowsAreAddedForTheLines)
 // Row operations.
 // ---------------------------------------------------------------------------------------
 
-TEST(ResultSheetRows, AppendLineRowUsesTheEmptyFirstRow)
+TEST(ResultSheetRows, FirstLineTakesTheEmptyFirstRow)
 {
     Measurement m;
     ResultSheet sheet;
-    EXPECT_FALSE(sheet.lineSetSaveEnabled());
     ASSERT_EQ(m.AddTestLine(0, 0, 1234, 0, false).kind, EditKind::Added);
-    sheet.AppendLineRow(m);
+    sheet.Recompute(m);
     EXPECT_EQ(sheet.rowCount(), 2);
     EXPECT_EQ(sheet.cell(2, 1), "1");
     EXPECT_EQ(sheet.cell(3, 1), "1.234,000");
     EXPECT_TRUE(sheet.rowMarked(1));
     EXPECT_EQ(sheet.cell(0, 1), kRowMarkText);
-    EXPECT_TRUE(sheet.lineSetSaveEnabled());
     // Recomputed at once: two end intercepts of weight 0.
     EXPECT_EQ(sheet.cell(5, 1), "0,000");
     EXPECT_EQ(sheet.sumCell(3, 1), "0,0");
 
     ASSERT_EQ(m.AddTestLine(0, 10, 30, 50, false).kind, EditKind::Added);
-    sheet.AppendLineRow(m);
+    sheet.Recompute(m);
     EXPECT_EQ(sheet.rowCount(), 3);
     EXPECT_EQ(sheet.cell(2, 2), "2");
     EXPECT_EQ(sheet.cell(3, 2), "50,000");
@@ -504,11 +510,11 @@ TEST(ResultSheetRows, RowMarkColoursAndToggle)
     EXPECT_TRUE(sheet.rowMarked(1));
     EXPECT_TRUE(m.line(1).active);
 
-    // A row a loader left without a mark (an inactive line) can be ticked again.
+    // The row of an inactive line read from a file can be ticked again.
     Measurement inactive = LinesWithCounts({1.0L});
     inactive.setLineActive(1, false);
     ResultSheet loaded = Computed(inactive);
-    ASSERT_EQ(loaded.cellColour(0, 1), CellColour::Window);
+    ASSERT_EQ(loaded.cellColour(0, 1), CellColour::Silver);
     EXPECT_TRUE(loaded.toggleRowMark(inactive));
     EXPECT_TRUE(inactive.line(1).active);
 
@@ -566,11 +572,8 @@ TEST(ResultSheetDelete, CandidateIsTheNumberOfTheCurrentRow)
     sheet.SelectLineRow(2);
     EXPECT_EQ(sheet.deletionCandidate(m), 2);
     EXPECT_EQ(ResultSheet::deleteQuestion(2), "Delete line # 2?");
-    // A number beyond the lines, or no number, deletes nothing.
-    sheet.setCell(2, 2, "7");
-    EXPECT_EQ(sheet.deletionCandidate(m), 0);
-    sheet.setCell(2, 2, "x");
-    EXPECT_EQ(sheet.deletionCandidate(m), 0);
+    // A number beyond the lines deletes nothing.
+    EXPECT_EQ(sheet.deletionCandidate(LinesWithCounts({1.0L})), 0);
     ResultSheet empty;
     EXPECT_EQ(empty.deletionCandidate(Measurement()), 0);
 }

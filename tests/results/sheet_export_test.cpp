@@ -36,11 +36,6 @@ TestLine Line(long double length, long double secondPhase, long double count, bo
 ResultSheet Computed(const Measurement& m)
 {
     ResultSheet sheet;
-    sheet.setRowCount(m.lineCount() + 1);
-    for (int i = 1; i <= m.lineCount(); ++i) {
-        sheet.SetRowMark(i, true);
-        sheet.setCell(2, i, std::to_string(i));
-    }
     sheet.Recompute(m);
     return sheet;
 }
@@ -176,9 +171,6 @@ TEST(SheetExport, EnglishSeparators)
     m.calibration.scale = 0.5L;
     m.calibration.secondPhasePercent = 12.5L;
     ResultSheet sheet(NumberLocale::English());
-    sheet.setRowCount(3);
-    sheet.setCell(2, 1, "1");
-    sheet.setCell(2, 2, "2");
     sheet.Recompute(m);
     const ClipboardText text = SheetExportText(sheet, m.calibration, "", "", "");
     EXPECT_EQ(text.Lines()[4], "Calibration factor: \t0.500");

@@ -66,7 +66,7 @@ protected:
     void addLine(int x1, int y1, int x2, int y2, bool circle = false)
     {
         TheMeasurement().AddTestLine(x1, y1, x2, y2, circle);
-        tabelle->AppendLineRow();
+        tabelle->Recompute();
     }
     void addIntercept(int line, int x, int y)
     {

@@ -175,7 +175,7 @@ TEST(LineSet, LoadingAppendsAndStopsAt300Lines)
 {
     Document d;
     d.measurement.AddTestLine(1, 1, 5, 5, false);
-    d.sheet.AppendLineRow(d.measurement);
+    d.sheet.Recompute(d.measurement);
     const Bytes file = lineSetFile({{1, 2, 3, 4, 1, 0}, {0, 0, 8, 8, 1, 1}});
     LoadLineSet(file, 640, 480, d.parts());
     LoadLineSet(file, 640, 480, d.parts());

@@ -1,0 +1,118 @@
+#include "app/uCommandLine.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+
+#include <algorithm>
+#include <ostream>
+
+#include "app/uStartup.h"
+
+namespace tesra {
+namespace {
+
+QString tr(const char* text)
+{
+    return QCoreApplication::translate("CommandLine", text);
+}
+
+std::ostream& operator<<(std::ostream& stream, const QString& text)
+{
+    return stream << text.toStdString();
+}
+
+// A misuse of the line: what is wrong, and where to read how it goes.
+int usageError(std::ostream& err, const QString& message)
+{
+    err << kProgramName << ": " << message << "\n"
+        << tr("Try '%1 --help' for more information.").arg(QString::fromLatin1(kProgramCommand)) << "\n";
+    return kUsageError;
+}
+
+QString dashed(const QCommandLineOption& option)
+{
+    return "--" + option.names().constLast();
+}
+
+}  // namespace
+
+QList<WindowlessMode> WindowlessModes()
+{
+    // A mode that needs no window is one entry here: its switch, the options only it reads,
+    // and its function (in the unit of the area it belongs to).
+    return {};
+}
+
+CommandLine ReadCommandLine(const QStringList& arguments, std::ostream& out, std::ostream& err,
+                            const QList<WindowlessMode>& modes)
+{
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        tr("Measures the mean grain size of micrographs by the linear-intercept method."));
+    // Our own help and version switches: Qt's would add --help-all, which lists options of
+    // the display's that this line does not take.
+    const QCommandLineOption help({"h", "?", "help"}, tr("Displays this help."));
+    const QCommandLineOption version({"v", "version"}, tr("Displays the program's version."));
+    parser.addOption(help);
+    parser.addOption(version);
+    for (const WindowlessMode& mode : modes) {
+        parser.addOption(mode.option);
+        for (const QCommandLineOption& own : mode.ownOptions)
+            parser.addOption(own);
+    }
+    parser.addPositionalArgument(tr("FILE"), tr("Image to open (Tesra shows one image at a time)."),
+                                 tr("[FILE...]"));
+
+    CommandLine line;
+    line.finished = true;
+    if (!parser.parse(arguments)) {
+        line.exitCode = usageError(err, parser.errorText());
+        return line;
+    }
+    if (parser.isSet(help)) {
+        out << parser.helpText();
+        return line;
+    }
+    if (parser.isSet(version)) {
+        out << kProgramName << " " << kProgramVersion << "\n";
+        return line;
+    }
+
+    const WindowlessMode* chosen = nullptr;
+    for (const WindowlessMode& mode : modes) {
+        if (!parser.isSet(mode.option))
+            continue;
+        if (chosen) {
+            line.exitCode = usageError(
+                err, tr("%1 and %2 cannot be used together.").arg(dashed(chosen->option), dashed(mode.option)));
+            return line;
+        }
+        chosen = &mode;
+    }
+    for (const WindowlessMode& mode : modes) {
+        if (&mode == chosen)
+            continue;
+        for (const QCommandLineOption& own : mode.ownOptions) {
+            const bool sharedWithChosen =
+                chosen && std::any_of(chosen->ownOptions.begin(), chosen->ownOptions.end(),
+                                      [&own](const QCommandLineOption& o) { return o.names() == own.names(); });
+            if (parser.isSet(own) && !sharedWithChosen) {
+                line.exitCode = usageError(err, tr("%1 goes only with %2.").arg(dashed(own), dashed(mode.option)));
+                return line;
+            }
+        }
+    }
+    if (chosen) {
+        line.exitCode = chosen->run(parser, out, err);
+        return line;
+    }
+
+    line.finished = false;
+    line.files = parser.positionalArguments();
+    if (line.files.size() > 1)
+        err << kProgramName << ": "
+            << tr("Tesra shows one image at a time; opening %1 only.").arg(line.files.constFirst()) << "\n";
+    return line;
+}
+
+}  // namespace tesra
