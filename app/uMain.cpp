@@ -221,8 +221,15 @@ void TfMain::createControls()
     datei->setObjectName("Datei");
     connect(addButton(datei, "bLaden", "Open image", "Open image", QKeySequence("Ctrl+O")), &QAction::triggered, this,
             &TfMain::bLadenClick);
-    connect(addButton(datei, "bSpeichern", "Save image", "Save image", QKeySequence("Ctrl+S")), &QAction::triggered,
-            this, &TfMain::bSpeichernClick);
+    connect(addButton(datei, "bSpeichern", "Save image", "Save image", QKeySequence("Ctrl+Shift+S")),
+            &QAction::triggered, this, &TfMain::bSpeichernClick);
+    // "Save" has no button of its own: the key saves to the current file.
+    auto* save = new QAction(tr("Save"), this);
+    save->setObjectName("aSave");
+    save->setShortcut(QKeySequence("Ctrl+S"));
+    addAction(save);
+    m_actions["aSave"] = save;
+    connect(save, &QAction::triggered, this, &TfMain::saveCurrentClick);
     connect(addButton(datei, "bPhoto", "Save photo", "Save photo"), &QAction::triggered, this, &TfMain::bPhotoClick);
     connect(addButton(datei, "bLinieLaden", "Linienset Laden", "Linienset Laden"), &QAction::triggered, this,
             &TfMain::bLinieLadenClick);
@@ -434,6 +441,7 @@ void TfMain::updateControls()
 
     enable("bLaden", unlocked);
     enable("bSpeichern", open && unlocked);
+    enable("aSave", open && unlocked);
     enable("bPhoto", open);
     enable("bLinieLaden", open);
     // Lines read with an image count as well as lines drawn.
@@ -833,6 +841,9 @@ bool TfMain::loadImage(const QString& fileName)
         else
             image->installEventFilter(this);
     }
+    // The file as it was before the load: its image data is kept by later saves only if it
+    // is still the same after the load and the trailer.
+    const std::optional<ImageFileState> before = CurrentImageFileState(fsName(fileName), 0);
     // The image is loaded before anything of the old document is let go: a file that cannot
     // be read leaves image, measurement, sheet and calibration as they were.
     try {
@@ -870,8 +881,12 @@ bool TfMain::loadImage(const QString& fileName)
     image->show();
     UpdateOverview();
 
+    m_imageFile.reset();
     try {
         const TrailerReadResult result = ReadTrailer(fsName(fileName), document);
+        m_imageFile = CurrentImageFileState(fsName(fileName), result.imageDataSize);
+        if (!before || !m_imageFile || !SameFileContent(*before, *m_imageFile))
+            m_imageFile.reset();
         if (!result.message.empty())
             ShowMessageBox(this, {qs(result.message), qs(result.caption),
                                   result.status == TrailerStatus::Damaged ? BoxIcon::Warning : BoxIcon::Error,
@@ -900,8 +915,14 @@ bool TfMain::saveImage(const QString& fileName)
     const MeasurementDocument document = programDocument(m_state);
     try {
         WaitCursor busy;
-        SaveImageWithMeasurement(image->image(), fsName(fileName), document.measurement, document.calibration,
-                                 fileOptions());
+        // Unchanged pixels going back to their own file keep the file's image data as it is:
+        // no second encoding (and no JPEG loss) for a saved measurement.
+        const std::string name = fsName(fileName);
+        if (m_imageFile && CanKeepImageData(*m_imageFile, name))
+            m_imageFile = SaveMeasurementKeepingImage(*m_imageFile, document.measurement, document.calibration);
+        else
+            m_imageFile = SaveImageWithMeasurement(image->image(), name, document.measurement, document.calibration,
+                                                   fileOptions());
     } catch (const std::exception& e) {
         // Nothing was written (the file is replaced only when complete): the document is
         // still unsaved.
@@ -935,6 +956,18 @@ void TfMain::bSpeichernClick()
     // A name typed without extension gets the one of the chosen type.
     const std::string name = WithDefaultSuffix(fsName(answer.path), SaveImageFilterExtension(answer.filterIndex));
     saveImage(QFile::decodeName(QByteArray::fromStdString(name)));
+}
+
+void TfMain::saveCurrentClick()
+{
+    if (!fImage())
+        return;
+    const QString fileName = imageFileName();
+    if (fileName.isEmpty() || !findWriter(fileExtension(fsName(fileName)))) {
+        bSpeichernClick();
+        return;
+    }
+    saveImage(fileName);
 }
 
 void TfMain::bPhotoClick()
@@ -1073,6 +1106,8 @@ void TfMain::bUndoClick()
 
 void TfMain::afterImageChanged()
 {
+    // The pixels no longer are what the file holds.
+    m_imageFile.reset();
     TfImage* image = fImage();
     if (!image)
         return;

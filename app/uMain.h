@@ -7,8 +7,10 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 
 #include "app/measurement/measurement.h"
+#include "app/storage/measurement_file.h"
 #include "imaging/filters/filter_dialogs.h"
 #include "imaging/formats/image_format.h"
 
@@ -100,6 +102,9 @@ public:
     // ---- Commands (the buttons' handlers) ----
     void bLadenClick();
     void bSpeichernClick();
+    // "Save" (Ctrl+S): the current file, without a dialog; a file no writer can store (PCX)
+    // goes through bSpeichernClick's dialog.
+    void saveCurrentClick();
     void bPhotoClick();
     void bLinieLadenClick();
     void bLinieSpeichernClick();
@@ -138,6 +143,9 @@ private:
     bool m_rubberBandLock = false;
     bool m_calibrationLock = false;
     int m_undoDepth = 0;
+    // The file whose image data encodes the image as shown (opened or saved since, no filter
+    // applied): saving the measurement to it keeps that data.
+    std::optional<ImageFileState> m_imageFile;
     QMdiArea* m_mdi = nullptr;
 
     std::map<QString, QAction*> m_actions;

@@ -171,7 +171,7 @@ TEST_F(MainWindowTest, AtStartOnlyOpenHelpAboutAndTheMagnifierZoomsCanBeUsed)
 TEST_F(MainWindowTest, ShortcutsAreNamedInTheTooltipsAndWork)
 {
     EXPECT_EQ(action("bLaden")->toolTip(), "Open image (Ctrl+O)");
-    EXPECT_EQ(action("bSpeichern")->toolTip(), "Save image (Ctrl+S)");
+    EXPECT_EQ(action("bSpeichern")->toolTip(), "Save image (Ctrl+Shift+S)");
     EXPECT_EQ(action("bLupePlus")->toolTip(), "Zoom in (Ctrl++)");
     EXPECT_EQ(action("bLupeMinus")->toolTip(), "Zoom out (Ctrl+-)");
     EXPECT_EQ(action("bHelp")->toolTip(), "Help (F1)");
@@ -383,6 +383,77 @@ TEST_F(MainWindowTest, FailedSaveShowsOneMessageWithTheFileNameAndKeepsTheDocume
     EXPECT_EQ(main->windowTitle(), "*Tesra");
     EXPECT_FALSE(fs::exists(target));
     EXPECT_EQ(main->imageFileName().toStdString(), dir + "/probe.bmp");
+}
+
+// Ctrl+S saves the measurement to the open file without a dialog; while the pixels are those
+// of the file, its image data stays byte for byte (a JPEG loses nothing by a second save),
+// and only the measurement behind it is new. Ctrl+Shift+S asks for a name.
+TEST_F(MainWindowTest, SaveKeepsTheImageDataOfTheOpenFile)
+{
+    const std::string path = writeImage("probe.jpg", 300, 200);
+    const std::vector<std::uint8_t> original = test::readFile(path);
+    openImage(path);
+    QWidget* canvas = fImage()->findChild<QWidget*>("TempImage");
+    ASSERT_NE(canvas, nullptr);
+    for (const QPoint& p : {QPoint(20, 30), QPoint(200, 30)}) {
+        QTest::mouseMove(canvas, p);
+        QTest::mousePress(canvas, Qt::LeftButton, {}, p);
+        QTest::mouseRelease(canvas, Qt::LeftButton, {}, p);
+    }
+    ASSERT_EQ(TheMeasurement().lineCount(), 1);
+    main->activateWindow();
+    auto imageData = [&] {
+        const std::vector<std::uint8_t> file = test::readFile(path);
+        const ParsedTrailer trailer = ParseTrailer(file);
+        EXPECT_EQ(trailer.status, TrailerStatus::Found);
+        return std::vector<std::uint8_t>(file.begin(), file.begin() + static_cast<std::ptrdiff_t>(trailer.start));
+    };
+    QTest::keyClick(main, Qt::Key_S, Qt::ControlModifier);
+    EXPECT_EQ(files.size(), 1u);  // only the open dialog
+    EXPECT_FALSE(main->modified());
+    EXPECT_EQ(imageData(), original);
+    TheMeasurement().AddTestLine(10, 100, 250, 100, false);
+    QTest::keyClick(main, Qt::Key_S, Qt::ControlModifier);
+    EXPECT_EQ(imageData(), original);
+    TheMeasurement().ClearMeasurement();
+    openImage(path);
+    EXPECT_EQ(TheMeasurement().lineCount(), 2);
+
+    // Ctrl+Shift+S is "Save as": the dialog, here to the same file, which keeps its data too.
+    fileAnswers.push_back({QString::fromStdString(path), 1});
+    QTest::keyClick(main, Qt::Key_S, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(files.size(), 3u);
+    EXPECT_EQ(imageData(), original);
+
+    // A filter changes the pixels: the image is encoded again.
+    press("bManipulation");
+    SetBCGDialogHandler([](BCGParameters& parameters) {
+        parameters.Brightness = 10;
+        return true;
+    });
+    press("bFilterBCG");
+    QTest::keyClick(main, Qt::Key_S, Qt::ControlModifier);
+    EXPECT_NE(imageData(), original);
+}
+
+// Someone else wrote the file after it was opened: a save encodes the image as shown
+// instead of keeping what is now in the file.
+TEST_F(MainWindowTest, SaveEncodesAgainWhenTheFileChangedOnDisk)
+{
+    const std::string path = writeImage("probe.png", 300, 200);
+    openImage(path);
+    TPixelGraphic other(300, 200, TPixelFormat::pf24Bit);
+    saveImage(other, path);
+    const std::vector<std::uint8_t> written = test::readFile(path);
+    main->activateWindow();
+    QTest::keyClick(main, Qt::Key_S, Qt::ControlModifier);
+    const std::vector<std::uint8_t> file = test::readFile(path);
+    const ParsedTrailer trailer = ParseTrailer(file);
+    ASSERT_EQ(trailer.status, TrailerStatus::Found);
+    EXPECT_NE(std::vector<std::uint8_t>(file.begin(), file.begin() + static_cast<std::ptrdiff_t>(trailer.start)), written);
+    TPixelGraphic back;
+    loadImage(path, back);
+    EXPECT_EQ(back.GetColor(150, 100), rgb(150, 100, 40));
 }
 
 TEST_F(MainWindowTest, SavePhotoOffersThePhotoNameAndWritesABitmapOfTheImageSize)
