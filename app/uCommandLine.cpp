@@ -2,10 +2,14 @@
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QFile>
 
 #include <algorithm>
 #include <ostream>
+#include <string>
 
+#include "app/fields_mode.h"
+#include "app/propose_command.h"
 #include "app/uStartup.h"
 
 namespace tesra {
@@ -34,13 +38,53 @@ QString dashed(const QCommandLineOption& option)
     return "--" + option.names().constLast();
 }
 
+std::string fileName(const QString& name)
+{
+    return QFile::encodeName(name).toStdString();
+}
+
+// --propose IMAGE [--lines SET.lin] [--bright]: the proposed crossings as CSV.
+int proposeMode(const QCommandLineParser& parsed, std::ostream& out, std::ostream& err)
+{
+    ProposeRequest request;
+    request.image = fileName(parsed.value("propose"));
+    request.lineSet = fileName(parsed.value("lines"));
+    request.brightBoundaries = parsed.isSet("bright");
+    return RunProposeCommand(request, out, err);
+}
+
+// --fields FILE...: the files' stored measurements as one specimen table.
+int fieldsMode(const QCommandLineParser& parsed, std::ostream& out, std::ostream& err)
+{
+    const QStringList arguments = parsed.positionalArguments();
+    if (arguments.isEmpty())
+        return usageError(err, tr("--fields needs at least one image file."));
+    std::vector<std::string> files;
+    for (const QString& argument : arguments)
+        files.push_back(fileName(argument));
+    return PrintFields(files, out, err);
+}
+
 }  // namespace
 
 QList<WindowlessMode> WindowlessModes()
 {
     // A mode that needs no window is one entry here: its switch, the options only it reads,
     // and its function (in the unit of the area it belongs to).
-    return {};
+    return {
+        {QCommandLineOption("propose",
+                            tr("Prints the proposed boundary crossings along the test lines of IMAGE as CSV "
+                               "(line,x,y,type); the lines stored in the image, or those of --lines."),
+                            tr("IMAGE")),
+         {QCommandLineOption("lines", tr("Takes the test lines of --propose from a line-set file."), tr("SET.lin")),
+          QCommandLineOption("bright", tr("--propose looks for boundaries brighter than the grains."))},
+         proposeMode},
+        {QCommandLineOption("fields",
+                            tr("Prints the measurements stored in the image files FILE... as one specimen "
+                               "table (CSV) without opening a window.")),
+         {},
+         fieldsMode},
+    };
 }
 
 CommandLine ReadCommandLine(const QStringList& arguments, std::ostream& out, std::ostream& err,

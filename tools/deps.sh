@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   # build
   cmake ninja-build g++ pkg-config
-  qt6-base-dev libgl-dev libpng-dev libjpeg62-turbo-dev zlib1g-dev
+  qt6-base-dev libgl-dev libpng-dev libjpeg62-turbo-dev zlib1g-dev libdeflate-dev
   # tests and benchmarks
   libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth
   # fuzzing

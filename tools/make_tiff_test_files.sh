@@ -58,6 +58,18 @@ tiffcp -c zip:2 -p separate -t -w 16 -l 16 base.tif rgb8-tiffcp-planar-tiles-def
 pnmtotiff -none grey8.pgm > base.tif
 tiffcp -c none -f lsb2msb base.tif grey8-tiffcp-fill2.tif
 tiffcp -c lzw -f lsb2msb base.tif grey8-tiffcp-fill2-lzw.tif
+# JPEG (YCbCr with subsampled colour, RGB, tiles, grey): lossy, so each gets an answer image
+# decoded by libtiff's tiff2rgba.
+tiffcp -c jpeg base.tif grey8-tiffcp-jpeg.tif
+pnmtotiff -none rgb8.ppm > rgb.tif
+tiffcp -c jpeg -r 16 rgb.tif rgb8-tiffcp-jpeg.tif
+tiffcp -c jpeg:r rgb.tif rgb8-tiffcp-jpeg-rgb.tif
+tiffcp -c jpeg -t -w 16 -l 16 rgb.tif rgb8-tiffcp-tiles-jpeg.tif
+for f in *jpeg*.tif; do
+    tiff2rgba -c none "$f" rgba.tif
+    $IM rgba.tif -alpha off "${f%.tif}.answer.ppm"
+done
+rm -f rgb.tif rgba.tif
 # Two pages: the first is the one shown.
 pnmtotiff -none rgb8.ppm > second.tif
 tiffcp -c lzw base.tif second.tif grey8-tiffcp-twopages.tif
@@ -86,6 +98,9 @@ f.save('float32-pillow.tif')
 f.save('float32-pillow-lzw.tif', compression='tiff_lzw')
 f.save('float32-pillow-deflate.tif', compression='tiff_adobe_deflate')
 PYEOF
+# The floating-point predictor, as ImageMagick writes floats with Deflate by default. (Not
+# big-endian: tiffcp -B splits the bytes of the swapped samples, least significant first.)
+tiffcp -c zip:3 float32-pillow.tif float32-tiffcp-deflate-fpred.tif
 
 # Every file decodes in Pillow to its source (Pillow reads 16-bit RGB only as 8 bits, and
 # some planar and tiled files not at all: those are checked by tiffcp's own reading above).
@@ -95,7 +110,7 @@ from PIL import Image
 bad = 0
 for f in sorted(glob.glob('*.tif')):
     src = f.split('-')[0]
-    if src in ('float32', 'rgb16'):
+    if src in ('float32', 'rgb16') or 'jpeg' in f:
         continue
     try:
         im = Image.open(f); im.load()

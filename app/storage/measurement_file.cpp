@@ -285,7 +285,7 @@ ImageFileState SaveMeasurementKeepingImage(const ImageFileState& state, const Me
     return stateAfterSave(fileName, imageSize);
 }
 
-TrailerReadResult ReadTrailer(const std::string& fileName, MeasurementDocument document)
+std::vector<std::uint8_t> ReadFileTail(const std::string& fileName, std::uint64_t& fileSize)
 {
     // Read-only: a write-protected image still gives its measurement.
     FilePtr file(openForReading(fileName));
@@ -294,7 +294,7 @@ TrailerReadResult ReadTrailer(const std::string& fileName, MeasurementDocument d
     const off_t size = ::ftello(file.get());
     if (size < 0)
         throwSystemError(errno, fileName);
-    const auto fileSize = static_cast<std::uint64_t>(size);
+    fileSize = static_cast<std::uint64_t>(size);
     const std::size_t want = fileSize < kMaxTrailerSize ? static_cast<std::size_t>(fileSize) : kMaxTrailerSize;
     std::vector<std::uint8_t> tail(want);
     if (::fseeko(file.get(), static_cast<off_t>(fileSize - want), SEEK_SET) != 0)
@@ -302,6 +302,13 @@ TrailerReadResult ReadTrailer(const std::string& fileName, MeasurementDocument d
     errno = 0;
     if (want > 0 && std::fread(tail.data(), 1, want, file.get()) != want)
         throwSystemError(errno != 0 ? errno : EIO, fileName);
+    return tail;
+}
+
+TrailerReadResult ReadTrailer(const std::string& fileName, MeasurementDocument document)
+{
+    std::uint64_t fileSize = 0;
+    const std::vector<std::uint8_t> tail = ReadFileTail(fileName, fileSize);
     return ReadTrailer(tail, fileSize, document);
 }
 

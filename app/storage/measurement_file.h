@@ -14,6 +14,7 @@
 #include <span>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 #include "app/measurement/measurement.h"
 #include "app/storage/trailer_layout.h"
@@ -130,6 +131,10 @@ std::uint64_t SaveWithTrailer(const std::string& fileName, const std::function<v
 ImageFileState SaveImageWithMeasurement(const TPixelGraphic& image, const std::string& fileName,
                               const Measurement& measurement, const CalibrationModel& calibration,
                               const FormatOptions& options = {});
+
+// The last bytes of a file, as many as a trailer can take (kMaxTrailerSize, or the whole file
+// when it is shorter), and the file's size. Throws StorageError when the file cannot be read.
+std::vector<std::uint8_t> ReadFileTail(const std::string& fileName, std::uint64_t& fileSize);
 
 // `ReadTrailer`: after "Open image" has loaded the image and reset the measurement, the sheet
 // and the calibration, reads the trailer at the end of the file, if any, into the document.

@@ -93,6 +93,28 @@ std::int32_t getI32(const std::uint8_t* p)
     return static_cast<std::int32_t>(v);
 }
 
+// The unit's mark inside the "Kalibtiert" block: "unit=", the code and a zero byte.
+void writeUnitMark(LengthUnit unit, std::uint8_t* block)
+{
+    std::string mark = std::string(kUnitMark) + LengthUnitCode(unit);
+    std::memcpy(block + kUnitMarkOffset, mark.c_str(), mark.size() + 1);
+}
+
+std::optional<LengthUnit> readUnitMark(const std::uint8_t* block)
+{
+    const char* mark = reinterpret_cast<const char*>(block + kUnitMarkOffset);
+    const std::size_t markLength = std::strlen(kUnitMark);
+    if (std::memcmp(mark, kUnitMark, markLength) != 0)
+        return std::nullopt;
+    // Older files may hold any bytes here; only a known code closed by a zero byte counts.
+    const std::size_t room = kTextBlockSize - kUnitMarkOffset - markLength;
+    const std::string_view rest(mark + markLength, room);
+    const std::size_t end = rest.find('\0');
+    if (end == std::string_view::npos)
+        return std::nullopt;
+    return ParseLengthUnit(rest.substr(0, end));
+}
+
 ParsedTrailer damaged(std::string problem)
 {
     ParsedTrailer result;
@@ -145,6 +167,8 @@ std::vector<std::uint8_t> EncodeTrailer(const TrailerContent& content, std::uint
         break;
     case StoredCalibrationForm::Calibrated:
         w.text(kCalibratedKey);
+        if (cal.unit)
+            writeUnitMark(*cal.unit, out.data() + out.size() - kTextBlockSize);
         w.real(cal.pixelLength);
         w.real(cal.realLength);
         w.text(cal.remark);
@@ -279,6 +303,7 @@ ParsedTrailer ParseTrailer(std::span<const std::uint8_t> tail, std::uint64_t fil
         if (!remark)
             return damaged("No room for the calibration values" + at(calibrationAt));
         cal.form = StoredCalibrationForm::Calibrated;
+        cal.unit = readUnitMark(block);
         cal.pixelLength = DecodeExtended(pixel);
         cal.realLength = DecodeExtended(real);
         cal.remark = TextBlockText(remark);

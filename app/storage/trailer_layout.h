@@ -14,8 +14,14 @@
 //   another block may stand in its place as the last one),
 //   S (int32, offset of the trailer = size of the image data), tag block "Tesra1".
 // The blocks must end exactly at S; a trailer with bytes left over is damaged.
+//
+// The unit of the real length (µm, nm, mm) rides inside the "Kalibtiert" block, behind the
+// key, in bytes the layout gives no meaning: at kUnitMarkOffset the text "unit=" and the
+// unit's code ("um", "nm", "mm") with a closing zero byte. Every reader of the layout reads
+// the file as before; a block without the mark has no unit, and the unit is then µm.
 // S stands at file size − 260 and the tag fills the last 256 bytes.
 #include <climits>
+#include <optional>
 #include <cstddef>
 #include <cstdint>
 #include <span>
@@ -23,6 +29,7 @@
 #include <string>
 #include <vector>
 
+#include "app/measurement/length_unit.h"
 #include "app/measurement/measurement.h"
 #include "app/measurement/measurement_records.h"
 
@@ -36,6 +43,9 @@ inline constexpr const char* kNotCalibratedKey = "Nicht Kalibtiert";
 inline constexpr const char* kConversionFactorKey = "PropFaktor";
 
 inline constexpr std::size_t kTextBlockSize = 256;
+// Where the unit's mark stands inside the "Kalibtiert" block (well behind its 11 bytes).
+inline constexpr std::size_t kUnitMarkOffset = 32;
+inline constexpr const char* kUnitMark = "unit=";
 inline constexpr std::size_t kRealSize = 10;
 
 // Files of this size or less are never looked at for a trailer.
@@ -62,6 +72,7 @@ struct StoredCalibration {
     std::string pixelText;           // Texts form, Windows-1252
     std::string realText;            // Texts form, Windows-1252
     std::string remark;              // Calibrated and Texts forms, Windows-1252
+    std::optional<LengthUnit> unit;  // Calibrated form: the unit's mark, when there is one
 };
 
 // Everything a trailer carries.

@@ -35,27 +35,49 @@ std::string depthReductionText(const DepthReduction& r);
 // uniform image (maximum = minimum) gives 0; NaN gives 0.
 std::uint8_t reduceToByte(double v, double minimum, double maximum);
 
-// The smallest and largest of the first `used` samples of each of `pixels` pixels of
-// `samplesPerPixel` samples at `data` (file byte order). NaN and infinite values do not
-// count; without any finite value the range is 0..0.
+// The smallest and largest sample of an image, gathered piece by piece (strip by strip, as
+// they are decoded) so that the file's samples never need to be held all at once.
+class DeepSampleRange {
+public:
+    DeepSampleRange(DeepSampleKind kind, bool bigEndian);
+
+    // Takes in the first `used` samples of each of `pixels` pixels of `samplesPerPixel`
+    // samples at `data` (file byte order). NaN and infinite values do not count.
+    void add(const std::uint8_t* data, std::size_t pixels, int samplesPerPixel, int used);
+    // The range so far; without any finite value 0..0.
+    DepthReduction result() const;
+
+private:
+    DeepSampleKind m_kind;
+    bool m_big;
+    std::int64_t m_intLo, m_intHi;  // 16-bit kinds: compared as integers, which stays cheap
+    double m_lo, m_hi;
+};
+
+// The range of one piece of samples (see DeepSampleRange::add).
 DepthReduction deepSampleRange(const std::uint8_t* data, std::size_t pixels, int samplesPerPixel, int used,
                                DeepSampleKind kind, bool bigEndian);
 
 // Maps rows of deep samples onto bytes through one range.
 class DeepSampleReducer {
 public:
-    DeepSampleReducer(DeepSampleKind kind, bool bigEndian, const DepthReduction& range);
+    // `reversed` writes each pixel's samples last to first (RGB files into the buffer's blue,
+    // green, red); `inverted` gives 255 − byte (white-is-zero files).
+    DeepSampleReducer(DeepSampleKind kind, bool bigEndian, const DepthReduction& range, bool reversed = false,
+                      bool inverted = false);
 
     // Writes the first `used` samples of each of `pixels` pixels at `src` to `dst` (pixels ×
-    // used bytes, in the file's sample order).
+    // used bytes).
     void reduceRow(const std::uint8_t* src, std::size_t pixels, int samplesPerPixel, int used, std::uint8_t* dst) const;
 
 private:
-    double sampleAt(const std::uint8_t* p) const;
+    std::uint8_t reduce32(const std::uint8_t* p) const;
 
     DeepSampleKind m_kind;
     bool m_big;
     DepthReduction m_range;
+    bool m_reversed;
+    bool m_inverted;
     std::vector<std::uint8_t> m_table;  // 16-bit kinds: the byte of every raw value
 };
 

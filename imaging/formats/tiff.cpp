@@ -4,6 +4,7 @@
 #include <array>
 #include <climits>
 #include <cstring>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -50,6 +51,7 @@ enum Tag : std::uint16_t {
     tagTileOffsets = 324,
     tagTileByteCounts = 325,
     tagSampleFormat = 339,
+    tagJpegTables = 347,
 };
 
 enum FieldType : std::uint16_t {
@@ -72,6 +74,7 @@ enum Compression : std::uint32_t {
     compressionLzw = 5,
     compressionDeflate = 8,
     compressionDeflateOld = 32946,
+    compressionJpeg = 7,
     compressionPackBits = 32773,
 };
 
@@ -209,6 +212,13 @@ public:
         return out;
     }
 
+    // The raw bytes of an entry of one-byte values.
+    bool bytesContain(const Entry& e) const { return m_bytes.contains(e.valuePos, e.count); }
+    ByteSpan bytesOf(const Entry& e) const
+    {
+        return m_bytes.data().subspan(static_cast<std::size_t>(e.valuePos), e.count);
+    }
+
     // The first integer value of a tag; nullopt when the tag is absent or has no values.
     std::optional<std::uint32_t> scalar(std::uint16_t tag, const char* name) const
     {
@@ -256,6 +266,8 @@ struct Layout {
     std::uint32_t bitsPerPixel = 1;
     std::uint32_t predictor = 1;
     bool reversedBits = false;  // fill order 2
+    bool ycbcr = false;         // JPEG data stored as YCbCr, decoded to RGB
+    ByteSpan jpegTables;        // the JPEG tables all chunks share (may be empty)
     PixelKind kind = PixelKind::Packed;
     DeepSampleKind deep = DeepSampleKind::Unsigned16;
     std::vector<std::uint32_t> colorMap;
@@ -274,9 +286,13 @@ struct Layout {
 
     std::uint64_t fileRowBytes = 0;   // one image row, all samples side by side
     std::uint64_t chunkRowBytes = 0;  // one row of a chunk of one plane
-    std::uint64_t chunkBytes = 0;     // a whole chunk of one plane
 
-    bool usesPredictor() const { return predictor == 2 && compression != compressionNone && compression != compressionPackBits; }
+    bool predicted() const
+    {
+        return compression == compressionLzw || compression == compressionDeflate || compression == compressionDeflateOld;
+    }
+    bool usesPredictor() const { return predictor == 2 && predicted(); }
+    bool usesFloatPredictor() const { return predictor == 3 && predicted(); }
 };
 
 void checkCompression(std::uint32_t compression)
@@ -287,6 +303,7 @@ void checkCompression(std::uint32_t compression)
     case compressionLzw:
     case compressionDeflate:
     case compressionDeflateOld:
+    case compressionJpeg:
         return;
     case 2:
         fail(std::string("TIFF: Unsupported compression CCITT 1D") + kHintCompression);
@@ -295,7 +312,6 @@ void checkCompression(std::uint32_t compression)
     case 4:
         fail(std::string("TIFF: Unsupported compression Group 4 Fax") + kHintCompression);
     case 6:
-    case 7:
         fail(std::string("TIFF: Unsupported compression JPEG") + kHintCompression);
     default:
         fail("TIFF: Unsupported compression " + std::to_string(compression) + kHintCompression);
@@ -465,6 +481,11 @@ Layout readLayout(const Directory& dir, const TiffWarning& warn)
     checkCompression(l.compression);
 
     l.photometric = dir.scalar(tagPhotometric, "PhotometricInterpretation").value_or(l.samples >= 3 ? 2 : 1);
+    // YCbCr is read where libjpeg turns it into RGB: in JPEG-compressed files.
+    if (l.photometric == 6 && l.compression == compressionJpeg) {
+        l.ycbcr = true;
+        l.photometric = 2;
+    }
     switch (l.photometric) {
     case 0:
     case 1:
@@ -484,13 +505,28 @@ Layout readLayout(const Directory& dir, const TiffWarning& warn)
     l.planes = planar == 2 ? l.samples : 1;
 
     // A predictor belongs to the compression: without LZW or Deflate it means nothing.
+    // Horizontal differencing works on whole samples of 8 bits and more, the floating-point
+    // predictor on floating-point samples.
     l.predictor = dir.scalar(tagPredictor, "Predictor").value_or(1);
-    const bool predicted = l.compression == compressionLzw || l.compression == compressionDeflate ||
-                           l.compression == compressionDeflateOld;
-    // Horizontal differencing works on whole samples of 8 bits and more.
-    if (predicted && l.predictor >= 2 && (l.predictor > 2 || l.bitsPerSample < 8))
+    const bool predictorFits = l.predictor == 1 || (l.predictor == 2 && l.bitsPerSample >= 8) ||
+                               (l.predictor == 3 && l.kind == PixelKind::Grey32 && l.deep == DeepSampleKind::Float32);
+    if (l.predicted() && !predictorFits)
         fail("TIFF: Unsupported Predictor " + std::to_string(l.predictor) + kHintCompression);
     l.reversedBits = dir.scalar(tagFillOrder, "FillOrder").value_or(1) == 2;
+
+    if (l.compression == compressionJpeg) {
+        // libjpeg gives 8-bit grey or RGB, one plane.
+        const bool jpegKind = (l.kind == PixelKind::Packed && l.bitsPerPixel == 8 && l.photometric != 3) ||
+                              l.kind == PixelKind::Rgb8;
+        if (!jpegKind || planar != 1)
+            fail("TIFF: Unsupported JPEG data (" + std::to_string(l.samples) + " \u00d7 " +
+                 std::to_string(l.bitsPerSample) + " bits)" + kHintSamples);
+        if (const Entry* tables = dir.find(tagJpegTables); tables && tables->count > 0) {
+            if (fieldTypeSize(tables->type) != 1 || !dir.bytesContain(*tables))
+                fail("TIFF: Invalid JPEGTables");
+            l.jpegTables = dir.bytesOf(*tables);
+        }
+    }
 
     if (l.photometric == 3) {
         // A colour map holds 16-bit values: any other type would be scaled into the wrong
@@ -512,15 +548,6 @@ Layout readLayout(const Directory& dir, const TiffWarning& warn)
         failTooLarge();
     l.fileRowBytes = (*fileRow + 7) / 8;
     l.chunkRowBytes = (*chunkRow + 7) / 8;
-    const auto chunk = checkedProduct(l.chunkRowBytes, l.chunkHeight);
-    if (!chunk)
-        failTooLarge();
-    l.chunkBytes = *chunk;
-    // A tile may reach beyond the image, but not by so much that decoding one would take
-    // far more memory than the whole image.
-    const std::uint64_t raster = l.fileRowBytes * l.height;
-    if (l.tiled && l.chunkBytes > std::max<std::uint64_t>(raster, 16u << 20))
-        failTooLarge();
     return l;
 }
 
@@ -551,109 +578,238 @@ bool unpackBitsRow(ByteSpan in, std::size_t& pos, std::uint8_t* row, std::size_t
     return true;
 }
 
-// Gives the decoded bytes of one chunk at a time: straight from the file where it is stored
-// as it is, otherwise decoded into a buffer of one chunk's size that is used again.
+std::string chunkName(const Layout& l, std::size_t index)
+{
+    return std::string(l.tiled ? " in tile " : " in strip ") + std::to_string(index + 1);
+}
+
+std::string compressionTag(std::uint32_t compression)
+{
+    switch (compression) {
+    case compressionLzw:
+        return "TIFF (LZW): ";
+    case compressionJpeg:
+        return "TIFF (JPEG): ";
+    case compressionPackBits:
+        return "TIFF (PackBits): ";
+    default:
+        return "TIFF (Deflate): ";
+    }
+}
+
+// Where the chunks lie in the image: chunk row `down`, column `across`, the image rows and
+// columns they cover there.
+struct ChunkPlace {
+    std::uint32_t down, across;
+    std::uint32_t y0, rows;
+    std::uint32_t x0, cols;
+};
+
+template <class Visit>
+void forEachChunkPlace(const Layout& l, Visit visit)
+{
+    for (std::uint32_t down = 0; down < l.chunksDown; ++down) {
+        const std::uint32_t y0 = down * l.chunkHeight;
+        const std::uint32_t rows = std::min(l.chunkHeight, l.height - y0);
+        for (std::uint32_t across = 0; across < l.chunksAcross; ++across) {
+            const std::uint32_t x0 = across * l.chunkWidth;
+            const std::uint32_t cols = std::min(l.chunkWidth, l.width - x0);
+            visit(ChunkPlace{down, across, y0, rows, x0, cols});
+        }
+    }
+}
+
+std::size_t chunkIndex(const Layout& l, const ChunkPlace& at, std::uint32_t plane)
+{
+    return (std::size_t(plane) * l.chunksDown + at.down) * l.chunksAcross + at.across;
+}
+
+// The compressed bytes of a chunk: from its offset to its byte count where the file gives a
+// usable one, else to the end of the file.
+ByteSpan chunkData(const Layout& l, const TiffBytes& bytes, std::size_t index)
+{
+    const std::uint64_t offset = l.offsets[index];
+    if (offset > bytes.size())
+        failTruncated();
+    std::uint64_t length = bytes.size() - offset;
+    if (!l.byteCounts.empty())
+        length = std::min<std::uint64_t>(length, l.byteCounts[index]);
+    return bytes.data().subspan(static_cast<std::size_t>(offset), static_cast<std::size_t>(length));
+}
+
+// Before anything is allocated or decoded: every chunk must be able to hold what the image
+// needs from it (uncompressed ones completely in the file, compressed ones by their format's
+// largest expansion), and all chunks together may not cost much more to decode than the
+// image holds. A small file that promises a huge image is refused here, at once.
+void checkChunks(const Layout& l, const TiffBytes& bytes)
+{
+    // Strips cost exactly the image; tiles may reach beyond its right and bottom edges, but
+    // not so far that decoding them would take far more than the image itself.
+    const std::uint64_t most = 2 * l.fileRowBytes * l.height + (16u << 20);
+    std::uint64_t work = 0;
+    for (std::uint32_t p = 0; p < l.planes; ++p)
+        forEachChunkPlace(l, [&](const ChunkPlace& at) {
+            const std::size_t index = chunkIndex(l, at, p);
+            if (l.chunkRowBytes > most || at.rows > (most - work) / l.chunkRowBytes)
+                fail("TIFF: Tiles far larger than the image (TileWidth " + std::to_string(l.chunkWidth) +
+                     ", TileLength " + std::to_string(l.chunkHeight) + ")");
+            const std::uint64_t needed = std::uint64_t(at.rows) * l.chunkRowBytes;
+            work += needed;
+            if (l.compression == compressionNone) {
+                if (!bytes.contains(l.offsets[index], needed))
+                    failTruncated();
+                return;
+            }
+            const std::uint64_t available = chunkData(l, bytes, index).size();
+            std::uint64_t holds = UINT64_MAX;  // JPEG: the data is checked as it is decoded
+            if (l.compression == compressionLzw)
+                holds = maxLzwOutput(available);
+            else if (l.compression == compressionPackBits)
+                holds = maxPackBitsOutput(available);
+            else if (l.compression != compressionJpeg)
+                holds = maxDeflateOutput(available);
+            if (holds >= needed)
+                return;
+            if (l.compression == compressionPackBits)
+                fail("TIFF (PackBits): Invalid count of bytes in row " +
+                     std::to_string(at.y0 + holds / std::max<std::uint64_t>(l.chunkRowBytes, 1)));
+            fail(compressionTag(l.compression) + "Not enough data" + chunkName(l, index));
+        });
+}
+
+// Gives the decoded rows of one chunk at a time: straight from the file where they are stored
+// as they are, otherwise decoded into a buffer of just the rows the image needs. The buffer is
+// not cleared beforehand: its memory is taken only as the decoded data arrives.
 class ChunkReader {
 public:
-    ChunkReader(const Layout& l, const TiffBytes& bytes) : m_l(l), m_bytes(bytes) {}
+    ChunkReader(const Layout& l, const TiffBytes& bytes, long jpegMemory)
+        : m_l(l), m_bytes(bytes), m_jpegMemory(jpegMemory), m_buffers(l.planes)
+    {
+    }
 
-    // The rows of chunk `index`, each chunkRowBytes long; `rows` of them are needed, the
-    // first being image row `firstRow` (for messages).
-    const std::uint8_t* chunk(std::size_t index, std::uint32_t rows, std::uint32_t firstRow, bool undoPredictor = true)
+    // The first `rows` rows of chunk `index`, each chunkRowBytes long, the first of them image
+    // row `firstRow` (for messages), decoded into buffer `slot` (one per plane, so the planes of one place can be held together). Without
+    // `undoPredictor` horizontal differencing is left to the caller.
+    const std::uint8_t* chunk(std::size_t index, std::uint32_t rows, std::uint32_t firstRow, std::size_t slot,
+                              bool undoPredictor = true)
     {
         const std::uint64_t offset = m_l.offsets[index];
-        const std::uint64_t needed = std::uint64_t(rows) * m_l.chunkRowBytes;
+        const std::size_t needed = static_cast<std::size_t>(std::uint64_t(rows) * m_l.chunkRowBytes);
         if (m_l.compression == compressionNone) {
-            // Uncompressed chunks must be complete; their byte counts are not needed.
             if (!m_bytes.contains(offset, needed))
                 failTruncated();
             const std::uint8_t* at = m_bytes.data().data() + offset;
             if (!m_l.reversedBits)
                 return at;
-            std::uint8_t* out = buffer();
-            std::memcpy(out, at, static_cast<std::size_t>(needed));
-            reverseBitsInBytes(out, static_cast<std::size_t>(needed));
+            std::uint8_t* out = buffer(slot, needed);
+            std::memcpy(out, at, needed);
+            reverseBitsInBytes(out, needed);
             return out;
         }
-        if (offset > m_bytes.size())
-            failTruncated();
-        // A chunk's byte count, where the file gives a usable one, bounds its data; otherwise
-        // the data may go on to the end of the file.
-        std::uint64_t length = m_bytes.size() - offset;
-        if (!m_l.byteCounts.empty())
-            length = std::min<std::uint64_t>(length, m_l.byteCounts[index]);
-        ByteSpan in = m_bytes.data().subspan(static_cast<std::size_t>(offset), static_cast<std::size_t>(length));
+        ByteSpan in = chunkData(m_l, m_bytes, index);
         if (m_l.reversedBits) {
             m_raw.assign(in.begin(), in.end());
             reverseBitsInBytes(m_raw.data(), m_raw.size());
             in = ByteSpan(m_raw);
         }
-        std::uint8_t* out = buffer();
+        std::uint8_t* out = buffer(slot, needed);
+        const std::size_t rowBytes = static_cast<std::size_t>(m_l.chunkRowBytes);
         if (m_l.compression == compressionPackBits) {
             std::size_t pos = 0;
             for (std::uint32_t r = 0; r < rows; ++r)
-                if (!unpackBitsRow(in, pos, out + r * m_l.chunkRowBytes, static_cast<std::size_t>(m_l.chunkRowBytes)))
+                if (!unpackBitsRow(in, pos, out + r * rowBytes, rowBytes))
                     fail("TIFF (PackBits): Invalid count of bytes in row " + std::to_string(firstRow + r));
             return out;
         }
-        const std::span<std::uint8_t> target(out, static_cast<std::size_t>(m_l.chunkBytes));
+        // A chunk reaching beyond the image is decoded only as far as the image needs it.
+        const bool stopWhenFull = rows < m_l.chunkHeight;
+        const std::span<std::uint8_t> target(out, needed);
         std::size_t produced = 0;
-        const bool lzw = m_l.compression == compressionLzw;
-        const DecodeStatus status = lzw ? decodeTiffLzw(in, target, static_cast<std::size_t>(needed), produced)
-                                        : decodeTiffDeflate(in, target, static_cast<std::size_t>(needed), produced);
-        if (status != DecodeStatus::Complete) {
-            const std::string where = std::string(m_l.tiled ? " in tile " : " in strip ") + std::to_string(index + 1);
-            const std::string tag = lzw ? "TIFF (LZW): " : "TIFF (Deflate): ";
-            if (status == DecodeStatus::Short)
-                fail(tag + "Not enough data" + where);
-            if (status == DecodeStatus::Overflow)
-                fail(tag + "More data than the image holds" + where);
-            fail(tag + "Invalid data" + where);
+        DecodeStatus status;
+        if (m_l.compression == compressionLzw) {
+            status = decodeTiffLzw(in, target, stopWhenFull, produced);
+        } else if (m_l.compression == compressionJpeg) {
+            TiffJpegChunk jpeg;
+            jpeg.width = m_l.chunkWidth;
+            jpeg.rows = rows;
+            jpeg.components = static_cast<int>(m_l.samples);
+            jpeg.ycbcr = m_l.ycbcr;
+            jpeg.memoryLimit = m_jpegMemory;
+            status = decodeTiffJpeg(m_l.jpegTables, in, jpeg, target);
+        } else {
+            status = m_deflate.decode(in, target, stopWhenFull, produced);
         }
-        if (m_l.usesPredictor() && undoPredictor) {
-            const int spp = m_l.planes > 1 ? 1 : static_cast<int>(m_l.samples);
-            undoHorizontalPredictor(out, rows, static_cast<std::size_t>(m_l.chunkRowBytes),
-                                    static_cast<int>(m_l.bitsPerSample / 8), spp, m_bytes.bigEndian());
+        if (status != DecodeStatus::Complete) {
+            const std::string tag = compressionTag(m_l.compression);
+            if (status == DecodeStatus::Short)
+                fail(tag + "Not enough data" + chunkName(m_l, index));
+            if (status == DecodeStatus::Overflow)
+                fail(tag + "More data than the image holds" + chunkName(m_l, index));
+            fail(tag + "Invalid data" + chunkName(m_l, index));
+        }
+        const int spp = m_l.planes > 1 ? 1 : static_cast<int>(m_l.samples);
+        const int sampleBytes = static_cast<int>(m_l.bitsPerSample / 8);
+        if (m_l.usesPredictor() && undoPredictor)
+            undoHorizontalPredictor(out, rows, rowBytes, sampleBytes, spp, m_bytes.bigEndian());
+        if (m_l.usesFloatPredictor()) {
+            m_scratch.resize(rowBytes);
+            undoFloatPredictor(out, rows, rowBytes, sampleBytes, spp, m_bytes.bigEndian(), m_scratch.data());
         }
         return out;
     }
 
 private:
-    std::uint8_t* buffer()
+    struct Buffer {
+        std::unique_ptr<std::uint8_t[]> data;
+        std::size_t size = 0;
+    };
+
+    std::uint8_t* buffer(std::size_t slot, std::size_t size)
     {
-        if (m_buffer.empty())
-            m_buffer.resize(static_cast<std::size_t>(m_l.chunkBytes));
-        return m_buffer.data();
+        Buffer& b = m_buffers[slot];
+        if (b.size < size) {
+            b.data.reset();
+            b.data = std::make_unique_for_overwrite<std::uint8_t[]>(size);
+            b.size = size;
+        }
+        return b.data.get();
     }
 
     const Layout& m_l;
     const TiffBytes& m_bytes;
-    std::vector<std::uint8_t> m_buffer;
+    long m_jpegMemory;
+    std::vector<Buffer> m_buffers;
     std::vector<std::uint8_t> m_raw;
+    std::vector<std::uint8_t> m_scratch;
+    DeflateDecoder m_deflate;
 };
 
-// Turns one row of file samples (1 to 8 bits each) into the buffer's row layout.
-void storeRow(const Layout& l, const std::uint8_t* src, std::size_t fileRowBytes, std::uint8_t* dst)
+// Turns `cols` pixels of file samples (1 to 8 bits each) into the buffer's row `dst` from
+// pixel x0 on.
+void storePixels(const Layout& l, const std::uint8_t* src, std::uint32_t x0, std::uint32_t cols, std::uint8_t* dst)
 {
     switch (l.kind) {
     case PixelKind::Packed: {
-        std::memcpy(dst, src, fileRowBytes);
+        // Tiles start on a byte (checked with the tile width), strips at pixel 0.
+        const std::uint64_t bits = std::uint64_t(cols) * l.bitsPerPixel;
+        const std::size_t n = static_cast<std::size_t>((bits + 7) / 8);
+        dst += std::uint64_t(x0) * l.bitsPerPixel / 8;
+        std::memcpy(dst, src, n);
         if (l.photometric == 0) {
-            for (std::size_t i = 0; i < fileRowBytes; ++i)
+            for (std::size_t i = 0; i < n; ++i)
                 dst[i] = static_cast<std::uint8_t>(~dst[i]);
         }
         // Bits beyond the last pixel stay zero, as in every other buffer.
-        const std::uint64_t usedBits = std::uint64_t(l.width) * l.bitsPerPixel;
-        if (usedBits % 8 != 0)
-            dst[fileRowBytes - 1] &= static_cast<std::uint8_t>(0xFF00u >> (usedBits % 8));
+        if (bits % 8 != 0)
+            dst[n - 1] &= static_cast<std::uint8_t>(0xFF00u >> (bits % 8));
         return;
     }
     case PixelKind::Rgb8: {
         // The file's row and the buffer's never overlap; saying so lets the compiler move
         // several pixels at a time.
         const std::uint8_t* __restrict in = src;
-        std::uint8_t* __restrict out = dst;
-        const std::size_t n = std::size_t(l.width) * 3;
+        std::uint8_t* __restrict out = dst + 3 * std::size_t(x0);
+        const std::size_t n = std::size_t(cols) * 3;
         for (std::size_t i = 0; i < n; i += 3) {
             out[i] = in[i + 2];
             out[i + 1] = in[i + 1];
@@ -662,7 +818,8 @@ void storeRow(const Layout& l, const std::uint8_t* src, std::size_t fileRowBytes
         return;
     }
     case PixelKind::Cmyk8:
-        for (std::uint32_t x = 0; x < l.width; ++x, src += 4, dst += 3) {
+        dst += 3 * std::size_t(x0);
+        for (std::uint32_t x = 0; x < cols; ++x, src += 4, dst += 3) {
             const int k = src[3];
             dst[0] = static_cast<std::uint8_t>(std::max(255 - src[2] - k, 0));
             dst[1] = static_cast<std::uint8_t>(std::max(255 - src[1] - k, 0));
@@ -671,7 +828,8 @@ void storeRow(const Layout& l, const std::uint8_t* src, std::size_t fileRowBytes
         return;
     case PixelKind::Rgbx8:
         // RGB with a fourth sample (alpha or anything else), which is not used.
-        for (std::uint32_t x = 0; x < l.width; ++x, src += 4, dst += 3) {
+        dst += 3 * std::size_t(x0);
+        for (std::uint32_t x = 0; x < cols; ++x, src += 4, dst += 3) {
             dst[0] = src[2];
             dst[1] = src[1];
             dst[2] = src[0];
@@ -680,7 +838,7 @@ void storeRow(const Layout& l, const std::uint8_t* src, std::size_t fileRowBytes
     case PixelKind::Grey16:
     case PixelKind::Rgb16:
     case PixelKind::Grey32:
-        return;  // reduced as a whole image, see reduceDeepImage
+        return;  // reduced through their range, see readDeep
     }
 }
 
@@ -717,81 +875,91 @@ void storePredictedRgbRow(const std::uint8_t* __restrict src, std::uint32_t widt
     }
 }
 
-// Strips of all samples side by side: each decoded row goes straight into the buffer.
-void readStripsDirect(const Layout& l, ChunkReader& chunks, TPixelGraphic& image, ProgressScope& scope)
+// The planes of the image that make its pixels: a fourth sample of RGB is never used.
+std::uint32_t usedPlanes(const Layout& l)
 {
-    const bool fused = l.kind == PixelKind::Rgb8 && l.usesPredictor();
-    std::uint32_t y = 0;
-    for (std::size_t s = 0; s < l.offsets.size() && y < l.height; ++s) {
-        const std::uint32_t rows = std::min(l.chunkHeight, l.height - y);
-        const std::uint8_t* src = chunks.chunk(s, rows, y, !fused);
-        for (std::uint32_t r = 0; r < rows; ++r, ++y, src += l.chunkRowBytes) {
-            std::uint8_t* dst = image.rowData(static_cast<int>(y));
-            if (fused)
-                storePredictedRgbRow(src, l.width, dst);
-            else
-                storeRow(l, src, static_cast<std::size_t>(l.fileRowBytes), dst);
-            scope.update(y + 1);
-        }
-    }
+    if (l.planes == 1)
+        return 1;
+    return l.kind == PixelKind::Rgbx8 || l.kind == PixelKind::Rgb16 ? 3 : l.planes;
 }
 
-// Tiles, separate planes and deep samples: the chunks are put together into one image of
-// the file's own samples first.
-std::vector<std::uint8_t> assembleRaster(const Layout& l, ChunkReader& chunks, ProgressScope& scope)
+// Walks the image chunk place by chunk place, with the rows of each place's chunks (one per
+// used plane) decoded; `row(at, r, src, dst)` gets row r of the place with the samples side
+// by side (planes put together into one row first) and the buffer's row.
+template <class Row>
+void decodeChunks(const Layout& l, ChunkReader& chunks, TPixelGraphic& image, ProgressScope& scope,
+                  std::int64_t progressBase, bool undoPredictor, Row row)
 {
-    std::vector<std::uint8_t> raster(static_cast<std::size_t>(l.fileRowBytes * l.height));
+    const std::uint32_t planes = usedPlanes(l);
     const std::size_t sampleBytes = l.bitsPerSample / 8;
-    const std::size_t perPlane = std::size_t(l.chunksAcross) * l.chunksDown;
-    const std::size_t total = perPlane * l.planes;
-    for (std::uint32_t p = 0; p < l.planes; ++p) {
-        for (std::uint32_t ty = 0; ty < l.chunksDown; ++ty) {
-            const std::uint32_t y0 = ty * l.chunkHeight;
-            const std::uint32_t rows = std::min(l.chunkHeight, l.height - y0);
-            for (std::uint32_t tx = 0; tx < l.chunksAcross; ++tx) {
-                const std::size_t index = p * perPlane + std::size_t(ty) * l.chunksAcross + tx;
-                const std::uint8_t* src = chunks.chunk(index, rows, y0);
-                const std::uint64_t x0 = std::uint64_t(tx) * l.chunkWidth;
-                const std::uint32_t cols = static_cast<std::uint32_t>(std::min<std::uint64_t>(l.chunkWidth, l.width - x0));
-                for (std::uint32_t r = 0; r < rows; ++r, src += l.chunkRowBytes) {
-                    std::uint8_t* dst = raster.data() + (std::uint64_t(y0) + r) * l.fileRowBytes;
-                    if (l.planes == 1) {
-                        const std::uint64_t start = x0 * l.bitsPerPixel / 8;
-                        const std::uint64_t n = (std::uint64_t(cols) * l.bitsPerPixel + 7) / 8;
-                        std::memcpy(dst + start, src, static_cast<std::size_t>(n));
-                        continue;
-                    }
-                    for (std::uint32_t x = 0; x < cols; ++x)
-                        std::memcpy(dst + ((x0 + x) * l.samples + p) * sampleBytes, src + x * sampleBytes, sampleBytes);
+    std::vector<std::uint8_t> joined(planes > 1 ? std::size_t(l.chunkWidth) * l.samples * sampleBytes : 0);
+    forEachChunkPlace(l, [&](const ChunkPlace& at) {
+        std::array<const std::uint8_t*, 4> src{};
+        for (std::uint32_t p = 0; p < planes; ++p)
+            src[p] = chunks.chunk(chunkIndex(l, at, p), at.rows, at.y0, p, undoPredictor);
+        const bool lastAcross = at.across + 1 == l.chunksAcross;
+        for (std::uint32_t r = 0; r < at.rows; ++r) {
+            const std::uint8_t* line = src[0] + r * l.chunkRowBytes;
+            if (planes > 1) {
+                for (std::uint32_t p = 0; p < planes; ++p) {
+                    const std::uint8_t* in = src[p] + r * l.chunkRowBytes;
+                    for (std::uint32_t x = 0; x < at.cols; ++x)
+                        std::memcpy(joined.data() + (std::size_t(x) * l.samples + p) * sampleBytes,
+                                    in + x * sampleBytes, sampleBytes);
                 }
-                scope.update(static_cast<int>((index + 1) * l.height / total));
+                line = joined.data();
             }
+            row(at, line, image.rowData(static_cast<int>(at.y0 + r)));
+            if (l.chunksAcross == 1)
+                scope.update(progressBase + at.y0 + r + 1);
         }
-    }
-    return raster;
+        if (lastAcross)
+            scope.update(progressBase + at.y0 + at.rows);
+    });
 }
 
-// Maps the deep samples of the raster onto the 8-bit buffer through the image's own range.
-DepthReduction reduceDeepImage(const Layout& l, const std::vector<std::uint8_t>& raster, bool bigEndian,
-                               TPixelGraphic& image)
+// Images of 1 to 8 bits per sample: each decoded row goes straight into the buffer.
+void readShallow(const Layout& l, ChunkReader& chunks, TPixelGraphic& image, ProgressSink* progress)
+{
+    ProgressScope scope(progress, l.height);
+    const bool fused = l.kind == PixelKind::Rgb8 && l.usesPredictor() && l.planes == 1;
+    decodeChunks(l, chunks, image, scope, 0, !fused, [&](const ChunkPlace& at, const std::uint8_t* src, std::uint8_t* dst) {
+        if (fused)
+            storePredictedRgbRow(src, at.cols, dst + 3 * std::size_t(at.x0));
+        else
+            storePixels(l, src, at.x0, at.cols, dst);
+    });
+}
+
+// Deep samples: the image's range is taken in a first pass over the chunks as they are
+// decoded (uncompressed ones are read where they lie in the file), then each chunk is
+// reduced straight into the buffer; the file's samples are never held as a whole.
+DepthReduction readDeep(const Layout& l, ChunkReader& chunks, bool bigEndian, TPixelGraphic& image,
+                        ProgressSink* progress)
 {
     const int used = l.kind == PixelKind::Rgb16 ? 3 : 1;
     const int spp = static_cast<int>(l.samples);
-    const DepthReduction range =
-        deepSampleRange(raster.data(), std::size_t(l.width) * l.height, spp, used, l.deep, bigEndian);
-    const DeepSampleReducer reducer(l.deep, bigEndian, range);
-    for (std::uint32_t y = 0; y < l.height; ++y) {
-        std::uint8_t* dst = image.rowData(static_cast<int>(y));
-        reducer.reduceRow(raster.data() + y * l.fileRowBytes, l.width, spp, used, dst);
-        if (used == 3) {
-            for (std::uint32_t x = 0; x < l.width; ++x)
-                std::swap(dst[3 * x], dst[3 * x + 2]);
-        } else if (l.photometric == 0) {
-            for (std::uint32_t x = 0; x < l.width; ++x)
-                dst[x] = static_cast<std::uint8_t>(255 - dst[x]);
-        }
-    }
-    return range;
+    ProgressScope scope(progress, 2 * std::int64_t(l.height));
+    DeepSampleRange range(l.deep, bigEndian);
+    decodeChunks(l, chunks, image, scope, 0, true, [&](const ChunkPlace& at, const std::uint8_t* src, std::uint8_t*) {
+        range.add(src, at.cols, spp, used);
+    });
+    const DepthReduction reduction = range.result();
+    const DeepSampleReducer reducer(l.deep, bigEndian, reduction, used == 3, used == 1 && l.photometric == 0);
+    decodeChunks(l, chunks, image, scope, l.height, true,
+                 [&](const ChunkPlace& at, const std::uint8_t* src, std::uint8_t* dst) {
+                     reducer.reduceRow(src, at.cols, spp, used, dst + std::size_t(at.x0) * used);
+                 });
+    return reduction;
+}
+
+// libjpeg's own memory for one chunk: what the byte limit leaves beside the image buffer,
+// with room for its small working buffers.
+long jpegMemoryFor(std::uint64_t imageBytes)
+{
+    const std::uint64_t limit = imageSizeLimits().maxBytes;
+    const std::uint64_t want = std::max<std::uint64_t>(imageBytes < limit ? limit - imageBytes : 0, 4u << 20);
+    return static_cast<long>(std::min<std::uint64_t>(want, LONG_MAX));
 }
 
 }  // namespace
@@ -824,47 +992,18 @@ void readTiff(ByteSpan data, TPixelGraphic& image, const TiffWarning& warn, Prog
     const auto imageBytes = checkedImageBytes(width, height, bitsPerPixel(format));
     if (!imageBytes)
         failTooLarge();
-    const bool direct = !l.tiled && l.planes == 1 && !deep;
-    // The file's samples put together take memory of their own beside the buffer; both
-    // together stay within the one limit.
-    if (!direct) {
-        const auto raster = checkedProduct(l.fileRowBytes, l.height);
-        if (!raster || *raster + *imageBytes > imageSizeLimits().maxBytes)
-            failTooLarge();
-    }
-
-    // Uncompressed strips must be complete before anything is allocated: a file that is cut
-    // short is refused with a clear message instead of showing a partly black image.
-    if (l.compression == compressionNone && !l.tiled) {
-        for (std::size_t s = 0; s < l.offsets.size(); ++s) {
-            const std::uint64_t firstRow = std::uint64_t(s % l.chunksDown) * l.chunkHeight;
-            const std::uint64_t rows = std::min<std::uint64_t>(l.chunkHeight, l.height - firstRow);
-            if (!bytes.contains(l.offsets[s], rows * l.chunkRowBytes))
-                failTruncated();
-        }
-    }
+    checkChunks(l, bytes);
 
     TPixelGraphic result;
     result.SetSize(width, height, format);
     setPalette(l, result);
 
-    ChunkReader chunks(l, bytes);
+    ChunkReader chunks(l, bytes, jpegMemoryFor(*imageBytes));
     DepthReduction reduced;
-    if (direct) {
-        ProgressScope scope(progress, height);
-        readStripsDirect(l, chunks, result, scope);
-    } else {
-        ProgressScope scope(progress, 2 * height);
-        const std::vector<std::uint8_t> raster = assembleRaster(l, chunks, scope);
-        if (deep) {
-            reduced = reduceDeepImage(l, raster, bytes.bigEndian(), result);
-        } else {
-            for (std::uint32_t y = 0; y < l.height; ++y)
-                storeRow(l, raster.data() + y * l.fileRowBytes, static_cast<std::size_t>(l.fileRowBytes),
-                         result.rowData(static_cast<int>(y)));
-        }
-        scope.update(2 * height);
-    }
+    if (deep)
+        reduced = readDeep(l, chunks, bytes.bigEndian(), result, progress);
+    else
+        readShallow(l, chunks, result, progress);
     image = std::move(result);
     if (reduction)
         *reduction = reduced;

@@ -1,10 +1,19 @@
 #include "imaging/formats/tiff_compression.h"
 
+#include <algorithm>
 #include <array>
 #include <climits>
+#include <csetjmp>
+#include <cstdio>
 #include <cstring>
+#include <memory>
+#include <vector>
 
+#include <libdeflate.h>
 #include <zlib.h>
+// jpeglib.h needs size_t and FILE declared before it; jerror.h comes after it.
+#include <jpeglib.h>
+#include <jerror.h>
 
 namespace tesra {
 
@@ -62,7 +71,24 @@ inline void copyEarlier(std::uint8_t* dst, const std::uint8_t* src, std::size_t 
 
 }  // namespace
 
-DecodeStatus decodeTiffLzw(ByteSpan in, std::span<std::uint8_t> out, std::size_t needed, std::size_t& produced)
+std::uint64_t maxLzwOutput(std::uint64_t compressedBytes)
+{
+    // At most one code per 9 bits; after a clear code the k-th code stands for at most k
+    // bytes, and no string is longer than the table has codes.
+    const std::uint64_t codes = compressedBytes * 8 / 9 + 1;
+    const std::uint64_t growing = std::min<std::uint64_t>(codes, kMaxCodes);
+    return growing * (growing + 1) / 2 + (codes - growing) * kMaxCodes;
+}
+
+std::uint64_t maxDeflateOutput(std::uint64_t compressedBytes)
+{
+    // The longest match (258 bytes) takes at least two bits: a length and a distance code.
+    return compressedBytes * 1032 + 258;
+}
+
+std::uint64_t maxPackBitsOutput(std::uint64_t compressedBytes) { return compressedBytes * 64 + 128; }
+
+DecodeStatus decodeTiffLzw(ByteSpan in, std::span<std::uint8_t> out, bool stopWhenFull, std::size_t& produced)
 {
     // Every string of the table occurs in the output already: a code added after string s
     // stands for s followed by the first byte of the next string, which is exactly the output
@@ -83,6 +109,14 @@ DecodeStatus decodeTiffLzw(ByteSpan in, std::span<std::uint8_t> out, std::size_t
     std::size_t prevOffset = 0;
     std::size_t prevLength = 0;
     produced = 0;
+    // A string that does not fit: the part that does when the rest lies beyond the image.
+    auto full = [&](const std::uint8_t* from, std::size_t length) {
+        if (!stopWhenFull)
+            return DecodeStatus::Overflow;
+        std::memmove(dst + pos, from, std::min(length, capacity - pos));
+        produced = capacity;
+        return DecodeStatus::Complete;
+    };
 
     unsigned code = 0;
     while (bits.read(width, code)) {
@@ -94,6 +128,8 @@ DecodeStatus decodeTiffLzw(ByteSpan in, std::span<std::uint8_t> out, std::size_t
             havePrevious = false;
             continue;
         }
+        if (pos == capacity && stopWhenFull)
+            break;
         std::size_t length;
         if (code < 256) {
             if (pos >= capacity) {
@@ -110,7 +146,7 @@ DecodeStatus decodeTiffLzw(ByteSpan in, std::span<std::uint8_t> out, std::size_t
             length = table[code].length;
             if (length > capacity - pos) {
                 produced = pos;
-                return DecodeStatus::Overflow;
+                return full(dst + table[code].offset, length);
             }
             copyEarlier(dst + pos, dst + table[code].offset, length, capacity - pos);
         } else if (code == next) {
@@ -118,7 +154,15 @@ DecodeStatus decodeTiffLzw(ByteSpan in, std::span<std::uint8_t> out, std::size_t
             length = prevLength + 1;
             if (length > capacity - pos) {
                 produced = pos;
-                return DecodeStatus::Overflow;
+                if (!stopWhenFull)
+                    return DecodeStatus::Overflow;
+                // The previous string again, then its first byte, as far as they fit.
+                const std::size_t room = capacity - pos;
+                std::memmove(dst + pos, dst + prevOffset, std::min(prevLength, room));
+                if (room > prevLength)
+                    dst[pos + prevLength] = dst[prevOffset];
+                produced = capacity;
+                return DecodeStatus::Complete;
             }
             copyEarlier(dst + pos, dst + prevOffset, prevLength, capacity - pos);
             dst[pos + prevLength] = dst[prevOffset];
@@ -139,17 +183,26 @@ DecodeStatus decodeTiffLzw(ByteSpan in, std::span<std::uint8_t> out, std::size_t
         pos += length;
     }
     produced = pos;
-    return pos >= needed ? DecodeStatus::Complete : DecodeStatus::Short;
+    return pos == capacity ? DecodeStatus::Complete : DecodeStatus::Short;
 }
 
-DecodeStatus decodeTiffDeflate(ByteSpan in, std::span<std::uint8_t> out, std::size_t needed, std::size_t& produced)
+namespace {
+
+// The two-byte zlib header, checked here; the deflate data behind it is inflated raw, without
+// the checksum at the end of the stream, which saves a tenth of the load time. The decoded
+// size is checked exactly, and damaged data fails the inflation.
+bool zlibHeaderValid(ByteSpan in)
+{
+    return in.size() >= 2 && (in[0] & 0x0F) == Z_DEFLATED && (in[0] >> 4) <= 7 && ((in[0] << 8) | in[1]) % 31 == 0 &&
+           (in[1] & 0x20) == 0;
+}
+
+}  // namespace
+
+DecodeStatus decodeTiffDeflate(ByteSpan in, std::span<std::uint8_t> out, bool stopWhenFull, std::size_t& produced)
 {
     produced = 0;
-    // The two-byte zlib header is checked here and the deflate data inflated raw: the
-    // checksum at the end of the stream is not computed, which saves a tenth of the load
-    // time. The decoded size is checked exactly, and damaged data fails the inflation.
-    if (in.size() < 2 || (in[0] & 0x0F) != Z_DEFLATED || (in[0] >> 4) > 7 || ((in[0] << 8) | in[1]) % 31 != 0 ||
-        (in[1] & 0x20) != 0)
+    if (!zlibHeaderValid(in))
         return DecodeStatus::Invalid;
     // zlib counts in unsigned int; strips and tiles beyond 4 GB are refused before this.
     if (in.size() > UINT_MAX || out.size() > UINT_MAX)
@@ -165,26 +218,138 @@ DecodeStatus decodeTiffDeflate(ByteSpan in, std::span<std::uint8_t> out, std::si
     produced = out.size() - z.avail_out;
     DecodeStatus status = DecodeStatus::Complete;
     if (rc == Z_STREAM_END) {
-        status = produced >= needed ? DecodeStatus::Complete : DecodeStatus::Short;
+        status = z.avail_out == 0 ? DecodeStatus::Complete : DecodeStatus::Short;
     } else if (rc == Z_BUF_ERROR && z.avail_out == 0) {
-        // The buffer is full: anything more the stream holds is refused.
-        std::uint8_t extra = 0;
-        z.next_out = &extra;
-        z.avail_out = 1;
-        rc = inflate(&z, Z_FINISH);
-        if (z.avail_out == 0)
-            status = DecodeStatus::Overflow;
-        else if (rc == Z_STREAM_END || rc == Z_BUF_ERROR)
-            status = DecodeStatus::Complete;  // ended, or cut just after the last byte needed
-        else
-            status = DecodeStatus::Invalid;
+        if (!stopWhenFull) {
+            // The buffer is full: anything more the stream holds is refused.
+            std::uint8_t extra = 0;
+            z.next_out = &extra;
+            z.avail_out = 1;
+            rc = inflate(&z, Z_FINISH);
+            if (z.avail_out == 0)
+                status = DecodeStatus::Overflow;
+            else if (rc != Z_STREAM_END && rc != Z_BUF_ERROR)
+                status = DecodeStatus::Invalid;  // (ended, or cut just after the last byte: complete)
+        }
     } else if (rc == Z_BUF_ERROR) {
-        // The input ran out before the end of the stream.
-        status = produced >= needed ? DecodeStatus::Complete : DecodeStatus::Short;
+        status = DecodeStatus::Short;  // the input ran out before the end of the stream
     } else {
         status = DecodeStatus::Invalid;
     }
     inflateEnd(&z);
+    return status;
+}
+
+DeflateDecoder::DeflateDecoder() : m_decompressor(libdeflate_alloc_decompressor()) {}
+
+DeflateDecoder::~DeflateDecoder() { libdeflate_free_decompressor(m_decompressor); }
+
+DecodeStatus DeflateDecoder::decode(ByteSpan in, std::span<std::uint8_t> out, bool stopWhenFull, std::size_t& produced)
+{
+    produced = 0;
+    if (!zlibHeaderValid(in))
+        return DecodeStatus::Invalid;
+    // A chunk reaching beyond the image needs only its first bytes: zlib stops there, where
+    // libdeflate would try the whole chunk first.
+    if (m_decompressor && !stopWhenFull) {
+        std::size_t inUsed = 0, outMade = 0;
+        const libdeflate_result r = libdeflate_deflate_decompress_ex(m_decompressor, in.data() + 2, in.size() - 2,
+                                                                     out.data(), out.size(), &inUsed, &outMade);
+        if (r == LIBDEFLATE_SUCCESS) {
+            produced = outMade;
+            return outMade == out.size() ? DecodeStatus::Complete : DecodeStatus::Short;
+        }
+        if (r == LIBDEFLATE_INSUFFICIENT_SPACE)
+            return DecodeStatus::Overflow;
+        // A stream cut short or damaged: zlib says how far the data is good.
+    }
+    return decodeTiffDeflate(in, out, stopWhenFull, produced);
+}
+
+// ---- JPEG ----
+
+namespace {
+
+// libjpeg reports errors through a routine that must not return: it jumps back into
+// decodeTiffJpeg, whose frame holds only plain data.
+struct JpegErrors {
+    jpeg_error_mgr pub;  // first member: libjpeg sees only this part
+    std::jmp_buf jump;
+    bool ranDry;
+};
+
+void onJpegError(j_common_ptr cinfo) { std::longjmp(reinterpret_cast<JpegErrors*>(cinfo->err)->jump, 1); }
+
+// The data ending inside the scan is a warning to libjpeg, which would fill the rest with
+// grey; here it means the chunk is short. Other warnings leave the pixels intact.
+void onJpegMessage(j_common_ptr cinfo, int level)
+{
+    if (level < 0 && cinfo->err->msg_code == JWRN_JPEG_EOF)
+        reinterpret_cast<JpegErrors*>(cinfo->err)->ranDry = true;
+}
+
+struct JpegDecoder {
+    jpeg_decompress_struct cinfo;
+    JpegErrors err;
+    bool created;
+};
+
+DecodeStatus runJpeg(JpegDecoder* d, ByteSpan tables, ByteSpan in, const TiffJpegChunk& chunk, std::uint8_t* out)
+{
+    if (setjmp(d->err.jump))
+        return DecodeStatus::Invalid;
+    jpeg_create_decompress(&d->cinfo);
+    d->created = true;
+    d->cinfo.mem->max_memory_to_use = chunk.memoryLimit;
+    if (!tables.empty()) {
+        jpeg_mem_src(&d->cinfo, tables.data(), static_cast<unsigned long>(tables.size()));
+        if (jpeg_read_header(&d->cinfo, FALSE) != JPEG_HEADER_TABLES_ONLY)
+            return DecodeStatus::Invalid;
+    }
+    jpeg_mem_src(&d->cinfo, in.data(), static_cast<unsigned long>(in.size()));
+    if (jpeg_read_header(&d->cinfo, TRUE) != JPEG_HEADER_OK)
+        return DecodeStatus::Invalid;
+    jpeg_decompress_struct& c = d->cinfo;
+    if (c.image_width != chunk.width || c.image_height < chunk.rows || c.num_components != chunk.components ||
+        c.progressive_mode)
+        return DecodeStatus::Invalid;
+    // The file's photometric interpretation says how the samples are stored; the stream
+    // carries no marker that would.
+    if (chunk.components == 3) {
+        c.jpeg_color_space = chunk.ycbcr ? JCS_YCbCr : JCS_RGB;
+        c.out_color_space = JCS_RGB;
+    } else {
+        c.jpeg_color_space = JCS_GRAYSCALE;
+        c.out_color_space = JCS_GRAYSCALE;
+    }
+    jpeg_start_decompress(&c);
+    const std::size_t rowBytes = std::size_t(chunk.width) * static_cast<std::size_t>(chunk.components);
+    while (c.output_scanline < chunk.rows) {
+        JSAMPROW row = out + c.output_scanline * rowBytes;
+        jpeg_read_scanlines(&c, &row, 1);
+        if (d->err.ranDry)
+            return DecodeStatus::Short;
+    }
+    jpeg_abort_decompress(&c);
+    return DecodeStatus::Complete;
+}
+
+}  // namespace
+
+DecodeStatus decodeTiffJpeg(ByteSpan tables, ByteSpan in, const TiffJpegChunk& chunk, std::span<std::uint8_t> out)
+{
+    if (in.empty() ||
+        out.size() < std::uint64_t(chunk.width) * chunk.rows * static_cast<std::uint64_t>(chunk.components))
+        return DecodeStatus::Invalid;
+    auto d = std::make_unique<JpegDecoder>();
+    d->cinfo.err = jpeg_std_error(&d->err.pub);
+    d->err.pub.error_exit = onJpegError;
+    d->err.pub.emit_message = onJpegMessage;
+    d->err.ranDry = false;
+    d->created = false;
+    const DecodeStatus status = runJpeg(d.get(), tables, in, chunk, out.data());
+    if (d->created)
+        jpeg_destroy_decompress(&d->cinfo);
     return status;
 }
 
@@ -255,6 +420,25 @@ void undoHorizontalPredictor(std::uint8_t* data, std::size_t rows, std::size_t r
         };
         for (std::size_t i = stride; i < samples; ++i)
             store(i, load(i) + load(i - stride));
+    }
+}
+
+void undoFloatPredictor(std::uint8_t* data, std::size_t rows, std::size_t rowBytes, int sampleBytes,
+                        int samplesPerPixel, bool bigEndian, std::uint8_t* scratch)
+{
+    const std::size_t bytes = static_cast<std::size_t>(sampleBytes);
+    const std::size_t samples = rowBytes / bytes;
+    for (std::size_t r = 0; r < rows; ++r) {
+        std::uint8_t* row = data + r * rowBytes;
+        undoBytePredictor(row, samples * bytes, static_cast<std::size_t>(samplesPerPixel));
+        std::memcpy(scratch, row, samples * bytes);
+        // Plane b holds byte b of every sample, counted from the most significant one.
+        for (std::size_t b = 0; b < bytes; ++b) {
+            const std::uint8_t* plane = scratch + b * samples;
+            const std::size_t at = bigEndian ? b : bytes - 1 - b;
+            for (std::size_t i = 0; i < samples; ++i)
+                row[i * bytes + at] = plane[i];
+        }
     }
 }
 

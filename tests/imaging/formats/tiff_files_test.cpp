@@ -102,11 +102,15 @@ TEST_P(TiffFile, MatchesItsSource)
     readTiff(ByteSpan(test::readFile(dataDir() + "/" + name)), image, {}, nullptr, &reduction);
 
     const bool deep = kind == "grey16" || kind == "rgb16" || kind == "float32";
-    const Source src = kind == "float32" ? floatSource()
-                                         : readSource(dataDir() + "/" + kind + (kind.rfind("rgb", 0) == 0 ? ".ppm" : ".pgm"));
+    // JPEG is lossy: its files are compared with what libtiff's tiff2rgba decodes from them.
+    const std::string answer = dataDir() + "/" + name.substr(0, name.size() - 4) + ".answer.ppm";
+    const bool lossy = name.find("jpeg") != std::string::npos;
+    const Source src = lossy                ? readSource(answer)
+                       : kind == "float32" ? floatSource()
+                                           : readSource(dataDir() + "/" + kind + (kind.rfind("rgb", 0) == 0 ? ".ppm" : ".pgm"));
     ASSERT_EQ(image.Width(), src.width);
     ASSERT_EQ(image.Height(), src.height);
-    EXPECT_EQ(image.ColorResolution(), kind == "bw" ? 0 : (src.channels == 3 ? 7 : 5));
+    EXPECT_EQ(image.ColorResolution(), kind == "bw" ? 0 : (kind.rfind("rgb", 0) == 0 ? 7 : 5));
     EXPECT_EQ(reduction.reduced(), deep);
 
     double lo = 0, hi = 0;
@@ -153,7 +157,7 @@ INSTANTIATE_TEST_SUITE_P(Written, TiffFile, testing::ValuesIn(tiffFiles()),
 TEST(TiffFiles, EveryVariantIsThere)
 {
     // The generator's output is committed; a missing file would silently drop a variant.
-    EXPECT_GE(tiffFiles().size(), 45u);
+    EXPECT_GE(tiffFiles().size(), 50u);
 }
 
 TEST(TiffFiles, ReducedImageSaysSoWithItsRange)
