@@ -147,14 +147,14 @@ void InstallHelpKey(QApplication* app)
 TfHelp::TfHelp(QWidget* parent) : QWidget(parent, Qt::Window)
 {
     setObjectName("fHelp");
-    setWindowTitle("Tesra Help");
+    setWindowTitle(tr("Tesra Help"));
     resize(720, 640);
 
-    auto* contents = new QPushButton("Contents", this);
+    auto* contents = new QPushButton(tr("Contents"), this);
     contents->setObjectName("bContents");
-    auto* back = new QPushButton("Back", this);
+    auto* back = new QPushButton(tr("Back"), this);
     back->setObjectName("bBack");
-    auto* forward = new QPushButton("Forward", this);
+    auto* forward = new QPushButton(tr("Forward"), this);
     forward->setObjectName("bForward");
     m_browser = new QTextBrowser(this);
     m_browser->setObjectName("tBrowser");
@@ -178,7 +178,7 @@ TfHelp::TfHelp(QWidget* parent) : QWidget(parent, Qt::Window)
     connect(m_browser, &QTextBrowser::forwardAvailable, forward, &QPushButton::setEnabled);
     connect(m_browser, &QTextBrowser::sourceChanged, this, [this] {
         const QString title = m_browser->documentTitle();
-        setWindowTitle(title.isEmpty() ? QString("Tesra Help") : "Tesra Help - " + title);
+        setWindowTitle(title.isEmpty() ? tr("Tesra Help") : tr("Tesra Help - %1").arg(title));
     });
 }
 
@@ -202,10 +202,10 @@ void TfHelp::showPage(const QString& page)
 {
     if (!loadHelpFile()) {
         m_browser->clear();
-        m_browser->setPlainText(QString("The help file \"%1\" cannot be opened. It belongs in the "
-                                        "program's folder, next to the program itself.")
+        m_browser->setPlainText(tr("The help file \"%1\" cannot be opened. It belongs in the "
+                                    "program's folder, next to the program itself.")
                                     .arg(QDir::toNativeSeparators(HelpFile())));
-        setWindowTitle("Tesra Help");
+        setWindowTitle(tr("Tesra Help"));
         return;
     }
     const QUrl url = manualUrl(page);
