@@ -785,6 +785,10 @@
         <source>Saved %1</source>
         <translation>%1 gespeichert</translation>
     </message>
+    <message>
+        <source>Save</source>
+        <translation>Speichern</translation>
+    </message>
 </context>
 <context>
     <name>tesra::TfTabelle</name>

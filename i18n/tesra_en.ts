@@ -785,6 +785,10 @@
         <source>Saved %1</source>
         <translation>Saved %1</translation>
     </message>
+    <message>
+        <source>Save</source>
+        <translation>Save</translation>
+    </message>
 </context>
 <context>
     <name>tesra::TfTabelle</name>
