@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -12,6 +13,8 @@
 #include <QTextBrowser>
 #include <QUrl>
 #include <QVBoxLayout>
+
+#include "app/uLanguage.h"
 
 namespace tesra {
 namespace {
@@ -44,9 +47,16 @@ QString& registeredFile()
     return path;
 }
 
+// The German pages are in "de/" beside the English ones; a page not translated yet is shown in
+// English.
+const QString kGermanFolder = QStringLiteral("de/");
+
 QUrl manualUrl(const QString& page)
 {
-    QUrl url(QStringLiteral("qrc:") + kManualRoot + '/' + page.section('#', 0, 0));
+    QString name = page.section('#', 0, 0);
+    if (CurrentLanguage() == Language::German && QFile::exists(':' + kManualRoot + '/' + kGermanFolder + name))
+        name.prepend(kGermanFolder);
+    QUrl url(QStringLiteral("qrc:") + kManualRoot + '/' + name);
     const QString anchor = page.section('#', 1);
     if (!anchor.isEmpty())
         url.setFragment(anchor);
@@ -224,6 +234,8 @@ QString TfHelp::currentPage() const
     const QString path = url.path();
     const QString root = kManualRoot + '/';
     QString page = path.startsWith(root) ? path.mid(root.size()) : path;
+    if (page.startsWith(kGermanFolder))
+        page.remove(0, kGermanFolder.size());
     if (url.hasFragment())
         page += '#' + url.fragment();
     return page;

@@ -789,6 +789,10 @@
         <source>Save</source>
         <translation>Speichern</translation>
     </message>
+    <message>
+        <source>Fit to window</source>
+        <translation>An Fenster anpassen</translation>
+    </message>
 </context>
 <context>
     <name>tesra::TfTabelle</name>

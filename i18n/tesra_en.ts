@@ -789,6 +789,10 @@
         <source>Save</source>
         <translation>Save</translation>
     </message>
+    <message>
+        <source>Fit to window</source>
+        <translation>Fit to window</translation>
+    </message>
 </context>
 <context>
     <name>tesra::TfTabelle</name>
