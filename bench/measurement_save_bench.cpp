@@ -1,0 +1,95 @@
+// Saving a measurement into a 6000 × 4000 micrograph file: encoding the image again with the
+// new trailer (what every save did before) against keeping the file's image data and writing
+// only the new trailer behind it, for a PNG and a JPEG. The ratio to read is Keeping / Encoding
+// of the same format.
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "app/storage/measurement_file.h"
+
+namespace tesra {
+namespace {
+
+constexpr int kWidth = 6000;
+constexpr int kHeight = 4000;
+
+const TPixelGraphic& micrograph()
+{
+    static const TPixelGraphic image = [] {
+        TPixelGraphic g(kWidth, kHeight, TPixelFormat::pf24Bit);
+        std::uint32_t s = 2463534242u;
+        for (int y = 0; y < kHeight; ++y) {
+            std::uint8_t* row = g.rowData(y);
+            for (int x = 0; x < kWidth; ++x) {
+                s ^= s << 13;
+                s ^= s >> 17;
+                s ^= s << 5;
+                const int v = 70 + ((x / 60 + y / 60) % 5) * 30 + static_cast<int>(s % 9);
+                row[3 * x] = static_cast<std::uint8_t>(v - 10);
+                row[3 * x + 1] = static_cast<std::uint8_t>(v);
+                row[3 * x + 2] = static_cast<std::uint8_t>(v + 10);
+            }
+        }
+        return g;
+    }();
+    return image;
+}
+
+struct Document {
+    Measurement measurement;
+    ResultSheet sheet{NumberLocale::German()};
+    CalibrationModel calibration{NumberLocale::German()};
+    EditState state;
+    Document()
+    {
+        calibration.resetForImage(measurement, sheet, kWidth, kHeight);
+        for (int i = 0; i < 30; ++i)
+            measurement.AddTestLine(100, 100 + 120 * i, 5800, 150 + 120 * i, false);
+    }
+};
+
+std::string pathFor(const std::string& extension)
+{
+    const char* tmp = std::getenv("TMPDIR");
+    return std::string(tmp && *tmp ? tmp : "/tmp") + "/tesra_measurement_save_bench." + extension;
+}
+
+void encoding(benchmark::State& state, const std::string& extension)
+{
+    const Document document;
+    const std::string path = pathFor(extension);
+    for (auto _ : state)
+        SaveImageWithMeasurement(micrograph(), path, document.measurement, document.calibration);
+    std::remove(path.c_str());
+}
+
+void keeping(benchmark::State& state, const std::string& extension)
+{
+    const Document document;
+    const std::string path = pathFor(extension);
+    ImageFileState file = SaveImageWithMeasurement(micrograph(), path, document.measurement, document.calibration);
+    for (auto _ : state) {
+        if (!CanKeepImageData(file, path)) {
+            state.SkipWithError("the file cannot be kept");
+            break;
+        }
+        file = SaveMeasurementKeepingImage(file, document.measurement, document.calibration);
+    }
+    state.counters["file_MB"] = static_cast<double>(file.size) / (1024.0 * 1024.0);
+    std::remove(path.c_str());
+}
+
+void BM_SavePngEncoding(benchmark::State& state) { encoding(state, "png"); }
+BENCHMARK(BM_SavePngEncoding)->Unit(benchmark::kMillisecond)->Iterations(2);
+void BM_SavePngKeeping(benchmark::State& state) { keeping(state, "png"); }
+BENCHMARK(BM_SavePngKeeping)->Unit(benchmark::kMillisecond)->Iterations(5);
+void BM_SaveJpegEncoding(benchmark::State& state) { encoding(state, "jpg"); }
+BENCHMARK(BM_SaveJpegEncoding)->Unit(benchmark::kMillisecond)->Iterations(2);
+void BM_SaveJpegKeeping(benchmark::State& state) { keeping(state, "jpg"); }
+BENCHMARK(BM_SaveJpegKeeping)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+}  // namespace
+}  // namespace tesra
