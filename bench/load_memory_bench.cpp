@@ -15,6 +15,7 @@
 #include <string>
 #include <unistd.h>
 
+#include "bench/bench_micrograph.h"
 #include "imaging/formats/image_format.h"
 
 namespace tesra {
@@ -49,17 +50,7 @@ const std::string& fileOf(const std::string& extension)
     auto found = files().find(extension);
     if (found != files().end())
         return found->second;
-    TPixelGraphic image(kWidth, kHeight, TPixelFormat::pf24Bit);
-    std::uint32_t s = 2463534242u;
-    for (int y = 0; y < kHeight; ++y) {
-        std::uint8_t* row = image.rowData(y);
-        for (int x = 0; x < 3 * kWidth; ++x) {
-            s ^= s << 13;
-            s ^= s >> 17;
-            s ^= s << 5;
-            row[x] = static_cast<std::uint8_t>(96 + (x / 300 + y / 200) % 64 + s % 8);
-        }
-    }
+    const TPixelGraphic image = bench::grainMicrograph(kWidth, kHeight);
     FormatOptions options;
     options.pnmRawForm = true;
     const std::string name = tempName(extension);

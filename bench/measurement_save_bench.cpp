@@ -9,34 +9,14 @@
 #include <string>
 
 #include "app/storage/measurement_file.h"
+#include "bench/bench_micrograph.h"
 
 namespace tesra {
 namespace {
 
-constexpr int kWidth = 6000;
-constexpr int kHeight = 4000;
-
-const TPixelGraphic& micrograph()
-{
-    static const TPixelGraphic image = [] {
-        TPixelGraphic g(kWidth, kHeight, TPixelFormat::pf24Bit);
-        std::uint32_t s = 2463534242u;
-        for (int y = 0; y < kHeight; ++y) {
-            std::uint8_t* row = g.rowData(y);
-            for (int x = 0; x < kWidth; ++x) {
-                s ^= s << 13;
-                s ^= s >> 17;
-                s ^= s << 5;
-                const int v = 70 + ((x / 60 + y / 60) % 5) * 30 + static_cast<int>(s % 9);
-                row[3 * x] = static_cast<std::uint8_t>(v - 10);
-                row[3 * x + 1] = static_cast<std::uint8_t>(v);
-                row[3 * x + 2] = static_cast<std::uint8_t>(v + 10);
-            }
-        }
-        return g;
-    }();
-    return image;
-}
+using bench::kLargeHeight;
+using bench::kLargeWidth;
+const TPixelGraphic& micrograph() { return bench::largeGrainMicrograph(); }
 
 struct Document {
     Measurement measurement;
@@ -45,7 +25,7 @@ struct Document {
     EditState state;
     Document()
     {
-        calibration.resetForImage(measurement, sheet, kWidth, kHeight);
+        calibration.resetForImage(measurement, sheet, kLargeWidth, kLargeHeight);
         for (int i = 0; i < 30; ++i)
             measurement.AddTestLine(100, 100 + 120 * i, 5800, 150 + 120 * i, false);
     }
