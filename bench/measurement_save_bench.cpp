@@ -18,16 +18,14 @@ using bench::kLargeHeight;
 using bench::kLargeWidth;
 const TPixelGraphic& micrograph() { return bench::largeGrainMicrograph(); }
 
+// Thirty lines on the image, as after a short session.
 struct Document {
-    Measurement measurement;
-    ResultSheet sheet{NumberLocale::German()};
-    CalibrationModel calibration{NumberLocale::German()};
-    EditState state;
+    MeasuringDocument doc{NumberLocale::German()};
     Document()
     {
-        calibration.resetForImage(measurement, sheet, kLargeWidth, kLargeHeight);
+        doc.resetForImage(kLargeWidth, kLargeHeight);
         for (int i = 0; i < 30; ++i)
-            measurement.AddTestLine(100, 100 + 120 * i, 5800, 150 + 120 * i, false);
+            doc.AddTestLine(100, 100 + 120 * i, 5800, 150 + 120 * i, false);
     }
 };
 
@@ -42,7 +40,7 @@ void encoding(benchmark::State& state, const std::string& extension)
     const Document document;
     const std::string path = pathFor(extension);
     for (auto _ : state)
-        SaveImageWithMeasurement(micrograph(), path, document.measurement, document.calibration);
+        SaveImageWithMeasurement(micrograph(), path, document.doc);
     std::remove(path.c_str());
 }
 
@@ -50,13 +48,13 @@ void keeping(benchmark::State& state, const std::string& extension)
 {
     const Document document;
     const std::string path = pathFor(extension);
-    ImageFileState file = SaveImageWithMeasurement(micrograph(), path, document.measurement, document.calibration);
+    ImageFileState file = SaveImageWithMeasurement(micrograph(), path, document.doc);
     for (auto _ : state) {
         if (!CanKeepImageData(file, path)) {
             state.SkipWithError("the file cannot be kept");
             break;
         }
-        file = SaveMeasurementKeepingImage(file, document.measurement, document.calibration);
+        file = SaveMeasurementKeepingImage(file, document.doc);
     }
     state.counters["file_MB"] = static_cast<double>(file.size) / (1024.0 * 1024.0);
     std::remove(path.c_str());
