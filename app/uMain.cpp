@@ -991,12 +991,10 @@ bool TfMain::loadImage(const QString& fileName)
     // An image larger than its window is first seen whole.
     image->FitWhenLarger();
 
-    m_imageFile.reset();
+    std::uint64_t imageDataSize = 0;
     try {
         const TrailerReadResult result = ReadTrailer(fsName(fileName), m_document, state());
-        m_imageFile = CurrentImageFileState(fsName(fileName), result.imageDataSize);
-        if (!before || !m_imageFile || !SameFileContent(*before, *m_imageFile))
-            m_imageFile.reset();
+        imageDataSize = result.imageDataSize;
         if (!result.message.empty())
             ShowMessageBox(this, {CoreText(result.message), CoreText(result.caption),
                                   result.status == TrailerStatus::Damaged ? BoxIcon::Warning : BoxIcon::Error,
@@ -1009,6 +1007,10 @@ bool TfMain::loadImage(const QString& fileName)
     if (state().mode != emCalibrate)
         pressModeButton(state().mode);
     m_document.notify(dcEverything);
+    // After the notification, which lets go of the old file's state with the old image.
+    m_imageFile = CurrentImageFileState(fsName(fileName), imageDataSize);
+    if (!before || !m_imageFile || !SameFileContent(*before, *m_imageFile))
+        m_imageFile.reset();
     return true;
 }
 
