@@ -234,4 +234,19 @@ std::string FileErrorMessage(const std::string& libraryMessage, const std::strin
     return libraryMessage + "\n" + fileName;
 }
 
+std::string PositionReadout(const TPixelGraphic& image, int x, int y, long double scale, bool calibrated,
+                            const NumberLocale& locale)
+{
+    if (x < 0 || y < 0 || x >= image.Width() || y >= image.Height())
+        return {};
+    std::string text = "x " + std::to_string(x) + "  y " + std::to_string(y);
+    if (calibrated)
+        text += "  |  " + FormatF(x * scale, 15, 3, locale) + "  " + FormatF(y * scale, 15, 3, locale);
+    const std::uint32_t c = image.GetColor(x, y);
+    const int r = c & 0xFF, g = c >> 8 & 0xFF, b = c >> 16 & 0xFF;
+    if (r == g && g == b)
+        return text + "  |  Grey " + std::to_string(g);
+    return text + "  |  RGB " + std::to_string(r) + ", " + std::to_string(g) + ", " + std::to_string(b);
+}
+
 }  // namespace tesra

@@ -7,7 +7,9 @@
 #include <vector>
 
 #include "app/common/user_text.h"
+#include "app/common/number_format.h"
 #include "app/measurement/measurement.h"
+#include "imaging/pixel_graphic.h"
 #include "view/zoom.h"
 
 namespace tesra {
@@ -79,6 +81,15 @@ int OverviewHeight(int viewerWidth, int imageWidth, int imageHeight);
 // The part of the image the image window shows, in image pixels: the scroll positions and
 // the client size divided by the zoom, each rounded with R.
 PixelRect OverviewFrame(int scrollX, int scrollY, int clientWidth, int clientHeight, Zoom zoom);
+
+// ---- Status bar ----
+
+// The read-out under the cursor: the image position, the calibrated position (when
+// calibrated, `scale` real units per pixel, 3 decimals) and the colour there, as the grey
+// value for grey images and R, G, B otherwise ("x 120  y 80  |  60,000  40,000  |  Grey 128").
+// Empty outside the image.
+std::string PositionReadout(const TPixelGraphic& image, int x, int y, long double scale, bool calibrated,
+                            const NumberLocale& locale);
 
 // ---- Files ----
 

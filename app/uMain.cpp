@@ -113,6 +113,13 @@ MeasurementDocument programDocument(EditState& state)
     return {TheMeasurement(), sheet, calibration, state};
 }
 
+void keepRoomWhenHidden(QWidget* widget)
+{
+    QSizePolicy policy = widget->sizePolicy();
+    policy.setRetainSizeWhenHidden(true);
+    widget->setSizePolicy(policy);
+}
+
 QAbstractScrollArea* scrollAreaOf(QWidget* window)
 {
     return window ? window->findChild<QAbstractScrollArea*>() : nullptr;
@@ -332,6 +339,8 @@ void TfMain::createControls()
     for (int type = itNormal; type <= itStartEndAtBoundary; ++type) {
         QAction* action = addButton(context, QString("bTyp%1").arg(type), InterceptTypeButton(type),
                                     CoreText(InterceptTypeName(type)));
+        // The digit keys choose the type in the image window.
+        action->setToolTip(QString("%1 (%2)").arg(CoreText(InterceptTypeName(type))).arg(type));
         action->setCheckable(true);
         action->setData(type);
         action->setChecked(type == itNormal);
@@ -367,6 +376,10 @@ void TfMain::createControls()
     connect(addButton(context, "bUndo", "0", tr("Undo"), QKeySequence("Ctrl+Z")), &QAction::triggered, this,
             &TfMain::bUndoClick);
 
+    // The row keeps the height of its buttons in every mode, also in those without context
+    // buttons, so that the image never jumps under the cursor.
+    context->setMinimumHeight(context->sizeHint().height());
+
     // Toolbar "Info" (left): the calibration and the intercept indicators.
     QToolBar* info = new QToolBar(tr("Info"), this);
     info->setObjectName("Info");
@@ -390,6 +403,7 @@ void TfMain::createControls()
     m_pKorn = panel("pKorn", tr("Cal. grain size:"));
     m_tKal->setStyleSheet(kWarningStyle);
     m_tMisInter->setStyleSheet(kWarningStyle);
+    keepRoomWhenHidden(m_tMisInter);
     m_tMisInter->hide();
     info->addWidget(infoPanel);
 
@@ -405,6 +419,9 @@ void TfMain::createControls()
     m_pInfo->setObjectName("pInfo");
     m_pInfo->setFixedWidth(kMagnifierWidth);
     m_pInfo->setStyleSheet("QLabel { background-color: rgb(255, 255, 0); color: black; }");
+    // The strips keep their room while hidden, so that the magnifier and the overview below
+    // them never move under the user's eyes.
+    keepRoomWhenHidden(m_pInfo);
     m_pInfo->hide();
     lensLayout->addWidget(m_pInfo);
     m_magnifier = new TMagnifier(lens);
@@ -445,6 +462,9 @@ void TfMain::createControls()
     m_progressBar->setMaximumWidth(200);
     m_progressBar->hide();
     statusBar()->addPermanentWidget(m_progressBar);
+    m_position = new QLabel(this);
+    m_position->setObjectName("pPosition");
+    statusBar()->addPermanentWidget(m_position);
     m_progress = std::make_unique<StatusProgress>(m_progressBar);
 }
 
@@ -647,6 +667,9 @@ void TfMain::ShowMagnifier(int x, int y)
             break;
         }
     m_magnifier->showAt(image->image(), x, y, zoom);
+    const Calibration& calibration = TheMeasurement().calibration;
+    const NumberLocale locale = fTabelle() ? fTabelle()->sheet().locale() : NumberLocale::German();
+    m_position->setText(qs(PositionReadout(image->image(), x, y, calibration.scale, calibration.pixelLength > 0, locale)));
 }
 
 void TfMain::UpdateOverview()

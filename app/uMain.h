@@ -168,6 +168,7 @@ private:
     QLabel* m_pKorn = nullptr;
     QLabel* m_pInfo = nullptr;
     QLabel* m_tBildName = nullptr;
+    QLabel* m_position = nullptr;
     QRadioButton* m_bx[4] = {};
     TMagnifier* m_magnifier = nullptr;
     TOverview* m_overview = nullptr;

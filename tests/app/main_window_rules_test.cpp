@@ -169,5 +169,17 @@ TEST(MainWindowRules, FileErrorNamesTheFileOnce)
     EXPECT_EQ(FileNameOnly("/d/a.png"), "a.png");
 }
 
+TEST(MainWindowRules, PositionReadoutShowsPlaceCalibratedPlaceAndColour)
+{
+    TPixelGraphic image(4, 3, TPixelFormat::pf24Bit);
+    image.SetPixel(1, 2, rgb(200, 100, 50));
+    image.SetPixel(2, 1, rgb(77, 77, 77));
+    const NumberLocale de = NumberLocale::German();
+    EXPECT_EQ(PositionReadout(image, 1, 2, 1.0L, false, de), "x 1  y 2  |  RGB 200, 100, 50");
+    EXPECT_EQ(PositionReadout(image, 2, 1, 0.5L, true, de), "x 2  y 1  |  1,000  0,500  |  Grey 77");
+    EXPECT_EQ(PositionReadout(image, 4, 0, 1.0L, false, de), "");
+    EXPECT_EQ(PositionReadout(image, -1, 0, 1.0L, false, de), "");
+}
+
 }  // namespace
 }  // namespace tesra

@@ -760,6 +760,42 @@ TEST_F(MainWindowTest, CtrlWheelZoomsAtTheMouseKeepingThePointUnderIt)
     EXPECT_EQ(fImage()->zoom(), 2);
 }
 
+TEST_F(MainWindowTest, ImageMagnifierAndOverviewStayPutWhenModesAndStripsChange)
+{
+    openImage(writeImage("probe.bmp", 300, 200));
+    QApplication::processEvents();
+    QWidget* canvas = fImage()->findChild<QWidget*>("TempImage");
+    QWidget* magnifier = main->findChild<TMagnifier*>();
+    QWidget* overview = main->findChild<TOverview*>();
+    auto places = [&] {
+        QApplication::processEvents();
+        return std::vector<QPoint>{canvas->mapTo(main, QPoint()), magnifier->mapTo(main, QPoint()),
+                                   overview->mapTo(main, QPoint())};
+    };
+    const std::vector<QPoint> start = places();
+    for (const char* mode : {"bKillInter", "bFail", "bSetInter", "bInfoModus", "bManipulation", "bLinie"}) {
+        press(mode);
+        EXPECT_EQ(places(), start) << mode;
+    }
+    main->ShowInfo("Length: 1,00000");
+    main->ShowIndicators(true, "Needed Intersections: 50,0", "Intersections: 0,0", "Cal. grain size: ");
+    EXPECT_EQ(places(), start);
+    main->HideInfo();
+    EXPECT_EQ(places(), start);
+}
+
+TEST_F(MainWindowTest, StatusBarReadsOutTheCursorAndTooltipsNameTheKeys)
+{
+    openImage(writeImage("probe.bmp", 300, 200));
+    QWidget* canvas = fImage()->findChild<QWidget*>("TempImage");
+    press("bInfoModus");
+    QTest::mouseMove(canvas, QPoint(30, 20));
+    // The test picture's colour is (x % 200, y % 200, 40).
+    EXPECT_EQ(label("pPosition")->text(), "x 30  y 20  |  RGB 30, 20, 40");
+    EXPECT_EQ(action("bTyp3")->toolTip(), QString("%1 (3)").arg(action("bTyp3")->statusTip()));
+    EXPECT_TRUE(action("bLaden")->toolTip().endsWith("(Ctrl+O)"));
+}
+
 TEST_F(MainWindowTest, UndoCountsFiveFilterRunsAndGoesBackToZero)
 {
     openImage(writeImage("probe.bmp", 120, 90));
