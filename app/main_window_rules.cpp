@@ -249,4 +249,18 @@ std::string PositionReadout(const TPixelGraphic& image, int x, int y, long doubl
     return text + "  |  RGB " + std::to_string(r) + ", " + std::to_string(g) + ", " + std::to_string(b);
 }
 
+WindowPlaces DefaultWindowPlaces(int width, int height, int sheetHeight, int greyWidth, bool greyShown)
+{
+    width = std::max(width, 2);
+    height = std::max(height, 2);
+    const int sheet = std::clamp(sheetHeight, 1, height / 2);
+    const int top = height - sheet;
+    const int grey = greyShown ? std::clamp(greyWidth, 1, width / 2) : 0;
+    WindowPlaces places;
+    places.image = {0, 0, width - grey - 1, top - 1};
+    places.sheet = {0, top, width - 1, height - 1};
+    places.grey = {width - std::max(grey, 1), 0, width - 1, top - 1};
+    return places;
+}
+
 }  // namespace tesra

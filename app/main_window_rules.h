@@ -82,6 +82,19 @@ int OverviewHeight(int viewerWidth, int imageWidth, int imageHeight);
 // the client size divided by the zoom, each rounded with R.
 PixelRect OverviewFrame(int scrollX, int scrollY, int clientWidth, int clientHeight, Zoom zoom);
 
+// ---- Layout ----
+
+// Where the child windows sit in a client area of width × height: the sheet across the full
+// width at the bottom, `sheetHeight` high (at most half the area); the image above it, filling
+// the rest; the grey-value window, `greyWidth` wide, at the right beside the image, which then
+// leaves it the room (when `greyShown`). Rectangles are frames, in client pixels.
+struct WindowPlaces {
+    PixelRect image;
+    PixelRect sheet;
+    PixelRect grey;
+};
+WindowPlaces DefaultWindowPlaces(int width, int height, int sheetHeight, int greyWidth, bool greyShown);
+
 // ---- Status bar ----
 
 // The read-out under the cursor: the image position, the calibrated position (when

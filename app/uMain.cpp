@@ -20,6 +20,7 @@
 #include <QProgressBar>
 #include <QRadioButton>
 #include <QScrollBar>
+#include <QSettings>
 #include <QStatusBar>
 #include <QStyle>
 #include <QThread>
@@ -287,6 +288,13 @@ void TfMain::createControls()
     QAction* mfSonst = m_windowMenu->addAction(tr("Histogram"));
     mfSonst->setObjectName("mfSonst");
     connect(mfSonst, &QAction::triggered, this, [this] { bringToFront(fGrau()); });
+    m_windowMenu->addSeparator();
+    QAction* mfReset = m_windowMenu->addAction(tr("Reset layout"));
+    mfReset->setObjectName("mfReset");
+    connect(mfReset, &QAction::triggered, this, [this] {
+        m_savedPlaces.clear();
+        ArrangeWindows();
+    });
     m_actions["mfSonst"] = mfSonst;
     QAction* bFenster = addButton(zoom, "bFenster", tr("Window"), tr("Window"));
     bFenster->setMenu(m_windowMenu);
@@ -836,6 +844,87 @@ void TfMain::addChildWindow(QWidget* window, bool closable)
         sub->setWindowFlags(Qt::SubWindow | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
 }
 
+namespace {
+
+QMdiSubWindow* frameOf(QWidget* window)
+{
+    return window ? qobject_cast<QMdiSubWindow*>(window->parentWidget()) : nullptr;
+}
+
+// Title bar and borders the frame adds around a window.
+QSize frameExtra(const QMdiSubWindow* sub)
+{
+    const int border = sub->style()->pixelMetric(QStyle::PM_MdiSubWindowFrameWidth, nullptr, sub);
+    return QSize(2 * border, 2 * border + sub->style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, sub));
+}
+
+QRect qtRect(const PixelRect& r) { return QRect(r.left, r.top, r.width(), r.height()); }
+
+// The child windows by the names their places are remembered under.
+std::vector<std::pair<QString, QWidget*>> placedWindows()
+{
+    return {{"image", fImage()}, {"sheet", fTabelle()}, {"grey", fGrau()}};
+}
+
+}  // namespace
+
+void TfMain::ArrangeWindows()
+{
+    const QSize area = m_mdi->viewport()->size();
+    QMdiSubWindow* sheet = frameOf(fTabelle());
+    QMdiSubWindow* grey = frameOf(fGrau());
+    const int sheetHeight = sheet ? fTabelle()->sizeHint().height() + frameExtra(sheet).height() : 0;
+    const int greyWidth = grey ? fGrau()->width() + frameExtra(grey).width() : 0;
+    const WindowPlaces places =
+        DefaultWindowPlaces(area.width(), area.height(), sheetHeight, greyWidth, grey && grey->isVisible());
+    const std::map<QString, QRect> defaults{
+        {"image", qtRect(places.image)}, {"sheet", qtRect(places.sheet)}, {"grey", qtRect(places.grey)}};
+    for (const auto& [name, window] : placedWindows()) {
+        QMdiSubWindow* sub = frameOf(window);
+        if (!sub)
+            continue;
+        const auto saved = m_savedPlaces.find(name);
+        if (sub->isMaximized())
+            sub->showNormal();
+        sub->setGeometry(saved != m_savedPlaces.end() ? saved->second : defaults.at(name));
+    }
+    if (sheet && fImage()) {
+        fTabelle()->show();
+        sheet->show();
+    }
+}
+
+void TfMain::makeRoomBeside(QWidget* window)
+{
+    QMdiSubWindow* sub = frameOf(window);
+    QMdiSubWindow* image = frameOf(fImage());
+    if (!sub || !image || !sub->geometry().intersects(image->geometry()) || image->isMaximized())
+        return;
+    // A pane beside the image, never over it: the image window gives up the room.
+    const QRect room = image->geometry();
+    sub->move(room.right() + 1 - sub->width(), room.top());
+    image->resize(std::max(room.width() - sub->width(), 100), room.height());
+}
+
+void TfMain::SaveLayout(QSettings& settings) const
+{
+    settings.setValue("layout/frame", saveGeometry());
+    for (const auto& [name, window] : placedWindows())
+        if (QMdiSubWindow* sub = frameOf(window); sub && !sub->isMaximized())
+            settings.setValue("layout/" + name, sub->geometry());
+}
+
+void TfMain::RestoreLayout(const QSettings& settings)
+{
+    if (settings.contains("layout/frame"))
+        restoreGeometry(settings.value("layout/frame").toByteArray());
+    for (const auto& [name, window] : placedWindows()) {
+        const QRect place = settings.value("layout/" + name).toRect();
+        if (place.isValid())
+            m_savedPlaces[name] = place;
+    }
+}
+
 void TfMain::bringToFront(QWidget* window)
 {
     if (!window)
@@ -876,7 +965,10 @@ void TfMain::showGreyView(int view)
         grau->ShowSegments(line);
         break;
     }
+    const bool wasShown = grau->isVisible();
     bringToFront(grau);
+    if (!wasShown)
+        makeRoomBeside(grau);
 }
 
 // ---- Files ----
@@ -937,15 +1029,17 @@ bool TfMain::openImageFile(const QString& fileName)
 bool TfMain::loadImage(const QString& fileName)
 {
     TfImage* image = fImage();
+    bool placeWindows = false;
     if (!image) {
         image = new TfImage;
         addChildWindow(image, false);
-        // The image window's design size: a client area of 510 x 332 inside its frame.
         if (auto* sub = qobject_cast<QMdiSubWindow*>(image->parentWidget())) {
-            const QSize frame = sub->size() - sub->contentsRect().size();
-            sub->resize(QSize(510, 332) + frame + QSize(0, sub->style()->pixelMetric(QStyle::PM_TitleBarHeight)));
+            // It can be maximised over the other windows, never closed.
+            sub->setWindowFlags(Qt::SubWindow | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                                Qt::WindowMinMaxButtonsHint);
             sub->hide();
         }
+        placeWindows = true;
         if (QAbstractScrollArea* area = scrollAreaOf(image))
             area->viewport()->installEventFilter(this);
         else
@@ -988,6 +1082,9 @@ bool TfMain::loadImage(const QString& fileName)
     if (auto* sub = qobject_cast<QMdiSubWindow*>(image->parentWidget()))
         sub->show();
     image->show();
+    // The first image: the windows take their places, the remembered ones or the default.
+    if (placeWindows)
+        ArrangeWindows();
     // An image larger than its window is first seen whole.
     image->FitWhenLarger();
     UpdateOverview();

@@ -789,6 +789,10 @@
         <source>Fit to window</source>
         <translation>An Fenster anpassen</translation>
     </message>
+    <message>
+        <source>Reset layout</source>
+        <translation>Anordnung zurücksetzen</translation>
+    </message>
 </context>
 <context>
     <name>tesra::TfTabelle</name>

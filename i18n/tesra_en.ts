@@ -789,6 +789,10 @@
         <source>Fit to window</source>
         <translation>Fit to window</translation>
     </message>
+    <message>
+        <source>Reset layout</source>
+        <translation>Reset layout</translation>
+    </message>
 </context>
 <context>
     <name>tesra::TfTabelle</name>
