@@ -378,6 +378,14 @@
         <source>Background</source>
         <translation>Hintergrund</translation>
     </message>
+    <message>
+        <source>not a line-set file</source>
+        <translation>keine Liniensatzdatei</translation>
+    </message>
+    <message>
+        <source>no test lines</source>
+        <translation>keine Messlinien</translation>
+    </message>
 </context>
 <context>
     <name>QCommandLineParser</name>

@@ -378,6 +378,14 @@
         <source>Background</source>
         <translation>Background</translation>
     </message>
+    <message>
+        <source>not a line-set file</source>
+        <translation>not a line-set file</translation>
+    </message>
+    <message>
+        <source>no test lines</source>
+        <translation>no test lines</translation>
+    </message>
 </context>
 <context>
     <name>QCommandLineParser</name>
