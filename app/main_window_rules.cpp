@@ -253,7 +253,8 @@ WindowPlaces DefaultWindowPlaces(int width, int height, int sheetHeight, int gre
 {
     width = std::max(width, 2);
     height = std::max(height, 2);
-    const int sheet = std::clamp(sheetHeight, 1, height / 2);
+    // On a small screen the image keeps the larger part; the sheet scrolls.
+    const int sheet = std::clamp(sheetHeight, 1, height * 2 / 5);
     const int top = height - sheet;
     const int grey = greyShown ? std::clamp(greyWidth, 1, width / 2) : 0;
     WindowPlaces places;

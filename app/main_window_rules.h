@@ -85,7 +85,7 @@ PixelRect OverviewFrame(int scrollX, int scrollY, int clientWidth, int clientHei
 // ---- Layout ----
 
 // Where the child windows sit in a client area of width × height: the sheet across the full
-// width at the bottom, `sheetHeight` high (at most half the area); the image above it, filling
+// width at the bottom, `sheetHeight` high (at most 2/5 of the area); the image above it, filling
 // the rest; the grey-value window, `greyWidth` wide, at the right beside the image, which then
 // leaves it the room (when `greyShown`). Rectangles are frames, in client pixels.
 struct WindowPlaces {

@@ -898,12 +898,21 @@ void TfMain::makeRoomBeside(QWidget* window)
 {
     QMdiSubWindow* sub = frameOf(window);
     QMdiSubWindow* image = frameOf(fImage());
-    if (!sub || !image || !sub->geometry().intersects(image->geometry()) || image->isMaximized())
+    if (!sub || !image || image->isMaximized())
         return;
-    // A pane beside the image, never over it: the image window gives up the room.
-    const QRect room = image->geometry();
-    sub->move(room.right() + 1 - sub->width(), room.top());
-    image->resize(std::max(room.width() - sub->width(), 100), room.height());
+    // Never over the image and never outside the frame: a narrow pane goes to the right edge
+    // beside the image, a wide one (the profile) to the bottom over the sheet; the image
+    // window gives up what room is still needed.
+    const QRect area = m_mdi->viewport()->rect();
+    if (sub->width() <= area.width() / 2) {
+        sub->move(std::max(0, area.right() + 1 - sub->width()), image->y());
+        if (sub->geometry().intersects(image->geometry()))
+            image->resize(std::max(sub->x() - image->x(), 100), image->height());
+        return;
+    }
+    sub->move(0, std::max(0, area.bottom() + 1 - sub->height()));
+    if (sub->geometry().intersects(image->geometry()))
+        image->resize(image->width(), std::max(sub->y() - image->y(), 100));
 }
 
 void TfMain::SaveLayout(QSettings& settings) const
@@ -965,10 +974,8 @@ void TfMain::showGreyView(int view)
         grau->ShowSegments(line);
         break;
     }
-    const bool wasShown = grau->isVisible();
     bringToFront(grau);
-    if (!wasShown)
-        makeRoomBeside(grau);
+    makeRoomBeside(grau);
 }
 
 // ---- Files ----

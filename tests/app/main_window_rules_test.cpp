@@ -181,5 +181,18 @@ TEST(MainWindowRules, PositionReadoutShowsPlaceCalibratedPlaceAndColour)
     EXPECT_EQ(PositionReadout(image, -1, 0, 1.0L, false, de), "");
 }
 
+TEST(MainWindowRules, DefaultPlacesTileTheAreaWithoutOverlap)
+{
+    // 1740 x 900: the sheet 270 high across the width, the image above, the grey pane
+    // (300 wide) beside the image when shown.
+    const WindowPlaces shown = DefaultWindowPlaces(1740, 900, 270, 300, true);
+    EXPECT_EQ(shown.sheet, (PixelRect{0, 630, 1739, 899}));
+    EXPECT_EQ(shown.image, (PixelRect{0, 0, 1439, 629}));
+    EXPECT_EQ(shown.grey, (PixelRect{1440, 0, 1739, 629}));
+    EXPECT_EQ(DefaultWindowPlaces(1740, 900, 270, 300, false).image, (PixelRect{0, 0, 1739, 629}));
+    // A small screen: the sheet gets at most 2/5 of the height.
+    EXPECT_EQ(DefaultWindowPlaces(1200, 600, 500, 300, false).sheet.top, 360);
+}
+
 }  // namespace
 }  // namespace tesra

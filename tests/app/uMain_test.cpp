@@ -814,6 +814,7 @@ TEST_F(MainWindowTest, WindowsTakeTheirPlacesWithoutOverlapAndTheLayoutIsRemembe
     press("bHistogram");
     QApplication::processEvents();
     EXPECT_FALSE(frame(fGrau())->geometry().intersects(image->geometry()));
+    EXPECT_TRUE(area.contains(frame(fGrau())->geometry()));
 
     // The places a user chose come back in the next run; Reset layout forgets them.
     const QRect defaultSheet = sheet->geometry();
