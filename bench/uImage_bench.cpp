@@ -75,10 +75,10 @@ struct Scene {
     Scene()
     {
         main = std::make_unique<TfMain>();
-        fillMeasurement(TheMeasurement());
+        fillMeasurement(main->document().measurementForLoading());
         TPixelGraphic image = micrograph();
         heapBeforeWindow = heapInUse();
-        window = std::make_unique<TfImage>();
+        window = std::make_unique<TfImage>(main->document());
         window->ReplaceImage(std::move(image));
         window->resize(1600, 1000);
         window->show();
@@ -244,7 +244,7 @@ void BM_OpenToFittedPaint(benchmark::State& state)
 {
     const std::string& path = micrographFile();
     Scene& s = scene();
-    TfImage window;
+    TfImage window(s.main->document());
     window.resize(s.window->size());
     window.show();
     QCoreApplication::processEvents();

@@ -131,8 +131,7 @@ protected:
         const QStringList screen = qEnvironmentVariable("TESRA_SCREEN", "1920x1080").split('x');
         main->resize(screen.value(0).toInt(), screen.value(1).toInt());
         // The sheet and the dialog format numbers as a German desktop would.
-        fTabelle()->applyLocale(QLocale(QLocale::German, QLocale::Germany));
-        fKalibieren()->applyLocale(QLocale(QLocale::German, QLocale::Germany));
+        main->applyLocale(QLocale(QLocale::German, QLocale::Germany));
     }
 
     QToolButton* button(const char* name) { return main->findChild<QToolButton*>(name); }
