@@ -5,9 +5,7 @@
 // buffer after painting at each zoom; and seeing the whole image: opening to a fitted paint
 // against the bare load, repaints, pans and zoom steps below 100 %. Run on the offscreen
 // platform from a Release build.
-#include <benchmark/benchmark.h>
 
-#include <QApplication>
 #include <QDir>
 #include <QMouseEvent>
 #include <QScrollArea>
@@ -23,6 +21,7 @@
 #include "imaging/formats/image_format.h"
 #include "view/image_raster.h"
 #include "view/uImage.h"
+#include "bench/window_bench.h"
 
 namespace {
 
@@ -307,13 +306,8 @@ BENCHMARK(BM_ZoomStepReduced)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    scene().window.reset();
-    scene().main.reset();
-    return 0;
+    return tesra::bench::RunWindowBenchmarks(argc, argv, [] {
+        scene().window.reset();
+        scene().main.reset();
+    });
 }
