@@ -22,6 +22,7 @@
 #include <QProgressBar>
 #include <QRadioButton>
 #include <QScrollBar>
+#include <QSettings>
 #include <QStatusBar>
 #include <QStyle>
 #include <QThread>
@@ -103,6 +104,13 @@ public:
     WaitCursor(const WaitCursor&) = delete;
     WaitCursor& operator=(const WaitCursor&) = delete;
 };
+
+void keepRoomWhenHidden(QWidget* widget)
+{
+    QSizePolicy policy = widget->sizePolicy();
+    policy.setRetainSizeWhenHidden(true);
+    widget->setSizePolicy(policy);
+}
 
 QAbstractScrollArea* scrollAreaOf(QWidget* window)
 {
@@ -302,6 +310,13 @@ void TfMain::createControls()
     QAction* mfSonst = m_windowMenu->addAction(tr("Histogram"));
     mfSonst->setObjectName("mfSonst");
     connect(mfSonst, &QAction::triggered, this, [this] { bringToFront(fGrau()); });
+    m_windowMenu->addSeparator();
+    QAction* mfReset = m_windowMenu->addAction(tr("Reset layout"));
+    mfReset->setObjectName("mfReset");
+    connect(mfReset, &QAction::triggered, this, [this] {
+        m_savedPlaces.clear();
+        ArrangeWindows();
+    });
     m_actions["mfSonst"] = mfSonst;
     QAction* bFenster = addButton(zoom, "bFenster", tr("Window"), tr("Window"));
     bFenster->setMenu(m_windowMenu);
@@ -354,6 +369,8 @@ void TfMain::createControls()
     for (int type = itNormal; type <= itStartEndAtBoundary; ++type) {
         QAction* action = addButton(context, QString("bTyp%1").arg(type), InterceptTypeButton(type),
                                     CoreText(InterceptTypeName(type)));
+        // The digit keys choose the type in the image window.
+        action->setToolTip(QString("%1 (%2)").arg(CoreText(InterceptTypeName(type))).arg(type));
         action->setCheckable(true);
         action->setData(type);
         action->setChecked(type == itNormal);
@@ -389,6 +406,10 @@ void TfMain::createControls()
     // Ctrl+Z belongs to the Edit menu's undo of any step; this button undoes image steps.
     connect(addButton(context, "bUndo", "0", tr("Undo")), &QAction::triggered, this, &TfMain::bUndoClick);
 
+    // The row keeps the height of its buttons in every mode, also in those without context
+    // buttons, so that the image never jumps under the cursor.
+    context->setMinimumHeight(context->sizeHint().height());
+
     // Toolbar "Info" (left): the calibration and the intercept indicators.
     QToolBar* info = new QToolBar(tr("Info"), this);
     info->setObjectName("Info");
@@ -412,6 +433,7 @@ void TfMain::createControls()
     m_pKorn = panel("pKorn", tr("Cal. grain size:"));
     m_tKal->setStyleSheet(kWarningStyle);
     m_tMisInter->setStyleSheet(kWarningStyle);
+    keepRoomWhenHidden(m_tMisInter);
     m_tMisInter->hide();
     info->addWidget(infoPanel);
 
@@ -427,6 +449,9 @@ void TfMain::createControls()
     m_pInfo->setObjectName("pInfo");
     m_pInfo->setFixedWidth(kMagnifierWidth);
     m_pInfo->setStyleSheet("QLabel { background-color: rgb(255, 255, 0); color: black; }");
+    // The strips keep their room while hidden, so that the magnifier and the overview below
+    // them never move under the user's eyes.
+    keepRoomWhenHidden(m_pInfo);
     m_pInfo->hide();
     lensLayout->addWidget(m_pInfo);
     m_magnifier = new TMagnifier(lens);
@@ -467,6 +492,9 @@ void TfMain::createControls()
     m_progressBar->setMaximumWidth(200);
     m_progressBar->hide();
     statusBar()->addPermanentWidget(m_progressBar);
+    m_position = new QLabel(this);
+    m_position->setObjectName("pPosition");
+    statusBar()->addPermanentWidget(m_position);
     m_progress = std::make_unique<StatusProgress>(m_progressBar);
 }
 
@@ -687,6 +715,9 @@ void TfMain::ShowMagnifier(int x, int y)
             break;
         }
     m_magnifier->showAt(image->image(), x, y, zoom);
+    const Calibration& calibration = m_document.calibration();
+    m_position->setText(qs(PositionReadout(image->image(), x, y, calibration.scale, calibration.pixelLength > 0,
+                                           m_document.numberLocale())));
 }
 
 void TfMain::UpdateOverview()
@@ -853,6 +884,96 @@ void TfMain::addChildWindow(QWidget* window, bool closable)
         sub->setWindowFlags(Qt::SubWindow | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
 }
 
+namespace {
+
+QMdiSubWindow* frameOf(QWidget* window)
+{
+    return window ? qobject_cast<QMdiSubWindow*>(window->parentWidget()) : nullptr;
+}
+
+// Title bar and borders the frame adds around a window.
+QSize frameExtra(const QMdiSubWindow* sub)
+{
+    const int border = sub->style()->pixelMetric(QStyle::PM_MdiSubWindowFrameWidth, nullptr, sub);
+    return QSize(2 * border, 2 * border + sub->style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, sub));
+}
+
+QRect qtRect(const PixelRect& r) { return QRect(r.left, r.top, r.width(), r.height()); }
+
+// The child windows by the names their places are remembered under.
+std::vector<std::pair<QString, QWidget*>> placedWindows()
+{
+    return {{"image", fImage()}, {"sheet", fTabelle()}, {"grey", fGrau()}};
+}
+
+}  // namespace
+
+void TfMain::ArrangeWindows()
+{
+    const QSize area = m_mdi->viewport()->size();
+    QMdiSubWindow* sheet = frameOf(fTabelle());
+    QMdiSubWindow* grey = frameOf(fGrau());
+    const int sheetHeight = sheet ? fTabelle()->sizeHint().height() + frameExtra(sheet).height() : 0;
+    const int greyWidth = grey ? fGrau()->width() + frameExtra(grey).width() : 0;
+    const WindowPlaces places =
+        DefaultWindowPlaces(area.width(), area.height(), sheetHeight, greyWidth, grey && grey->isVisible());
+    const std::map<QString, QRect> defaults{
+        {"image", qtRect(places.image)}, {"sheet", qtRect(places.sheet)}, {"grey", qtRect(places.grey)}};
+    for (const auto& [name, window] : placedWindows()) {
+        QMdiSubWindow* sub = frameOf(window);
+        if (!sub)
+            continue;
+        const auto saved = m_savedPlaces.find(name);
+        if (sub->isMaximized())
+            sub->showNormal();
+        sub->setGeometry(saved != m_savedPlaces.end() ? saved->second : defaults.at(name));
+    }
+    if (sheet && fImage()) {
+        fTabelle()->show();
+        sheet->show();
+    }
+}
+
+void TfMain::makeRoomBeside(QWidget* window)
+{
+    QMdiSubWindow* sub = frameOf(window);
+    QMdiSubWindow* image = frameOf(fImage());
+    if (!sub || !image || image->isMaximized())
+        return;
+    // Never over the image and never outside the frame: a narrow pane goes to the right edge
+    // beside the image, a wide one (the profile) to the bottom over the sheet; the image
+    // window gives up what room is still needed.
+    const QRect area = m_mdi->viewport()->rect();
+    if (sub->width() <= area.width() / 2) {
+        sub->move(std::max(0, area.right() + 1 - sub->width()), image->y());
+        if (sub->geometry().intersects(image->geometry()))
+            image->resize(std::max(sub->x() - image->x(), 100), image->height());
+        return;
+    }
+    sub->move(0, std::max(0, area.bottom() + 1 - sub->height()));
+    if (sub->geometry().intersects(image->geometry()))
+        image->resize(image->width(), std::max(sub->y() - image->y(), 100));
+}
+
+void TfMain::SaveLayout(QSettings& settings) const
+{
+    settings.setValue("layout/frame", saveGeometry());
+    for (const auto& [name, window] : placedWindows())
+        if (QMdiSubWindow* sub = frameOf(window); sub && !sub->isMaximized())
+            settings.setValue("layout/" + name, sub->geometry());
+}
+
+void TfMain::RestoreLayout(const QSettings& settings)
+{
+    if (settings.contains("layout/frame"))
+        restoreGeometry(settings.value("layout/frame").toByteArray());
+    for (const auto& [name, window] : placedWindows()) {
+        const QRect place = settings.value("layout/" + name).toRect();
+        if (place.isValid())
+            m_savedPlaces[name] = place;
+    }
+}
+
 void TfMain::bringToFront(QWidget* window)
 {
     if (!window)
@@ -894,6 +1015,7 @@ void TfMain::showGreyView(int view)
         break;
     }
     bringToFront(grau);
+    makeRoomBeside(grau);
 }
 
 // ---- Files ----
@@ -948,15 +1070,17 @@ bool TfMain::openImageFile(const QString& fileName)
 bool TfMain::loadImage(const QString& fileName)
 {
     TfImage* image = fImage();
+    bool placeWindows = false;
     if (!image) {
         image = new TfImage(m_document);
         addChildWindow(image, false);
-        // The image window's design size: a client area of 510 x 332 inside its frame.
         if (auto* sub = qobject_cast<QMdiSubWindow*>(image->parentWidget())) {
-            const QSize frame = sub->size() - sub->contentsRect().size();
-            sub->resize(QSize(510, 332) + frame + QSize(0, sub->style()->pixelMetric(QStyle::PM_TitleBarHeight)));
+            // It can be maximised over the other windows, never closed.
+            sub->setWindowFlags(Qt::SubWindow | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                                Qt::WindowMinMaxButtonsHint);
             sub->hide();
         }
+        placeWindows = true;
         if (QAbstractScrollArea* area = scrollAreaOf(image))
             area->viewport()->installEventFilter(this);
         else
@@ -988,6 +1112,9 @@ bool TfMain::loadImage(const QString& fileName)
     if (auto* sub = qobject_cast<QMdiSubWindow*>(image->parentWidget()))
         sub->show();
     image->show();
+    // The first image: the windows take their places, the remembered ones or the default.
+    if (placeWindows)
+        ArrangeWindows();
     // An image larger than its window is first seen whole.
     image->FitWhenLarger();
 

@@ -25,6 +25,7 @@ class QMdiArea;
 class QMenu;
 class QProgressBar;
 class QRadioButton;
+class QSettings;
 class QToolBar;
 
 namespace tesra {
@@ -101,6 +102,14 @@ public:
     // that is not closable gets no buttons in its title bar.
     void addChildWindow(QWidget* window, bool closable = true);
 
+    // Places the image window across the frame, the sheet below it at full width and the
+    // grey-value window (when shown) beside the image: the remembered places where there are
+    // some, else the default ("Reset layout" forgets the remembered ones first).
+    void ArrangeWindows();
+    // The frame's size and the child windows' places, kept between runs.
+    void SaveLayout(QSettings& settings) const;
+    void RestoreLayout(const QSettings& settings);
+
     // Opens an image file through the whole Open image sequence without the file dialog (the
     // unsaved-data question included): the command line and dropped files come here.
     // Returns true when the image is open.
@@ -145,6 +154,8 @@ private:
     void zoomBy(int steps);
     void zoomTo(Zoom zoom);
     void bringToFront(QWidget* window);
+    // A newly shown pane moves beside the image window, which gives it room.
+    void makeRoomBeside(QWidget* window);
     void showGreyView(int view);
     void runFilter(int filter);
     bool loadImage(const QString& fileName);
@@ -188,6 +199,8 @@ private:
     QLabel* m_pKorn = nullptr;
     QLabel* m_pInfo = nullptr;
     QLabel* m_tBildName = nullptr;
+    QLabel* m_position = nullptr;
+    std::map<QString, QRect> m_savedPlaces;
     QRadioButton* m_bx[4] = {};
     TMagnifier* m_magnifier = nullptr;
     TOverview* m_overview = nullptr;

@@ -854,6 +854,10 @@
         <translation>An Fenster anpassen</translation>
     </message>
     <message>
+        <source>Reset layout</source>
+        <translation>Anordnung zurücksetzen</translation>
+    </message>
+    <message>
         <source>&amp;Edit</source>
         <translation>&amp;Bearbeiten</translation>
     </message>

@@ -854,6 +854,10 @@
         <translation>Fit to window</translation>
     </message>
     <message>
+        <source>Reset layout</source>
+        <translation>Reset layout</translation>
+    </message>
+    <message>
         <source>&amp;Edit</source>
         <translation>&amp;Edit</translation>
     </message>
