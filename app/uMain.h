@@ -8,9 +8,11 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 
 #include "analysis/boundary_proposals.h"
 #include "app/document/measuring_document.h"
+#include "app/storage/measurement_file.h"
 #include "imaging/filters/filter_dialogs.h"
 #include "imaging/formats/image_format.h"
 #include "view/zoom.h"
@@ -23,6 +25,7 @@ class QMdiArea;
 class QMenu;
 class QProgressBar;
 class QRadioButton;
+class QSettings;
 class QToolBar;
 
 namespace tesra {
@@ -99,6 +102,14 @@ public:
     // that is not closable gets no buttons in its title bar.
     void addChildWindow(QWidget* window, bool closable = true);
 
+    // Places the image window across the frame, the sheet below it at full width and the
+    // grey-value window (when shown) beside the image: the remembered places where there are
+    // some, else the default ("Reset layout" forgets the remembered ones first).
+    void ArrangeWindows();
+    // The frame's size and the child windows' places, kept between runs.
+    void SaveLayout(QSettings& settings) const;
+    void RestoreLayout(const QSettings& settings);
+
     // Opens an image file through the whole Open image sequence without the file dialog (the
     // unsaved-data question included): the command line and dropped files come here.
     // Returns true when the image is open.
@@ -110,6 +121,9 @@ public:
     // ---- Commands (the buttons' handlers) ----
     void bLadenClick();
     void bSpeichernClick();
+    // "Save" (Ctrl+S): the current file, without a dialog; a file no writer can store (PCX)
+    // goes through bSpeichernClick's dialog.
+    void saveCurrentClick();
     void bPhotoClick();
     void bLinieLadenClick();
     void bLinieSpeichernClick();
@@ -140,6 +154,8 @@ private:
     void zoomBy(int steps);
     void zoomTo(Zoom zoom);
     void bringToFront(QWidget* window);
+    // A newly shown pane moves beside the image window, which gives it room.
+    void makeRoomBeside(QWidget* window);
     void showGreyView(int view);
     void runFilter(int filter);
     bool loadImage(const QString& fileName);
@@ -161,6 +177,9 @@ private:
     bool m_rubberBandLock = false;
     bool m_calibrationLock = false;
     int m_undoDepth = 0;
+    // The file whose image data encodes the image as shown (opened or saved since, no filter
+    // applied): saving the measurement to it keeps that data.
+    std::optional<ImageFileState> m_imageFile;
     QMdiArea* m_mdi = nullptr;
 
     std::map<QString, QAction*> m_actions;
@@ -180,6 +199,8 @@ private:
     QLabel* m_pKorn = nullptr;
     QLabel* m_pInfo = nullptr;
     QLabel* m_tBildName = nullptr;
+    QLabel* m_position = nullptr;
+    std::map<QString, QRect> m_savedPlaces;
     QRadioButton* m_bx[4] = {};
     TMagnifier* m_magnifier = nullptr;
     TOverview* m_overview = nullptr;

@@ -941,8 +941,16 @@
         <translation>%1 gespeichert</translation>
     </message>
     <message>
+        <source>Save</source>
+        <translation>Speichern</translation>
+    </message>
+    <message>
         <source>Fit to window</source>
         <translation>An Fenster anpassen</translation>
+    </message>
+    <message>
+        <source>Reset layout</source>
+        <translation>Anordnung zurücksetzen</translation>
     </message>
     <message>
         <source>&amp;Edit</source>

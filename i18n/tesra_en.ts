@@ -941,8 +941,16 @@
         <translation>Saved %1</translation>
     </message>
     <message>
+        <source>Save</source>
+        <translation>Save</translation>
+    </message>
+    <message>
         <source>Fit to window</source>
         <translation>Fit to window</translation>
+    </message>
+    <message>
+        <source>Reset layout</source>
+        <translation>Reset layout</translation>
     </message>
     <message>
         <source>&amp;Edit</source>

@@ -189,7 +189,35 @@ std::vector<ImageWriter> buildWriters()
     return writers;
 }
 
-void loadBytes(ByteSpan data, const std::string& extension, TPixelGraphic& image, const FormatOptions& options);
+TPixelGraphic loadBytes(ByteSpan data, const std::string& extension, const FormatOptions& options);
+void takeLoaded(TPixelGraphic& image, TPixelGraphic&& loaded);
+
+// Passes a reader's progress on and lets go of the file's mapped pages at every step.
+class ReleasingProgress : public ProgressSink {
+public:
+    ReleasingProgress(const FileBytes& file, ProgressSink* next) : m_file(file), m_next(next) {}
+    void begin() override
+    {
+        if (m_next)
+            m_next->begin();
+    }
+    void step(int percent) override
+    {
+        m_file.releaseResident();
+        if (m_next)
+            m_next->step(percent);
+    }
+    void end() override
+    {
+        m_file.releaseResident();
+        if (m_next)
+            m_next->end();
+    }
+
+private:
+    const FileBytes& m_file;
+    ProgressSink* m_next;
+};
 
 std::string resolutionWarningText(const ImageWriter& writer, int r, int s)
 {
@@ -288,19 +316,31 @@ std::string fileExtension(const std::string& fileName)
 
 void loadImage(const std::string& fileName, TPixelGraphic& image, const FormatOptions& options)
 {
-    // Mapped, not copied: the memory a load needs is the image's.
+    // Mapped, not copied: the memory a load needs is the image's. The pages behind the reader
+    // are let go at every step of its progress, so that they never add up to a second image.
     const FileBytes file(fileName);
+    ReleasingProgress progress(file, options.progress);
+    FormatOptions releasing = options;
+    releasing.progress = &progress;
+    TPixelGraphic loaded;
     try {
-        loadBytes(file.bytes(), fileExtension(fileName), image, options);
+        loaded = loadBytes(file.bytes(), fileExtension(fileName), releasing);
     } catch (const std::bad_alloc&) {
+        file.throwIfChanged();
         throw EImageFile(fileName + ": " + std::strerror(ENOMEM));
+    } catch (...) {
+        // Whatever a reader made of a file cut or overwritten under it, the cause is that.
+        file.throwIfChanged();
+        throw;
     }
+    file.throwIfChanged();
+    takeLoaded(image, std::move(loaded));
 }
 
 void loadImage(ByteSpan data, const std::string& extension, TPixelGraphic& image, const FormatOptions& options)
 {
     try {
-        loadBytes(data, extension, image, options);
+        takeLoaded(image, loadBytes(data, extension, options));
     } catch (const std::bad_alloc&) {
         throw EImageFormat(formatmsg::imageTooLarge);
     }
@@ -308,18 +348,24 @@ void loadImage(ByteSpan data, const std::string& extension, TPixelGraphic& image
 
 namespace {
 
-// The load proper. Readers check every size against the limits before they allocate; memory
-// the system still refuses comes out as std::bad_alloc, which the callers turn into a message.
-void loadBytes(ByteSpan data, const std::string& extension, TPixelGraphic& image, const FormatOptions& options)
+// The load proper, into a fresh buffer, so that a failure leaves the caller's image as it was.
+// Readers check every size against the limits before they allocate; memory the system still
+// refuses comes out as std::bad_alloc, which the callers turn into a message.
+TPixelGraphic loadBytes(ByteSpan data, const std::string& extension, const FormatOptions& options)
 {
     const ImageReader* reader = findReader(data, extension);
     if (!reader)
         throw EImageFormat(formatmsg::unknownFileFormat);
-    // Read into a fresh buffer, so that a failure leaves the caller's image as it was.
     TPixelGraphic loaded;
     LoadContext context(options);
     reader->read(data, loaded, context);
     applyGammaCorrection(loaded, context.gamma(), options);
+    return loaded;
+}
+
+// Puts a completed load in the caller's place; the caller's progress sink stays.
+void takeLoaded(TPixelGraphic& image, TPixelGraphic&& loaded)
+{
     ProgressSink* sink = image.progress();
     image = std::move(loaded);
     image.setProgress(sink);
