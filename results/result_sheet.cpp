@@ -4,7 +4,7 @@
 #include <charconv>
 #include <cmath>
 
-#include "app/common/user_text.h"
+#include "common/user_text.h"
 
 namespace tesra {
 

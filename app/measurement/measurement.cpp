@@ -5,7 +5,7 @@
 #include <limits>
 #include <string>
 
-#include "app/common/user_text.h"
+#include "common/user_text.h"
 #include "app/measurement/shape_geometry.h"
 
 namespace tesra {

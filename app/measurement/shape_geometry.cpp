@@ -3,7 +3,7 @@
 #include <cmath>
 #include <limits>
 
-#include "app/common/rounding.h"
+#include "common/rounding.h"
 
 namespace tesra {
 
