@@ -39,6 +39,7 @@
 #include "imaging/filters/uFilterDialogs.h"
 #include "imaging/formats/safe_save.h"
 #include "results/uKalibieren.h"
+#include "results/uProbe.h"
 #include "results/uTabelle.h"
 #include "view/uImage.h"
 
@@ -263,6 +264,10 @@ void TfMain::createControls()
     mfSonst->setObjectName("mfSonst");
     connect(mfSonst, &QAction::triggered, this, [this] { bringToFront(fGrau()); });
     m_actions["mfSonst"] = mfSonst;
+    QAction* mfProbe = m_windowMenu->addAction(tr("Specimen"));
+    mfProbe->setObjectName("mfProbe");
+    connect(mfProbe, &QAction::triggered, this, [] { ShowProbe(); });
+    m_actions["mfProbe"] = mfProbe;
     QAction* bFenster = addButton(zoom, "bFenster", "Window", "Window");
     bFenster->setMenu(m_windowMenu);
     for (QAction* dropDown : {bZoom, bFenster})
@@ -910,6 +915,8 @@ bool TfMain::saveImage(const QString& fileName)
         return false;
     }
     m_tBildName->setText(fileName);
+    if (TfProbe* probe = fProbe())
+        probe->ImageSaved();
     image->setWindowTitle("Tesra measurement " + fileName);
     if (auto* sub = qobject_cast<QMdiSubWindow*>(image->parentWidget()))
         sub->setWindowTitle(image->windowTitle());
