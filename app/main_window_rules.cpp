@@ -136,16 +136,29 @@ std::vector<std::string> OpenImageFilters()
     return filters;
 }
 
-std::vector<std::string> SaveImageFilters()
+namespace {
+
+// One save dialog entry per extension: the writer's description and the pattern.
+template <std::size_t N>
+std::vector<std::string> writerFilters(const char* const (&extensions)[N])
 {
     std::vector<std::string> filters;
-    for (const char* extension : kSaveExtensions) {
+    for (const char* extension : extensions) {
         const ImageWriter* writer = findWriter(extension);
         const std::string name = writer ? writer->description : lower(extension);
         filters.push_back(name + " (*." + extension + ")");
     }
     return filters;
 }
+
+// The photo's formats: PNG first, as it keeps every pixel of the marks and is small.
+constexpr const char* kPhotoExtensions[] = {"png", "jpg", "bmp", "tif"};
+
+}  // namespace
+
+std::vector<std::string> SaveImageFilters() { return writerFilters(kSaveExtensions); }
+
+std::vector<std::string> PhotoFilters() { return writerFilters(kPhotoExtensions); }
 
 std::string SaveImageFilterExtension(int index)
 {
@@ -194,9 +207,21 @@ std::string WithDefaultSuffix(const std::string& fileName, const std::string& su
 std::string PhotoFileName(const std::string& fileName)
 {
     const std::size_t dot = extensionDot(fileName);
-    if (dot == std::string::npos)
-        return fileName + " Photo";
-    return fileName.substr(0, dot) + " Photo" + fileName.substr(dot);
+    return fileName.substr(0, dot) + " Photo." + kPhotoExtensions[0];
+}
+
+PhotoTarget PhotoTargetOf(const std::string& chosen, int filterIndex)
+{
+    const std::size_t dot = extensionDot(chosen);
+    if (dot != std::string::npos) {
+        const std::string own = lower(chosen.substr(dot + 1));
+        for (const char* extension : kPhotoExtensions)
+            if (findWriter(own) == findWriter(extension))
+                return {chosen, own};
+    }
+    constexpr int count = static_cast<int>(std::size(kPhotoExtensions));
+    const std::string extension = kPhotoExtensions[filterIndex >= 0 && filterIndex < count ? filterIndex : 0];
+    return {chosen + "." + extension, extension};
 }
 
 std::string FileNameOnly(const std::string& path)

@@ -98,9 +98,18 @@ inline constexpr const char* kLineSetFilter = "Liniendefinitionen (*.lin)";
 // an extension given).
 std::string WithDefaultSuffix(const std::string& fileName, const std::string& suffix);
 
-// The photo's default name: " Photo" inserted before the extension of the file name
-// ("probe.bmp" gives "probe Photo.bmp"; a name without extension gets " Photo" at its end).
+// The photo's default name: the image's name with " Photo" and the extension of the first
+// photo format instead of its own ("probe.bmp" gives "probe Photo.png").
 std::string PhotoFileName(const std::string& fileName);
+// The photo dialog's entries: PNG, JPEG, BMP, TIFF, in that order.
+std::vector<std::string> PhotoFilters();
+// Where a photo goes and in which format: a name whose extension is a photo format keeps it
+// and is written in that format; any other name gets the chosen entry's extension added.
+struct PhotoTarget {
+    std::string fileName;
+    std::string extension;
+};
+PhotoTarget PhotoTargetOf(const std::string& chosen, int filterIndex);
 
 // The file name without its folder.
 std::string FileNameOnly(const std::string& path);

@@ -45,18 +45,27 @@ BoxAnswer ShowMessageBox(QWidget* parent, const BoxRequest& request)
         buttons = QMessageBox::Yes | QMessageBox::No;
     else if (request.buttons == BoxButtons::OkCancel)
         buttons = QMessageBox::Ok | QMessageBox::Cancel;
+    else if (request.buttons == BoxButtons::SaveDiscardCancel)
+        buttons = QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel;
     QMessageBox box(qtIcon(request.icon), request.caption, request.text, buttons, parent);
+    if (request.buttons == BoxButtons::SaveDiscardCancel) {
+        box.setDefaultButton(QMessageBox::Cancel);
+        box.setEscapeButton(QMessageBox::Cancel);
+    }
     switch (box.exec()) {
     case QMessageBox::Ok: return BoxAnswer::Ok;
     case QMessageBox::Yes: return BoxAnswer::Yes;
     case QMessageBox::No: return BoxAnswer::No;
     case QMessageBox::Cancel: return BoxAnswer::Cancel;
+    case QMessageBox::Save: return BoxAnswer::Save;
+    case QMessageBox::Discard: return BoxAnswer::Discard;
     default: break;
     }
-    // A box closed without a button: a question counts as answered No, a warning as Cancel.
+    // A box closed without a button: a question counts as answered No, a warning and the
+    // unsaved-data question as Cancel.
     if (request.buttons == BoxButtons::YesNo)
         return BoxAnswer::No;
-    return request.buttons == BoxButtons::OkCancel ? BoxAnswer::Cancel : BoxAnswer::Ok;
+    return request.buttons == BoxButtons::Ok ? BoxAnswer::Ok : BoxAnswer::Cancel;
 }
 
 FileAnswer ShowFileDialog(QWidget* parent, const FileRequest& request)

@@ -11,8 +11,10 @@ class QWidget;
 namespace tesra {
 
 enum class BoxIcon { None, Information, Question, Warning, Error };
-enum class BoxButtons { Ok, YesNo, OkCancel };
-enum class BoxAnswer { Ok, Yes, No, Cancel };
+// SaveDiscardCancel is the unsaved-data question: Cancel is its default, so Enter never
+// throws work away.
+enum class BoxButtons { Ok, YesNo, OkCancel, SaveDiscardCancel };
+enum class BoxAnswer { Ok, Yes, No, Cancel, Save, Discard };
 
 struct BoxRequest {
     QString text;

@@ -9,6 +9,7 @@
 #include <QDropEvent>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMdiArea>
@@ -74,7 +75,7 @@ constexpr ModeButton kModeButtons[] = {
 const std::vector<QString>& groupButtons(ContextGroup group)
 {
     static const std::vector<QString> none;
-    static const std::vector<QString> types{"bTyp1", "bTyp2", "bTyp3", "bTyp4", "bTyp5", "bTyp6"};
+    static const std::vector<QString> types{"bTyp1", "bTyp2", "bTyp3", "bTyp4", "bTyp5", "bTyp6", "bPropose"};
     static const std::vector<QString> lineTools{"bAddLinie", "bAddKreis", "bLinieLaden", "bLinieSpeichern"};
     static const std::vector<QString> analysis{"bHistogram", "bLinieAnalysieren", "bSegLen"};
     static const std::vector<QString> filters{"bFilterSharpen", "bFilterBCG", "bFilterDetail", "bFilterContour",
@@ -326,6 +327,7 @@ void TfMain::createControls()
         connect(action, &QAction::triggered, this,
                 [this, type] { m_state.currentType = static_cast<InterceptType>(type); });
     }
+    createProposeButton(context);
     m_shapeGroup = new QActionGroup(this);
     QAction* addLine = addButton(context, "bAddLinie", "Add line", "Add line");
     QAction* addCircle = addButton(context, "bAddKreis", "Add circle", "Add circle");
@@ -430,6 +432,56 @@ void TfMain::createControls()
     m_progress = std::make_unique<StatusProgress>(m_progressBar);
 }
 
+void TfMain::createProposeButton(QToolBar* context)
+{
+    QAction* propose = addButton(context, "bPropose", tr("Propose"),
+                                 tr("Propose the boundary crossings of the selected line, or of all lines"));
+    connect(propose, &QAction::triggered, this, [this] { bProposeClick(!fImage() || fImage()->selectedLine() == 0); });
+    m_proposeMenu = new QMenu(this);
+    m_proposeMenu->setObjectName("mPropose");
+    auto item = [this](QMenu* menu, const char* name, const QString& caption) {
+        QAction* action = menu->addAction(caption);
+        action->setObjectName(name);
+        m_actions[name] = action;
+        return action;
+    };
+    connect(item(m_proposeMenu, "mProposeLine", tr("Selected line")), &QAction::triggered, this,
+            [this] { bProposeClick(false); });
+    connect(item(m_proposeMenu, "mProposeAll", tr("All lines")), &QAction::triggered, this,
+            [this] { bProposeClick(true); });
+    m_proposeMenu->addSeparator();
+    QAction* bright = item(m_proposeMenu, "mProposeBright", tr("Bright boundaries"));
+    bright->setCheckable(true);
+    connect(bright, &QAction::toggled, this, [this](bool on) { m_proposalSettings.darkBoundaries = !on; });
+    // A few steps of each setting: the detection adapts to each line's noise and contrast,
+    // so the steps only shift the balance between missed and false crossings.
+    QMenu* sensitivity = m_proposeMenu->addMenu(tr("Sensitivity"));
+    sensitivity->setObjectName("mProposeSensitivity");
+    auto* sensitivityGroup = new QActionGroup(this);
+    const std::pair<int, QString> levels[] = {{25, tr("Low")}, {50, tr("Normal")}, {75, tr("High")}};
+    for (const auto& [level, caption] : levels) {
+        QAction* action = item(sensitivity, QString("mSensitivity%1").arg(level).toLatin1().constData(), caption);
+        action->setCheckable(true);
+        action->setChecked(level == m_proposalSettings.sensitivity);
+        sensitivityGroup->addAction(action);
+        connect(action, &QAction::triggered, this, [this, level] { m_proposalSettings.sensitivity = level; });
+    }
+    QMenu* spacing = m_proposeMenu->addMenu(tr("Minimum spacing"));
+    spacing->setObjectName("mProposeSpacing");
+    auto* spacingGroup = new QActionGroup(this);
+    for (int pixels : {2, 3, 5, 8}) {
+        QAction* action = item(spacing, QString("mSpacing%1").arg(pixels).toLatin1().constData(),
+                               tr("%1 px").arg(pixels));
+        action->setCheckable(true);
+        action->setChecked(pixels == m_proposalSettings.minimumSpacing);
+        spacingGroup->addAction(action);
+        connect(action, &QAction::triggered, this, [this, pixels] { m_proposalSettings.minimumSpacing = pixels; });
+    }
+    propose->setMenu(m_proposeMenu);
+    if (auto* button = qobject_cast<QToolButton*>(context->widgetForAction(propose)))
+        button->setPopupMode(QToolButton::MenuButtonPopup);
+}
+
 void TfMain::updateControls()
 {
     const bool open = !m_firstImage;
@@ -456,6 +508,7 @@ void TfMain::updateControls()
     enable("bAddLinie", free);
     enable("bAddKreis", free);
     enable("bUndo", m_undoDepth > 0);
+    enable("bPropose", open && free);
 
     // The context buttons of the mode in force; none before the first image.
     const ContextGroup shown = open ? ContextGroupOfMode(m_modeGroup->checkedAction()
@@ -491,8 +544,11 @@ bool TfMain::ConfirmDiscard()
 {
     if (!m_modified)
         return true;
-    return ShowMessageBox(this, {"Unsaved data. Discard?", "Tesra", BoxIcon::Question, BoxButtons::YesNo}) ==
-           BoxAnswer::Yes;
+    switch (ShowMessageBox(this, {"Unsaved data. Discard?", "Tesra", BoxIcon::Question, BoxButtons::SaveDiscardCancel})) {
+    case BoxAnswer::Discard: return true;
+    case BoxAnswer::Save: return fImage() && saveImageAs();
+    default: return false;
+    }
 }
 
 void TfMain::closeEvent(QCloseEvent* event)
@@ -602,6 +658,9 @@ void TfMain::UpdateOverviewFrame()
 void TfMain::setMode(int mode)
 {
     HideInfo();
+    // Proposals are reviewed in intercept mode only.
+    if (mode != emSetIntercept && fImage())
+        fImage()->DiscardProposals();
     m_state.mode = static_cast<EditMode>(mode);
     updateControls();
     if (TfImage* image = fImage())
@@ -645,6 +704,20 @@ void TfMain::bKalibierenClick()
     updateControls();
     dialog->OpenCalibration();
     SetModified();
+}
+
+void TfMain::bProposeClick(bool allLines)
+{
+    TfImage* image = fImage();
+    if (!image)
+        return;
+    std::vector<int> lines;
+    if (!allLines && image->selectedLine() > 0)
+        lines.push_back(image->selectedLine());
+    else
+        for (int n = 1; n <= TheMeasurement().lineCount(); ++n)
+            lines.push_back(n);
+    image->ProposeCrossings(lines, m_proposalSettings, m_progress.get());
 }
 
 void TfMain::CalibrationClosed()
@@ -853,6 +926,8 @@ bool TfMain::loadImage(const QString& fileName)
 
     m_pInter->setText("Intersections:");
     m_pKorn->setText("Cal. grain size:");
+    // The "Length:" or "Intercept #" strip spoke of the last image.
+    HideInfo();
     if (TfGrau* grau = fGrau())
         grau->Collapse();
     const MeasurementDocument document = programDocument(m_state);
@@ -918,15 +993,18 @@ bool TfMain::saveImage(const QString& fileName)
     if (TfProbe* probe = fProbe())
         probe->ImageSaved();
     image->setWindowTitle("Tesra measurement " + fileName);
+    statusBar()->showMessage(tr("Saved %1").arg(QFileInfo(fileName).fileName()));
     if (auto* sub = qobject_cast<QMdiSubWindow*>(image->parentWidget()))
         sub->setWindowTitle(image->windowTitle());
     return true;
 }
 
-void TfMain::bSpeichernClick()
+void TfMain::bSpeichernClick() { saveImageAs(); }
+
+bool TfMain::saveImageAs()
 {
     if (!fImage())
-        return;
+        return false;
     FileRequest request;
     request.save = true;
     request.caption = "Save image";
@@ -938,10 +1016,10 @@ void TfMain::bSpeichernClick()
     request.confirmOverwrite = true;
     const FileAnswer answer = ShowFileDialog(this, request);
     if (answer.path.isEmpty())
-        return;
+        return false;
     // A name typed without extension gets the one of the chosen type.
     const std::string name = WithDefaultSuffix(fsName(answer.path), SaveImageFilterExtension(answer.filterIndex));
-    saveImage(QFile::decodeName(QByteArray::fromStdString(name)));
+    return saveImage(QFile::decodeName(QByteArray::fromStdString(name)));
 }
 
 void TfMain::bPhotoClick()
@@ -953,25 +1031,27 @@ void TfMain::bPhotoClick()
     request.save = true;
     request.caption = "Save photo";
     request.fileName = QFile::decodeName(QByteArray::fromStdString(PhotoFileName(fsName(imageFileName()))));
-    request.filters << "Bitmap (*.bmp)";
-    request.defaultSuffix = "bmp";
+    for (const std::string& filter : PhotoFilters())
+        request.filters << qs(filter);
     request.confirmOverwrite = true;
     const FileAnswer answer = ShowFileDialog(this, request);
     if (answer.path.isEmpty())
         return;
-    const std::string name = WithDefaultSuffix(fsName(answer.path), "bmp");
+    const PhotoTarget target = PhotoTargetOf(fsName(answer.path), answer.filterIndex);
+    const QString name = QFile::decodeName(QByteArray::fromStdString(target.fileName));
     try {
         WaitCursor busy;
         // The picture has the image's own size whatever the zoom: the overlay is drawn at
         // image scale, so every pixel of it is defined.
         const TPixelGraphic photo = image->PhotoGraphic();
-        const FormatOptions options = fileOptions();
-        // A Windows bitmap whatever extension was chosen.
-        const PreparedSave save(photo, "bmp", options);
-        safeSave(name, [&save](std::ostream& out) { save.write(out); });
+        // The format of the name's extension, so that the file holds what its name says.
+        const PreparedSave save(photo, target.extension, fileOptions());
+        safeSave(target.fileName, [&save](std::ostream& out) { save.write(out); });
     } catch (const std::exception& e) {
-        showFileError(e.what(), QFile::decodeName(QByteArray::fromStdString(name)));
+        showFileError(e.what(), name);
+        return;
     }
+    statusBar()->showMessage(tr("Saved %1").arg(QFileInfo(name).fileName()));
 }
 
 void TfMain::bLinieSpeichernClick()

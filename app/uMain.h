@@ -8,6 +8,7 @@
 #include <map>
 #include <memory>
 
+#include "analysis/boundary_proposals.h"
 #include "app/measurement/measurement.h"
 #include "imaging/filters/filter_dialogs.h"
 #include "imaging/formats/image_format.h"
@@ -36,7 +37,8 @@ public:
     // ---- Operations the other windows call ----
     void SetModified();
     void ClearModified();
-    // True when nothing is unsaved, or the user answers Yes to "Unsaved data. Discard?".
+    // True when nothing is unsaved, or the user answers "Unsaved data. Discard?" with Discard,
+    // or with Save and the save succeeds. Cancel (the default) keeps the document.
     bool ConfirmDiscard();
     // The yellow one-line strip `pInfo` above the magnifier.
     void ShowInfo(const QString& text);
@@ -74,6 +76,8 @@ public:
     void SetLineSetSaveEnabled(bool enabled);
     // True when bAddKreis is down (a new line in line mode is a circle).
     bool AddCircleDown() const { return m_addCircle; }
+    // The settings of "Propose" as its menu has them.
+    const ProposalSettings& proposalSettings() const { return m_proposalSettings; }
 
     bool modified() const { return m_modified; }
     // The editing state (mode, currentType) the image window reads at every event.
@@ -105,6 +109,8 @@ public:
     void bLinieSpeichernClick();
     void bKalibierenClick();
     void bUndoClick();
+    // "Propose": the crossings of all lines, or of the selected line only.
+    void bProposeClick(bool allLines);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -114,6 +120,7 @@ protected:
 
 private:
     void createControls();
+    void createProposeButton(QToolBar* context);
     QAction* addButton(QToolBar* bar, const QString& name, const QString& caption, const QString& hint,
                        const QKeySequence& shortcut = {});
     void updateControls();
@@ -126,6 +133,8 @@ private:
     void runFilter(int filter);
     bool loadImage(const QString& fileName);
     bool saveImage(const QString& fileName);
+    // "Save image" with its file dialog; true when the image was saved.
+    bool saveImageAs();
     void showFileError(const std::string& message, const QString& fileName);
     void refreshCalibrationDialog();
     void afterImageChanged();
@@ -133,6 +142,7 @@ private:
     EditState m_state;
     bool m_modified = false;
     bool m_addCircle = false;
+    ProposalSettings m_proposalSettings;
     bool m_firstImage = true;
     bool m_lineSetSaveEnabled = false;
     bool m_rubberBandLock = false;
@@ -147,6 +157,7 @@ private:
     QActionGroup* m_zoomGroup = nullptr;
     QMenu* m_zoomMenu = nullptr;
     QMenu* m_windowMenu = nullptr;
+    QMenu* m_proposeMenu = nullptr;
     QLabel* m_tKal = nullptr;
     QLabel* m_tMisInter = nullptr;
     QLabel* m_pInter = nullptr;

@@ -188,6 +188,8 @@ void ResultSheet::ResetSheet()
     }
     m_currentRow = 1;
     m_indicators = SheetIndicators();
+    // The anisotropy notice spoke of the lines no longer there.
+    m_warnung.visible = false;
 }
 
 void ResultSheet::SetRowMark(int row, bool on)

@@ -7,6 +7,7 @@
 #include <QPaintEvent>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QStatusBar>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -224,6 +225,7 @@ void TfImage::ShowImageFile(const QString& fileName)
     m_image = std::move(loaded);
     setWindowTitle(fileName);
     m_editor.imageOpened(m_image.Width(), m_image.Height());
+    m_review.clear();
     m_undo.clear();
     zoomChanged();
     if (fMain())
@@ -340,6 +342,7 @@ void TfImage::paintCanvas(QPainter& painter, const QRect& exposed)
 {
     drawImagePart(painter, exposed);
     ReplayDisplayList(painter, m_editor.overlay(false), exposed);
+    ReplayDisplayList(painter, m_review.overlay(m_editor.zoom()), exposed);
     for (FeedbackKind kind : {FeedbackKind::RubberBand, FeedbackKind::Preview, FeedbackKind::Marker})
         ReplayDisplayList(painter, m_editor.feedback(kind), exposed);
     if (fMain())
@@ -384,6 +387,8 @@ void TfImage::followSheetLocale()
 void TfImage::canvasPress(int x, int y)
 {
     followSheetLocale();
+    if (proposalPress(x, y))
+        return;
     m_editor.leftPress(x, y);
 }
 
@@ -395,6 +400,16 @@ void TfImage::canvasMove(int x, int y)
 
 bool TfImage::handleKey(QKeyEvent* event)
 {
+    if (m_review.active()) {
+        if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+            AcceptProposals();
+            return true;
+        }
+        if (event->key() == Qt::Key_Escape) {
+            DiscardProposals();
+            return true;
+        }
+    }
     int key = 0;
     if (event->key() == Qt::Key_Escape)
         key = kKeyEscape;
@@ -422,6 +437,71 @@ void TfImage::resizeEvent(QResizeEvent* event)
     QWidget::resizeEvent(event);
     if (fMain())
         fMain()->UpdateOverviewFrame();
+}
+
+// ---- Proposed crossings ----
+
+int TfImage::ProposeCrossings(const std::vector<int>& lines, const ProposalSettings& settings, ProgressSink* progress)
+{
+    {
+        HourglassProgress busy;
+        busy.begin();
+        m_review.start(ProposeForLines(m_image, TheMeasurement(), lines, settings, progress), TheMeasurement());
+    }
+    m_canvas->update();
+    m_canvas->setFocus();
+    if (m_review.active())
+        showProposalStatus(tr("Proposed crossings: %1. Enter accepts them, a click on one rejects it or takes it "
+                              "back, Escape discards them.")
+                               .arg(m_review.count()));
+    else
+        showProposalStatus(tr("No crossings found."));
+    return m_review.count();
+}
+
+void TfImage::AcceptProposals()
+{
+    if (!m_review.active())
+        return;
+    const std::vector<AcceptedCrossing> kept = m_review.keptCrossings(TheMeasurement());
+    m_review.clear();
+    const int added = AddAcceptedCrossings(TheMeasurement(), kept);
+    if (added > 0) {
+        measurementChanged(ChangeKind::InterceptsChanged);
+        setModified();
+    }
+    RepaintOverlay();
+    showProposalStatus(tr("Intercepts added from the proposals: %1.").arg(added));
+}
+
+void TfImage::DiscardProposals()
+{
+    if (!m_review.active())
+        return;
+    m_review.clear();
+    m_canvas->update();
+    showProposalStatus(tr("Proposals discarded."));
+}
+
+bool TfImage::proposalPress(int x, int y)
+{
+    if (!m_review.active() || editState().mode != emSetIntercept)
+        return false;
+    const int i = m_review.proposalAt(x, y, m_editor.zoom());
+    if (i < 0)
+        return false;
+    m_review.toggle(i);
+    invalidate(m_review.bounds(i, m_editor.zoom()));
+    showProposalStatus(tr("Proposed crossings kept: %1 of %2. Enter accepts them, Escape discards them.")
+                           .arg(m_review.keptCount())
+                           .arg(m_review.count()));
+    return true;
+}
+
+void TfImage::showProposalStatus(const QString& text)
+{
+    if (fMain())
+        fMain()->statusBar()->showMessage(text);
 }
 
 // ---- What the editing asks of the window and its neighbours ----

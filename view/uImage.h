@@ -17,6 +17,7 @@
 #include "imaging/progress.h"
 #include "view/image_editor.h"
 #include "view/image_undo.h"
+#include "view/proposal_review.h"
 
 class QPainter;
 class QScrollArea;
@@ -80,6 +81,16 @@ public:
     // Where the image library's long operations on a buffer report, for the hourglass.
     ProgressSink* busyCursor() { return &m_busy; }
 
+    // ---- Proposed crossings ----
+    // Proposes the crossings of the given lines (1-based) and shows them for review in place
+    // of earlier ones; progress goes to `progress` (may be null). Returns how many.
+    int ProposeCrossings(const std::vector<int>& lines, const ProposalSettings& settings, ProgressSink* progress);
+    // The kept proposals become intercepts, as one change of the measurement; the review ends.
+    void AcceptProposals();
+    // The review ends without any change.
+    void DiscardProposals();
+    const ProposalReview& proposals() const { return m_review; }
+
     // The view state of the editing (cursor pixel, rubber band, marker, preview).
     const ImageEditor& editor() const { return m_editor; }
     // For the overview frame: the scroll positions and the visible client size.
@@ -106,6 +117,9 @@ private:
     void zoomChanged();
     void drawImagePart(QPainter& painter, const QRect& exposed);
     void invalidate(const ScreenBox& box);
+    // In intercept mode a click on a proposal rejects it or takes it back; true when it did.
+    bool proposalPress(int x, int y);
+    void showProposalStatus(const QString& text);
 
     // EditorHost
     EditState editState() const override;
@@ -126,6 +140,7 @@ private:
     TPixelGraphic m_image;
     ImageEditor m_editor;
     ImageUndoStack m_undo;
+    ProposalReview m_review;
     HourglassProgress m_busy;
     // Editing state used only while no main window exists (window tests of their own).
     EditState m_ownState;

@@ -136,12 +136,36 @@ TEST(MainWindowRules, DefaultSuffixOnlyForNamesWithoutExtension)
     EXPECT_EQ(WithDefaultSuffix("", "lin"), "");
 }
 
-TEST(MainWindowRules, PhotoNameInsertsPhotoBeforeTheExtension)
+TEST(MainWindowRules, PhotoIsProposedAsPngAndWrittenInTheFormatOfItsName)
 {
-    EXPECT_EQ(PhotoFileName("probe.bmp"), "probe Photo.bmp");
-    EXPECT_EQ(PhotoFileName("/data/run.1/probe.tif"), "/data/run.1/probe Photo.tif");
-    EXPECT_EQ(PhotoFileName("/data/run.1/probe"), "/data/run.1/probe Photo");
-    EXPECT_EQ(PhotoFileName(""), " Photo");
+    EXPECT_EQ(PhotoFileName("probe.bmp"), "probe Photo.png");
+    EXPECT_EQ(PhotoFileName("/data/run.1/probe.tif"), "/data/run.1/probe Photo.png");
+    EXPECT_EQ(PhotoFileName("/data/run.1/probe"), "/data/run.1/probe Photo.png");
+    ASSERT_EQ(PhotoFilters().size(), 4u);
+    EXPECT_NE(PhotoFilters()[0].find("(*.png)"), std::string::npos);
+
+    struct Case {
+        const char* chosen;
+        int filter;
+        const char* fileName;
+        const char* extension;
+    };
+    const Case cases[] = {
+        {"/d/a Photo.png", 0, "/d/a Photo.png", "png"},
+        {"/d/a.JPG", 0, "/d/a.JPG", "jpg"},    // the name wins over the entry
+        {"/d/a.jpeg", 0, "/d/a.jpeg", "jpeg"},
+        {"/d/a.tiff", 2, "/d/a.tiff", "tiff"},
+        {"/d/a.bmp", 1, "/d/a.bmp", "bmp"},
+        {"/d/a", 1, "/d/a.jpg", "jpg"},        // no extension: the entry's
+        {"/d/a.v2", 3, "/d/a.v2.tif", "tif"},  // not a photo format: the entry's added
+        {"/d/a.pgm", 0, "/d/a.pgm.png", "png"},
+        {"/d/a", 99, "/d/a.png", "png"},
+    };
+    for (const Case& c : cases) {
+        const PhotoTarget t = PhotoTargetOf(c.chosen, c.filter);
+        EXPECT_EQ(t.fileName, c.fileName) << c.chosen;
+        EXPECT_EQ(t.extension, c.extension) << c.chosen;
+    }
 }
 
 TEST(MainWindowRules, FileErrorNamesTheFileOnce)

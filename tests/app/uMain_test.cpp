@@ -54,7 +54,9 @@ protected:
         SetBoxHandler([this](const BoxRequest& request) {
             boxes.push_back(request);
             if (boxAnswers.empty())
-                return request.buttons == BoxButtons::YesNo ? BoxAnswer::No : BoxAnswer::Ok;
+                return request.buttons == BoxButtons::YesNo ? BoxAnswer::No
+                       : request.buttons == BoxButtons::Ok  ? BoxAnswer::Ok
+                                                            : BoxAnswer::Cancel;
             const BoxAnswer answer = boxAnswers.front();
             boxAnswers.pop_front();
             return answer;
@@ -279,57 +281,84 @@ TEST_F(MainWindowTest, CalibrateLocksTheFrameUntilTheDialogClosesAndRestoresTheM
         EXPECT_TRUE(action(name)->isEnabled()) << name;
 }
 
-TEST_F(MainWindowTest, OpenWithUnsavedDataAnsweredNoChangesNothing)
+TEST_F(MainWindowTest, OpenWithUnsavedDataAnsweredCancelChangesNothing)
 {
     const std::string first = writeImage("first.bmp", 300, 200);
     openImage(first);
     TheMeasurement().AddTestLine(10, 10, 100, 10, false);
     main->SetModified();
-    boxAnswers.push_back(BoxAnswer::No);
+    boxAnswers.push_back(BoxAnswer::Cancel);
     const std::size_t dialogs = files.size();
     press("bLaden");
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].text, "Unsaved data. Discard?");
     EXPECT_EQ(boxes[0].caption, "Tesra");
     EXPECT_EQ(boxes[0].icon, BoxIcon::Question);
-    EXPECT_EQ(boxes[0].buttons, BoxButtons::YesNo);
+    EXPECT_EQ(boxes[0].buttons, BoxButtons::SaveDiscardCancel);
     EXPECT_EQ(files.size(), dialogs);  // no open dialog
     EXPECT_EQ(TheMeasurement().lineCount(), 1);
     EXPECT_EQ(main->windowTitle(), "*Tesra");
     EXPECT_EQ(main->imageFileName().toStdString(), first);
 }
 
-TEST_F(MainWindowTest, OpenAnsweredYesThenCancelledKeepsTheDocument)
+TEST_F(MainWindowTest, OpenAnsweredDiscardThenCancelledKeepsTheDocument)
 {
     openImage(writeImage("first.bmp", 300, 200));
     TheMeasurement().AddTestLine(10, 10, 100, 10, false);
     main->SetModified();
-    boxAnswers.push_back(BoxAnswer::Yes);
+    boxAnswers.push_back(BoxAnswer::Discard);
     press("bLaden");  // the dialog is cancelled
     EXPECT_EQ(TheMeasurement().lineCount(), 1);
     EXPECT_TRUE(main->modified());
 }
 
-TEST_F(MainWindowTest, ClosingWithUnsavedDataAsksAndNoKeepsTheWindowOpen)
+TEST_F(MainWindowTest, ClosingWithUnsavedDataAsksAndCancelKeepsTheWindowOpen)
 {
     main->SetModified();
-    boxAnswers.push_back(BoxAnswer::No);
+    boxAnswers.push_back(BoxAnswer::Cancel);
     main->close();
     EXPECT_TRUE(main->isVisible());
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].text, "Unsaved data. Discard?");
-    boxAnswers.push_back(BoxAnswer::Yes);
+    boxAnswers.push_back(BoxAnswer::Discard);
     main->close();
     EXPECT_FALSE(main->isVisible());
+}
+
+TEST_F(MainWindowTest, UnsavedDataAnsweredSaveSavesBeforeOpeningAndAFailedSaveKeepsTheDocument)
+{
+    openImage(writeImage("first.bmp", 300, 200));
+    TheMeasurement().AddTestLine(10, 10, 100, 10, false);
+    main->SetModified();
+    // Save, then the save dialog is cancelled: nothing is lost, no open dialog follows.
+    boxAnswers.push_back(BoxAnswer::Save);
+    const std::size_t dialogs = files.size();
+    press("bLaden");
+    ASSERT_EQ(files.size(), dialogs + 1);
+    EXPECT_TRUE(files.back().save);
+    EXPECT_EQ(TheMeasurement().lineCount(), 1);
+    EXPECT_TRUE(main->modified());
+
+    // Save into a file, then open the next image: the first one keeps its line.
+    const std::string saved = dir + "/kept.bmp";
+    boxAnswers.push_back(BoxAnswer::Save);
+    fileAnswers.push_back({QString::fromStdString(saved), 0});
+    openImage(writeImage("second.bmp", 320, 240));
+    EXPECT_EQ(TheMeasurement().lineCount(), 0);
+    EXPECT_FALSE(main->modified());
+    openImage(saved);
+    EXPECT_EQ(TheMeasurement().lineCount(), 1);
 }
 
 TEST_F(MainWindowTest, OpeningResetsPanelsCalibrationAndModifiedFlag)
 {
     openImage(writeImage("probe.bmp", 300, 200));
     main->SetModified();
-    boxAnswers.push_back(BoxAnswer::Yes);
+    main->ShowInfo("Length: 12,00000");
+    boxAnswers.push_back(BoxAnswer::Discard);
     const std::string second = writeImage("second.bmp", 320, 240);
     openImage(second);
+    EXPECT_FALSE(label("pInfo")->isVisible());
     EXPECT_EQ(main->windowTitle(), "Tesra");
     EXPECT_EQ(main->imageFileName().toStdString(), second);
     EXPECT_EQ(label("tBildName")->text().toStdString(), second);
@@ -385,7 +414,7 @@ TEST_F(MainWindowTest, FailedSaveShowsOneMessageWithTheFileNameAndKeepsTheDocume
     EXPECT_EQ(main->imageFileName().toStdString(), dir + "/probe.bmp");
 }
 
-TEST_F(MainWindowTest, SavePhotoOffersThePhotoNameAndWritesABitmapOfTheImageSize)
+TEST_F(MainWindowTest, SavePhotoOffersAPngNameAndWritesTheFormatOfTheChosenName)
 {
     openImage(writeImage("probe.png", 300, 200));
     TheMeasurement().AddTestLine(10, 10, 100, 10, false);
@@ -396,19 +425,23 @@ TEST_F(MainWindowTest, SavePhotoOffersThePhotoNameAndWritesABitmapOfTheImageSize
     press("bFilterBCG");
     main->ClearModified();
     action("mZoom5")->trigger();
-    const std::string target = dir + "/photo.jpg";
-    fileAnswers.push_back({QString::fromStdString(target), 0});
-    press("bPhoto");
-    ASSERT_EQ(files.size(), 2u);
-    EXPECT_EQ(files[1].fileName.toStdString(), dir + "/probe Photo.png");
-    EXPECT_TRUE(files[1].save);
+    // The file's first bytes say which format it holds, whatever the entry chosen.
+    const std::pair<const char*, std::string> kinds[] = {
+        {"photo.png", "\x89PNG"}, {"photo.jpg", "\xFF\xD8"}, {"photo.BMP", "BM"}, {"photo.tif", "II"}};
+    for (const auto& [name, magic] : kinds) {
+        const std::string target = dir + "/" + name;
+        fileAnswers.push_back({QString::fromStdString(target), 2});
+        press("bPhoto");
+        EXPECT_EQ(files.back().fileName.toStdString(), dir + "/probe Photo.png");
+        EXPECT_TRUE(files.back().save);
+        const std::vector<std::uint8_t> bytes = test::readFile(target);
+        ASSERT_GT(bytes.size(), magic.size()) << name;
+        EXPECT_EQ(std::string(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(magic.size())), magic) << name;
+        EXPECT_EQ(main->statusBar()->currentMessage(), QString("Saved %1").arg(name));
+    }
     EXPECT_TRUE(boxes.empty());
-    const std::vector<std::uint8_t> bytes = test::readFile(target);
-    ASSERT_GT(bytes.size(), 2u);
-    EXPECT_EQ(bytes[0], 'B');  // a Windows bitmap whatever the extension
-    EXPECT_EQ(bytes[1], 'M');
     TPixelGraphic photo;
-    loadImage(bytes, "bmp", photo);
+    loadImage(test::readFile(dir + "/photo.png"), "png", photo);
     // At 500 % the photo still has the image's size, the overlay drawn at image scale.
     EXPECT_EQ(photo.Width(), 300);
     EXPECT_EQ(photo.Height(), 200);
@@ -611,13 +644,13 @@ TEST_F(MainWindowTest, CommandLineAndDroppedFilesOpenThroughTheOpenSequence)
     QApplication::sendEvent(main, &enter);
     EXPECT_TRUE(enter.isAccepted());
     QDropEvent drop(QPointF(400, 300), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-    boxAnswers.push_back(BoxAnswer::No);
+    boxAnswers.push_back(BoxAnswer::Cancel);
     QApplication::sendEvent(main, &drop);
     QApplication::processEvents();
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(main->imageFileName().toStdString(), first);
 
-    boxAnswers.push_back(BoxAnswer::Yes);
+    boxAnswers.push_back(BoxAnswer::Discard);
     QDragEnterEvent enterAgain(QPoint(400, 300), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(main, &enterAgain);
     QDropEvent again(QPointF(400, 300), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);

@@ -91,7 +91,9 @@ protected:
         shots = qEnvironmentVariable("TESRA_SCREENSHOTS");
         SetBoxHandler([this](const BoxRequest& request) {
             boxes.push_back(request);
-            return request.buttons == BoxButtons::YesNo ? BoxAnswer::Yes : BoxAnswer::Ok;
+            return request.buttons == BoxButtons::YesNo               ? BoxAnswer::Yes
+                   : request.buttons == BoxButtons::SaveDiscardCancel ? BoxAnswer::Discard
+                                                                      : BoxAnswer::Ok;
         });
         SetFileHandler([this](const FileRequest& request) {
             FileAnswer answer;

@@ -307,6 +307,10 @@ TEST(ResultSheetRecompute, OneLineShowsSumsButNoConfidenceAndKeepsTheWarning)
     EXPECT_EQ(sheet.warning(), (SheetPanel{true, caption}));
     EXPECT_EQ(sheet.statistics().cv, kept.cv);
     EXPECT_EQ(sheet.statistics().s, kept.s);
+
+    // Another image: the warning spoke of lines that are gone.
+    sheet.ResetSheet();
+    EXPECT_FALSE(sheet.warning().visible);
 }
 
 TEST(ResultSheetRecompute, ZeroCountLeavesGrainSizesEmpty)

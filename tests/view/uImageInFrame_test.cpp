@@ -32,7 +32,9 @@ protected:
         TPixelGraphic image(300, 200, TPixelFormat::pf24Bit);
         saveImage(image, path);
         SetFileHandler([path](const FileRequest&) { return FileAnswer{QString::fromStdString(path), 0}; });
-        SetBoxHandler([](const BoxRequest&) { return BoxAnswer::Yes; });
+        SetBoxHandler([](const BoxRequest& r) {
+            return r.buttons == BoxButtons::SaveDiscardCancel ? BoxAnswer::Discard : BoxAnswer::Yes;
+        });
         main = CreateProgramWindows();
         main->resize(1100, 800);
         main->show();
