@@ -226,6 +226,9 @@ void TfTabelle::ResetSheet()
 {
     m_sheet.ResetSheet();
     refresh();
+    // The grids keep widths that texts once needed; a fresh sheet starts from the set ones.
+    m_tabelle->fitColumnsToContents();
+    m_tabelle2->fitColumnsToContents();
 }
 
 void TfTabelle::SelectLineRow(int n)
@@ -255,8 +258,6 @@ void TfTabelle::refresh()
             m_tabelle2->setCellText(c, r, Q(m_sheet.sumCell(c, r)));
     }
     m_tabelle->setCurrentGridRow(m_sheet.currentRow());
-    m_tabelle->fitColumnsToContents();
-    m_tabelle2->fitColumnsToContents();
 
     m_fremd->setText(Q(m_sheet.secondPhaseNotice().caption));
     m_fremd->setVisible(m_sheet.secondPhaseNotice().visible);

@@ -18,36 +18,6 @@ int scaled(std::int64_t v, int zoom)
     return static_cast<int>(std::clamp<std::int64_t>(v * zoom, -kCoordinateLimit, kCoordinateLimit));
 }
 
-OverlayPrimitive line(int x1, int y1, int x2, int y2, std::uint32_t colour, int width = 1,
-                      PenMode mode = PenMode::Copy)
-{
-    OverlayPrimitive p;
-    p.kind = PrimitiveKind::Line;
-    p.x1 = x1;
-    p.y1 = y1;
-    p.x2 = x2;
-    p.y2 = y2;
-    p.colour = colour;
-    p.penWidth = width;
-    p.mode = mode;
-    return p;
-}
-
-// A box given by any two opposite corners, normalised.
-OverlayPrimitive boxed(PrimitiveKind kind, int ax, int ay, int bx, int by, std::uint32_t colour,
-                       PenMode mode = PenMode::Copy)
-{
-    OverlayPrimitive p;
-    p.kind = kind;
-    p.x1 = std::min(ax, bx);
-    p.y1 = std::min(ay, by);
-    p.x2 = std::max(ax, bx);
-    p.y2 = std::max(ay, by);
-    p.colour = colour;
-    p.mode = mode;
-    return p;
-}
-
 // Angle of the ray from the box centre through (x, y), 1/16 degree counter-clockwise on the
 // screen from 3 o'clock, 0..5759.
 int rayAngle16(const OverlayPrimitive& box, int x, int y)
@@ -67,8 +37,8 @@ int rayAngle16(const OverlayPrimitive& box, int x, int y)
 OverlayPrimitive arc(const TestLine& l, int zoom, int sx, int sy, int ex, int ey, std::uint32_t colour,
                      int width, PenMode mode)
 {
-    OverlayPrimitive p = boxed(PrimitiveKind::Arc, scaled(l.x1, zoom), scaled(l.y1, zoom), scaled(l.x2, zoom),
-                               scaled(l.y2, zoom), colour, mode);
+    OverlayPrimitive p = BoxPrimitive(PrimitiveKind::Arc, scaled(l.x1, zoom), scaled(l.y1, zoom),
+                                      scaled(l.x2, zoom), scaled(l.y2, zoom), colour, mode);
     p.penWidth = width;
     p.startX = sx;
     p.startY = sy;
@@ -88,9 +58,9 @@ void appendLine(DisplayList& out, const TestLine& l, int zoom, std::uint32_t col
     const int x1 = scaled(l.x1, zoom), y1 = scaled(l.y1, zoom);
     const int x2 = scaled(l.x2, zoom), y2 = scaled(l.y2, zoom);
     if (l.isCircle)
-        out.push_back(boxed(PrimitiveKind::Ellipse, x1, y1, x2, y2, colour));
+        out.push_back(BoxPrimitive(PrimitiveKind::Ellipse, x1, y1, x2, y2, colour));
     else
-        out.push_back(line(x1, y1, x2, y2, colour));
+        out.push_back(LinePrimitive(x1, y1, x2, y2, colour));
 }
 
 void appendStretch(DisplayList& out, const Measurement& m, int from, int to, int zoom, int width,
@@ -108,7 +78,7 @@ void appendStretch(DisplayList& out, const Measurement& m, int from, int to, int
     if (l.isCircle)
         out.push_back(arc(l, zoom, ax, ay, bx, by, colour, width, mode));
     else
-        out.push_back(line(ax, ay, bx, by, colour, width, mode));
+        out.push_back(LinePrimitive(ax, ay, bx, by, colour, width, mode));
 }
 
 // The square of an intercept mark lies below the cross on the side away from its line: at
@@ -127,6 +97,34 @@ bool squareAtLowerRight(const Measurement& m, int k)
 }
 
 }  // namespace
+
+OverlayPrimitive LinePrimitive(int x1, int y1, int x2, int y2, std::uint32_t colour, int width, PenMode mode)
+{
+    OverlayPrimitive p;
+    p.kind = PrimitiveKind::Line;
+    p.x1 = x1;
+    p.y1 = y1;
+    p.x2 = x2;
+    p.y2 = y2;
+    p.colour = colour;
+    p.penWidth = width;
+    p.mode = mode;
+    return p;
+}
+
+OverlayPrimitive BoxPrimitive(PrimitiveKind kind, int ax, int ay, int bx, int by, std::uint32_t colour,
+                              PenMode mode)
+{
+    OverlayPrimitive p;
+    p.kind = kind;
+    p.x1 = std::min(ax, bx);
+    p.y1 = std::min(ay, by);
+    p.x2 = std::max(ax, bx);
+    p.y2 = std::max(ay, by);
+    p.colour = colour;
+    p.mode = mode;
+    return p;
+}
 
 ScreenBox primitiveBounds(const OverlayPrimitive& p)
 {
@@ -222,12 +220,12 @@ DisplayList BuildOverlay(const Measurement& m, int zoom, int selectedLine, bool 
         if (c.type >= 1 && c.type <= 6)
             colour = InterceptTypeColor(c.type);
         const int X = scaled(c.x, z), Y = scaled(c.y, z);
-        out.push_back(line(X - 4, Y, X + 4, Y, colour));
-        out.push_back(line(X, Y - 4, X, Y + 4, colour));
+        out.push_back(LinePrimitive(X - 4, Y, X + 4, Y, colour));
+        out.push_back(LinePrimitive(X, Y - 4, X, Y + 4, colour));
         if (squareAtLowerRight(m, k))
-            out.push_back(boxed(PrimitiveKind::FillRect, X + 4, Y + 4, X + 9, Y + 9, colour));
+            out.push_back(BoxPrimitive(PrimitiveKind::FillRect, X + 4, Y + 4, X + 9, Y + 9, colour));
         else
-            out.push_back(boxed(PrimitiveKind::FillRect, X - 4, Y + 4, X - 9, Y + 9, colour));
+            out.push_back(BoxPrimitive(PrimitiveKind::FillRect, X - 4, Y + 4, X - 9, Y + 9, colour));
     }
     return out;
 }
@@ -238,12 +236,12 @@ DisplayList RubberBandShape(int startX, int startY, int endX, int endY, bool cir
     if (circle) {
         if (startX == endX || startY == endY)
             return out;
-        out.push_back(boxed(PrimitiveKind::Ellipse, startX, startY, endX, endY, 0, PenMode::Invert));
+        out.push_back(BoxPrimitive(PrimitiveKind::Ellipse, startX, startY, endX, endY, 0, PenMode::Invert));
         return out;
     }
     if (startX == endX && startY == endY)
         return out;
-    out.push_back(line(startX, startY, endX, endY, 0, 1, PenMode::Invert));
+    out.push_back(LinePrimitive(startX, startY, endX, endY, 0, 1, PenMode::Invert));
     return out;
 }
 
@@ -252,13 +250,13 @@ DisplayList MarkerShape(PixelPoint marker, int zoom, bool disc)
     const int X = scaled(marker.x, zoom), Y = scaled(marker.y, zoom);
     DisplayList out;
     if (disc) {
-        OverlayPrimitive p = boxed(PrimitiveKind::Ellipse, X - 5, Y - 5, X + 5, Y + 5, 0, PenMode::Invert);
+        OverlayPrimitive p = BoxPrimitive(PrimitiveKind::Ellipse, X - 5, Y - 5, X + 5, Y + 5, 0, PenMode::Invert);
         p.filled = true;
         out.push_back(p);
         return out;
     }
-    out.push_back(line(X - 4, Y, X + 4, Y, 0, 1, PenMode::Invert));
-    out.push_back(line(X, Y - 4, X, Y + 4, 0, 1, PenMode::Invert));
+    out.push_back(LinePrimitive(X - 4, Y, X + 4, Y, 0, 1, PenMode::Invert));
+    out.push_back(LinePrimitive(X, Y - 4, X, Y + 4, 0, 1, PenMode::Invert));
     return out;
 }
 

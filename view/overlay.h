@@ -75,6 +75,13 @@ ScreenBox primitiveBounds(const OverlayPrimitive& p);
 // The union of the bounds of a list (empty box for an empty list).
 ScreenBox listBounds(const DisplayList& list);
 
+// A line from (x1, y1) to (x2, y2), and a box primitive given by any two opposite corners
+// (normalised), for every overlay drawn with these conventions.
+OverlayPrimitive LinePrimitive(int x1, int y1, int x2, int y2, std::uint32_t colour, int width = 1,
+                               PenMode mode = PenMode::Copy);
+OverlayPrimitive BoxPrimitive(PrimitiveKind kind, int ax, int ay, int bx, int by, std::uint32_t colour,
+                              PenMode mode = PenMode::Copy);
+
 // The whole overlay of the measurement at a zoom: the lines (lime, or light grey when
 // excluded), the selected line again in yellow when it exists and is active, the second-phase
 // stretches in red (width 2), then every intercept's cross and square in its type's colour.

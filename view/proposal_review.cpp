@@ -23,26 +23,7 @@ void screenCentre(const Proposal& p, int zoom, int& x, int& y)
 
 OverlayPrimitive ring(int x, int y, int radius, std::uint32_t colour)
 {
-    OverlayPrimitive p;
-    p.kind = PrimitiveKind::Ellipse;
-    p.x1 = x - radius;
-    p.y1 = y - radius;
-    p.x2 = x + radius + 1;
-    p.y2 = y + radius + 1;
-    p.colour = colour;
-    p.penWidth = 2;
-    return p;
-}
-
-OverlayPrimitive stroke(int x1, int y1, int x2, int y2, std::uint32_t colour)
-{
-    OverlayPrimitive p;
-    p.kind = PrimitiveKind::Line;
-    p.x1 = x1;
-    p.y1 = y1;
-    p.x2 = x2;
-    p.y2 = y2;
-    p.colour = colour;
+    OverlayPrimitive p = BoxPrimitive(PrimitiveKind::Ellipse, x - radius, y - radius, x + radius + 1, y + radius + 1, colour);
     p.penWidth = 2;
     return p;
 }
@@ -124,7 +105,7 @@ DisplayList ProposalReview::overlay(int zoom) const
         if (!m_kept[std::size_t(i)]) {
             const int r = kProposalRingRadius;
             out.push_back(ring(x, y, r, kRejectedProposalColour));
-            out.push_back(stroke(x - r, y - r, x + r + 1, y + r + 1, kRejectedProposalColour));
+            out.push_back(LinePrimitive(x - r, y - r, x + r + 1, y + r + 1, kRejectedProposalColour, 2));
             continue;
         }
         out.push_back(ring(x, y, kProposalRingRadius, kProposalColour));

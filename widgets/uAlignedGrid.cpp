@@ -1,5 +1,6 @@
 #include "widgets/uAlignedGrid.h"
 
+#include <QEvent>
 #include <QFontMetrics>
 #include <QHeaderView>
 #include <QPainter>
@@ -145,8 +146,11 @@ QTableWidgetItem* TAlignedGrid::ensureItem(int col, int row)
 void TAlignedGrid::setCellText(int col, int row, const QString& text)
 {
     QTableWidgetItem* cell = ensureItem(col, row);
-    if (cell && cell->text() != text)
-        cell->setText(text);
+    if (!cell || cell->text() == text)
+        return;
+    cell->setText(text);
+    if (const int needed = neededWidth(col, row, text); needed > shownWidth(col))
+        showWidth(col, needed);
 }
 
 QString TAlignedGrid::cellText(int col, int row) const
@@ -177,39 +181,59 @@ QColor TAlignedGrid::cellColour(int col, int row) const
 
 void TAlignedGrid::setGridColumnWidth(int col, int width)
 {
-    if (col >= 0 && col < m_widths.size())
-        m_widths[col] = width;
-    if (m_fixedColumn && col == 0) {
-        verticalHeader()->setFixedWidth(width);
+    if (col < 0 || col >= m_widths.size())
         return;
-    }
-    const int c = tableColumn(col);
-    if (c >= 0 && c < columnCount())
-        horizontalHeader()->resizeSection(c, width);
+    m_widths[col] = width;
+    fitColumn(col);
+}
+
+int TAlignedGrid::neededWidth(int col, int row, const QString& text) const
+{
+    if (col == m_tickColumn || text.isEmpty() || (row == 0 && m_fixedColumn && col == 0))
+        return 0;
+    // Room for the cell's margins on both sides and the grid line.
+    const int padding = 2 * style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 6;
+    if (row == 0)
+        return QFontMetrics(horizontalHeader()->font()).horizontalAdvance(text) + padding;
+    return QFontMetrics(m_hasFont[col] ? m_fonts[col] : font()).horizontalAdvance(text) + padding;
+}
+
+int TAlignedGrid::shownWidth(int col) const
+{
+    if (m_fixedColumn && col == 0)
+        return verticalHeader()->width();
+    return horizontalHeader()->sectionSize(tableColumn(col));
+}
+
+void TAlignedGrid::showWidth(int col, int width)
+{
+    if (m_fixedColumn && col == 0)
+        verticalHeader()->setFixedWidth(width);
+    else if (horizontalHeader()->sectionSize(tableColumn(col)) != width)
+        horizontalHeader()->resizeSection(tableColumn(col), width);
+}
+
+void TAlignedGrid::fitColumn(int col)
+{
+    int width = m_widths[col];
+    if (col == m_tickColumn && width == 0)
+        return;
+    for (int row = 0; row < gridRowCount(); ++row)
+        width = std::max(width, neededWidth(col, row, cellText(col, row)));
+    showWidth(col, width);
 }
 
 void TAlignedGrid::fitColumnsToContents()
 {
-    // Room for the cell's margins on both sides and the grid line.
-    const int padding = 2 * style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 6;
-    const QFontMetrics titleMetrics(horizontalHeader()->font());
-    for (int col = 0; col < m_widths.size(); ++col) {
-        if (col == m_tickColumn)
-            continue;
-        const bool titles = m_fixedColumn && col == 0;
-        int needed = titles ? 0 : titleMetrics.horizontalAdvance(cellText(col, 0)) + padding;
-        const QFontMetrics metrics(m_hasFont[col] ? m_fonts[col] : font());
-        for (int row = 1; row < gridRowCount(); ++row) {
-            const QString text = cellText(col, row);
-            if (!text.isEmpty())
-                needed = std::max(needed, metrics.horizontalAdvance(text) + padding);
-        }
-        const int width = std::max(m_widths[col], needed);
-        if (titles)
-            verticalHeader()->setFixedWidth(width);
-        else if (horizontalHeader()->sectionSize(tableColumn(col)) != width)
-            horizontalHeader()->resizeSection(tableColumn(col), width);
-    }
+    for (int col = 0; col < m_widths.size(); ++col)
+        fitColumn(col);
+}
+
+void TAlignedGrid::changeEvent(QEvent* event)
+{
+    QTableWidget::changeEvent(event);
+    if (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange)
+        fitColumnsToContents();
 }
 
 void TAlignedGrid::setColumnAlignment(int col, Qt::Alignment alignment)
@@ -233,6 +257,7 @@ void TAlignedGrid::setColumnFont(int col, const QFont& font)
         if (QTableWidgetItem* cell = gridItem(col, r); cell && !(m_fixedColumn && col == 0))
             cell->setFont(font);
     }
+    fitColumn(col);
 }
 
 void TAlignedGrid::setGridRowHeight(int height)

@@ -21,7 +21,9 @@ public:
     // Sets the rows including the title row (at least 2); new rows are empty.
     void setGridRowCount(int rows);
 
-    // Text of cell (col, row); titles for row 0 and, with a fixed column, column 0.
+    // Text of cell (col, row); titles for row 0 and, with a fixed column, column 0. A text
+    // wider than its column widens the column; only a changed text is measured and repainted,
+    // so a caller may set every cell after each change at little cost.
     void setCellText(int col, int row, const QString& text);
     QString cellText(int col, int row) const;
 
@@ -30,11 +32,13 @@ public:
     void setCellColour(int col, int row, const QColor& colour);
     QColor cellColour(int col, int row) const;
 
-    // The width of a column; fitColumnsToContents() never makes it narrower.
+    // The least width of a column; its texts may widen it.
     void setGridColumnWidth(int col, int width);
-    // Widens the columns whose title or cells need more room than their width, so no number
-    // is cut short on a font wider than the one the widths were chosen for. The tick column
-    // keeps its width.
+    // Columns keep their width while texts come and go, unless a new text is wider. This
+    // measures every text again and gives each column the width its title and present cells
+    // need, at least the one set, so no number is cut short on a font wider than the one the
+    // widths were chosen for. The tick column keeps its width. A change of font or style
+    // does this by itself.
     void fitColumnsToContents();
     void setColumnAlignment(int col, Qt::Alignment alignment);
     void setColumnFont(int col, const QFont& font);
@@ -53,6 +57,9 @@ public:
     // Rectangle of cell (col, row) in the grid's own coordinates, for tests and hit checks.
     QRect cellRect(int col, int row) const;
 
+protected:
+    void changeEvent(QEvent* event) override;
+
 signals:
     // The user made `row` the current row (mouse or keyboard).
     void currentRowChosen(int row);
@@ -61,6 +68,11 @@ private:
     QTableWidgetItem* gridItem(int col, int row) const;
     QTableWidgetItem* ensureItem(int col, int row);
     int tableColumn(int col) const { return m_fixedColumn ? col - 1 : col; }
+    // Room the text of cell (col, row) needs, margins included; 0 when it needs none.
+    int neededWidth(int col, int row, const QString& text) const;
+    int shownWidth(int col) const;
+    void showWidth(int col, int width);
+    void fitColumn(int col);
 
     bool m_fixedColumn = false;
     bool m_settingRow = false;

@@ -1,31 +1,26 @@
 #include "app/common/number_format.h"
 
 #include <algorithm>
+#include <array>
+#include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <limits>
 
 namespace tesra {
 
 namespace {
 
-// A value as decimal digits: value = 0.digits × 10^exponent, digits without leading zeros.
-// The binary value is first written with 18 significant digits; all later rounding works on
-// these digits, halves away from zero, as a person rounding the printed number would.
-struct Decimal {
-    std::string digits;  // empty for zero
-    int exponent = 0;
-    bool negative = false;
-};
+using Decimal = DecimalDigits;
 
-Decimal ToDecimal(long double value)
+// The 18 significant digits as "%.17Le" gives them; every value takes this way where the
+// quick one below cannot be sure of its answer.
+Decimal DecimalByPrintf(long double magnitude)
 {
     Decimal d;
-    d.negative = std::signbit(value);
-    const long double magnitude = std::fabs(value);
-    if (magnitude == 0)
-        return d;
     char buffer[64];
     std::snprintf(buffer, sizeof buffer, "%.17Le", magnitude);  // d.ddddddddddddddddde±x
     for (const char* p = buffer; *p && *p != 'e'; ++p)
@@ -33,10 +28,111 @@ Decimal ToDecimal(long double value)
             d.digits += *p;
     const char* e = std::strchr(buffer, 'e');
     d.exponent = std::atoi(e + 1) + 1;
+    return d;
+}
+
+using Wide = unsigned __int128;
+
+int BitLength(Wide v)
+{
+    const auto high = static_cast<std::uint64_t>(v >> 64);
+    if (high != 0)
+        return 128 - __builtin_clzll(high);
+    const auto low = static_cast<std::uint64_t>(v);
+    return low != 0 ? 64 - __builtin_clzll(low) : 0;
+}
+
+constexpr std::array<std::uint64_t, 20> kPowersOfTen = [] {
+    std::array<std::uint64_t, 20> p{};
+    p[0] = 1;
+    for (std::size_t i = 1; i < p.size(); ++i)
+        p[i] = p[i - 1] * 10;
+    return p;
+}();
+constexpr std::uint64_t kLeast18Digits = kPowersOfTen[17];
+constexpr std::uint64_t kMost18Digits = kPowersOfTen[18];
+
+// floor(m × 2^b × 10^p) and how the cut-off rest compares with one half (-1, 0, 1), computed
+// exactly in 128-bit integers; false when a factor does not fit.
+bool ScaledFloor(std::uint64_t m, int b, int p, std::uint64_t& floor, int& rest)
+{
+    if (p > 19 || p < -19 || b > 63 || b < -127)
+        return false;
+    Wide numerator = m;
+    Wide denominator = 1;
+    if (p >= 0)
+        numerator *= kPowersOfTen[static_cast<std::size_t>(p)];
+    else
+        denominator = kPowersOfTen[static_cast<std::size_t>(-p)];
+    if (b >= 0) {
+        if (BitLength(numerator) + b > 128)
+            return false;
+        numerator <<= b;
+    } else {
+        if (BitLength(denominator) - b > 127)
+            return false;
+        denominator <<= -b;
+    }
+    const Wide quotient = numerator / denominator;
+    if (quotient >= kMost18Digits * Wide(10))
+        return false;
+    const Wide remainder = numerator - quotient * denominator;
+    const Wide other = denominator - remainder;
+    floor = static_cast<std::uint64_t>(quotient);
+    rest = remainder < other ? -1 : remainder == other ? 0 : 1;
+    return true;
+}
+
+}  // namespace
+
+DecimalDigits ToDecimal(long double value)
+{
+    Decimal d;
+    d.negative = std::signbit(value);
+    const long double magnitude = std::fabs(value);
+    if (magnitude == 0)
+        return d;
+    // The exact binary value m × 2^b scaled to 18 integer digits and rounded to nearest, ties
+    // to the even digit, as printf does in the default rounding mode. This needs a 64-bit
+    // mantissa and factors within 128 bits (values from about 0.01 to 10^37); the sheet's
+    // numbers all lie there, and the rest goes through printf.
+    bool quick = std::numeric_limits<long double>::digits == 64 && std::isfinite(magnitude);
+    std::uint64_t scaled = 0;
+    int k = 0;
+    if (quick) {
+        int e = 0;
+        const long double fraction = std::frexp(magnitude, &e);  // [0.5, 1) × 2^e
+        const auto m = static_cast<std::uint64_t>(std::ldexp(fraction, 64));
+        // 2^(e-1) <= value < 2^e, so 10^k <= value for this k, and the true power is k or k + 1.
+        k = static_cast<int>(std::floor((e - 1) * 0.30102999566398119521L));
+        int rest = 0;
+        quick = ScaledFloor(m, e - 64, 17 - k, scaled, rest);
+        if (quick && scaled >= kMost18Digits) {
+            ++k;
+            quick = ScaledFloor(m, e - 64, 17 - k, scaled, rest);
+        }
+        quick = quick && scaled >= kLeast18Digits && scaled < kMost18Digits;
+        if (quick && (rest > 0 || (rest == 0 && scaled % 2 == 1)) && ++scaled == kMost18Digits) {
+            scaled = kLeast18Digits;
+            ++k;
+        }
+    }
+    if (!quick) {
+        Decimal slow = DecimalByPrintf(magnitude);
+        d.digits = std::move(slow.digits);
+        d.exponent = slow.exponent;
+    } else {
+        char buffer[20];
+        const auto end = std::to_chars(buffer, buffer + sizeof buffer, scaled).ptr;
+        d.digits.assign(buffer, end);
+        d.exponent = k + 1;
+    }
     while (!d.digits.empty() && d.digits.back() == '0')
         d.digits.pop_back();
     return d;
 }
+
+namespace {
 
 // Keeps the first `keep` digits (keep may be 0 or negative), rounding halves up.
 void RoundDigits(Decimal& d, int keep)

@@ -14,6 +14,17 @@ struct NumberLocale {
     static NumberLocale English() { return {".", ","}; }
 };
 
+// A value as decimal digits: value = ±0.digits × 10^exponent, the digits without leading or
+// trailing zeros (empty for zero). They are the 18 significant digits printf's "%.17Le"
+// writes of the exact binary value; every later rounding works on them, halves away from
+// zero, as a person rounding the printed number would.
+struct DecimalDigits {
+    std::string digits;
+    int exponent = 0;
+    bool negative = false;
+};
+DecimalDigits ToDecimal(long double value);
+
 // Rounded once (halves away from zero on the 18-digit decimal form) at p significant digits
 // or d decimals, whichever is fewer digits, always written with exactly d decimals; grouped
 // in threes. A value whose rounded integer part needs more than p digits is written in

@@ -11,6 +11,7 @@
 #include "app/uHelp.h"
 #include "app/uStartup.h"
 #include "imaging/formats/image_format.h"
+#include "tests/program_with_image.h"
 #include "tests/test_support.h"
 #include "tests/results/sheet_windows.h"
 
@@ -238,57 +239,31 @@ TEST_F(TfKalibierenTest, FractionSetByCalibrationShowsOnTheSheet)
 // The whole road through the program's windows: an image opened, lines drawn and intercepts
 // marked with the mouse, Calibrate pressed, the reference distance drawn in the image, the
 // real length typed, Enter.
-class CalibrationInTheProgram : public ::testing::Test {
+class CalibrationInTheProgram : public test::ProgramWithImage {
 protected:
     void SetUp() override
     {
-        SetBoxHandler([this](const BoxRequest& request) {
-            boxes.push_back(request);
-            return BoxAnswer::Ok;
-        });
-        dir = makeTempDir("calibration");
-        const std::string path = dir + "/probe.bmp";
         TPixelGraphic picture(400, 300, TPixelFormat::pf24Bit);
         for (int y = 0; y < 300; ++y) {
             for (int x = 0; x < 400; ++x)
                 picture.SetPixel(x, y, rgb(10, 20, 30));
         }
-        saveImage(picture, path);
-        SetFileHandler([path](const FileRequest&) { return FileAnswer{QString::fromStdString(path), 0}; });
-        TheMeasurement().ClearMeasurement();
-        main = CreateProgramWindows();
-        main->resize(1100, 800);
-        main->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(main));
-        press("bLaden");
-        ASSERT_NE(fImage(), nullptr);
-        canvas = fImage()->findChild<QWidget*>("TempImage");
-        ASSERT_NE(canvas, nullptr);
+        ASSERT_NO_FATAL_FAILURE(openProgramWith(picture, QSize()));
+        SetBoxHandler([this](const BoxRequest& request) {
+            boxes.push_back(request);
+            return BoxAnswer::Ok;
+        });
     }
     void TearDown() override
     {
-        if (main)
-            main->ClearModified();
-        delete main;
-        SetBoxHandler({});
-        SetFileHandler({});
-        TheMeasurement().ClearMeasurement();
+        ProgramWithImage::TearDown();
         TheMeasurement().calibration = Calibration{};
-        std::filesystem::remove_all(dir);
     }
 
     void useLocale(const QLocale& locale)
     {
         fTabelle()->applyLocale(locale);
         fKalibieren()->applyLocale(locale);
-    }
-    void press(const char* name)
-    {
-        QApplication::processEvents();
-        auto* button = main->findChild<QToolButton*>(name);
-        ASSERT_NE(button, nullptr) << name;
-        ASSERT_TRUE(button->isVisible() && button->isEnabled()) << name;
-        QTest::mouseClick(button, Qt::LeftButton);
     }
     void click(int x, int y) { QTest::mouseClick(canvas, Qt::LeftButton, {}, QPoint(x, y)); }
 
@@ -324,9 +299,6 @@ protected:
     QString tKal() const { return main->findChild<QLabel*>("tKal")->text(); }
     QString cell(int col, int row) const { return fTabelle()->Tabelle()->cellText(col, row); }
 
-    TfMain* main = nullptr;
-    QWidget* canvas = nullptr;
-    std::string dir;
     std::vector<BoxRequest> boxes;
 };
 

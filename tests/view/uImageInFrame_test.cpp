@@ -16,65 +16,21 @@
 #include "app/uMain.h"
 #include "app/uStartup.h"
 #include "imaging/formats/image_format.h"
+#include "tests/program_with_image.h"
 #include "tests/test_support.h"
 #include "view/uImage.h"
 
 namespace tesra {
 namespace {
 
-class ImageInFrame : public ::testing::Test {
+class ImageInFrame : public test::ProgramWithImage {
 protected:
     void SetUp() override
     {
-        TheMeasurement().ClearMeasurement();
-        dir = test::makeTempDir("image-frame");
-        const std::string path = dir + "/probe.bmp";
-        TPixelGraphic image(300, 200, TPixelFormat::pf24Bit);
-        saveImage(image, path);
-        SetFileHandler([path](const FileRequest&) { return FileAnswer{QString::fromStdString(path), 0}; });
-        SetBoxHandler([](const BoxRequest& r) {
-            return r.buttons == BoxButtons::SaveDiscardCancel ? BoxAnswer::Discard : BoxAnswer::Yes;
-        });
-        main = CreateProgramWindows();
-        main->resize(1100, 800);
-        main->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(main));
-        press("bLaden");
-        ASSERT_NE(fImage(), nullptr);
-        canvas = fImage()->findChild<QWidget*>("TempImage");
-        ASSERT_NE(canvas, nullptr);
-        // The image window in front of the other windows of the frame, as after a click on it.
-        auto* sub = qobject_cast<QMdiSubWindow*>(fImage()->parentWidget());
-        ASSERT_NE(sub, nullptr);
-        sub->mdiArea()->setActiveSubWindow(sub);
-        sub->setGeometry(0, 0, 500, 400);
-        QApplication::processEvents();
-    }
-    void TearDown() override
-    {
-        main->ClearModified();
-        delete main;
-        SetFileHandler({});
-        SetBoxHandler({});
-        TheMeasurement().ClearMeasurement();
-        std::error_code ignored;
-        std::filesystem::remove_all(dir, ignored);
+        ASSERT_NO_FATAL_FAILURE(openProgramWith(TPixelGraphic(300, 200, TPixelFormat::pf24Bit), QSize(500, 400)));
     }
 
-    void press(const char* name)
-    {
-        QApplication::processEvents();
-        QToolButton* b = main->findChild<QToolButton*>(name);
-        ASSERT_NE(b, nullptr) << name;
-        ASSERT_TRUE(b->isVisible() && b->isEnabled()) << name;
-        QTest::mouseClick(b, Qt::LeftButton);
-    }
-    QAction* action(const char* name) { return main->findChild<QAction*>(name); }
     QLabel* info() { return main->findChild<QLabel*>("pInfo"); }
-
-    TfMain* main = nullptr;
-    QWidget* canvas = nullptr;
-    std::string dir;
 };
 
 TEST_F(ImageInFrame, CircleRubberBandShowsItsLengthAndLocksTheButtons)

@@ -1,25 +1,11 @@
 // Proposed crossings in the running program: "Propose" in intercept mode shows hollow marks,
 // a click rejects one or takes it back, Enter makes the kept ones intercepts and the sheet
 // counts them, Escape and leaving the mode discard them. Real clicks and keys throughout.
-#include <QApplication>
 #include <QLocale>
-#include <QMdiArea>
-#include <QMdiSubWindow>
 #include <QStatusBar>
-#include <QTest>
-#include <QToolButton>
-#include <gtest/gtest.h>
 
-#include <filesystem>
-#include <string>
-
-#include "app/uDialogs.h"
-#include "app/uMain.h"
-#include "app/uStartup.h"
-#include "imaging/formats/image_format.h"
 #include "results/uTabelle.h"
-#include "tests/test_support.h"
-#include "view/uImage.h"
+#include "tests/program_with_image.h"
 #include "widgets/uAlignedGrid.h"
 
 namespace tesra {
@@ -39,29 +25,11 @@ TPixelGraphic boundaries()
     return image;
 }
 
-class Proposals : public ::testing::Test {
+class Proposals : public test::ProgramWithImage {
 protected:
     void SetUp() override
     {
-        TheMeasurement().ClearMeasurement();
-        dir = test::makeTempDir("proposals");
-        const std::string path = dir + "/boundaries.bmp";
-        saveImage(boundaries(), path);
-        SetFileHandler([path](const FileRequest&) { return FileAnswer{QString::fromStdString(path), 0}; });
-        SetBoxHandler([](const BoxRequest&) { return BoxAnswer::Yes; });
-        main = CreateProgramWindows();
-        main->resize(1300, 900);
-        main->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(main));
-        press("bLaden");
-        ASSERT_NE(fImage(), nullptr);
-        canvas = fImage()->findChild<QWidget*>("TempImage");
-        ASSERT_NE(canvas, nullptr);
-        auto* sub = qobject_cast<QMdiSubWindow*>(fImage()->parentWidget());
-        ASSERT_NE(sub, nullptr);
-        sub->mdiArea()->setActiveSubWindow(sub);
-        sub->setGeometry(0, 0, 640, 320);
-        QApplication::processEvents();
+        ASSERT_NO_FATAL_FAILURE(openProgramWith(boundaries(), QSize(640, 320)));
         fTabelle()->applyLocale(QLocale(QLocale::German, QLocale::Germany));
         // Two test lines across every boundary.
         press("bLinie");
@@ -69,36 +37,7 @@ protected:
         drawLine(20, 140, 500, 140);
         press("bSetInter");
     }
-    void TearDown() override
-    {
-        main->ClearModified();
-        delete main;
-        SetFileHandler({});
-        SetBoxHandler({});
-        TheMeasurement().ClearMeasurement();
-        std::error_code ignored;
-        std::filesystem::remove_all(dir, ignored);
-    }
 
-    void press(const char* name)
-    {
-        QApplication::processEvents();
-        QToolButton* b = main->findChild<QToolButton*>(name);
-        ASSERT_NE(b, nullptr) << name;
-        ASSERT_TRUE(b->isVisible() && b->isEnabled()) << name;
-        QTest::mouseClick(b, Qt::LeftButton);
-    }
-    void clickImage(int x, int y)
-    {
-        QTest::mouseMove(canvas, QPoint(x, y));
-        QTest::mouseClick(canvas, Qt::LeftButton, {}, QPoint(x, y));
-    }
-    void drawLine(int x1, int y1, int x2, int y2)
-    {
-        clickImage(x1, y1);
-        QTest::mouseMove(canvas, QPoint((x1 + x2) / 2, (y1 + y2) / 2));
-        clickImage(x2, y2);
-    }
     QColor pixelAt(int x, int y) { return canvas->grab().toImage().pixelColor(x, y); }
     QString status() { return main->statusBar()->currentMessage(); }
     double intersections(int line)
@@ -114,10 +53,6 @@ protected:
             n += k.type == type;
         return n;
     }
-
-    TfMain* main = nullptr;
-    QWidget* canvas = nullptr;
-    std::string dir;
 };
 
 const QColor kOrange(255, 128, 0);

@@ -4,6 +4,10 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
+#include <limits>
+#include <random>
+#include <string>
 
 namespace tesra {
 namespace {
@@ -156,6 +160,75 @@ TEST(NumberFormat, General)
         EXPECT_EQ(FormatG(c.value, c.precision, kGerman), c.german) << c.german;
         EXPECT_EQ(FormatG(c.value, c.precision, kEnglish), c.english) << c.english;
     }
+}
+
+// The digits written back in printf's "%.17Le" shape, so they compare with printf's own text.
+std::string AsPrintfText(const DecimalDigits& d)
+{
+    if (d.digits.empty())
+        return "0.00000000000000000e+00";
+    std::string digits = d.digits + std::string(18 - d.digits.size(), '0');
+    char exponent[16];
+    std::snprintf(exponent, sizeof exponent, "e%+03d", d.exponent - 1);
+    return digits.substr(0, 1) + "." + digits.substr(1) + exponent;
+}
+
+std::string PrintfText(long double magnitude)
+{
+    char buffer[64];
+    std::snprintf(buffer, sizeof buffer, "%.17Le", magnitude);
+    return buffer;
+}
+
+// Every number the program shows is rounded from these digits, so equal digits mean equal
+// texts. Checked against the C library over millions of values: random bit patterns over a
+// range of magnitudes wider than the sheet's, numbers as the sheet computes them, exact halves
+// at the 18th digit (ties go to the even digit), and neighbours of the powers of ten, where
+// the digit count changes.
+TEST(NumberFormat, DigitsAreThoseOfPrintf)
+{
+    std::mt19937_64 rng(20261207u);
+    std::uniform_int_distribution<int> exponents(-80, 140);
+    std::uniform_int_distribution<std::uint64_t> eighteenDigits(100000000000000000ULL,
+                                                                999999999999999999ULL);
+    int mismatches = 0;
+    auto check = [&](long double v) {
+        const std::string expected = PrintfText(std::fabs(v));
+        const std::string actual = AsPrintfText(ToDecimal(v));
+        if (expected != actual && ++mismatches <= 10)
+            ADD_FAILURE() << expected << " written as " << actual;
+    };
+    for (int i = 0; i < 1000000; ++i) {
+        const std::uint64_t mantissa = rng() | (1ULL << 63);
+        check(std::ldexp(static_cast<long double>(mantissa), exponents(rng) - 64));
+    }
+    for (int i = 0; i < 500000; ++i) {
+        const long double length = static_cast<long double>(rng() % 100000000) / 1000.0L;
+        const long double count = static_cast<long double>(1 + rng() % 10000) / 2.0L;
+        check(length);
+        check(length / count * 1.56L);
+    }
+    for (int i = 0; i < 250000; ++i) {
+        const std::uint64_t n = eighteenDigits(rng);
+        check(static_cast<long double>(n) * 10.0L + 5.0L);
+        check(static_cast<long double>(n) + 0.5L);
+    }
+    for (int k = -40; k <= 40; ++k) {
+        long double below = std::pow(10.0L, static_cast<long double>(k));
+        long double above = below;
+        for (int step = 0; step < 2000; ++step) {
+            below = std::nextafter(below, 0.0L);
+            above = std::nextafter(above, HUGE_VALL);
+            check(below);
+            check(above);
+        }
+    }
+    check(0.0L);
+    check(-0.0L);
+    check(-1234.5L);
+    check(std::numeric_limits<long double>::denorm_min());
+    check(std::numeric_limits<long double>::max());
+    EXPECT_EQ(mismatches, 0);
 }
 
 }  // namespace

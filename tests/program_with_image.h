@@ -1,0 +1,99 @@
+#pragma once
+// A window-test fixture: the program's windows with one picture opened through "Open image"
+// (the file dialog answered through the seam), the image window in front at a known size,
+// and the user's steps as real mouse events: press a toolbar button, click the image, draw a
+// line with two clicks.
+#include <QAction>
+#include <QApplication>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QTest>
+#include <QToolButton>
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+#include "app/uDialogs.h"
+#include "app/uMain.h"
+#include "app/uStartup.h"
+#include "imaging/formats/image_format.h"
+#include "tests/test_support.h"
+#include "view/uImage.h"
+
+namespace tesra::test {
+
+class ProgramWithImage : public ::testing::Test {
+protected:
+    // Saves the picture, starts the windows in a frame of 1100 x 800 and opens it; the image
+    // window comes to the front with `imageWindow` pixels at the frame's top left (an empty
+    // size keeps its own placement). Unsaved data is discarded when asked, other questions
+    // are answered Yes.
+    void openProgramWith(const TPixelGraphic& picture, QSize imageWindow)
+    {
+        TheMeasurement().ClearMeasurement();
+        dir = makeTempDir("program-with-image");
+        const std::string path = dir + "/probe.bmp";
+        saveImage(picture, path);
+        SetFileHandler([path](const FileRequest&) { return FileAnswer{QString::fromStdString(path), 0}; });
+        SetBoxHandler([](const BoxRequest& r) {
+            return r.buttons == BoxButtons::SaveDiscardCancel ? BoxAnswer::Discard : BoxAnswer::Yes;
+        });
+        main = CreateProgramWindows();
+        main->resize(1100, 800);
+        main->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(main));
+        press("bLaden");
+        ASSERT_NE(fImage(), nullptr);
+        canvas = fImage()->findChild<QWidget*>("TempImage");
+        ASSERT_NE(canvas, nullptr);
+        if (imageWindow.isEmpty())
+            return;
+        // The image window in front of the other windows of the frame, as after a click on it.
+        auto* sub = qobject_cast<QMdiSubWindow*>(fImage()->parentWidget());
+        ASSERT_NE(sub, nullptr);
+        sub->mdiArea()->setActiveSubWindow(sub);
+        sub->setGeometry(QRect(QPoint(0, 0), imageWindow));
+        QApplication::processEvents();
+    }
+    void TearDown() override
+    {
+        if (main)
+            main->ClearModified();
+        delete main;
+        SetFileHandler({});
+        SetBoxHandler({});
+        TheMeasurement().ClearMeasurement();
+        std::error_code ignored;
+        std::filesystem::remove_all(dir, ignored);
+    }
+
+    void press(const char* name)
+    {
+        // The toolbars lay out their buttons when the events of the last step are done.
+        QApplication::processEvents();
+        QToolButton* b = main->findChild<QToolButton*>(name);
+        ASSERT_NE(b, nullptr) << name;
+        ASSERT_TRUE(b->isVisible() && b->isEnabled()) << name;
+        QTest::mouseClick(b, Qt::LeftButton);
+    }
+    void clickImage(int x, int y)
+    {
+        QTest::mouseMove(canvas, QPoint(x, y));
+        QTest::mouseClick(canvas, Qt::LeftButton, {}, QPoint(x, y));
+    }
+    // Two clicks: the rubber band opens at the first and closes at the second.
+    void drawLine(int x1, int y1, int x2, int y2)
+    {
+        clickImage(x1, y1);
+        QTest::mouseMove(canvas, QPoint((x1 + x2) / 2, (y1 + y2) / 2));
+        clickImage(x2, y2);
+    }
+    QAction* action(const char* name) { return main->findChild<QAction*>(name); }
+
+    TfMain* main = nullptr;
+    QWidget* canvas = nullptr;
+    std::string dir;
+};
+
+}  // namespace tesra::test
