@@ -5,6 +5,7 @@
 
 #include "analysis/grey_texts.h"
 #include "analysis/line_geometry.h"
+#include "app/common/user_text.h"
 
 namespace tesra {
 
@@ -202,11 +203,17 @@ GreyViewLayout HistogramViewLayout()
 
 // ---- Captions ----
 
-std::string GreyWindowCaption() { return "Grays"; }
-std::string ProfileRequestCaption(int lineNumber) { return "Linie analysis of line # " + std::to_string(lineNumber); }
-std::string ProfileCaption(int lineNumber) { return "Grays for line # " + std::to_string(lineNumber); }
-std::string HistogramCaption() { return "Histogram"; }
-std::string SegmentCaption(int lineNumber) { return "Interception lengths of line " + std::to_string(lineNumber); }
+std::string GreyWindowCaption() { return UserText(QT_TRANSLATE_NOOP("Core", "Grays")); }
+std::string ProfileRequestCaption(int lineNumber)
+{
+    return UserText(QT_TRANSLATE_NOOP("Core", "Linie analysis of line # ")) + std::to_string(lineNumber);
+}
+std::string ProfileCaption(int lineNumber) { return UserText(QT_TRANSLATE_NOOP("Core", "Grays for line # ")) + std::to_string(lineNumber); }
+std::string HistogramCaption() { return UserText(QT_TRANSLATE_NOOP("Core", "Histogram")); }
+std::string SegmentCaption(int lineNumber)
+{
+    return UserText(QT_TRANSLATE_NOOP("Core", "Interception lengths of line ")) + std::to_string(lineNumber);
+}
 
 // ---- Read-out ----
 

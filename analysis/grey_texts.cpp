@@ -1,5 +1,7 @@
 #include "analysis/grey_texts.h"
 
+#include "app/common/user_text.h"
+
 namespace tesra {
 
 namespace {
@@ -93,15 +95,17 @@ std::string ProfileReadoutText(int x, const ProfileColumnReading& reading, long 
     // is read back from the increment point's row.
     const int grey = reading.grey == -1 ? reading.inc + 127 : reading.grey;
     const long double position = length != 0 ? x / length * (isCircle ? 360 : 100) : 0.0L;
-    return "Position: " + FormatF(position, 3, 0, locale) + (isCircle ? "\u00b0" : "%") +
-           "   Gray: " + std::to_string(grey) + "   Increment: " + std::to_string(2 * reading.inc);
+    return UserText(QT_TRANSLATE_NOOP("Core", "Position: ")) + FormatF(position, 3, 0, locale) + (isCircle ? "\u00b0" : "%")
+           + "   " + UserText(QT_TRANSLATE_NOOP("Core", "Gray: ")) + std::to_string(grey) + "   "
+           + UserText(QT_TRANSLATE_NOOP("Core", "Increment: ")) + std::to_string(2 * reading.inc);
 }
 
 std::string HistogramReadoutText(int x, const GreyHistogram& histogram)
 {
     if (x < 0 || x > 255)
         return {};
-    return "Position: " + std::to_string(x) + "   Count: " + std::to_string(histogram.counts[static_cast<std::size_t>(x)]);
+    return UserText(QT_TRANSLATE_NOOP("Core", "Position: ")) + std::to_string(x) + "   "
+           + UserText(QT_TRANSLATE_NOOP("Core", "Count: ")) + std::to_string(histogram.counts[static_cast<std::size_t>(x)]);
 }
 
 }  // namespace tesra

@@ -66,9 +66,9 @@ QTableWidget* makeGrid(QWidget* parent, const char* name, int rows)
     return grid;
 }
 
-void setCell(QTableWidget* grid, int row, int column, const std::string& text, bool fixed)
+void setCell(QTableWidget* grid, int row, int column, const QString& text, bool fixed)
 {
-    auto* item = new QTableWidgetItem(qs(text));
+    auto* item = new QTableWidgetItem(text);
     item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
     if (fixed) {
         item->setBackground(grid->palette().button());
@@ -125,19 +125,19 @@ TfGrau::TfGrau(QWidget* parent) : QWidget(parent)
 
     m_tools = new QFrame(this);
     m_tools->setObjectName(QStringLiteral("Tools"));
-    m_tools->setWindowTitle(QStringLiteral("Tools"));
+    m_tools->setWindowTitle(tr("Tools"));
     m_tools->setFrameStyle(QFrame::StyledPanel | QFrame::Raised);
 
     bCopyHist = new QToolButton(m_tools);
     bCopyHist->setObjectName(QStringLiteral("bCopyHist"));
-    bCopyHist->setText(QStringLiteral("Copy"));
+    bCopyHist->setText(tr("Copy"));
     bCopyHist->setGeometry(kButtonLeft, kControlTop, kButtonWidth, kControlHeight);
     bCopyHist->hide();
     connect(bCopyHist, &QToolButton::clicked, this, &TfGrau::bCopyHistClick);
 
     bCopySeg = new QToolButton(m_tools);
     bCopySeg->setObjectName(QStringLiteral("bCopySeg"));
-    bCopySeg->setText(QStringLiteral("Copy"));
+    bCopySeg->setText(tr("Copy"));
     bCopySeg->setGeometry(kButtonLeft, kControlTop, kButtonWidth, kControlHeight);
     bCopySeg->hide();
     connect(bCopySeg, &QToolButton::clicked, this, &TfGrau::bCopySegClick);
@@ -164,13 +164,13 @@ TfGrau::TfGrau(QWidget* parent) : QWidget(parent)
     Progress->hide();
 
     tSeg = makeGrid(this, "tSeg", 2);
-    setCell(tSeg, 0, 1, "Length", true);
-    setCell(tSeg, 0, 2, "Cal. length", true);
+    setCell(tSeg, 0, 1, tr("Length"), true);
+    setCell(tSeg, 0, 2, tr("Cal. length"), true);
     tSum = makeGrid(this, "tSum", 2);
-    setCell(tSum, 0, 1, "Length", true);
-    setCell(tSum, 0, 2, "Cal. length", true);
+    setCell(tSum, 0, 1, tr("Length"), true);
+    setCell(tSum, 0, 2, tr("Cal. length"), true);
     setCell(tSum, 0, 0, "", true);
-    setCell(tSum, 1, 0, "Mean", true);
+    setCell(tSum, 1, 0, tr("Mean"), true);
 
     setClientSize(kInitialClientWidth, kInitialClientHeight);
 }
@@ -295,9 +295,9 @@ void TfGrau::ShowSegments(int lineNumber)
     tSeg->setRowCount(rows);
     for (int r = 1; r < rows; ++r)
         for (int c = 0; c < 3; ++c)
-            setCell(tSeg, r, c, cells.rows[static_cast<std::size_t>(r - 1)][static_cast<std::size_t>(c)], false);
-    setCell(tSum, 1, 1, cells.meanLength, false);
-    setCell(tSum, 1, 2, cells.meanCalibratedLength, false);
+            setCell(tSeg, r, c, qs(cells.rows[static_cast<std::size_t>(r - 1)][static_cast<std::size_t>(c)]), false);
+    setCell(tSum, 1, 1, qs(cells.meanLength), false);
+    setCell(tSum, 1, 2, qs(cells.meanCalibratedLength), false);
 
     m_segmentView = true;
     m_lineNumber = lineNumber;

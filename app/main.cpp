@@ -9,6 +9,7 @@
 #include <iostream>
 
 #include "app/uCommandLine.h"
+#include "app/uLanguage.h"
 #include "app/uMain.h"
 #include "app/uStartup.h"
 
@@ -34,6 +35,7 @@ int main(int argc, char** argv)
         // Help, version and the window-less modes answer here, before anything needs a display.
         QCoreApplication lineOnly(argc, argv);
         tesra::SetProgramIdentity();
+        tesra::InstallLanguage();
         const tesra::CommandLine line = tesra::ReadCommandLine(QCoreApplication::arguments(), std::cout, std::cerr);
         if (line.finished)
             return line.exitCode;
@@ -47,6 +49,8 @@ int main(int argc, char** argv)
         return 2;
     }
     QApplication app(argc, argv);
+    tesra::SetProgramIdentity();
+    tesra::InstallLanguage();
     tesra::StartupOptions options;
     options.showSplash = true;
     tesra::TfMain* mainWindow = tesra::StartProgram(app, files.value(0), options);

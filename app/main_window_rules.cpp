@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "app/common/rounding.h"
+#include "app/common/user_text.h"
 #include "imaging/formats/image_format.h"
 
 namespace tesra {
@@ -131,8 +132,8 @@ std::vector<std::string> OpenImageFilters()
     }
     std::sort(all.begin(), all.end());
     all.erase(std::unique(all.begin(), all.end()), all.end());
-    filters.insert(filters.begin(), "Image files (" + patternOf(all) + ")");
-    filters.push_back("All files (*)");
+    filters.insert(filters.begin(), UserText(QT_TRANSLATE_NOOP("Core", "Image files")) + " (" + patternOf(all) + ")");
+    filters.push_back(UserText(QT_TRANSLATE_NOOP("Core", "All files")) + " (*)");
     return filters;
 }
 

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "app/common/user_text.h"
 #include "app/measurement/measurement.h"
 #include "view/image_editor.h"  // kMinZoom, kMaxZoom, ZoomCaption
 
@@ -92,7 +93,7 @@ std::vector<std::string> SaveImageFilters();
 std::string SaveImageFilterExtension(int index);
 // The save entry whose extension matches the file name's ("bmp" entry when none does).
 int SaveImageFilterIndexOf(const std::string& fileName);
-inline constexpr const char* kLineSetFilter = "Liniendefinitionen (*.lin)";
+inline constexpr const char* kLineSetFilter = QT_TRANSLATE_NOOP("Core", "Liniendefinitionen (*.lin)");
 
 // The file name with extension `suffix` added when it has none (a dot at its end counts as
 // an extension given).

@@ -15,10 +15,10 @@
 namespace tesra {
 namespace {
 
-QString tr(const char* text)
-{
-    return QCoreApplication::translate("CommandLine", text);
-}
+// The command line's texts, in the catalogues under "CommandLine".
+struct CommandLineText {
+    Q_DECLARE_TR_FUNCTIONS(CommandLine)
+};
 
 std::ostream& operator<<(std::ostream& stream, const QString& text)
 {
@@ -29,7 +29,7 @@ std::ostream& operator<<(std::ostream& stream, const QString& text)
 int usageError(std::ostream& err, const QString& message)
 {
     err << kProgramName << ": " << message << "\n"
-        << tr("Try '%1 --help' for more information.").arg(QString::fromLatin1(kProgramCommand)) << "\n";
+        << CommandLineText::tr("Try '%1 --help' for more information.").arg(QString::fromLatin1(kProgramCommand)) << "\n";
     return kUsageError;
 }
 
@@ -58,7 +58,7 @@ int fieldsMode(const QCommandLineParser& parsed, std::ostream& out, std::ostream
 {
     const QStringList arguments = parsed.positionalArguments();
     if (arguments.isEmpty())
-        return usageError(err, tr("--fields needs at least one image file."));
+        return usageError(err, CommandLineText::tr("--fields needs at least one image file."));
     std::vector<std::string> files;
     for (const QString& argument : arguments)
         files.push_back(fileName(argument));
@@ -73,14 +73,14 @@ QList<WindowlessMode> WindowlessModes()
     // and its function (in the unit of the area it belongs to).
     return {
         {QCommandLineOption("propose",
-                            tr("Prints the proposed boundary crossings along the test lines of IMAGE as CSV "
+                            CommandLineText::tr("Prints the proposed boundary crossings along the test lines of IMAGE as CSV "
                                "(line,x,y,type); the lines stored in the image, or those of --lines."),
-                            tr("IMAGE")),
-         {QCommandLineOption("lines", tr("Takes the test lines of --propose from a line-set file."), tr("SET.lin")),
-          QCommandLineOption("bright", tr("--propose looks for boundaries brighter than the grains."))},
+                            CommandLineText::tr("IMAGE")),
+         {QCommandLineOption("lines", CommandLineText::tr("Takes the test lines of --propose from a line-set file."), CommandLineText::tr("SET.lin")),
+          QCommandLineOption("bright", CommandLineText::tr("--propose looks for boundaries brighter than the grains."))},
          proposeMode},
         {QCommandLineOption("fields",
-                            tr("Prints the measurements stored in the image files FILE... as one specimen "
+                            CommandLineText::tr("Prints the measurements stored in the image files FILE... as one specimen "
                                "table (CSV) without opening a window.")),
          {},
          fieldsMode},
@@ -92,11 +92,11 @@ CommandLine ReadCommandLine(const QStringList& arguments, std::ostream& out, std
 {
     QCommandLineParser parser;
     parser.setApplicationDescription(
-        tr("Measures the mean grain size of micrographs by the linear-intercept method."));
+        CommandLineText::tr("Measures the mean grain size of micrographs by the linear-intercept method."));
     // Our own help and version switches: Qt's would add --help-all, which lists options of
     // the display's that this line does not take.
-    const QCommandLineOption help({"h", "?", "help"}, tr("Displays this help."));
-    const QCommandLineOption version({"v", "version"}, tr("Displays the program's version."));
+    const QCommandLineOption help({"h", "?", "help"}, CommandLineText::tr("Displays this help."));
+    const QCommandLineOption version({"v", "version"}, CommandLineText::tr("Displays the program's version."));
     parser.addOption(help);
     parser.addOption(version);
     for (const WindowlessMode& mode : modes) {
@@ -104,8 +104,8 @@ CommandLine ReadCommandLine(const QStringList& arguments, std::ostream& out, std
         for (const QCommandLineOption& own : mode.ownOptions)
             parser.addOption(own);
     }
-    parser.addPositionalArgument(tr("FILE"), tr("Image to open (Tesra shows one image at a time)."),
-                                 tr("[FILE...]"));
+    parser.addPositionalArgument(CommandLineText::tr("FILE"), CommandLineText::tr("Image to open (Tesra shows one image at a time)."),
+                                 CommandLineText::tr("[FILE...]"));
 
     CommandLine line;
     line.finished = true;
@@ -128,7 +128,7 @@ CommandLine ReadCommandLine(const QStringList& arguments, std::ostream& out, std
             continue;
         if (chosen) {
             line.exitCode = usageError(
-                err, tr("%1 and %2 cannot be used together.").arg(dashed(chosen->option), dashed(mode.option)));
+                err, CommandLineText::tr("%1 and %2 cannot be used together.").arg(dashed(chosen->option), dashed(mode.option)));
             return line;
         }
         chosen = &mode;
@@ -141,7 +141,7 @@ CommandLine ReadCommandLine(const QStringList& arguments, std::ostream& out, std
                 chosen && std::any_of(chosen->ownOptions.begin(), chosen->ownOptions.end(),
                                       [&own](const QCommandLineOption& o) { return o.names() == own.names(); });
             if (parser.isSet(own) && !sharedWithChosen) {
-                line.exitCode = usageError(err, tr("%1 goes only with %2.").arg(dashed(own), dashed(mode.option)));
+                line.exitCode = usageError(err, CommandLineText::tr("%1 goes only with %2.").arg(dashed(own), dashed(mode.option)));
                 return line;
             }
         }
@@ -155,7 +155,7 @@ CommandLine ReadCommandLine(const QStringList& arguments, std::ostream& out, std
     line.files = parser.positionalArguments();
     if (line.files.size() > 1)
         err << kProgramName << ": "
-            << tr("Tesra shows one image at a time; opening %1 only.").arg(line.files.constFirst()) << "\n";
+            << CommandLineText::tr("Tesra shows one image at a time; opening %1 only.").arg(line.files.constFirst()) << "\n";
     return line;
 }
 

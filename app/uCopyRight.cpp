@@ -36,7 +36,7 @@ TfCopyRight::TfCopyRight(QWidget* parent)
     TransImage->setPicture(MakeAboutPicture());
     ver = MakeVersionLabel(this, QRect(160, 456, 143, 24));
 
-    bOK = new QPushButton("OK", this);
+    bOK = new QPushButton(tr("OK"), this);
     bOK->setObjectName("bOK");
     bOK->setGeometry(111, 496, 100, 32);
     bOK->setFlat(true);

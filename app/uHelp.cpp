@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -12,6 +13,8 @@
 #include <QTextBrowser>
 #include <QUrl>
 #include <QVBoxLayout>
+
+#include "app/uLanguage.h"
 
 namespace tesra {
 namespace {
@@ -44,9 +47,16 @@ QString& registeredFile()
     return path;
 }
 
+// The German pages are in "de/" beside the English ones; a page not translated yet is shown in
+// English.
+const QString kGermanFolder = QStringLiteral("de/");
+
 QUrl manualUrl(const QString& page)
 {
-    QUrl url(QStringLiteral("qrc:") + kManualRoot + '/' + page.section('#', 0, 0));
+    QString name = page.section('#', 0, 0);
+    if (CurrentLanguage() == Language::German && QFile::exists(':' + kManualRoot + '/' + kGermanFolder + name))
+        name.prepend(kGermanFolder);
+    QUrl url(QStringLiteral("qrc:") + kManualRoot + '/' + name);
     const QString anchor = page.section('#', 1);
     if (!anchor.isEmpty())
         url.setFragment(anchor);
@@ -147,14 +157,14 @@ void InstallHelpKey(QApplication* app)
 TfHelp::TfHelp(QWidget* parent) : QWidget(parent, Qt::Window)
 {
     setObjectName("fHelp");
-    setWindowTitle("Tesra Help");
+    setWindowTitle(tr("Tesra Help"));
     resize(720, 640);
 
-    auto* contents = new QPushButton("Contents", this);
+    auto* contents = new QPushButton(tr("Contents"), this);
     contents->setObjectName("bContents");
-    auto* back = new QPushButton("Back", this);
+    auto* back = new QPushButton(tr("Back"), this);
     back->setObjectName("bBack");
-    auto* forward = new QPushButton("Forward", this);
+    auto* forward = new QPushButton(tr("Forward"), this);
     forward->setObjectName("bForward");
     m_browser = new QTextBrowser(this);
     m_browser->setObjectName("tBrowser");
@@ -178,7 +188,7 @@ TfHelp::TfHelp(QWidget* parent) : QWidget(parent, Qt::Window)
     connect(m_browser, &QTextBrowser::forwardAvailable, forward, &QPushButton::setEnabled);
     connect(m_browser, &QTextBrowser::sourceChanged, this, [this] {
         const QString title = m_browser->documentTitle();
-        setWindowTitle(title.isEmpty() ? QString("Tesra Help") : "Tesra Help - " + title);
+        setWindowTitle(title.isEmpty() ? tr("Tesra Help") : tr("Tesra Help - %1").arg(title));
     });
 }
 
@@ -202,10 +212,10 @@ void TfHelp::showPage(const QString& page)
 {
     if (!loadHelpFile()) {
         m_browser->clear();
-        m_browser->setPlainText(QString("The help file \"%1\" cannot be opened. It belongs in the "
-                                        "program's folder, next to the program itself.")
+        m_browser->setPlainText(tr("The help file \"%1\" cannot be opened. It belongs in the "
+                                    "program's folder, next to the program itself.")
                                     .arg(QDir::toNativeSeparators(HelpFile())));
-        setWindowTitle("Tesra Help");
+        setWindowTitle(tr("Tesra Help"));
         return;
     }
     const QUrl url = manualUrl(page);
@@ -224,6 +234,8 @@ QString TfHelp::currentPage() const
     const QString path = url.path();
     const QString root = kManualRoot + '/';
     QString page = path.startsWith(root) ? path.mid(root.size()) : path;
+    if (page.startsWith(kGermanFolder))
+        page.remove(0, kGermanFolder.size());
     if (url.hasFragment())
         page += '#' + url.fragment();
     return page;

@@ -35,6 +35,7 @@
 #include "app/storage/measurement_file.h"
 #include "app/uDialogs.h"
 #include "app/uHelp.h"
+#include "app/uLanguage.h"
 #include "app/uMagnifier.h"
 #include "imaging/filters/image_filter.h"
 #include "imaging/filters/uFilterDialogs.h"
@@ -62,12 +63,12 @@ struct ModeButton {
     EditMode mode;
 };
 constexpr ModeButton kModeButtons[] = {
-    {"bLinie", "Add line", emLine},
-    {"bSetInter", "Add / Change intersection", emSetIntercept},
-    {"bKillInter", "Delete intersection", emDeleteIntercept},
-    {"bFail", "Mark second phase", emSecondPhase},
-    {"bInfoModus", "Image information", emInfo},
-    {"bManipulation", "Image manipulation", emManipulate},
+    {"bLinie", QT_TRANSLATE_NOOP("tesra::TfMain", "Add line"), emLine},
+    {"bSetInter", QT_TRANSLATE_NOOP("tesra::TfMain", "Add / Change intersection"), emSetIntercept},
+    {"bKillInter", QT_TRANSLATE_NOOP("tesra::TfMain", "Delete intersection"), emDeleteIntercept},
+    {"bFail", QT_TRANSLATE_NOOP("tesra::TfMain", "Mark second phase"), emSecondPhase},
+    {"bInfoModus", QT_TRANSLATE_NOOP("tesra::TfMain", "Image information"), emInfo},
+    {"bManipulation", QT_TRANSLATE_NOOP("tesra::TfMain", "Image manipulation"), emManipulate},
 };
 
 // The context buttons of each group on the toolbar "Toolbar" (the line tools include the
@@ -219,25 +220,25 @@ QAction* TfMain::addButton(QToolBar* bar, const QString& name, const QString& ca
 void TfMain::createControls()
 {
     // Toolbar "Datei".
-    QToolBar* datei = addToolBar("Datei");
+    QToolBar* datei = addToolBar(tr("Datei"));
     datei->setObjectName("Datei");
-    connect(addButton(datei, "bLaden", "Open image", "Open image", QKeySequence("Ctrl+O")), &QAction::triggered, this,
+    connect(addButton(datei, "bLaden", tr("Open image"), tr("Open image"), QKeySequence("Ctrl+O")), &QAction::triggered, this,
             &TfMain::bLadenClick);
-    connect(addButton(datei, "bSpeichern", "Save image", "Save image", QKeySequence("Ctrl+S")), &QAction::triggered,
+    connect(addButton(datei, "bSpeichern", tr("Save image"), tr("Save image"), QKeySequence("Ctrl+S")), &QAction::triggered,
             this, &TfMain::bSpeichernClick);
-    connect(addButton(datei, "bPhoto", "Save photo", "Save photo"), &QAction::triggered, this, &TfMain::bPhotoClick);
-    connect(addButton(datei, "bLinieLaden", "Linienset Laden", "Linienset Laden"), &QAction::triggered, this,
+    connect(addButton(datei, "bPhoto", tr("Save photo"), tr("Save photo")), &QAction::triggered, this, &TfMain::bPhotoClick);
+    connect(addButton(datei, "bLinieLaden", tr("Linienset Laden"), tr("Linienset Laden")), &QAction::triggered, this,
             &TfMain::bLinieLadenClick);
-    connect(addButton(datei, "bLinieSpeichern", "Linienset Speichern", "Linienset Speichern"), &QAction::triggered,
+    connect(addButton(datei, "bLinieSpeichern", tr("Linienset Speichern"), tr("Linienset Speichern")), &QAction::triggered,
             this, &TfMain::bLinieSpeichernClick);
 
     // Toolbar "Zoom".
-    QToolBar* zoom = addToolBar("Zoom");
+    QToolBar* zoom = addToolBar(tr("Zoom"));
     zoom->setObjectName("Zoom");
-    QAction* plus = addButton(zoom, "bLupePlus", "Zoom in", "Zoom in", QKeySequence("Ctrl++"));
+    QAction* plus = addButton(zoom, "bLupePlus", tr("Zoom in"), tr("Zoom in"), QKeySequence("Ctrl++"));
     plus->setShortcuts({QKeySequence("Ctrl++"), QKeySequence("Ctrl+=")});
     connect(plus, &QAction::triggered, this, [this] { zoomBy(1); });
-    connect(addButton(zoom, "bLupeMinus", "Zoom out", "Zoom out", QKeySequence("Ctrl+-")), &QAction::triggered, this,
+    connect(addButton(zoom, "bLupeMinus", tr("Zoom out"), tr("Zoom out"), QKeySequence("Ctrl+-")), &QAction::triggered, this,
             [this] { zoomBy(-1); });
     m_zoomMenu = new QMenu(this);
     m_zoomMenu->setObjectName("mZoom");
@@ -251,17 +252,17 @@ void TfMain::createControls()
         m_zoomGroup->addAction(item);
         connect(item, &QAction::triggered, this, [this, tag] { zoomTo(tag); });
     }
-    QAction* bZoom = addButton(zoom, "bZoom", "100%", "Zoom");
+    QAction* bZoom = addButton(zoom, "bZoom", "100%", tr("Zoom"));
     bZoom->setMenu(m_zoomMenu);
     m_windowMenu = new QMenu(this);
     m_windowMenu->setObjectName("mFenster");
-    QAction* mfBild = m_windowMenu->addAction("Image");
+    QAction* mfBild = m_windowMenu->addAction(tr("Image"));
     mfBild->setObjectName("mfBild");
     connect(mfBild, &QAction::triggered, this, [this] { bringToFront(fImage()); });
-    QAction* mfTabelle = m_windowMenu->addAction("Sheet");
+    QAction* mfTabelle = m_windowMenu->addAction(tr("Sheet"));
     mfTabelle->setObjectName("mfTabelle");
     connect(mfTabelle, &QAction::triggered, this, [this] { bringToFront(fTabelle()); });
-    QAction* mfSonst = m_windowMenu->addAction("Histogram");
+    QAction* mfSonst = m_windowMenu->addAction(tr("Histogram"));
     mfSonst->setObjectName("mfSonst");
     connect(mfSonst, &QAction::triggered, this, [this] { bringToFront(fGrau()); });
     m_actions["mfSonst"] = mfSonst;
@@ -269,21 +270,21 @@ void TfMain::createControls()
     mfProbe->setObjectName("mfProbe");
     connect(mfProbe, &QAction::triggered, this, [] { ShowProbe(); });
     m_actions["mfProbe"] = mfProbe;
-    QAction* bFenster = addButton(zoom, "bFenster", "Window", "Window");
+    QAction* bFenster = addButton(zoom, "bFenster", tr("Window"), tr("Window"));
     bFenster->setMenu(m_windowMenu);
     for (QAction* dropDown : {bZoom, bFenster})
         if (auto* button = qobject_cast<QToolButton*>(zoom->widgetForAction(dropDown)))
             button->setPopupMode(QToolButton::InstantPopup);
 
     // Toolbar "Modus", on a row of its own with the context buttons.
-    QToolBar* modus = new QToolBar("Modus", this);
+    QToolBar* modus = new QToolBar(tr("Modus"), this);
     modus->setObjectName("Modus");
-    QAction* calibrate = addButton(modus, "bKalibieren", "Calibrate", "Calibrate");
+    QAction* calibrate = addButton(modus, "bKalibieren", tr("Calibrate"), tr("Calibrate"));
     calibrate->setCheckable(true);
     connect(calibrate, &QAction::triggered, this, &TfMain::bKalibierenClick);
     m_modeGroup = new QActionGroup(this);
     for (const ModeButton& b : kModeButtons) {
-        QAction* action = addButton(modus, b.name, b.hint, b.hint);
+        QAction* action = addButton(modus, b.name, tr(b.hint), tr(b.hint));
         action->setCheckable(true);
         action->setData(static_cast<int>(b.mode));
         action->setChecked(b.mode == emLine);
@@ -293,17 +294,17 @@ void TfMain::createControls()
     }
 
     // Toolbar "Hilfe", at the far right of the first row.
-    QToolBar* hilfe = addToolBar("Hilfe");
+    QToolBar* hilfe = addToolBar(tr("Hilfe"));
     hilfe->setObjectName("Hilfe");
     auto* spacer = new QWidget(hilfe);
     spacer->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
     hilfe->addWidget(spacer);
     // F1 itself is the application's help key (the page of the focused window); the button
     // opens the contents.
-    QAction* help = addButton(hilfe, "bHelp", "Help", "Help");
-    help->setToolTip("Help (F1)");
+    QAction* help = addButton(hilfe, "bHelp", tr("Help"), tr("Help"));
+    help->setToolTip(tr("Help (F1)"));
     connect(help, &QAction::triggered, this, [this] { ShowHelpContents(this); });
-    connect(addButton(hilfe, "bCopyRight", QString::fromUtf8("\u00A9"), "About Tesra"), &QAction::triggered, this,
+    connect(addButton(hilfe, "bCopyRight", QString::fromUtf8("\u00A9"), tr("About Tesra")), &QAction::triggered, this,
             [] {
                 if (TfCopyRight* about = fCopyRight())
                     about->ShowModal();
@@ -314,12 +315,12 @@ void TfMain::createControls()
 
     // Toolbar "Toolbar": the context buttons of the modes, on the third row.
     addToolBarBreak();
-    QToolBar* context = addToolBar("Toolbar");
+    QToolBar* context = addToolBar(tr("Toolbar"));
     context->setObjectName("Toolbar");
     m_typeGroup = new QActionGroup(this);
     for (int type = itNormal; type <= itStartEndAtBoundary; ++type) {
         QAction* action = addButton(context, QString("bTyp%1").arg(type), InterceptTypeButton(type),
-                                    InterceptTypeName(type));
+                                    CoreText(InterceptTypeName(type)));
         action->setCheckable(true);
         action->setData(type);
         action->setChecked(type == itNormal);
@@ -329,8 +330,8 @@ void TfMain::createControls()
     }
     createProposeButton(context);
     m_shapeGroup = new QActionGroup(this);
-    QAction* addLine = addButton(context, "bAddLinie", "Add line", "Add line");
-    QAction* addCircle = addButton(context, "bAddKreis", "Add circle", "Add circle");
+    QAction* addLine = addButton(context, "bAddLinie", tr("Add line"), tr("Add line"));
+    QAction* addCircle = addButton(context, "bAddKreis", tr("Add circle"), tr("Add circle"));
     for (QAction* shape : {addLine, addCircle}) {
         shape->setCheckable(true);
         m_shapeGroup->addAction(shape);
@@ -338,25 +339,25 @@ void TfMain::createControls()
     addLine->setChecked(true);
     connect(addLine, &QAction::triggered, this, [this] { m_addCircle = false; });
     connect(addCircle, &QAction::triggered, this, [this] { m_addCircle = true; });
-    connect(addButton(context, "bHistogram", "Histogram", "Histogram"), &QAction::triggered, this,
+    connect(addButton(context, "bHistogram", tr("Histogram"), tr("Histogram")), &QAction::triggered, this,
             [this] { showGreyView(gvHistogram); });
-    connect(addButton(context, "bLinieAnalysieren", "Analys", "Analys"), &QAction::triggered, this,
+    connect(addButton(context, "bLinieAnalysieren", tr("Analys"), tr("Analys")), &QAction::triggered, this,
             [this] { showGreyView(gvProfile); });
-    connect(addButton(context, "bSegLen", "Interception lengths", "Interception lengths"), &QAction::triggered, this,
+    connect(addButton(context, "bSegLen", tr("Interception lengths"), tr("Interception lengths")), &QAction::triggered, this,
             [this] { showGreyView(gvSegments); });
-    connect(addButton(context, "bFilterSharpen", "Sharpen", "Sharpen"), &QAction::triggered, this,
+    connect(addButton(context, "bFilterSharpen", tr("Sharpen"), tr("Sharpen")), &QAction::triggered, this,
             [this] { runFilter(fcSharpen); });
-    connect(addButton(context, "bFilterBCG", "Bright. / Contrast", "Bright. / Contrast"), &QAction::triggered, this,
+    connect(addButton(context, "bFilterBCG", tr("Bright. / Contrast"), tr("Bright. / Contrast")), &QAction::triggered, this,
             [this] { runFilter(fcBCG); });
-    connect(addButton(context, "bFilterDetail", "Detail", "Detail"), &QAction::triggered, this,
+    connect(addButton(context, "bFilterDetail", tr("Detail"), tr("Detail")), &QAction::triggered, this,
             [this] { runFilter(fcDetail); });
-    connect(addButton(context, "bFilterContour", "Contour", "Contour"), &QAction::triggered, this,
+    connect(addButton(context, "bFilterContour", tr("Contour"), tr("Contour")), &QAction::triggered, this,
             [this] { runFilter(fcContour); });
-    connect(addButton(context, "bUndo", "0", "Undo", QKeySequence("Ctrl+Z")), &QAction::triggered, this,
+    connect(addButton(context, "bUndo", "0", tr("Undo"), QKeySequence("Ctrl+Z")), &QAction::triggered, this,
             &TfMain::bUndoClick);
 
     // Toolbar "Info" (left): the calibration and the intercept indicators.
-    QToolBar* info = new QToolBar("Info", this);
+    QToolBar* info = new QToolBar(tr("Info"), this);
     info->setObjectName("Info");
     addToolBar(Qt::LeftToolBarArea, info);
     auto* infoPanel = new QWidget(info);
@@ -371,18 +372,18 @@ void TfMain::createControls()
         infoLayout->addWidget(label);
         return label;
     };
-    m_tKal = panel("tKal", kNotCalibratedCaption);
+    m_tKal = panel("tKal", CoreText(kNotCalibratedCaption));
     m_tMisInter = panel("tMisInter", QString());
-    m_tMisInter->setToolTip(QString::fromUtf8("Noch benötigte Anzahl an Intercepts"));
-    m_pInter = panel("pInter", "Intersections:");
-    m_pKorn = panel("pKorn", "Cal. grain size:");
+    m_tMisInter->setToolTip(tr("Noch benötigte Anzahl an Intercepts"));
+    m_pInter = panel("pInter", tr("Intersections:"));
+    m_pKorn = panel("pKorn", tr("Cal. grain size:"));
     m_tKal->setStyleSheet(kWarningStyle);
     m_tMisInter->setStyleSheet(kWarningStyle);
     m_tMisInter->hide();
     info->addWidget(infoPanel);
 
     // Toolbar "Übersicht" (left): the magnifier with its zoom buttons and the overview.
-    QToolBar* overviewBar = new QToolBar(QString::fromUtf8("Übersicht"), this);
+    QToolBar* overviewBar = new QToolBar(tr("Übersicht"), this);
     overviewBar->setObjectName(QString::fromUtf8("Übersicht"));
     addToolBar(Qt::LeftToolBarArea, overviewBar);
     auto* lens = new QWidget(overviewBar);
@@ -544,7 +545,7 @@ bool TfMain::ConfirmDiscard()
 {
     if (!m_modified)
         return true;
-    switch (ShowMessageBox(this, {"Unsaved data. Discard?", "Tesra", BoxIcon::Question, BoxButtons::SaveDiscardCancel})) {
+    switch (ShowMessageBox(this, {tr("Unsaved data. Discard?"), "Tesra", BoxIcon::Question, BoxButtons::SaveDiscardCancel})) {
     case BoxAnswer::Discard: return true;
     case BoxAnswer::Save: return fImage() && saveImageAs();
     default: return false;
@@ -599,11 +600,11 @@ void TfMain::ShowIndicators()
 {
     if (TfTabelle* tabelle = fTabelle()) {
         const ResultSheet& sheet = tabelle->sheet();
-        ShowIndicators(sheet.neededIntercepts().visible, qs(sheet.neededIntercepts().caption),
-                       qs(sheet.interceptsCaption()), qs(sheet.grainSizeCaption()));
+        ShowIndicators(sheet.neededIntercepts().visible, CoreText(sheet.neededIntercepts().caption),
+                       CoreText(sheet.interceptsCaption()), CoreText(sheet.grainSizeCaption()));
     }
     if (TfKalibieren* dialog = fKalibieren())
-        ShowCalibration(qs(dialog->model().kalCaption()), dialog->model().kalWarning());
+        ShowCalibration(CoreText(dialog->model().kalCaption()), dialog->model().kalWarning());
     updateControls();
 }
 
@@ -824,15 +825,15 @@ void TfMain::showGreyView(int view)
     QAction* other = m_actions.at("mfSonst");
     switch (view) {
     case gvProfile:
-        other->setText("Line analysis");
+        other->setText(tr("Line analysis"));
         grau->ShowProfile(line);
         break;
     case gvHistogram:
-        other->setText("Histogram");
+        other->setText(tr("Histogram"));
         grau->ShowHistogram();
         break;
     default:
-        other->setText("Segment lengths");
+        other->setText(tr("Segment lengths"));
         grau->ShowSegments(line);
         break;
     }
@@ -848,14 +849,14 @@ FormatOptions TfMain::fileOptions()
         // The question gets the normal cursor even while the program is busy.
         QApplication::setOverrideCursor(Qt::ArrowCursor);
         const BoxAnswer answer = ShowMessageBox(
-            this, {qs(text), qs(caption), BoxIcon::Warning,
+            this, {CoreText(text), CoreText(caption), BoxIcon::Warning,
                    buttons == WarningButtons::OkCancel ? BoxButtons::OkCancel : BoxButtons::Ok});
         QApplication::restoreOverrideCursor();
         return answer == BoxAnswer::Ok;
     };
     options.progress = m_progress.get();
     // "16-bit image shown as 8-bit, range a–b": the user sees why the greys look as they do.
-    options.loadNote = [this](const std::string& text) { statusBar()->showMessage(qs(text)); };
+    options.loadNote = [this](const std::string& text) { statusBar()->showMessage(CoreText(text)); };
     return options;
 }
 
@@ -863,7 +864,7 @@ void TfMain::setProgressDelay(int milliseconds) { m_progress->setDelay(milliseco
 
 void TfMain::showFileError(const std::string& message, const QString& fileName)
 {
-    ShowMessageBox(this, {qs(FileErrorMessage(message, fsName(fileName))), "Tesra", BoxIcon::Error, BoxButtons::Ok});
+    ShowMessageBox(this, {CoreText(FileErrorMessage(message, fsName(fileName))), "Tesra", BoxIcon::Error, BoxButtons::Ok});
 }
 
 void TfMain::refreshCalibrationDialog()
@@ -877,10 +878,10 @@ void TfMain::bLadenClick()
     if (!ConfirmDiscard())
         return;
     FileRequest request;
-    request.caption = "Open image";
+    request.caption = tr("Open image");
     request.fileName = imageFileName();
     for (const std::string& filter : OpenImageFilters())
-        request.filters << qs(filter);
+        request.filters << CoreText(filter);
     const FileAnswer answer = ShowFileDialog(this, request);
     if (answer.path.isEmpty())
         return;
@@ -924,8 +925,8 @@ bool TfMain::loadImage(const QString& fileName)
     ClearModified();
     m_firstImage = false;
 
-    m_pInter->setText("Intersections:");
-    m_pKorn->setText("Cal. grain size:");
+    m_pInter->setText(tr("Intersections:"));
+    m_pKorn->setText(tr("Cal. grain size:"));
     // The "Length:" or "Intercept #" strip spoke of the last image.
     HideInfo();
     if (TfGrau* grau = fGrau())
@@ -953,7 +954,7 @@ bool TfMain::loadImage(const QString& fileName)
     try {
         const TrailerReadResult result = ReadTrailer(fsName(fileName), document);
         if (!result.message.empty())
-            ShowMessageBox(this, {qs(result.message), qs(result.caption),
+            ShowMessageBox(this, {CoreText(result.message), CoreText(result.caption),
                                   result.status == TrailerStatus::Damaged ? BoxIcon::Warning : BoxIcon::Error,
                                   BoxButtons::Ok});
     } catch (const std::exception& e) {
@@ -992,7 +993,7 @@ bool TfMain::saveImage(const QString& fileName)
     m_tBildName->setText(fileName);
     if (TfProbe* probe = fProbe())
         probe->ImageSaved();
-    image->setWindowTitle("Tesra measurement " + fileName);
+    image->setWindowTitle(tr("Tesra measurement ") + fileName);
     statusBar()->showMessage(tr("Saved %1").arg(QFileInfo(fileName).fileName()));
     if (auto* sub = qobject_cast<QMdiSubWindow*>(image->parentWidget()))
         sub->setWindowTitle(image->windowTitle());
@@ -1007,10 +1008,10 @@ bool TfMain::saveImageAs()
         return false;
     FileRequest request;
     request.save = true;
-    request.caption = "Save image";
+    request.caption = tr("Save image");
     request.fileName = imageFileName();
     for (const std::string& filter : SaveImageFilters())
-        request.filters << qs(filter);
+        request.filters << CoreText(filter);
     request.filterIndex = SaveImageFilterIndexOf(fsName(request.fileName));
     request.defaultSuffix = "bmp";
     request.confirmOverwrite = true;
@@ -1029,7 +1030,7 @@ void TfMain::bPhotoClick()
         return;
     FileRequest request;
     request.save = true;
-    request.caption = "Save photo";
+    request.caption = tr("Save photo");
     request.fileName = QFile::decodeName(QByteArray::fromStdString(PhotoFileName(fsName(imageFileName()))));
     for (const std::string& filter : PhotoFilters())
         request.filters << qs(filter);
@@ -1058,8 +1059,8 @@ void TfMain::bLinieSpeichernClick()
 {
     FileRequest request;
     request.save = true;
-    request.caption = "Linienset Speichern";
-    request.filters << kLineSetFilter;
+    request.caption = tr("Linienset Speichern");
+    request.filters << CoreText(kLineSetFilter);
     request.defaultSuffix = "lin";
     request.confirmOverwrite = true;
     const FileAnswer answer = ShowFileDialog(this, request);
@@ -1079,8 +1080,8 @@ void TfMain::bLinieLadenClick()
     if (!image)
         return;
     FileRequest request;
-    request.caption = "Linienset Laden";
-    request.filters << kLineSetFilter;
+    request.caption = tr("Linienset Laden");
+    request.filters << CoreText(kLineSetFilter);
     request.defaultSuffix = "lin";
     const FileAnswer answer = ShowFileDialog(this, request);
     if (answer.path.isEmpty())
@@ -1098,7 +1099,7 @@ void TfMain::bLinieLadenClick()
     if (result.typeReset)
         PressTypeButton(itNormal);
     if (!result.message.empty())
-        ShowMessageBox(this, {qs(result.message), kLoadLinesCaption, BoxIcon::Information, BoxButtons::Ok});
+        ShowMessageBox(this, {CoreText(result.message), CoreText(kLoadLinesCaption), BoxIcon::Information, BoxButtons::Ok});
     if (TfTabelle* tabelle = fTabelle())
         tabelle->refresh();
     ShowIndicators();
@@ -1141,7 +1142,7 @@ void TfMain::runFilter(int filter)
             image->ReplaceImage(std::move(result));
         }
     } catch (const std::exception& e) {
-        ShowMessageBox(this, {qs(e.what()), "Tesra", BoxIcon::Error, BoxButtons::Ok});
+        ShowMessageBox(this, {CoreText(e.what()), "Tesra", BoxIcon::Error, BoxButtons::Ok});
         return;
     }
     afterImageChanged();

@@ -61,6 +61,8 @@ TfMain* CreateProgramWindows(const StartupOptions& options)
 void SetProgramIdentity()
 {
     QCoreApplication::setApplicationName(kProgramName);
+    // The settings (the user's language, ...) live under ~/.config/Tesra/.
+    QCoreApplication::setOrganizationName(kProgramName);
     QCoreApplication::setApplicationVersion(kProgramVersion);
 }
 

@@ -4,6 +4,7 @@
 // image buffer itself: peak / image is the ratio reported.
 #include "imaging/formats/image_format.h"
 #include "imaging/formats/png.h"
+#include "imaging/formats/tiff.h"
 #include "tests/imaging/formats/hostile_files.h"
 
 #include <benchmark/benchmark.h>
@@ -106,5 +107,56 @@ void BM_LoadLargeBmpFile(benchmark::State& state)
     state.counters["private_per_image"] = (sampler.peak() - before) / imageMegabytes;
 }
 BENCHMARK(BM_LoadLargeBmpFile)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+// The small TIFFs of the hostile-file tests, one per run (see hostileTiffs() for the names):
+// each must be answered at once, the label giving the answer.
+void BM_HostileTiff(benchmark::State& state)
+{
+    const test::HostileTiffCase c = test::hostileTiffs()[static_cast<std::size_t>(state.range(0))];
+    const std::vector<std::uint8_t> file = c.file.bytes();
+    std::string answer = "loads";
+    for (auto _ : state) {
+        TPixelGraphic image;
+        try {
+            readTiff(ByteSpan(file), image, {});
+        } catch (const EPixelGraphic& e) {
+            answer = e.what();
+        }
+        benchmark::DoNotOptimize(image);
+    }
+    state.SetLabel(c.name + ": " + answer);
+    state.counters["file_KB"] = static_cast<double>(file.size()) / 1024.0;
+    state.counters["peak_MB"] = peakMegabytes();
+}
+BENCHMARK(BM_HostileTiff)->DenseRange(0, static_cast<int>(test::hostileTiffs().size()) - 1)
+    ->Unit(benchmark::kMillisecond)->Iterations(1);
+
+// A real 30000 × 30000 RGB image (black) in Deflate strips of one row, loaded from its file:
+// it must still load, with the peak memory close to the image's 2.5 GB.
+void BM_LoadLargeDeflateTiff(benchmark::State& state)
+{
+    const fs::path path = fs::temp_directory_path() / "tesra-hostile-bench-30000-deflate.tif";
+    constexpr std::uint32_t side = 30000;
+    if (!fs::exists(path)) {
+        test::HostileTiff t;
+        t.width = t.height = side;
+        t.samples = 3;
+        t.rowsPerStrip = 1;
+        t.data = test::tiffZeros(8, 3ull * side);
+        const std::vector<std::uint8_t> bytes = t.bytes();
+        std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
+                                                    static_cast<std::streamsize>(bytes.size()));
+    }
+    const double imageMegabytes = 3.0 * side * side / (1024.0 * 1024.0);
+    for (auto _ : state) {
+        TPixelGraphic image;
+        loadImage(path.string(), image);
+        benchmark::DoNotOptimize(image);
+    }
+    state.counters["image_MB"] = imageMegabytes;
+    state.counters["peak_rss_MB"] = peakMegabytes();
+    state.counters["peak_per_image"] = peakMegabytes() / imageMegabytes;
+}
+BENCHMARK(BM_LoadLargeDeflateTiff)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 }  // namespace

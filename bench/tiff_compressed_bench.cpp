@@ -2,9 +2,13 @@
 // ImageMagick reading the same files (convert-im6.q16 FILE null:). The files are written from
 // our uncompressed TIFF by ImageMagick (LZW and Deflate without a predictor, its default) and
 // by libtiff's tiffcp (the same with the horizontal predictor, as microscope software often
-// writes). A 16-bit grey file shows the cost of the reduction by the image's range.
+// writes). 16-bit grey and RGB files, plain and LZW, show the cost of the reduction by the
+// image's range.
 //
 //   BM_LoadTiff/<kind>        readTiff from the file's bytes in memory
+//   BM_LibtiffAlone/<kind>    bare libtiff decoding every strip of the (mapped) file into
+//                             one fresh buffer of the file's samples, nothing else done: the
+//                             reference
 //   BM_ImageMagickTiff/<kind> the program, reporting child_cpu_ms (its own processor time)
 //
 // Each load also reports peak_MB: the growth of the process's peak resident memory during one
@@ -17,6 +21,7 @@
 #include <cstring>
 #include <fstream>
 #include <iterator>
+#include <memory>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -24,6 +29,10 @@
 #include <sys/resource.h>
 
 #include "imaging/formats/tiff.h"
+
+#ifdef TESRA_HAVE_LIBTIFF
+#include <tiffio.h>
+#endif
 
 namespace tesra {
 namespace {
@@ -96,7 +105,12 @@ const Kind kKinds[] = {
     {"lzw_predictor", "/usr/bin/tiffcp -c lzw:2 IN OUT"},
     {"deflate_predictor", "/usr/bin/tiffcp -c zip:2 IN OUT"},
     {"grey16_lzw", "/usr/bin/convert-im6.q16 IN -colorspace Gray -depth 16 -compress LZW OUT"},
+    {"grey16", "/usr/bin/convert-im6.q16 IN -colorspace Gray -depth 16 -compress None OUT"},
+    {"rgb16", "/usr/bin/convert-im6.q16 IN -depth 16 -compress None OUT"},
+    {"rgb16_lzw", "/usr/bin/convert-im6.q16 IN -depth 16 -compress LZW OUT"},
+    {"deflate_tiffcp", "/usr/bin/tiffcp -c zip IN OUT"},
 };
+constexpr int kKindCount = static_cast<int>(std::size(kKinds));
 
 std::string fileOf(int kind) { return std::string("/tmp/tesra_tiff_bench_") + kKinds[kind].name + ".tif"; }
 
@@ -192,8 +206,39 @@ void BM_ImageMagickTiff(benchmark::State& state)
     state.SetLabel(kKinds[kind].name);
 }
 
-BENCHMARK(BM_LoadTiff)->DenseRange(0, 4)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(BM_ImageMagickTiff)->DenseRange(0, 4)->Unit(benchmark::kMillisecond)->UseRealTime();
+#ifdef TESRA_HAVE_LIBTIFF
+void BM_LibtiffAlone(benchmark::State& state)
+{
+    const int kind = static_cast<int>(state.range(0));
+    if (!makeFiles()) {
+        state.SkipWithError("ImageMagick not available to write the files");
+        return;
+    }
+    TIFFSetWarningHandler(nullptr);
+    for (auto _ : state) {
+        TIFF* tif = TIFFOpen(fileOf(kind).c_str(), "r");
+        if (!tif) {
+            state.SkipWithError("libtiff cannot open the file");
+            return;
+        }
+        // The whole image of the file's own samples, as a program reading through libtiff
+        // holds it: every strip decoded into its place.
+        const tmsize_t stripSize = TIFFStripSize(tif);
+        const tstrip_t strips = TIFFNumberOfStrips(tif);
+        std::unique_ptr<std::uint8_t[]> raster(new std::uint8_t[static_cast<std::size_t>(stripSize) * strips]);
+        tmsize_t at = 0;
+        for (tstrip_t s = 0; s < strips; ++s)
+            at += TIFFReadEncodedStrip(tif, s, raster.get() + at, -1);
+        benchmark::DoNotOptimize(raster.get());
+        TIFFClose(tif);
+    }
+    state.SetLabel(kKinds[kind].name);
+}
+BENCHMARK(BM_LibtiffAlone)->DenseRange(0, kKindCount - 1)->Unit(benchmark::kMillisecond)->UseRealTime();
+#endif
+
+BENCHMARK(BM_LoadTiff)->DenseRange(0, kKindCount - 1)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_ImageMagickTiff)->DenseRange(0, kKindCount - 1)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 }  // namespace
 }  // namespace tesra

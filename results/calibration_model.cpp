@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "app/common/decimal_input.h"
+#include "app/common/user_text.h"
 
 namespace tesra {
 
@@ -10,13 +11,13 @@ const char* CalibrationFailureMessage(CalibrationFailure failure)
 {
     switch (failure) {
     case CalibrationFailure::RealLength:
-        return "Die Eingabe der echten Länge ist fehlerhaft!";
+        return QT_TRANSLATE_NOOP("Core", "Die Eingabe der echten Länge ist fehlerhaft!");
     case CalibrationFailure::PixelLength:
-        return "Die Eingabe der Länge in Pixel ist fehlerhaft!";
+        return QT_TRANSLATE_NOOP("Core", "Die Eingabe der Länge in Pixel ist fehlerhaft!");
     case CalibrationFailure::SecondPhase:
-        return "Die Eingabe des Fremdphasenanteils ist fehlerhaft!";
+        return QT_TRANSLATE_NOOP("Core", "Die Eingabe des Fremdphasenanteils ist fehlerhaft!");
     case CalibrationFailure::ConversionFactor:
-        return "Die Eingabe des Umrechnungsfaktors ist fehlerhaft!";
+        return QT_TRANSLATE_NOOP("Core", "Die Eingabe des Umrechnungsfaktors ist fehlerhaft!");
     case CalibrationFailure::None:
         break;
     }
@@ -129,7 +130,7 @@ void CalibrationModel::FormClose(const Calibration& calibration, ResultSheet& sh
                                  EditState& state)
 {
     if (calibration.secondPhasePercent != -1.0L) {
-        sheet.showSecondPhaseNotice("Fremdphasenanteil per Kalibrierung: "
+        sheet.showSecondPhaseNotice(UserText(QT_TRANSLATE_NOOP("Core", "Fremdphasenanteil per Kalibrierung: "))
                                     + FormatF(calibration.secondPhasePercent, 6, 3, m_locale)
                                     + " Vol%");
     } else {

@@ -7,15 +7,16 @@
 #include <string>
 
 #include "app/common/number_format.h"
+#include "app/common/user_text.h"
 #include "app/measurement/measurement.h"
 #include "results/result_sheet.h"
 
 namespace tesra {
 
-inline constexpr const char* kCalibrationDialogCaption = "Calibrate";
+inline constexpr const char* kCalibrationDialogCaption = QT_TRANSLATE_NOOP("Core", "Calibrate");
 // Caption of the message boxes that report a wrong number.
-inline constexpr const char* kCalibrationMessageCaption = "Kalibierung";
-inline constexpr const char* kNotCalibratedCaption = "Not calibrated";
+inline constexpr const char* kCalibrationMessageCaption = QT_TRANSLATE_NOOP("Core", "Kalibierung");
+inline constexpr const char* kNotCalibratedCaption = QT_TRANSLATE_NOOP("Core", "Not calibrated");
 // `tKal` while not calibrated (light red), as 0x00BBGGRR.
 constexpr std::uint32_t kNotCalibratedColour = 8421631;
 

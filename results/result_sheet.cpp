@@ -4,6 +4,7 @@
 #include <charconv>
 #include <cmath>
 
+#include "app/common/user_text.h"
 
 namespace tesra {
 
@@ -13,12 +14,28 @@ const std::string kEmpty;
 
 // Texts are UTF-8 here; the ANSI clipboard turns "ø" into byte 248 and "±" into 177.
 constexpr std::array<const char*, kSheetColumns> kLineHeaders{
-    "A", "!", "Line #", "Total length", "2d phase", "Intersections", "Length",
-    "ø grain size", "Cal. Length", "ø cal. size", "Vol % 2nd P"};
+    "A",
+    "!",
+    QT_TRANSLATE_NOOP("Core", "Line #"),
+    QT_TRANSLATE_NOOP("Core", "Total length"),
+    QT_TRANSLATE_NOOP("Core", "2d phase"),
+    QT_TRANSLATE_NOOP("Core", "Intersections"),
+    QT_TRANSLATE_NOOP("Core", "Length"),
+    QT_TRANSLATE_NOOP("Core", "ø grain size"),
+    QT_TRANSLATE_NOOP("Core", "Cal. Length"),
+    QT_TRANSLATE_NOOP("Core", "ø cal. size"),
+    QT_TRANSLATE_NOOP("Core", "Vol % 2nd P")};
 
 constexpr std::array<const char*, kSumColumns> kSumHeaders{
-    "", "Total length", "2nd phase", "Intersections", "Length", "ø Grain size", "Cal. length",
-    "ø Cal. size", "Vol % 2nd P"};
+    "",
+    QT_TRANSLATE_NOOP("Core", "Total length"),
+    QT_TRANSLATE_NOOP("Core", "2nd phase"),
+    QT_TRANSLATE_NOOP("Core", "Intersections"),
+    QT_TRANSLATE_NOOP("Core", "Length"),
+    QT_TRANSLATE_NOOP("Core", "ø Grain size"),
+    QT_TRANSLATE_NOOP("Core", "Cal. length"),
+    QT_TRANSLATE_NOOP("Core", "ø Cal. size"),
+    QT_TRANSLATE_NOOP("Core", "Vol % 2nd P")};
 
 const char* const kPlusMinus = "±";
 
@@ -46,9 +63,9 @@ ResultSheet::ResultSheet(NumberLocale locale) : m_locale(std::move(locale))
         m_rows[0].cells[c] = kLineHeaders[c];
     for (int c = 0; c < kSumColumns; ++c)
         m_sum[0][c] = kSumHeaders[c];
-    m_sum[1][0] = "Sum";
-    m_sum[2][0] = "Confidence / Error";
-    m_warnung.caption = "Anisotropie liegt vielleicht vor!";
+    m_sum[1][0] = QT_TRANSLATE_NOOP("Core", "Sum");
+    m_sum[2][0] = QT_TRANSLATE_NOOP("Core", "Confidence / Error");
+    m_warnung.caption = UserText(QT_TRANSLATE_NOOP("Core", "Anisotropie liegt vielleicht vor!"));
 }
 
 const std::string& ResultSheet::cell(int col, int row) const
@@ -104,9 +121,9 @@ SheetIndicators IndicatorsOf(const MeasurementStatistics& st, int lineCount, con
         return out;
     out.needed.visible = st.neededIntercepts.has_value();
     if (st.neededIntercepts)
-        out.needed.caption = "Needed Intersections: " + FormatN(*st.neededIntercepts, 4, 1, locale);
-    out.intercepts = "Intersections: " + FormatN(st.total.count, 4, 1, locale);
-    out.grainSize = "Cal. grain size: ";
+        out.needed.caption = UserText(QT_TRANSLATE_NOOP("Core", "Needed Intersections: ")) + FormatN(*st.neededIntercepts, 4, 1, locale);
+    out.intercepts = UserText(QT_TRANSLATE_NOOP("Core", "Intersections: ")) + FormatN(st.total.count, 4, 1, locale);
+    out.grainSize = UserText(QT_TRANSLATE_NOOP("Core", "Cal. grain size: "));
     if (st.total.calibratedGrainSize)
         out.grainSize += FormatN(*st.total.calibratedGrainSize, 10, 3, locale);
     return out;
@@ -173,7 +190,7 @@ void ResultSheet::Recompute(const Measurement& measurement, const MeasurementSta
     limits[3] = n(spread.mean, 8, 1) + kPlusMinus + n(spread.halfWidth, 8, 1);
     limits[5] = kPlusMinus + n(spread.grainSizeError, 10, 3);
     limits[7] = kPlusMinus + n(spread.calibratedGrainSizeError, 10, 3);
-    m_warnung.caption = "Check for anisotropy! (" + FormatF(spread.anisotropyRatio, 6, 2, m_locale) + ")";
+    m_warnung.caption = UserText(QT_TRANSLATE_NOOP("Core", "Check for anisotropy! (")) + FormatF(spread.anisotropyRatio, 6, 2, m_locale) + ")";
     m_warnung.visible = spread.anisotropyWarning;
     m_statistics = {spread.cv, spread.targetCv, spread.s, spread.rootMeanCount};
 }
@@ -248,7 +265,7 @@ int ResultSheet::deletionCandidate(const Measurement& measurement) const
 
 std::string ResultSheet::deleteQuestion(int n)
 {
-    return "Delete line # " + std::to_string(n) + "?";
+    return FillIn(UserText(QT_TRANSLATE_NOOP("Core", "Delete line # %1?")), std::to_string(n));
 }
 
 int ResultSheet::deleteLine(Measurement& measurement, int n, int selectedLine)
@@ -277,13 +294,14 @@ std::string ResultSheet::internalValuesText() const
 {
     const SheetStatistics& st = m_statistics;
     auto g = [this](long double v) { return FormatG(v, 10, m_locale); };
-    std::string text = "CV: " + g(st.cv) + "  Soll CV: " + g(st.targetCv);
-    text += "\rS: " + g(st.s) + "  Sqrt(Nmittel): " + g(st.rootMeanCount);
-    text += "\rCV/SollCV: ";
-    text += st.targetCv != 0.0L ? g(st.cv / st.targetCv) : "not defined (Soll CV = 0)";
-    text += "\rS/Sqrt(Nmittel): ";
+    auto label = [](const char* text) { return UserText(text); };
+    std::string text = "CV: " + g(st.cv) + "  " + label(QT_TRANSLATE_NOOP("Core", "Soll CV: ")) + g(st.targetCv);
+    text += "\rS: " + g(st.s) + "  " + label(QT_TRANSLATE_NOOP("Core", "Sqrt(Nmittel): ")) + g(st.rootMeanCount);
+    text += "\r" + label(QT_TRANSLATE_NOOP("Core", "CV/SollCV: "));
+    text += st.targetCv != 0.0L ? g(st.cv / st.targetCv) : label(QT_TRANSLATE_NOOP("Core", "not defined (Soll CV = 0)"));
+    text += "\r" + label(QT_TRANSLATE_NOOP("Core", "S/Sqrt(Nmittel): "));
     text += st.rootMeanCount != 0.0L ? g(st.s / st.rootMeanCount)
-                                     : "not defined (Sqrt(Nmittel) = 0)";
+                                     : label(QT_TRANSLATE_NOOP("Core", "not defined (Sqrt(Nmittel) = 0)"));
     return text;
 }
 

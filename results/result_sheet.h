@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "app/common/number_format.h"
+#include "app/common/user_text.h"
 #include "app/measurement/measurement.h"
 #include "results/measurement_statistics.h"
 
@@ -56,8 +57,8 @@ constexpr std::uint32_t kWarningColour = 8421631;             // `tWarnung`, lig
 // `pInter` and `pKorn`.
 struct SheetIndicators {
     SheetPanel needed;
-    std::string intercepts = "Intersections:";
-    std::string grainSize = "Cal. grain size:";
+    std::string intercepts = QT_TRANSLATE_NOOP("Core", "Intersections:");
+    std::string grainSize = QT_TRANSLATE_NOOP("Core", "Cal. grain size:");
     friend bool operator==(const SheetIndicators&, const SheetIndicators&) = default;
 };
 
@@ -65,8 +66,8 @@ struct SheetIndicators {
 // read as after opening an image.
 SheetIndicators IndicatorsOf(const MeasurementStatistics& statistics, int lineCount, const NumberLocale& locale);
 
-inline constexpr const char* kDeleteLineCaption = "Delete line";
-inline constexpr const char* kInternalValuesCaption = "Interne Werte";
+inline constexpr const char* kDeleteLineCaption = QT_TRANSLATE_NOOP("Core", "Delete line");
+inline constexpr const char* kInternalValuesCaption = QT_TRANSLATE_NOOP("Core", "Interne Werte");
 
 class ResultSheet {
 public:

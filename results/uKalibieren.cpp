@@ -10,6 +10,7 @@
 
 #include "app/uDialogs.h"
 #include "app/uHelp.h"
+#include "app/uLanguage.h"
 #include "app/uMain.h"
 #include "results/uTabelle.h"
 
@@ -45,7 +46,7 @@ TfKalibieren::TfKalibieren(QWidget* parent)
 {
     g_kalibieren = this;
     setObjectName("fKalibieren");
-    setWindowTitle(kCalibrationDialogCaption);
+    setWindowTitle(CoreText(kCalibrationDialogCaption));
     setModal(false);
     setFixedSize(kClientWidth, kClientHeight);
     SetHelpContext(this, help::kCalibration);
@@ -64,10 +65,10 @@ TfKalibieren::TfKalibieren(QWidget* parent)
     m_info = field("tInfo", &CalibrationFields::tInfo);
     m_info->setMaxLength(kMaxRemarkLength);
 
-    m_ok = new QPushButton("Ok", this);
+    m_ok = new QPushButton(tr("Ok"), this);
     m_ok->setObjectName("bOk");
     m_ok->setDefault(true);
-    m_cancel = new QPushButton("Cancel", this);
+    m_cancel = new QPushButton(tr("Cancel"), this);
     m_cancel->setObjectName("bCancel");
     m_cancel->setAutoDefault(false);
     connect(m_ok, &QPushButton::clicked, this, [this] { bOkClick(); });
@@ -77,20 +78,20 @@ TfKalibieren::TfKalibieren(QWidget* parent)
     grid->setContentsMargins(10, 10, 10, 10);
     grid->setVerticalSpacing(6);
     const std::pair<const char*, QLineEdit*> rows[] = {
-        {"Length in pixels", m_pixel},
-        {"Real length", m_echt},
-        {"Second phase fraction in %", m_fremdPhase},
-        {"Conversion factor", m_faktor},
+        {QT_TR_NOOP("Length in pixels"), m_pixel},
+        {QT_TR_NOOP("Real length"), m_echt},
+        {QT_TR_NOOP("Second phase fraction in %"), m_fremdPhase},
+        {QT_TR_NOOP("Conversion factor"), m_faktor},
     };
     int row = 0;
     for (const auto& [text, edit] : rows) {
-        auto* label = new QLabel(text, this);
+        auto* label = new QLabel(tr(text), this);
         label->setBuddy(edit);
         grid->addWidget(label, row, 0);
         grid->addWidget(edit, row, 1);
         ++row;
     }
-    auto* remarks = new QLabel("Remarks", this);
+    auto* remarks = new QLabel(tr("Remarks"), this);
     remarks->setBuddy(m_info);
     grid->addWidget(remarks, row++, 0, 1, 2);
     grid->addWidget(m_info, row++, 0, 1, 2);
@@ -175,8 +176,8 @@ CalibrationFailure TfKalibieren::bOkClick()
     // refusal, the stored numbers on success.
     refresh();
     if (failure != CalibrationFailure::None) {
-        ShowMessageBox(this, {QString::fromUtf8(CalibrationFailureMessage(failure)),
-                              kCalibrationMessageCaption, BoxIcon::Error, BoxButtons::Ok});
+        ShowMessageBox(this, {CoreText(CalibrationFailureMessage(failure)),
+                              CoreText(kCalibrationMessageCaption), BoxIcon::Error, BoxButtons::Ok});
         return failure;
     }
     if (main)

@@ -17,6 +17,7 @@
 #include "app/measurement/measurement.h"
 #include "app/uDialogs.h"
 #include "app/uHelp.h"
+#include "app/uLanguage.h"
 #include "app/uMain.h"
 #include "results/sheet_export.h"
 #include "results/uKalibieren.h"
@@ -90,15 +91,15 @@ TfTabelle::TfTabelle(QWidget* parent)
 {
     g_tabelle = this;
     setObjectName("fTabelle");
-    setWindowTitle("Sheet");
+    setWindowTitle(tr("Sheet"));
 
-    m_toolbar = new QToolBar("Meßwerte", this);
+    m_toolbar = new QToolBar(tr("Meßwerte"), this);
     m_toolbar->setObjectName("Messwerte");
     m_toolbar->setMovable(false);
     addToolBar(Qt::TopToolBarArea, m_toolbar);
     m_copyButton = new QToolButton(m_toolbar);
     m_copyButton->setObjectName("tCopy");
-    m_copyButton->setText("Copy");
+    m_copyButton->setText(tr("Copy"));
     m_copyButton->setToolButtonStyle(Qt::ToolButtonTextOnly);
     connect(m_copyButton, &QToolButton::clicked, this, &TfTabelle::Copy);
     m_toolbar->addWidget(m_copyButton);
@@ -134,7 +135,7 @@ TfTabelle::TfTabelle(QWidget* parent)
     m_tabelle->setGridRowHeight(kRowHeight);
     m_tabelle->setTickColumn(0);
     for (int c = 0; c < kSheetColumns; ++c) {
-        m_tabelle->setCellText(c, 0, Q(m_sheet.cell(c, 0)));
+        m_tabelle->setCellText(c, 0, CoreText(m_sheet.cell(c, 0)));
         m_tabelle->setGridColumnWidth(c, c == 0 ? kMarkWidth : c == 1 ? kFlagWidth : kNumberWidth);
         m_tabelle->setColumnAlignment(c, c <= 1 ? Qt::AlignCenter : Qt::AlignRight | Qt::AlignVCenter);
     }
@@ -150,12 +151,12 @@ TfTabelle::TfTabelle(QWidget* parent)
     m_tabelle2->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     m_tabelle2->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     for (int c = 0; c < kSumColumns; ++c) {
-        m_tabelle2->setCellText(c, 0, Q(m_sheet.sumCell(c, 0)));
+        m_tabelle2->setCellText(c, 0, CoreText(m_sheet.sumCell(c, 0)));
         m_tabelle2->setGridColumnWidth(c, c == 0 ? kTitleWidth : kNumberWidth);
         m_tabelle2->setColumnAlignment(c, Qt::AlignRight | Qt::AlignVCenter);
     }
     for (int r = 1; r < kSumRows; ++r)
-        m_tabelle2->setCellText(0, r, Q(m_sheet.sumCell(0, r)));
+        m_tabelle2->setCellText(0, r, CoreText(m_sheet.sumCell(0, r)));
     // Title row, two rows and the scroll bar, nothing more: the line rows get the rest.
     m_tabelle2->setFixedHeight(kSumRows * kRowHeight + 2 * m_tabelle2->frameWidth()
                                + m_tabelle2->horizontalScrollBar()->sizeHint().height());
@@ -300,7 +301,7 @@ void TfTabelle::DeleteCurrentLine()
     const int line = m_sheet.deletionCandidate(measurement);
     if (line == 0)
         return;
-    const BoxRequest question{Q(ResultSheet::deleteQuestion(line)), kDeleteLineCaption,
+    const BoxRequest question{Q(ResultSheet::deleteQuestion(line)), CoreText(kDeleteLineCaption),
                               BoxIcon::Question, BoxButtons::YesNo};
     if (ShowMessageBox(this, question) != BoxAnswer::Yes)
         return;
@@ -317,7 +318,7 @@ void TfTabelle::DeleteCurrentLine()
 
 void TfTabelle::ShowInternalValues()
 {
-    ShowMessageBox(this, {Q(m_sheet.internalValuesText()), kInternalValuesCaption,
+    ShowMessageBox(this, {Q(m_sheet.internalValuesText()), CoreText(kInternalValuesCaption),
                           BoxIcon::None, BoxButtons::Ok});
 }
 

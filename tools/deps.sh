@@ -6,9 +6,11 @@ set -euo pipefail
 packages=(
   # build
   cmake ninja-build g++ pkg-config
-  qt6-base-dev libgl-dev libpng-dev libjpeg62-turbo-dev zlib1g-dev libdeflate-dev
+  qt6-base-dev qt6-tools-dev qt6-l10n-tools libgl-dev libpng-dev libjpeg62-turbo-dev zlib1g-dev libdeflate-dev
+  qt6-translations-l10n  # Qt's own texts (file dialogs) in the user's language
   # tests and benchmarks
   libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth
+  libtiff-dev  # the bare library as the reference of the TIFF benchmarks
   # fuzzing
   clang-14 libclang-rt-14-dev
 )

@@ -5,17 +5,18 @@
 #include <cstdlib>
 
 #include "analysis/line_geometry.h"
+#include "app/common/user_text.h"
 
 namespace tesra {
 
 std::string LengthInfoText(long double pixels, const NumberLocale& locale)
 {
-    return "Length: " + FormatF(pixels, 10, 5, locale);
+    return UserText(QT_TRANSLATE_NOOP("Core", "Length: ")) + FormatF(pixels, 10, 5, locale);
 }
 
 std::string InterceptInfoText(int index, int type)
 {
-    return "Intercept # " + std::to_string(index) + "       Type: " + std::to_string(type);
+    return UserText(QT_TRANSLATE_NOOP("Core", "Intercept # ")) + std::to_string(index) + "       " + UserText(QT_TRANSLATE_NOOP("Core", "Type: ")) + std::to_string(type);
 }
 
 std::string ZoomCaption(int zoom) { return std::to_string(zoom * 100) + "%"; }

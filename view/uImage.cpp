@@ -15,6 +15,7 @@
 #include "app/help_topics.h"
 #include "app/uDialogs.h"
 #include "app/uHelp.h"
+#include "app/uLanguage.h"
 #include "app/uMain.h"
 #include "imaging/formats/image_format.h"
 #include "results/uTabelle.h"
@@ -174,7 +175,7 @@ TfImage::TfImage(QWidget* parent) : QWidget(parent), m_editor(TheMeasurement(), 
 {
     g_image = this;
     setObjectName("fImage");
-    setWindowTitle("Bild");
+    setWindowTitle(tr("Bild"));
     resize(510, 332);
     SetHelpContext(this, help::kImageWindow);
 
@@ -519,7 +520,7 @@ void TfImage::setModified()
 void TfImage::showInfo(const std::string& text)
 {
     if (fMain())
-        fMain()->ShowInfo(QString::fromStdString(text));
+        fMain()->ShowInfo(CoreText(text));
 }
 
 void TfImage::hideInfo()

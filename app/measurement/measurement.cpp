@@ -6,6 +6,7 @@
 #include <string>
 
 #include "analysis/line_geometry.h"
+#include "app/common/user_text.h"
 
 namespace tesra {
 
@@ -21,12 +22,12 @@ struct TypeInfo {
 
 // Indexed by type - 1; the weights differ between lines and circles for triple points only.
 constexpr TypeInfo kTypes[6] = {
-    {"I", "Normal intersection", 1.0L, 1.0L, 0x0000FF00u},            // lime
-    {"II", "Second phase boundary", 0.5L, 0.5L, 0x000000FFu},         // red
-    {"III", "Triple point", 1.5L, 2.0L, 0x00FF0000u},                 // blue
-    {"IV", "Tangential", 1.0L, 1.0L, 0x0000FFFFu},                    // yellow
-    {"V", "Start / End in grain", 0.0L, 0.0L, 0x00FFFF00u},           // aqua
-    {"VI", "Start/End at grain boundary", 0.5L, 0.5L, 0x00FF00FFu},   // fuchsia
+    {"I", QT_TRANSLATE_NOOP("Core", "Normal intersection"), 1.0L, 1.0L, 0x0000FF00u},            // lime
+    {"II", QT_TRANSLATE_NOOP("Core", "Second phase boundary"), 0.5L, 0.5L, 0x000000FFu},         // red
+    {"III", QT_TRANSLATE_NOOP("Core", "Triple point"), 1.5L, 2.0L, 0x00FF0000u},                 // blue
+    {"IV", QT_TRANSLATE_NOOP("Core", "Tangential"), 1.0L, 1.0L, 0x0000FFFFu},                    // yellow
+    {"V", QT_TRANSLATE_NOOP("Core", "Start / End in grain"), 0.0L, 0.0L, 0x00FFFF00u},           // aqua
+    {"VI", QT_TRANSLATE_NOOP("Core", "Start/End at grain boundary"), 0.5L, 0.5L, 0x00FF00FFu},   // fuchsia
 };
 
 const TypeInfo* typeInfo(int type)

@@ -65,7 +65,7 @@ LineSetLoadResult addLines(std::span<const std::uint8_t> records, int count, int
         ++result.added;
     }
     if (result.dropped > 0)
-        result.message = std::to_string(result.dropped) + kLinesDroppedText;
+        result.message = std::to_string(result.dropped) + UserText(kLinesDroppedText);
 
     for (int n = oldCount + 1; n <= measurement.lineCount(); ++n) {
         const TestLine& line = measurement.line(n);

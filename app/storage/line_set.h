@@ -6,15 +6,16 @@
 #include <span>
 #include <string>
 
+#include "app/common/user_text.h"
 #include "app/measurement/measurement.h"
 #include "app/storage/measurement_file.h"
 
 namespace tesra {
 
 inline constexpr const char* kLineSetHeader = "Morvanteklisar1.Linien1";
-inline constexpr const char* kLoadLinesCaption = "Load lines";
+inline constexpr const char* kLoadLinesCaption = QT_TRANSLATE_NOOP("Core", "Load lines");
 // Follows the number of dropped lines in the information box after loading.
-inline constexpr const char* kLinesDroppedText = " linies droped (partially outside image)";
+inline constexpr const char* kLinesDroppedText = QT_TRANSLATE_NOOP("Core", " linies droped (partially outside image)");
 
 // What loading a line set did.
 struct LineSetLoadResult {

@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "app/common/user_text.h"
 #include "app/measurement/measurement.h"
 #include "app/storage/trailer_layout.h"
 #include "imaging/formats/image_format.h"
@@ -24,7 +25,7 @@
 
 namespace tesra {
 
-inline constexpr const char* kDamagedTrailerMessage = "The measurement stored in this file is damaged and was not loaded.";
+inline constexpr const char* kDamagedTrailerMessage = QT_TRANSLATE_NOOP("Core", "The measurement stored in this file is damaged and was not loaded.");
 inline constexpr const char* kDamagedTrailerCaption = "Tesra";
 // Start of the sheet's second-phase notice after reading a trailer with a fraction set.
 inline constexpr const char* kSecondPhaseNoticePrefix = "Second phase fraction set by calibration: ";

@@ -4,17 +4,18 @@
 #include <cmath>
 
 #include "app/common/rounding.h"
+#include "app/common/user_text.h"
 
 namespace tesra {
 
 const BCGDialogData& BCGFilterDialogData()
 {
     static const BCGDialogData dialog{
-        "Brightness, Contrast, Gamma Filter",
-        {"Brightness", -100, 100, 0, "-100%", "\u00b1" "0%", "+100%"},
-        {"Contrast", -100, 100, 0, "0.20", "1.00", "5.00"},
-        {"Gamma", -100, 100, 0, "0.20", "1.00", "5.00"},
-        {"Apply on", "RGB", "Y", 0},
+        QT_TRANSLATE_NOOP("Core", "Brightness, Contrast, Gamma Filter"),
+        {QT_TRANSLATE_NOOP("Core", "Brightness"), -100, 100, 0, "-100%", "\u00b1" "0%", "+100%"},
+        {QT_TRANSLATE_NOOP("Core", "Contrast"), -100, 100, 0, "0.20", "1.00", "5.00"},
+        {QT_TRANSLATE_NOOP("Core", "Gamma"), -100, 100, 0, "0.20", "1.00", "5.00"},
+        {QT_TRANSLATE_NOOP("Core", "Apply on"), "RGB", "Y", 0},
     };
     return dialog;
 }
@@ -66,22 +67,22 @@ TBCGFilter MakeBCGFilter(const BCGParameters& parameters)
 const ConvDialogData& ConvFilterDialogData(ConvFilterKind kind)
 {
     static const ConvDialogData sharpen{
-        "Sharpen",
-        {"Std. deviation", 40, 130, 75, "0.40", "", "1.30"},
-        {"Strength", 10, 100, 50, "10%", "", "100%"},
-        dsGaussian, true, false, {"", "White", "Black", 0},
+        QT_TRANSLATE_NOOP("Core", "Sharpen"),
+        {QT_TRANSLATE_NOOP("Core", "Std. deviation"), 40, 130, 75, "0.40", "", "1.30"},
+        {QT_TRANSLATE_NOOP("Core", "Strength"), 10, 100, 50, "10%", "", "100%"},
+        dsGaussian, true, false, {"", QT_TRANSLATE_NOOP("Core", "White"), QT_TRANSLATE_NOOP("Core", "Black"), 0},
     };
     static const ConvDialogData detail{
-        "Detail",
-        {"Std. deviation", 40, 130, 75, "0.40", "", "1.30"},
-        {"Strength", 10, 100, 75, "10%", "", "100%"},
-        dsGaussian, true, false, {"", "White", "Black", 0},
+        QT_TRANSLATE_NOOP("Core", "Detail"),
+        {QT_TRANSLATE_NOOP("Core", "Std. deviation"), 40, 130, 75, "0.40", "", "1.30"},
+        {QT_TRANSLATE_NOOP("Core", "Strength"), 10, 100, 75, "10%", "", "100%"},
+        dsGaussian, true, false, {"", QT_TRANSLATE_NOOP("Core", "White"), QT_TRANSLATE_NOOP("Core", "Black"), 0},
     };
     static const ConvDialogData contour{
-        "Contour",
-        {"Std. deviation", 40, 130, 100, "0.40", "", "1.30"},
-        {"Strength", 100, 1000, 100, "100%", "", "1000%"},
-        dsRect, true, true, {"Background", "White", "Black", 0},
+        QT_TRANSLATE_NOOP("Core", "Contour"),
+        {QT_TRANSLATE_NOOP("Core", "Std. deviation"), 40, 130, 100, "0.40", "", "1.30"},
+        {QT_TRANSLATE_NOOP("Core", "Strength"), 100, 1000, 100, "100%", "", "1000%"},
+        dsRect, true, true, {QT_TRANSLATE_NOOP("Core", "Background"), QT_TRANSLATE_NOOP("Core", "White"), QT_TRANSLATE_NOOP("Core", "Black"), 0},
     };
     switch (kind) {
     case ConvFilterKind::Sharpen:

@@ -16,6 +16,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "app/uLanguage.h"
 #include "imaging/filters/filter_preview.h"
 #include "imaging/filters/image_filter.h"
 #include "results/uTabelle.h"
@@ -155,7 +156,7 @@ void TFilterPreviewDialog::finishLayout(QWidget* controls)
     all->addLayout(row);
     all->addWidget(buttons);
     if (!m_source)
-        m_preview->setText(QStringLiteral("No image"));
+        m_preview->setText(tr("No image"));
 }
 
 QSlider* TFilterPreviewDialog::addSliderRow(QWidget* controls, const FilterSliderData& data, int position,
@@ -163,7 +164,7 @@ QSlider* TFilterPreviewDialog::addSliderRow(QWidget* controls, const FilterSlide
 {
     auto* grid = static_cast<QGridLayout*>(controls->layout());
     const int row = grid->rowCount();
-    auto* caption = new QLabel(QString::fromUtf8(data.caption), controls);
+    auto* caption = new QLabel(CoreText(data.caption), controls);
     auto* slider = new QSlider(Qt::Horizontal, controls);
     slider->setRange(data.minimum, data.maximum);
     slider->setPageStep(std::max(1, (data.maximum - data.minimum) / 10));
@@ -272,7 +273,7 @@ TBCGFilterDialog::TBCGFilterDialog(QWidget* parent, const TPixelGraphic* source,
     : TFilterPreviewDialog(parent, source), m_parameters(parameters), m_opened(parameters)
 {
     const BCGDialogData& data = BCGFilterDialogData();
-    setWindowTitle(QString::fromUtf8(data.caption));
+    setWindowTitle(CoreText(data.caption));
     auto* controls = new QWidget(this);
     new QGridLayout(controls);
 
@@ -287,7 +288,7 @@ TBCGFilterDialog::TBCGFilterDialog(QWidget* parent, const TPixelGraphic* source,
     m_contrastValue->setObjectName(QStringLiteral("ContrastValue"));
     m_gammaValue->setObjectName(QStringLiteral("GammaValue"));
 
-    auto* applyOn = new QGroupBox(QString::fromUtf8(data.applyOn.caption), controls);
+    auto* applyOn = new QGroupBox(CoreText(data.applyOn.caption), controls);
     auto* rgbButton = new QRadioButton(QString::fromUtf8(data.applyOn.first), applyOn);
     auto* yButton = new QRadioButton(QString::fromUtf8(data.applyOn.second), applyOn);
     auto* applyLayout = new QHBoxLayout(applyOn);
@@ -352,7 +353,7 @@ TConvFilterDialog::TConvFilterDialog(QWidget* parent, ConvFilterKind kind, const
     : TFilterPreviewDialog(parent, source), m_kind(kind), m_parameters(parameters), m_opened(parameters)
 {
     const ConvDialogData& data = ConvFilterDialogData(kind);
-    setWindowTitle(QString::fromUtf8(data.caption));
+    setWindowTitle(CoreText(data.caption));
     auto* controls = new QWidget(this);
     new QGridLayout(controls);
 
@@ -366,9 +367,9 @@ TConvFilterDialog::TConvFilterDialog(QWidget* parent, ConvFilterKind kind, const
 
     auto* grid = static_cast<QGridLayout*>(controls->layout());
     if (data.hasBackground) {
-        auto* background = new QGroupBox(QString::fromUtf8(data.background.caption), controls);
-        auto* white = new QRadioButton(QString::fromUtf8(data.background.first), background);
-        auto* black = new QRadioButton(QString::fromUtf8(data.background.second), background);
+        auto* background = new QGroupBox(CoreText(data.background.caption), controls);
+        auto* white = new QRadioButton(CoreText(data.background.first), background);
+        auto* black = new QRadioButton(CoreText(data.background.second), background);
         auto* layout = new QHBoxLayout(background);
         layout->addWidget(white);
         layout->addWidget(black);

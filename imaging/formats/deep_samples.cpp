@@ -90,20 +90,29 @@ void DeepSampleRange::add(const std::uint8_t* data, std::size_t pixels, int samp
     const std::size_t sampleBytes = static_cast<std::size_t>(deepSampleBits(m_kind) / 8);
     const std::size_t pixelBytes = sampleBytes * static_cast<std::size_t>(samplesPerPixel);
     if (sampleBytes == 2) {
-        // Integer compares on the raw values: the whole scan of a large image stays cheap.
-        const bool isSigned = m_kind == DeepSampleKind::Signed16;
-        int lo = std::numeric_limits<int>::max(), hi = std::numeric_limits<int>::min();
-        for (std::size_t i = 0; i < pixels; ++i) {
-            const std::uint8_t* p = data + i * pixelBytes;
-            for (int s = 0; s < used; ++s) {
-                const std::uint32_t raw = raw16(p + s * sampleBytes, m_big);
-                const int v = isSigned ? static_cast<std::int16_t>(raw) : static_cast<int>(raw);
-                lo = v < lo ? v : lo;
-                hi = v > hi ? v : hi;
+        // Integer compares on the raw values, in loops the compiler can run several samples
+        // at a time: the whole scan of a large image stays cheap.
+        auto scan = [&](auto big, auto isSigned) {
+            int lo = std::numeric_limits<int>::max(), hi = std::numeric_limits<int>::min();
+            for (std::size_t i = 0; i < pixels; ++i) {
+                const std::uint8_t* p = data + i * pixelBytes;
+                for (int s = 0; s < used; ++s) {
+                    const std::uint8_t* q = p + s * sampleBytes;
+                    const std::uint16_t raw = static_cast<std::uint16_t>(
+                        decltype(big)::value ? (q[0] << 8) | q[1] : q[0] | (q[1] << 8));
+                    const int v = decltype(isSigned)::value ? static_cast<std::int16_t>(raw) : static_cast<int>(raw);
+                    lo = v < lo ? v : lo;
+                    hi = v > hi ? v : hi;
+                }
             }
-        }
-        m_intLo = std::min<std::int64_t>(m_intLo, lo);
-        m_intHi = std::max<std::int64_t>(m_intHi, hi);
+            m_intLo = std::min<std::int64_t>(m_intLo, lo);
+            m_intHi = std::max<std::int64_t>(m_intHi, hi);
+        };
+        const bool isSigned = m_kind == DeepSampleKind::Signed16;
+        if (m_big)
+            isSigned ? scan(std::true_type{}, std::true_type{}) : scan(std::true_type{}, std::false_type{});
+        else
+            isSigned ? scan(std::false_type{}, std::true_type{}) : scan(std::false_type{}, std::false_type{});
         return;
     }
     double lo = m_lo, hi = m_hi;

@@ -8,6 +8,9 @@
 #include <optional>
 #include <vector>
 
+#include <sys/mman.h>
+#include <unistd.h>
+
 #include "imaging/checked_size.h"
 #include "imaging/formats/format_error.h"
 #include "imaging/formats/tiff_compression.h"
@@ -661,13 +664,10 @@ void checkChunks(const Layout& l, const TiffBytes& bytes)
                 return;
             }
             const std::uint64_t available = chunkData(l, bytes, index).size();
-            std::uint64_t holds = UINT64_MAX;  // JPEG: the data is checked as it is decoded
-            if (l.compression == compressionLzw)
-                holds = maxLzwOutput(available);
-            else if (l.compression == compressionPackBits)
-                holds = maxPackBitsOutput(available);
-            else if (l.compression != compressionJpeg)
-                holds = maxDeflateOutput(available);
+            const std::uint64_t holds = l.compression == compressionLzw        ? maxLzwOutput(available)
+                                        : l.compression == compressionPackBits ? maxPackBitsOutput(available)
+                                        : l.compression == compressionJpeg     ? maxJpegOutput(available)
+                                                                               : maxDeflateOutput(available);
             if (holds >= needed)
                 return;
             if (l.compression == compressionPackBits)
@@ -676,6 +676,56 @@ void checkChunks(const Layout& l, const TiffBytes& bytes)
             fail(compressionTag(l.compression) + "Not enough data" + chunkName(l, index));
         });
 }
+
+// Decoded chunks kept from the first pass over a deep image for the second, in one mapping
+// of their own: the second pass uses them in the order they were kept, and the pages it has
+// used are given back at once, so the kept chunks and the growing image never both stay.
+class ChunkCache {
+public:
+    explicit ChunkCache(std::size_t capacity)
+    {
+        if (capacity == 0)
+            return;
+        void* p = ::mmap(nullptr, capacity, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
+        if (p == MAP_FAILED)
+            return;  // then every chunk is decoded twice
+        m_base = static_cast<std::uint8_t*>(p);
+        m_capacity = capacity;
+    }
+    ~ChunkCache()
+    {
+        if (m_base)
+            ::munmap(m_base, m_capacity);
+    }
+    ChunkCache(const ChunkCache&) = delete;
+    ChunkCache& operator=(const ChunkCache&) = delete;
+
+    // Room for `size` more bytes, or null when they do not fit.
+    std::uint8_t* take(std::size_t size)
+    {
+        if (!m_base || size > m_capacity - m_used)
+            return nullptr;
+        std::uint8_t* p = m_base + m_used;
+        m_used += size;
+        return p;
+    }
+    // Gives back the whole pages before `end`: everything kept before it has been used.
+    void releaseBefore(const std::uint8_t* end)
+    {
+        const std::size_t page = static_cast<std::size_t>(::sysconf(_SC_PAGESIZE));
+        const std::size_t upTo = static_cast<std::size_t>(end - m_base) / page * page;
+        if (upTo > m_released) {
+            ::madvise(m_base + m_released, upTo - m_released, MADV_DONTNEED);
+            m_released = upTo;
+        }
+    }
+
+private:
+    std::uint8_t* m_base = nullptr;
+    std::size_t m_capacity = 0;
+    std::size_t m_used = 0;
+    std::size_t m_released = 0;
+};
 
 // Gives the decoded rows of one chunk at a time: straight from the file where they are stored
 // as they are, otherwise decoded into a buffer of just the rows the image needs. The buffer is
@@ -693,6 +743,10 @@ public:
     const std::uint8_t* chunk(std::size_t index, std::uint32_t rows, std::uint32_t firstRow, std::size_t slot,
                               bool undoPredictor = true)
     {
+        if (!m_kept.empty() && m_kept[index]) {
+            m_cache->releaseBefore(m_kept[index]);
+            return m_kept[index];
+        }
         const std::uint64_t offset = m_l.offsets[index];
         const std::size_t needed = static_cast<std::size_t>(std::uint64_t(rows) * m_l.chunkRowBytes);
         if (m_l.compression == compressionNone) {
@@ -712,7 +766,11 @@ public:
             reverseBitsInBytes(m_raw.data(), m_raw.size());
             in = ByteSpan(m_raw);
         }
-        std::uint8_t* out = buffer(slot, needed);
+        std::uint8_t* out = m_keeping ? m_cache->take(needed) : nullptr;
+        if (out)
+            m_kept[index] = out;
+        else
+            out = buffer(slot, needed);
         const std::size_t rowBytes = static_cast<std::size_t>(m_l.chunkRowBytes);
         if (m_l.compression == compressionPackBits) {
             std::size_t pos = 0;
@@ -758,6 +816,16 @@ public:
         return out;
     }
 
+    // From now on decoded chunks are kept in `cache` while it has room; they are given again
+    // from there after stopKeeping().
+    void keepIn(ChunkCache& cache)
+    {
+        m_cache = &cache;
+        m_kept.assign(m_l.offsets.size(), nullptr);
+        m_keeping = true;
+    }
+    void stopKeeping() { m_keeping = false; }
+
 private:
     struct Buffer {
         std::unique_ptr<std::uint8_t[]> data;
@@ -782,6 +850,9 @@ private:
     std::vector<std::uint8_t> m_raw;
     std::vector<std::uint8_t> m_scratch;
     DeflateDecoder m_deflate;
+    ChunkCache* m_cache = nullptr;
+    std::vector<std::uint8_t*> m_kept;  // by chunk index: where a kept chunk is, or null
+    bool m_keeping = false;
 };
 
 // Turns `cols` pixels of file samples (1 to 8 bits each) into the buffer's row `dst` from
@@ -933,17 +1004,23 @@ void readShallow(const Layout& l, ChunkReader& chunks, TPixelGraphic& image, Pro
 
 // Deep samples: the image's range is taken in a first pass over the chunks as they are
 // decoded (uncompressed ones are read where they lie in the file), then each chunk is
-// reduced straight into the buffer; the file's samples are never held as a whole.
-DepthReduction readDeep(const Layout& l, ChunkReader& chunks, bool bigEndian, TPixelGraphic& image,
-                        ProgressSink* progress)
+// reduced straight into the buffer; the file's samples are never held as a whole. Decoded
+// chunks are kept from the first pass for the second as far as half again the buffer's size
+// allows (the buffer takes its memory only in the second pass, as the kept chunks give
+// theirs back); the others are decoded again.
+DepthReduction readDeep(const Layout& l, ChunkReader& chunks, bool bigEndian, std::uint64_t imageBytes,
+                        TPixelGraphic& image, ProgressSink* progress)
 {
     const int used = l.kind == PixelKind::Rgb16 ? 3 : 1;
     const int spp = static_cast<int>(l.samples);
     ProgressScope scope(progress, 2 * std::int64_t(l.height));
+    ChunkCache cache(l.compression == compressionNone ? 0 : static_cast<std::size_t>(imageBytes / 2 * 3));
+    chunks.keepIn(cache);
     DeepSampleRange range(l.deep, bigEndian);
     decodeChunks(l, chunks, image, scope, 0, true, [&](const ChunkPlace& at, const std::uint8_t* src, std::uint8_t*) {
         range.add(src, at.cols, spp, used);
     });
+    chunks.stopKeeping();
     const DepthReduction reduction = range.result();
     const DeepSampleReducer reducer(l.deep, bigEndian, reduction, used == 3, used == 1 && l.photometric == 0);
     decodeChunks(l, chunks, image, scope, l.height, true,
@@ -1001,7 +1078,7 @@ void readTiff(ByteSpan data, TPixelGraphic& image, const TiffWarning& warn, Prog
     ChunkReader chunks(l, bytes, jpegMemoryFor(*imageBytes));
     DepthReduction reduced;
     if (deep)
-        reduced = readDeep(l, chunks, bytes.bigEndian(), result, progress);
+        reduced = readDeep(l, chunks, bytes.bigEndian(), *imageBytes, result, progress);
     else
         readShallow(l, chunks, result, progress);
     image = std::move(result);

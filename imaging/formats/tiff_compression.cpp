@@ -88,6 +88,13 @@ std::uint64_t maxDeflateOutput(std::uint64_t compressedBytes)
 
 std::uint64_t maxPackBitsOutput(std::uint64_t compressedBytes) { return compressedBytes * 64 + 128; }
 
+std::uint64_t maxJpegOutput(std::uint64_t compressedBytes)
+{
+    // Every 8 × 8 block takes at least two bits (a DC and an end-of-block code), and at most
+    // ten blocks make a unit of at most 32 × 16 pixels of three bytes.
+    return compressedBytes * 1024 + 4096;
+}
+
 DecodeStatus decodeTiffLzw(ByteSpan in, std::span<std::uint8_t> out, bool stopWhenFull, std::size_t& produced)
 {
     // Every string of the table occurs in the output already: a code added after string s
@@ -393,6 +400,52 @@ void undoBytePredictor(std::uint8_t* row, std::size_t rowBytes, std::size_t stri
     }
 }
 
+// The same for 16-bit samples in either byte order.
+template <bool Big, std::size_t Stride>
+void undoWordPredictorFixed(std::uint8_t* row, std::size_t samples)
+{
+    auto load = [&](std::size_t i) {
+        const std::uint8_t* p = row + 2 * i;
+        return static_cast<std::uint16_t>(Big ? (p[0] << 8) | p[1] : p[0] | (p[1] << 8));
+    };
+    auto store = [&](std::size_t i, std::uint16_t v) {
+        std::uint8_t* p = row + 2 * i;
+        p[Big ? 1 : 0] = static_cast<std::uint8_t>(v);
+        p[Big ? 0 : 1] = static_cast<std::uint8_t>(v >> 8);
+    };
+    if (samples <= Stride)
+        return;
+    std::uint16_t sum[Stride];
+    for (std::size_t c = 0; c < Stride; ++c)
+        sum[c] = load(c);
+    std::size_t i = Stride;
+    for (; i + Stride <= samples; i += Stride)
+        for (std::size_t c = 0; c < Stride; ++c) {
+            sum[c] = static_cast<std::uint16_t>(sum[c] + load(i + c));
+            store(i + c, sum[c]);
+        }
+    for (; i < samples; ++i)
+        store(i, static_cast<std::uint16_t>(load(i) + load(i - Stride)));
+}
+
+template <bool Big>
+bool undoWordPredictor(std::uint8_t* row, std::size_t samples, std::size_t stride)
+{
+    switch (stride) {
+    case 1:
+        undoWordPredictorFixed<Big, 1>(row, samples);
+        return true;
+    case 3:
+        undoWordPredictorFixed<Big, 3>(row, samples);
+        return true;
+    case 4:
+        undoWordPredictorFixed<Big, 4>(row, samples);
+        return true;
+    default:
+        return false;
+    }
+}
+
 }  // namespace
 
 void undoHorizontalPredictor(std::uint8_t* data, std::size_t rows, std::size_t rowBytes, int sampleBytes,
@@ -406,6 +459,9 @@ void undoHorizontalPredictor(std::uint8_t* data, std::size_t rows, std::size_t r
             continue;
         }
         const std::size_t samples = rowBytes / static_cast<std::size_t>(sampleBytes);
+        if (sampleBytes == 2 &&
+            (bigEndian ? undoWordPredictor<true>(row, samples, stride) : undoWordPredictor<false>(row, samples, stride)))
+            continue;
         auto load = [&](std::size_t i) {
             const std::uint8_t* p = row + i * static_cast<std::size_t>(sampleBytes);
             std::uint32_t v = 0;

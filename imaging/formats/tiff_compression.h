@@ -28,10 +28,12 @@ enum class DecodeStatus {
 
 // The most bytes a stream of `compressedBytes` bytes can decode to, from the formats' own
 // limits: LZW's 9-bit codes, whose strings grow by one byte per code; Deflate's 1032 : 1;
-// PackBits' 128 bytes from 2. A chunk that needs more cannot be in the file.
+// PackBits' 128 bytes from 2; baseline JPEG's two bits per block. A chunk that needs more
+// cannot be in the file.
 std::uint64_t maxLzwOutput(std::uint64_t compressedBytes);
 std::uint64_t maxDeflateOutput(std::uint64_t compressedBytes);
 std::uint64_t maxPackBitsOutput(std::uint64_t compressedBytes);
+std::uint64_t maxJpegOutput(std::uint64_t compressedBytes);
 
 // Decodes TIFF LZW data into `out`. With `stopWhenFull` decoding ends when `out` is full;
 // without it a code that would produce more is Overflow. `produced` gets the bytes written.

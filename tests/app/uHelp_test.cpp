@@ -14,6 +14,9 @@
 
 #include <memory>
 
+#include "app/help_topics.h"
+#include "app/uLanguage.h"
+
 namespace tesra {
 namespace {
 
@@ -97,36 +100,56 @@ TEST_F(HelpTest, BackAndContentsButtonsNavigate)
     EXPECT_EQ(fHelp()->currentPage(), "calibration.html");
 }
 
-// Every link of the manual leads to a page (and anchor) the manual holds.
+// Every link of the manual, in both languages, leads to a page (and anchor) the manual holds.
 TEST_F(HelpTest, ManualLinksAllLeadSomewhere)
 {
     ShowHelpContents(nullptr);
     ASSERT_NE(fHelp(), nullptr);
-    const QDir manual(":/tesra-manual");
-    const QStringList pages = manual.entryList({"*.html"}, QDir::Files);
-    ASSERT_GE(pages.size(), 8);
     const QRegularExpression link(R"re(href="([^"]+)")re");
     int links = 0;
-    for (const QString& page : pages) {
-        QFile file(manual.filePath(page));
-        ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << page.toStdString();
-        const QString html = QString::fromUtf8(file.readAll());
-        EXPECT_TRUE(html.contains("<title>")) << page.toStdString();
-        for (auto it = link.globalMatch(html); it.hasNext();) {
-            const QString target = it.next().captured(1);
-            const QString name = target.section('#', 0, 0);
-            const QString anchor = target.section('#', 1);
-            ASSERT_TRUE(manual.exists(name)) << page.toStdString() << " -> " << target.toStdString();
-            if (!anchor.isEmpty()) {
-                QFile other(manual.filePath(name));
-                ASSERT_TRUE(other.open(QIODevice::ReadOnly));
-                EXPECT_TRUE(QString::fromUtf8(other.readAll()).contains("name=\"" + anchor + "\""))
-                    << page.toStdString() << " -> " << target.toStdString();
+    // The English pages, and the German ones beside them.
+    for (const QDir& manual : {QDir(":/tesra-manual"), QDir(":/tesra-manual/de")}) {
+        const QStringList pages = manual.entryList({"*.html"}, QDir::Files);
+        ASSERT_GE(pages.size(), 8);
+        for (const QString& page : pages) {
+            QFile file(manual.filePath(page));
+            ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << page.toStdString();
+            const QString html = QString::fromUtf8(file.readAll());
+            EXPECT_TRUE(html.contains("<title>")) << page.toStdString();
+            for (auto it = link.globalMatch(html); it.hasNext();) {
+                const QString target = it.next().captured(1);
+                const QString name = target.section('#', 0, 0);
+                const QString anchor = target.section('#', 1);
+                ASSERT_TRUE(manual.exists(name)) << page.toStdString() << " -> " << target.toStdString();
+                if (!anchor.isEmpty()) {
+                    QFile other(manual.filePath(name));
+                    ASSERT_TRUE(other.open(QIODevice::ReadOnly));
+                    EXPECT_TRUE(QString::fromUtf8(other.readAll()).contains("name=\"" + anchor + "\""))
+                        << page.toStdString() << " -> " << target.toStdString();
+                }
+                ++links;
             }
-            ++links;
         }
     }
     EXPECT_GT(links, 20);
+}
+
+// In German the manual's German pages are shown, under the same page names, and their links
+// stay in German; back in English the English pages return.
+TEST_F(HelpTest, GermanUsersReadTheGermanManual)
+{
+    LoadLanguage(Language::German);
+    ShowHelpContext(nullptr, help::kCalibration);
+    ASSERT_NE(fHelp(), nullptr);
+    EXPECT_EQ(fHelp()->currentPage(), "calibration.html");
+    EXPECT_EQ(fHelp()->browser()->documentTitle(), "Kalibrierung");
+    EXPECT_TRUE(fHelp()->browser()->toPlainText().contains(QString::fromUtf8("Die Eingabe der echten Länge ist fehlerhaft!")));
+    fHelp()->browser()->setSource(fHelp()->browser()->source().resolved(QUrl("index.html")));
+    EXPECT_EQ(fHelp()->browser()->documentTitle(), "Inhalt");
+
+    LoadLanguage(Language::Source);
+    ShowHelpContext(nullptr, help::kCalibration);
+    EXPECT_EQ(fHelp()->browser()->documentTitle(), "Calibration");
 }
 
 TEST_F(HelpTest, MissingHelpFileIsSaidInTheWindow)

@@ -202,7 +202,11 @@ struct HostileTiff {
     // byte counts.
     std::vector<std::uint8_t> bytes() const
     {
-        std::vector<std::uint8_t> out = {'I', 'I', 42, 0, 0, 0, 0, 0};
+        std::vector<std::uint8_t> out;
+        out.reserve(8 + data.size() + 400 + 8 * chunkCount());
+        const std::uint8_t header[8] = {'I', 'I', 42, 0, 0, 0, 0, 0};  // the directory's offset follows
+        for (const std::uint8_t b : header)
+            out.push_back(b);
         auto put16 = [&](std::uint32_t v) {
             out.push_back(static_cast<std::uint8_t>(v));
             out.push_back(static_cast<std::uint8_t>(v >> 8));
@@ -311,16 +315,17 @@ inline std::vector<HostileTiffCase> hostileTiffs()
     cases.push_back({"grey-30000-one-tile-LZW", tile, "TIFF (LZW): Not enough data in tile 1"});
     // Tiles of 16 M pixels (1 × 16777216) for an image one row high, all pointing at one
     // stream of 16 KB that decodes to megabytes: only the row inside the image is decoded.
-    for (std::uint32_t c : {8u, 5u}) {
-        HostileTiff tall;
-        tall.width = c == 8 ? 100 : 30000;
-        tall.height = 1;
-        tall.tileWidth = 1;
-        tall.tileLength = 1u << 24;
-        tall.compression = c;
-        tall.data = tiffZeros(c, c == 8 ? 1u << 24 : 1u << 21);
-        cases.push_back({std::string("tiles-16M-pixels-") + (c == 8 ? "100-Deflate" : "30000-LZW"), tall, ""});
-    }
+    for (std::uint32_t c : {8u, 5u})
+        for (std::uint32_t tiles : {100u, 30000u}) {
+            HostileTiff tall;
+            tall.width = tiles;
+            tall.height = 1;
+            tall.tileWidth = 1;
+            tall.tileLength = 1u << 24;
+            tall.compression = c;
+            tall.data = tiffZeros(c, c == 8 ? 1u << 24 : 1u << 21);
+            cases.push_back({"tiles-16M-pixels-" + std::to_string(tiles) + (c == 8 ? "-Deflate" : "-LZW"), tall, ""});
+        }
     // A tile far wider than the image: decoding its rows would cost far more than the image.
     HostileTiff wide;
     wide.width = 1;

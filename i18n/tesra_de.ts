@@ -1,0 +1,804 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="de_DE">
+<context>
+    <name>CommandLine</name>
+    <message>
+        <source>Try &apos;%1 --help&apos; for more information.</source>
+        <translation>»%1 --help« zeigt weitere Informationen.</translation>
+    </message>
+    <message>
+        <source>Measures the mean grain size of micrographs by the linear-intercept method.</source>
+        <translation>Misst die mittlere Korngröße von Gefügebildern nach dem Linienschnittverfahren.</translation>
+    </message>
+    <message>
+        <source>Displays this help.</source>
+        <translation>Zeigt diese Hilfe.</translation>
+    </message>
+    <message>
+        <source>Displays the program&apos;s version.</source>
+        <translation>Zeigt die Version des Programms.</translation>
+    </message>
+    <message>
+        <source>FILE</source>
+        <translation>DATEI</translation>
+    </message>
+    <message>
+        <source>Image to open (Tesra shows one image at a time).</source>
+        <translation>Zu öffnendes Bild (Tesra zeigt jeweils ein Bild).</translation>
+    </message>
+    <message>
+        <source>[FILE...]</source>
+        <translation>[DATEI...]</translation>
+    </message>
+    <message>
+        <source>%1 and %2 cannot be used together.</source>
+        <translation>%1 und %2 lassen sich nicht zusammen verwenden.</translation>
+    </message>
+    <message>
+        <source>%1 goes only with %2.</source>
+        <translation>%1 geht nur zusammen mit %2.</translation>
+    </message>
+    <message>
+        <source>Tesra shows one image at a time; opening %1 only.</source>
+        <translation>Tesra zeigt jeweils ein Bild; nur %1 wird geöffnet.</translation>
+    </message>
+    <message>
+        <source>Prints the proposed boundary crossings along the test lines of IMAGE as CSV (line,x,y,type); the lines stored in the image, or those of --lines.</source>
+        <translation>Gibt die vorgeschlagenen Korngrenzenschnitte entlang der Messlinien von BILD als CSV aus (line,x,y,type); die im Bild gespeicherten Linien oder die von --lines.</translation>
+    </message>
+    <message>
+        <source>IMAGE</source>
+        <translation>BILD</translation>
+    </message>
+    <message>
+        <source>Takes the test lines of --propose from a line-set file.</source>
+        <translation>Nimmt die Messlinien für --propose aus einer Liniensatzdatei.</translation>
+    </message>
+    <message>
+        <source>SET.lin</source>
+        <translation>SATZ.lin</translation>
+    </message>
+    <message>
+        <source>--propose looks for boundaries brighter than the grains.</source>
+        <translation>--propose sucht Korngrenzen, die heller als die Körner sind.</translation>
+    </message>
+    <message>
+        <source>--fields needs at least one image file.</source>
+        <translation>--fields braucht mindestens eine Bilddatei.</translation>
+    </message>
+    <message>
+        <source>Prints the measurements stored in the image files FILE... as one specimen table (CSV) without opening a window.</source>
+        <translation>Gibt die in den Bilddateien DATEI... gespeicherten Messungen als eine Probentabelle (CSV) aus, ohne ein Fenster zu öffnen.</translation>
+    </message>
+</context>
+<context>
+    <name>Core</name>
+    <message>
+        <source>Image files</source>
+        <translation>Bilddateien</translation>
+    </message>
+    <message>
+        <source>All files</source>
+        <translation>Alle Dateien</translation>
+    </message>
+    <message>
+        <source>Liniendefinitionen (*.lin)</source>
+        <translation>Liniensätze (*.lin)</translation>
+    </message>
+    <message>
+        <source>Normal intersection</source>
+        <translation>Normaler Schnittpunkt</translation>
+    </message>
+    <message>
+        <source>Second phase boundary</source>
+        <translation>Grenze zur zweiten Phase</translation>
+    </message>
+    <message>
+        <source>Triple point</source>
+        <translation>Tripelpunkt</translation>
+    </message>
+    <message>
+        <source>Tangential</source>
+        <translation>Tangential</translation>
+    </message>
+    <message>
+        <source>Start / End in grain</source>
+        <translation>Anfang / Ende im Korn</translation>
+    </message>
+    <message>
+        <source>Start/End at grain boundary</source>
+        <translation>Anfang / Ende an der Korngrenze</translation>
+    </message>
+    <message>
+        <source>Load lines</source>
+        <translation>Linien laden</translation>
+    </message>
+    <message>
+        <source> linies droped (partially outside image)</source>
+        <translation> Linien verworfen (teilweise außerhalb des Bildes)</translation>
+    </message>
+    <message>
+        <source>The measurement stored in this file is damaged and was not loaded.</source>
+        <translation>Die in dieser Datei gespeicherte Messung ist beschädigt und wurde nicht geladen.</translation>
+    </message>
+    <message>
+        <source>Die Eingabe der echten Länge ist fehlerhaft!</source>
+        <translation>Die Eingabe der echten Länge ist fehlerhaft!</translation>
+    </message>
+    <message>
+        <source>Die Eingabe der Länge in Pixel ist fehlerhaft!</source>
+        <translation>Die Eingabe der Länge in Pixel ist fehlerhaft!</translation>
+    </message>
+    <message>
+        <source>Die Eingabe des Fremdphasenanteils ist fehlerhaft!</source>
+        <translation>Die Eingabe des Fremdphasenanteils ist fehlerhaft!</translation>
+    </message>
+    <message>
+        <source>Die Eingabe des Umrechnungsfaktors ist fehlerhaft!</source>
+        <translation>Die Eingabe des Umrechnungsfaktors ist fehlerhaft!</translation>
+    </message>
+    <message>
+        <source>Fremdphasenanteil per Kalibrierung: </source>
+        <translation>Fremdphasenanteil per Kalibrierung: </translation>
+    </message>
+    <message>
+        <source>Calibrate</source>
+        <translation>Kalibrieren</translation>
+    </message>
+    <message>
+        <source>Kalibierung</source>
+        <translation>Kalibrierung</translation>
+    </message>
+    <message>
+        <source>Not calibrated</source>
+        <translation>Nicht kalibriert</translation>
+    </message>
+    <message>
+        <source>Line #</source>
+        <translation>Linie Nr.</translation>
+    </message>
+    <message>
+        <source>Total length</source>
+        <translation>Gesamtlänge</translation>
+    </message>
+    <message>
+        <source>2d phase</source>
+        <translation>2. Phase</translation>
+    </message>
+    <message>
+        <source>Intersections</source>
+        <translation>Schnittpunkte</translation>
+    </message>
+    <message>
+        <source>Length</source>
+        <translation>Länge</translation>
+    </message>
+    <message>
+        <source>ø grain size</source>
+        <translation>ø Korngröße</translation>
+    </message>
+    <message>
+        <source>Cal. Length</source>
+        <translation>Kal. Länge</translation>
+    </message>
+    <message>
+        <source>ø cal. size</source>
+        <translation>ø kal. Größe</translation>
+    </message>
+    <message>
+        <source>Vol % 2nd P</source>
+        <translation>Vol % 2. Ph.</translation>
+    </message>
+    <message>
+        <source>2nd phase</source>
+        <translation>2. Phase</translation>
+    </message>
+    <message>
+        <source>ø Grain size</source>
+        <translation>ø Korngröße</translation>
+    </message>
+    <message>
+        <source>Cal. length</source>
+        <translation>Kal. Länge</translation>
+    </message>
+    <message>
+        <source>ø Cal. size</source>
+        <translation>ø Kal. Größe</translation>
+    </message>
+    <message>
+        <source>Sum</source>
+        <translation>Summe</translation>
+    </message>
+    <message>
+        <source>Confidence / Error</source>
+        <translation>Vertrauensbereich / Fehler</translation>
+    </message>
+    <message>
+        <source>Anisotropie liegt vielleicht vor!</source>
+        <translation>Anisotropie liegt vielleicht vor!</translation>
+    </message>
+    <message>
+        <source>Needed Intersections: </source>
+        <translation>Noch benötigte Schnittpunkte: </translation>
+    </message>
+    <message>
+        <source>Intersections: </source>
+        <translation>Schnittpunkte: </translation>
+    </message>
+    <message>
+        <source>Cal. grain size: </source>
+        <translation>Kal. Korngröße: </translation>
+    </message>
+    <message>
+        <source>Check for anisotropy! (</source>
+        <translation>Auf Anisotropie prüfen! (</translation>
+    </message>
+    <message>
+        <source>Intersections:</source>
+        <translation>Schnittpunkte:</translation>
+    </message>
+    <message>
+        <source>Cal. grain size:</source>
+        <translation>Kal. Korngröße:</translation>
+    </message>
+    <message>
+        <source>Delete line # %1?</source>
+        <translation>Linie Nr. %1 löschen?</translation>
+    </message>
+    <message>
+        <source>Soll CV: </source>
+        <translation>Soll-CV: </translation>
+    </message>
+    <message>
+        <source>Sqrt(Nmittel): </source>
+        <translation>Wurzel(N Mittel): </translation>
+    </message>
+    <message>
+        <source>CV/SollCV: </source>
+        <translation>CV / Soll-CV: </translation>
+    </message>
+    <message>
+        <source>not defined (Soll CV = 0)</source>
+        <translation>nicht definiert (Soll-CV = 0)</translation>
+    </message>
+    <message>
+        <source>S/Sqrt(Nmittel): </source>
+        <translation>S / Wurzel(N Mittel): </translation>
+    </message>
+    <message>
+        <source>not defined (Sqrt(Nmittel) = 0)</source>
+        <translation>nicht definiert (Wurzel(N Mittel) = 0)</translation>
+    </message>
+    <message>
+        <source>Delete line</source>
+        <translation>Linie löschen</translation>
+    </message>
+    <message>
+        <source>Interne Werte</source>
+        <translation>Interne Werte</translation>
+    </message>
+    <message>
+        <source>Length: </source>
+        <translation>Länge: </translation>
+    </message>
+    <message>
+        <source>Intercept # </source>
+        <translation>Schnittpunkt Nr. </translation>
+    </message>
+    <message>
+        <source>Type: </source>
+        <translation>Typ: </translation>
+    </message>
+    <message>
+        <source>Grays</source>
+        <translation>Grauwerte</translation>
+    </message>
+    <message>
+        <source>Linie analysis of line # </source>
+        <translation>Analyse der Linie Nr. </translation>
+    </message>
+    <message>
+        <source>Grays for line # </source>
+        <translation>Grauwerte der Linie Nr. </translation>
+    </message>
+    <message>
+        <source>Histogram</source>
+        <translation>Histogramm</translation>
+    </message>
+    <message>
+        <source>Interception lengths of line </source>
+        <translation>Sehnenlängen der Linie </translation>
+    </message>
+    <message>
+        <source>Position: </source>
+        <translation>Position: </translation>
+    </message>
+    <message>
+        <source>Gray: </source>
+        <translation>Grauwert: </translation>
+    </message>
+    <message>
+        <source>Increment: </source>
+        <translation>Anstieg: </translation>
+    </message>
+    <message>
+        <source>Count: </source>
+        <translation>Anzahl: </translation>
+    </message>
+    <message>
+        <source>Brightness, Contrast, Gamma Filter</source>
+        <translation>Helligkeit, Kontrast, Gamma</translation>
+    </message>
+    <message>
+        <source>Brightness</source>
+        <translation>Helligkeit</translation>
+    </message>
+    <message>
+        <source>Contrast</source>
+        <translation>Kontrast</translation>
+    </message>
+    <message>
+        <source>Gamma</source>
+        <translation>Gamma</translation>
+    </message>
+    <message>
+        <source>Apply on</source>
+        <translation>Anwenden auf</translation>
+    </message>
+    <message>
+        <source>Sharpen</source>
+        <translation>Schärfen</translation>
+    </message>
+    <message>
+        <source>Std. deviation</source>
+        <translation>Standardabweichung</translation>
+    </message>
+    <message>
+        <source>Strength</source>
+        <translation>Stärke</translation>
+    </message>
+    <message>
+        <source>White</source>
+        <translation>Weiß</translation>
+    </message>
+    <message>
+        <source>Black</source>
+        <translation>Schwarz</translation>
+    </message>
+    <message>
+        <source>Detail</source>
+        <translation>Details</translation>
+    </message>
+    <message>
+        <source>Contour</source>
+        <translation>Kontur</translation>
+    </message>
+    <message>
+        <source>Background</source>
+        <translation>Hintergrund</translation>
+    </message>
+</context>
+<context>
+    <name>QCommandLineParser</name>
+    <message>
+        <source>Usage: %1</source>
+        <translation>Aufruf: %1</translation>
+    </message>
+    <message>
+        <source>[options]</source>
+        <translation>[Optionen]</translation>
+    </message>
+    <message>
+        <source>Options:</source>
+        <translation>Optionen:</translation>
+    </message>
+    <message>
+        <source>Arguments:</source>
+        <translation>Argumente:</translation>
+    </message>
+    <message>
+        <source>Unknown option &apos;%1&apos;.</source>
+        <translation>Unbekannte Option »%1«.</translation>
+    </message>
+    <message>
+        <source>Unknown options: %1.</source>
+        <translation>Unbekannte Optionen: %1.</translation>
+    </message>
+    <message>
+        <source>Missing value after &apos;%1&apos;.</source>
+        <translation>Fehlender Wert nach »%1«.</translation>
+    </message>
+    <message>
+        <source>Unexpected value after &apos;%1&apos;.</source>
+        <translation>Unerwarteter Wert nach »%1«.</translation>
+    </message>
+</context>
+<context>
+    <name>QPlatformTheme</name>
+    <message>
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Abbrechen</translation>
+    </message>
+    <message>
+        <source>&amp;Yes</source>
+        <translation>&amp;Ja</translation>
+    </message>
+    <message>
+        <source>&amp;No</source>
+        <translation>&amp;Nein</translation>
+    </message>
+    <message>
+        <source>Save</source>
+        <translation>Speichern</translation>
+    </message>
+    <message>
+        <source>Discard</source>
+        <translation>Verwerfen</translation>
+    </message>
+</context>
+<context>
+    <name>tesra::TFilterPreviewDialog</name>
+    <message>
+        <source>No image</source>
+        <translation>Kein Bild</translation>
+    </message>
+</context>
+<context>
+    <name>tesra::TfCopyRight</name>
+    <message>
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
+</context>
+<context>
+    <name>tesra::TfGrau</name>
+    <message>
+        <source>Tools</source>
+        <translation>Werkzeuge</translation>
+    </message>
+    <message>
+        <source>Copy</source>
+        <translation>Kopieren</translation>
+    </message>
+    <message>
+        <source>Length</source>
+        <translation>Länge</translation>
+    </message>
+    <message>
+        <source>Cal. length</source>
+        <translation>Kal. Länge</translation>
+    </message>
+    <message>
+        <source>Mean</source>
+        <translation>Mittelwert</translation>
+    </message>
+</context>
+<context>
+    <name>tesra::TfHelp</name>
+    <message>
+        <source>Tesra Help</source>
+        <translation>Tesra-Hilfe</translation>
+    </message>
+    <message>
+        <source>Contents</source>
+        <translation>Inhalt</translation>
+    </message>
+    <message>
+        <source>Back</source>
+        <translation>Zurück</translation>
+    </message>
+    <message>
+        <source>Forward</source>
+        <translation>Vorwärts</translation>
+    </message>
+    <message>
+        <source>Tesra Help - %1</source>
+        <translation>Tesra-Hilfe – %1</translation>
+    </message>
+    <message>
+        <source>The help file &quot;%1&quot; cannot be opened. It belongs in the program&apos;s folder, next to the program itself.</source>
+        <translation>Die Hilfedatei „%1“ lässt sich nicht öffnen. Sie gehört in den Ordner des Programms, neben das Programm selbst.</translation>
+    </message>
+</context>
+<context>
+    <name>tesra::TfImage</name>
+    <message>
+        <source>Proposed crossings: %1. Enter accepts them, a click on one rejects it or takes it back, Escape discards them.</source>
+        <translation>Vorgeschlagene Korngrenzenschnitte: %1. Eingabe übernimmt sie, ein Klick auf einen lehnt ihn ab oder nimmt ihn wieder auf, Escape verwirft sie.</translation>
+    </message>
+    <message>
+        <source>No crossings found.</source>
+        <translation>Keine Korngrenzenschnitte gefunden.</translation>
+    </message>
+    <message>
+        <source>Intercepts added from the proposals: %1.</source>
+        <translation>Aus den Vorschlägen hinzugefügte Schnittpunkte: %1.</translation>
+    </message>
+    <message>
+        <source>Proposals discarded.</source>
+        <translation>Vorschläge verworfen.</translation>
+    </message>
+    <message>
+        <source>Proposed crossings kept: %1 of %2. Enter accepts them, Escape discards them.</source>
+        <translation>Behaltene Vorschläge: %1 von %2. Eingabe übernimmt sie, Escape verwirft sie.</translation>
+    </message>
+    <message>
+        <source>Bild</source>
+        <translation>Bild</translation>
+    </message>
+</context>
+<context>
+    <name>tesra::TfKalibieren</name>
+    <message>
+        <source>Ok</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Abbrechen</translation>
+    </message>
+    <message>
+        <source>Length in pixels</source>
+        <translation>Länge in Pixel</translation>
+    </message>
+    <message>
+        <source>Real length</source>
+        <translation>Echte Länge</translation>
+    </message>
+    <message>
+        <source>Second phase fraction in %</source>
+        <translation>Fremdphasenanteil in %</translation>
+    </message>
+    <message>
+        <source>Conversion factor</source>
+        <translation>Umrechnungsfaktor</translation>
+    </message>
+    <message>
+        <source>Remarks</source>
+        <translation>Bemerkungen</translation>
+    </message>
+</context>
+<context>
+    <name>tesra::TfMain</name>
+    <message>
+        <source>Add line</source>
+        <translation>Linie hinzufügen</translation>
+    </message>
+    <message>
+        <source>Add / Change intersection</source>
+        <translation>Schnittpunkt setzen / ändern</translation>
+    </message>
+    <message>
+        <source>Delete intersection</source>
+        <translation>Schnittpunkt löschen</translation>
+    </message>
+    <message>
+        <source>Mark second phase</source>
+        <translation>Zweite Phase markieren</translation>
+    </message>
+    <message>
+        <source>Image information</source>
+        <translation>Bildinformation</translation>
+    </message>
+    <message>
+        <source>Image manipulation</source>
+        <translation>Bildbearbeitung</translation>
+    </message>
+    <message>
+        <source>Datei</source>
+        <translation>Datei</translation>
+    </message>
+    <message>
+        <source>Open image</source>
+        <translation>Bild öffnen</translation>
+    </message>
+    <message>
+        <source>Save image</source>
+        <translation>Bild speichern</translation>
+    </message>
+    <message>
+        <source>Save photo</source>
+        <translation>Foto speichern</translation>
+    </message>
+    <message>
+        <source>Linienset Laden</source>
+        <translation>Linienset laden</translation>
+    </message>
+    <message>
+        <source>Linienset Speichern</source>
+        <translation>Linienset speichern</translation>
+    </message>
+    <message>
+        <source>Zoom</source>
+        <translation>Zoom</translation>
+    </message>
+    <message>
+        <source>Zoom in</source>
+        <translation>Vergrößern</translation>
+    </message>
+    <message>
+        <source>Zoom out</source>
+        <translation>Verkleinern</translation>
+    </message>
+    <message>
+        <source>Image</source>
+        <translation>Bild</translation>
+    </message>
+    <message>
+        <source>Sheet</source>
+        <translation>Tabelle</translation>
+    </message>
+    <message>
+        <source>Histogram</source>
+        <translation>Histogramm</translation>
+    </message>
+    <message>
+        <source>Window</source>
+        <translation>Fenster</translation>
+    </message>
+    <message>
+        <source>Modus</source>
+        <translation>Modus</translation>
+    </message>
+    <message>
+        <source>Calibrate</source>
+        <translation>Kalibrieren</translation>
+    </message>
+    <message>
+        <source>Hilfe</source>
+        <translation>Hilfe</translation>
+    </message>
+    <message>
+        <source>Help</source>
+        <translation>Hilfe</translation>
+    </message>
+    <message>
+        <source>Help (F1)</source>
+        <translation>Hilfe (F1)</translation>
+    </message>
+    <message>
+        <source>About Tesra</source>
+        <translation>Über Tesra</translation>
+    </message>
+    <message>
+        <source>Toolbar</source>
+        <translation>Werkzeuge</translation>
+    </message>
+    <message>
+        <source>Add circle</source>
+        <translation>Kreis hinzufügen</translation>
+    </message>
+    <message>
+        <source>Analys</source>
+        <translation>Analyse</translation>
+    </message>
+    <message>
+        <source>Interception lengths</source>
+        <translation>Sehnenlängen</translation>
+    </message>
+    <message>
+        <source>Sharpen</source>
+        <translation>Schärfen</translation>
+    </message>
+    <message>
+        <source>Bright. / Contrast</source>
+        <translation>Helligkeit / Kontrast</translation>
+    </message>
+    <message>
+        <source>Detail</source>
+        <translation>Details</translation>
+    </message>
+    <message>
+        <source>Contour</source>
+        <translation>Kontur</translation>
+    </message>
+    <message>
+        <source>Undo</source>
+        <translation>Rückgängig</translation>
+    </message>
+    <message>
+        <source>Info</source>
+        <translation>Info</translation>
+    </message>
+    <message>
+        <source>Noch benötigte Anzahl an Intercepts</source>
+        <translation>Noch benötigte Anzahl an Schnittpunkten</translation>
+    </message>
+    <message>
+        <source>Intersections:</source>
+        <translation>Schnittpunkte:</translation>
+    </message>
+    <message>
+        <source>Cal. grain size:</source>
+        <translation>Kal. Korngröße:</translation>
+    </message>
+    <message>
+        <source>Übersicht</source>
+        <translation>Übersicht</translation>
+    </message>
+    <message>
+        <source>Unsaved data. Discard?</source>
+        <translation>Ungespeicherte Daten. Verwerfen?</translation>
+    </message>
+    <message>
+        <source>Line analysis</source>
+        <translation>Linienanalyse</translation>
+    </message>
+    <message>
+        <source>Segment lengths</source>
+        <translation>Segmentlängen</translation>
+    </message>
+    <message>
+        <source>Tesra measurement </source>
+        <translation>Tesra-Messung </translation>
+    </message>
+    <message>
+        <source>Propose</source>
+        <translation>Vorschlagen</translation>
+    </message>
+    <message>
+        <source>Propose the boundary crossings of the selected line, or of all lines</source>
+        <translation>Korngrenzenschnitte der gewählten Linie oder aller Linien vorschlagen</translation>
+    </message>
+    <message>
+        <source>Selected line</source>
+        <translation>Gewählte Linie</translation>
+    </message>
+    <message>
+        <source>All lines</source>
+        <translation>Alle Linien</translation>
+    </message>
+    <message>
+        <source>Bright boundaries</source>
+        <translation>Helle Korngrenzen</translation>
+    </message>
+    <message>
+        <source>Sensitivity</source>
+        <translation>Empfindlichkeit</translation>
+    </message>
+    <message>
+        <source>Low</source>
+        <translation>Niedrig</translation>
+    </message>
+    <message>
+        <source>Normal</source>
+        <translation>Normal</translation>
+    </message>
+    <message>
+        <source>High</source>
+        <translation>Hoch</translation>
+    </message>
+    <message>
+        <source>Minimum spacing</source>
+        <translation>Mindestabstand</translation>
+    </message>
+    <message>
+        <source>%1 px</source>
+        <translation>%1 px</translation>
+    </message>
+    <message>
+        <source>Saved %1</source>
+        <translation>%1 gespeichert</translation>
+    </message>
+</context>
+<context>
+    <name>tesra::TfTabelle</name>
+    <message>
+        <source>Sheet</source>
+        <translation>Tabelle</translation>
+    </message>
+    <message>
+        <source>Meßwerte</source>
+        <translation>Messwerte</translation>
+    </message>
+    <message>
+        <source>Copy</source>
+        <translation>Kopieren</translation>
+    </message>
+</context>
+</TS>

@@ -1,0 +1,804 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="en_US">
+<context>
+    <name>CommandLine</name>
+    <message>
+        <source>Try &apos;%1 --help&apos; for more information.</source>
+        <translation>Try &apos;%1 --help&apos; for more information.</translation>
+    </message>
+    <message>
+        <source>Measures the mean grain size of micrographs by the linear-intercept method.</source>
+        <translation>Measures the mean grain size of micrographs by the linear-intercept method.</translation>
+    </message>
+    <message>
+        <source>Displays this help.</source>
+        <translation>Displays this help.</translation>
+    </message>
+    <message>
+        <source>Displays the program&apos;s version.</source>
+        <translation>Displays the program&apos;s version.</translation>
+    </message>
+    <message>
+        <source>FILE</source>
+        <translation>FILE</translation>
+    </message>
+    <message>
+        <source>Image to open (Tesra shows one image at a time).</source>
+        <translation>Image to open (Tesra shows one image at a time).</translation>
+    </message>
+    <message>
+        <source>[FILE...]</source>
+        <translation>[FILE...]</translation>
+    </message>
+    <message>
+        <source>%1 and %2 cannot be used together.</source>
+        <translation>%1 and %2 cannot be used together.</translation>
+    </message>
+    <message>
+        <source>%1 goes only with %2.</source>
+        <translation>%1 goes only with %2.</translation>
+    </message>
+    <message>
+        <source>Tesra shows one image at a time; opening %1 only.</source>
+        <translation>Tesra shows one image at a time; opening %1 only.</translation>
+    </message>
+    <message>
+        <source>Prints the proposed boundary crossings along the test lines of IMAGE as CSV (line,x,y,type); the lines stored in the image, or those of --lines.</source>
+        <translation>Prints the proposed boundary crossings along the test lines of IMAGE as CSV (line,x,y,type); the lines stored in the image, or those of --lines.</translation>
+    </message>
+    <message>
+        <source>IMAGE</source>
+        <translation>IMAGE</translation>
+    </message>
+    <message>
+        <source>Takes the test lines of --propose from a line-set file.</source>
+        <translation>Takes the test lines of --propose from a line-set file.</translation>
+    </message>
+    <message>
+        <source>SET.lin</source>
+        <translation>SET.lin</translation>
+    </message>
+    <message>
+        <source>--propose looks for boundaries brighter than the grains.</source>
+        <translation>--propose looks for boundaries brighter than the grains.</translation>
+    </message>
+    <message>
+        <source>--fields needs at least one image file.</source>
+        <translation>--fields needs at least one image file.</translation>
+    </message>
+    <message>
+        <source>Prints the measurements stored in the image files FILE... as one specimen table (CSV) without opening a window.</source>
+        <translation>Prints the measurements stored in the image files FILE... as one specimen table (CSV) without opening a window.</translation>
+    </message>
+</context>
+<context>
+    <name>Core</name>
+    <message>
+        <source>Image files</source>
+        <translation>Image files</translation>
+    </message>
+    <message>
+        <source>All files</source>
+        <translation>All files</translation>
+    </message>
+    <message>
+        <source>Liniendefinitionen (*.lin)</source>
+        <translation>Line sets (*.lin)</translation>
+    </message>
+    <message>
+        <source>Normal intersection</source>
+        <translation>Normal intersection</translation>
+    </message>
+    <message>
+        <source>Second phase boundary</source>
+        <translation>Second phase boundary</translation>
+    </message>
+    <message>
+        <source>Triple point</source>
+        <translation>Triple point</translation>
+    </message>
+    <message>
+        <source>Tangential</source>
+        <translation>Tangential</translation>
+    </message>
+    <message>
+        <source>Start / End in grain</source>
+        <translation>Start / End in grain</translation>
+    </message>
+    <message>
+        <source>Start/End at grain boundary</source>
+        <translation>Start / End at grain boundary</translation>
+    </message>
+    <message>
+        <source>Load lines</source>
+        <translation>Load lines</translation>
+    </message>
+    <message>
+        <source> linies droped (partially outside image)</source>
+        <translation> lines dropped (partly outside the image)</translation>
+    </message>
+    <message>
+        <source>The measurement stored in this file is damaged and was not loaded.</source>
+        <translation>The measurement stored in this file is damaged and was not loaded.</translation>
+    </message>
+    <message>
+        <source>Die Eingabe der echten Länge ist fehlerhaft!</source>
+        <translation>The real length entered is not valid!</translation>
+    </message>
+    <message>
+        <source>Die Eingabe der Länge in Pixel ist fehlerhaft!</source>
+        <translation>The length in pixels entered is not valid!</translation>
+    </message>
+    <message>
+        <source>Die Eingabe des Fremdphasenanteils ist fehlerhaft!</source>
+        <translation>The second phase fraction entered is not valid!</translation>
+    </message>
+    <message>
+        <source>Die Eingabe des Umrechnungsfaktors ist fehlerhaft!</source>
+        <translation>The conversion factor entered is not valid!</translation>
+    </message>
+    <message>
+        <source>Fremdphasenanteil per Kalibrierung: </source>
+        <translation>Second phase fraction set by calibration: </translation>
+    </message>
+    <message>
+        <source>Calibrate</source>
+        <translation>Calibrate</translation>
+    </message>
+    <message>
+        <source>Kalibierung</source>
+        <translation>Calibration</translation>
+    </message>
+    <message>
+        <source>Not calibrated</source>
+        <translation>Not calibrated</translation>
+    </message>
+    <message>
+        <source>Line #</source>
+        <translation>Line #</translation>
+    </message>
+    <message>
+        <source>Total length</source>
+        <translation>Total length</translation>
+    </message>
+    <message>
+        <source>2d phase</source>
+        <translation>2nd phase</translation>
+    </message>
+    <message>
+        <source>Intersections</source>
+        <translation>Intersections</translation>
+    </message>
+    <message>
+        <source>Length</source>
+        <translation>Length</translation>
+    </message>
+    <message>
+        <source>ø grain size</source>
+        <translation>ø grain size</translation>
+    </message>
+    <message>
+        <source>Cal. Length</source>
+        <translation>Cal. length</translation>
+    </message>
+    <message>
+        <source>ø cal. size</source>
+        <translation>ø cal. size</translation>
+    </message>
+    <message>
+        <source>Vol % 2nd P</source>
+        <translation>Vol % 2nd P</translation>
+    </message>
+    <message>
+        <source>2nd phase</source>
+        <translation>2nd phase</translation>
+    </message>
+    <message>
+        <source>ø Grain size</source>
+        <translation>ø Grain size</translation>
+    </message>
+    <message>
+        <source>Cal. length</source>
+        <translation>Cal. length</translation>
+    </message>
+    <message>
+        <source>ø Cal. size</source>
+        <translation>ø Cal. size</translation>
+    </message>
+    <message>
+        <source>Sum</source>
+        <translation>Sum</translation>
+    </message>
+    <message>
+        <source>Confidence / Error</source>
+        <translation>Confidence / Error</translation>
+    </message>
+    <message>
+        <source>Anisotropie liegt vielleicht vor!</source>
+        <translation>The structure may be anisotropic!</translation>
+    </message>
+    <message>
+        <source>Needed Intersections: </source>
+        <translation>Intersections still needed: </translation>
+    </message>
+    <message>
+        <source>Intersections: </source>
+        <translation>Intersections: </translation>
+    </message>
+    <message>
+        <source>Cal. grain size: </source>
+        <translation>Cal. grain size: </translation>
+    </message>
+    <message>
+        <source>Check for anisotropy! (</source>
+        <translation>Check for anisotropy! (</translation>
+    </message>
+    <message>
+        <source>Intersections:</source>
+        <translation>Intersections:</translation>
+    </message>
+    <message>
+        <source>Cal. grain size:</source>
+        <translation>Cal. grain size:</translation>
+    </message>
+    <message>
+        <source>Delete line # %1?</source>
+        <translation>Delete line # %1?</translation>
+    </message>
+    <message>
+        <source>Soll CV: </source>
+        <translation>Target CV: </translation>
+    </message>
+    <message>
+        <source>Sqrt(Nmittel): </source>
+        <translation>Sqrt(N mean): </translation>
+    </message>
+    <message>
+        <source>CV/SollCV: </source>
+        <translation>CV / target CV: </translation>
+    </message>
+    <message>
+        <source>not defined (Soll CV = 0)</source>
+        <translation>not defined (target CV = 0)</translation>
+    </message>
+    <message>
+        <source>S/Sqrt(Nmittel): </source>
+        <translation>S / Sqrt(N mean): </translation>
+    </message>
+    <message>
+        <source>not defined (Sqrt(Nmittel) = 0)</source>
+        <translation>not defined (Sqrt(N mean) = 0)</translation>
+    </message>
+    <message>
+        <source>Delete line</source>
+        <translation>Delete line</translation>
+    </message>
+    <message>
+        <source>Interne Werte</source>
+        <translation>Internal values</translation>
+    </message>
+    <message>
+        <source>Length: </source>
+        <translation>Length: </translation>
+    </message>
+    <message>
+        <source>Intercept # </source>
+        <translation>Intercept # </translation>
+    </message>
+    <message>
+        <source>Type: </source>
+        <translation>Type: </translation>
+    </message>
+    <message>
+        <source>Grays</source>
+        <translation>Grey values</translation>
+    </message>
+    <message>
+        <source>Linie analysis of line # </source>
+        <translation>Analysis of line # </translation>
+    </message>
+    <message>
+        <source>Grays for line # </source>
+        <translation>Grey values of line # </translation>
+    </message>
+    <message>
+        <source>Histogram</source>
+        <translation>Histogram</translation>
+    </message>
+    <message>
+        <source>Interception lengths of line </source>
+        <translation>Intercept lengths of line </translation>
+    </message>
+    <message>
+        <source>Position: </source>
+        <translation>Position: </translation>
+    </message>
+    <message>
+        <source>Gray: </source>
+        <translation>Grey: </translation>
+    </message>
+    <message>
+        <source>Increment: </source>
+        <translation>Increment: </translation>
+    </message>
+    <message>
+        <source>Count: </source>
+        <translation>Count: </translation>
+    </message>
+    <message>
+        <source>Brightness, Contrast, Gamma Filter</source>
+        <translation>Brightness, contrast, gamma filter</translation>
+    </message>
+    <message>
+        <source>Brightness</source>
+        <translation>Brightness</translation>
+    </message>
+    <message>
+        <source>Contrast</source>
+        <translation>Contrast</translation>
+    </message>
+    <message>
+        <source>Gamma</source>
+        <translation>Gamma</translation>
+    </message>
+    <message>
+        <source>Apply on</source>
+        <translation>Apply on</translation>
+    </message>
+    <message>
+        <source>Sharpen</source>
+        <translation>Sharpen</translation>
+    </message>
+    <message>
+        <source>Std. deviation</source>
+        <translation>Std. deviation</translation>
+    </message>
+    <message>
+        <source>Strength</source>
+        <translation>Strength</translation>
+    </message>
+    <message>
+        <source>White</source>
+        <translation>White</translation>
+    </message>
+    <message>
+        <source>Black</source>
+        <translation>Black</translation>
+    </message>
+    <message>
+        <source>Detail</source>
+        <translation>Detail</translation>
+    </message>
+    <message>
+        <source>Contour</source>
+        <translation>Contour</translation>
+    </message>
+    <message>
+        <source>Background</source>
+        <translation>Background</translation>
+    </message>
+</context>
+<context>
+    <name>QCommandLineParser</name>
+    <message>
+        <source>Usage: %1</source>
+        <translation>Usage: %1</translation>
+    </message>
+    <message>
+        <source>[options]</source>
+        <translation>[options]</translation>
+    </message>
+    <message>
+        <source>Options:</source>
+        <translation>Options:</translation>
+    </message>
+    <message>
+        <source>Arguments:</source>
+        <translation>Arguments:</translation>
+    </message>
+    <message>
+        <source>Unknown option &apos;%1&apos;.</source>
+        <translation>Unknown option &apos;%1&apos;.</translation>
+    </message>
+    <message>
+        <source>Unknown options: %1.</source>
+        <translation>Unknown options: %1.</translation>
+    </message>
+    <message>
+        <source>Missing value after &apos;%1&apos;.</source>
+        <translation>Missing value after &apos;%1&apos;.</translation>
+    </message>
+    <message>
+        <source>Unexpected value after &apos;%1&apos;.</source>
+        <translation>Unexpected value after &apos;%1&apos;.</translation>
+    </message>
+</context>
+<context>
+    <name>QPlatformTheme</name>
+    <message>
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>&amp;Yes</source>
+        <translation>&amp;Yes</translation>
+    </message>
+    <message>
+        <source>&amp;No</source>
+        <translation>&amp;No</translation>
+    </message>
+    <message>
+        <source>Save</source>
+        <translation>Save</translation>
+    </message>
+    <message>
+        <source>Discard</source>
+        <translation>Discard</translation>
+    </message>
+</context>
+<context>
+    <name>tesra::TFilterPreviewDialog</name>
+    <message>
+        <source>No image</source>
+        <translation>No image</translation>
+    </message>
+</context>
+<context>
+    <name>tesra::TfCopyRight</name>
+    <message>
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
+</context>
+<context>
+    <name>tesra::TfGrau</name>
+    <message>
+        <source>Tools</source>
+        <translation>Tools</translation>
+    </message>
+    <message>
+        <source>Copy</source>
+        <translation>Copy</translation>
+    </message>
+    <message>
+        <source>Length</source>
+        <translation>Length</translation>
+    </message>
+    <message>
+        <source>Cal. length</source>
+        <translation>Cal. length</translation>
+    </message>
+    <message>
+        <source>Mean</source>
+        <translation>Mean</translation>
+    </message>
+</context>
+<context>
+    <name>tesra::TfHelp</name>
+    <message>
+        <source>Tesra Help</source>
+        <translation>Tesra Help</translation>
+    </message>
+    <message>
+        <source>Contents</source>
+        <translation>Contents</translation>
+    </message>
+    <message>
+        <source>Back</source>
+        <translation>Back</translation>
+    </message>
+    <message>
+        <source>Forward</source>
+        <translation>Forward</translation>
+    </message>
+    <message>
+        <source>Tesra Help - %1</source>
+        <translation>Tesra Help - %1</translation>
+    </message>
+    <message>
+        <source>The help file &quot;%1&quot; cannot be opened. It belongs in the program&apos;s folder, next to the program itself.</source>
+        <translation>The help file &quot;%1&quot; cannot be opened. It belongs in the program&apos;s folder, next to the program itself.</translation>
+    </message>
+</context>
+<context>
+    <name>tesra::TfImage</name>
+    <message>
+        <source>Proposed crossings: %1. Enter accepts them, a click on one rejects it or takes it back, Escape discards them.</source>
+        <translation>Proposed crossings: %1. Enter accepts them, a click on one rejects it or takes it back, Escape discards them.</translation>
+    </message>
+    <message>
+        <source>No crossings found.</source>
+        <translation>No crossings found.</translation>
+    </message>
+    <message>
+        <source>Intercepts added from the proposals: %1.</source>
+        <translation>Intercepts added from the proposals: %1.</translation>
+    </message>
+    <message>
+        <source>Proposals discarded.</source>
+        <translation>Proposals discarded.</translation>
+    </message>
+    <message>
+        <source>Proposed crossings kept: %1 of %2. Enter accepts them, Escape discards them.</source>
+        <translation>Proposed crossings kept: %1 of %2. Enter accepts them, Escape discards them.</translation>
+    </message>
+    <message>
+        <source>Bild</source>
+        <translation>Image</translation>
+    </message>
+</context>
+<context>
+    <name>tesra::TfKalibieren</name>
+    <message>
+        <source>Ok</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>Length in pixels</source>
+        <translation>Length in pixels</translation>
+    </message>
+    <message>
+        <source>Real length</source>
+        <translation>Real length</translation>
+    </message>
+    <message>
+        <source>Second phase fraction in %</source>
+        <translation>Second phase fraction in %</translation>
+    </message>
+    <message>
+        <source>Conversion factor</source>
+        <translation>Conversion factor</translation>
+    </message>
+    <message>
+        <source>Remarks</source>
+        <translation>Remarks</translation>
+    </message>
+</context>
+<context>
+    <name>tesra::TfMain</name>
+    <message>
+        <source>Add line</source>
+        <translation>Add line</translation>
+    </message>
+    <message>
+        <source>Add / Change intersection</source>
+        <translation>Add / Change intersection</translation>
+    </message>
+    <message>
+        <source>Delete intersection</source>
+        <translation>Delete intersection</translation>
+    </message>
+    <message>
+        <source>Mark second phase</source>
+        <translation>Mark second phase</translation>
+    </message>
+    <message>
+        <source>Image information</source>
+        <translation>Image information</translation>
+    </message>
+    <message>
+        <source>Image manipulation</source>
+        <translation>Image manipulation</translation>
+    </message>
+    <message>
+        <source>Datei</source>
+        <translation>File</translation>
+    </message>
+    <message>
+        <source>Open image</source>
+        <translation>Open image</translation>
+    </message>
+    <message>
+        <source>Save image</source>
+        <translation>Save image</translation>
+    </message>
+    <message>
+        <source>Save photo</source>
+        <translation>Save photo</translation>
+    </message>
+    <message>
+        <source>Linienset Laden</source>
+        <translation>Load line set</translation>
+    </message>
+    <message>
+        <source>Linienset Speichern</source>
+        <translation>Save line set</translation>
+    </message>
+    <message>
+        <source>Zoom</source>
+        <translation>Zoom</translation>
+    </message>
+    <message>
+        <source>Zoom in</source>
+        <translation>Zoom in</translation>
+    </message>
+    <message>
+        <source>Zoom out</source>
+        <translation>Zoom out</translation>
+    </message>
+    <message>
+        <source>Image</source>
+        <translation>Image</translation>
+    </message>
+    <message>
+        <source>Sheet</source>
+        <translation>Sheet</translation>
+    </message>
+    <message>
+        <source>Histogram</source>
+        <translation>Histogram</translation>
+    </message>
+    <message>
+        <source>Window</source>
+        <translation>Window</translation>
+    </message>
+    <message>
+        <source>Modus</source>
+        <translation>Mode</translation>
+    </message>
+    <message>
+        <source>Calibrate</source>
+        <translation>Calibrate</translation>
+    </message>
+    <message>
+        <source>Hilfe</source>
+        <translation>Help</translation>
+    </message>
+    <message>
+        <source>Help</source>
+        <translation>Help</translation>
+    </message>
+    <message>
+        <source>Help (F1)</source>
+        <translation>Help (F1)</translation>
+    </message>
+    <message>
+        <source>About Tesra</source>
+        <translation>About Tesra</translation>
+    </message>
+    <message>
+        <source>Toolbar</source>
+        <translation>Toolbar</translation>
+    </message>
+    <message>
+        <source>Add circle</source>
+        <translation>Add circle</translation>
+    </message>
+    <message>
+        <source>Analys</source>
+        <translation>Analyse</translation>
+    </message>
+    <message>
+        <source>Interception lengths</source>
+        <translation>Intercept lengths</translation>
+    </message>
+    <message>
+        <source>Sharpen</source>
+        <translation>Sharpen</translation>
+    </message>
+    <message>
+        <source>Bright. / Contrast</source>
+        <translation>Brightness / Contrast</translation>
+    </message>
+    <message>
+        <source>Detail</source>
+        <translation>Detail</translation>
+    </message>
+    <message>
+        <source>Contour</source>
+        <translation>Contour</translation>
+    </message>
+    <message>
+        <source>Undo</source>
+        <translation>Undo</translation>
+    </message>
+    <message>
+        <source>Info</source>
+        <translation>Info</translation>
+    </message>
+    <message>
+        <source>Noch benötigte Anzahl an Intercepts</source>
+        <translation>Number of intercepts still needed</translation>
+    </message>
+    <message>
+        <source>Intersections:</source>
+        <translation>Intersections:</translation>
+    </message>
+    <message>
+        <source>Cal. grain size:</source>
+        <translation>Cal. grain size:</translation>
+    </message>
+    <message>
+        <source>Übersicht</source>
+        <translation>Overview</translation>
+    </message>
+    <message>
+        <source>Unsaved data. Discard?</source>
+        <translation>Unsaved data. Discard?</translation>
+    </message>
+    <message>
+        <source>Line analysis</source>
+        <translation>Line analysis</translation>
+    </message>
+    <message>
+        <source>Segment lengths</source>
+        <translation>Segment lengths</translation>
+    </message>
+    <message>
+        <source>Tesra measurement </source>
+        <translation>Tesra measurement </translation>
+    </message>
+    <message>
+        <source>Propose</source>
+        <translation>Propose</translation>
+    </message>
+    <message>
+        <source>Propose the boundary crossings of the selected line, or of all lines</source>
+        <translation>Propose the boundary crossings of the selected line, or of all lines</translation>
+    </message>
+    <message>
+        <source>Selected line</source>
+        <translation>Selected line</translation>
+    </message>
+    <message>
+        <source>All lines</source>
+        <translation>All lines</translation>
+    </message>
+    <message>
+        <source>Bright boundaries</source>
+        <translation>Bright boundaries</translation>
+    </message>
+    <message>
+        <source>Sensitivity</source>
+        <translation>Sensitivity</translation>
+    </message>
+    <message>
+        <source>Low</source>
+        <translation>Low</translation>
+    </message>
+    <message>
+        <source>Normal</source>
+        <translation>Normal</translation>
+    </message>
+    <message>
+        <source>High</source>
+        <translation>High</translation>
+    </message>
+    <message>
+        <source>Minimum spacing</source>
+        <translation>Minimum spacing</translation>
+    </message>
+    <message>
+        <source>%1 px</source>
+        <translation>%1 px</translation>
+    </message>
+    <message>
+        <source>Saved %1</source>
+        <translation>Saved %1</translation>
+    </message>
+</context>
+<context>
+    <name>tesra::TfTabelle</name>
+    <message>
+        <source>Sheet</source>
+        <translation>Sheet</translation>
+    </message>
+    <message>
+        <source>Meßwerte</source>
+        <translation>Measured values</translation>
+    </message>
+    <message>
+        <source>Copy</source>
+        <translation>Copy</translation>
+    </message>
+</context>
+</TS>
