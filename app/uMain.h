@@ -9,6 +9,7 @@
 #include <memory>
 
 #include "analysis/boundary_proposals.h"
+#include "analysis/test_patterns.h"
 #include "app/measurement/measurement.h"
 #include "imaging/filters/filter_dialogs.h"
 #include "imaging/formats/image_format.h"
@@ -20,6 +21,7 @@ class QMdiArea;
 class QMenu;
 class QProgressBar;
 class QRadioButton;
+class QSpinBox;
 class QToolBar;
 
 namespace tesra {
@@ -120,6 +122,10 @@ protected:
 
 private:
     void createControls();
+    void createPatternButton(QToolBar* bar);
+    // Lays a standard pattern of test lines in one step (refused with a message when it does
+    // not fit the image or the measurement's 300 lines).
+    void layPattern(TestPattern pattern);
     void createProposeButton(QToolBar* context);
     QAction* addButton(QToolBar* bar, const QString& name, const QString& caption, const QString& hint,
                        const QKeySequence& shortcut = {});
@@ -162,6 +168,9 @@ private:
     QLabel* m_tMisInter = nullptr;
     QLabel* m_pInter = nullptr;
     QLabel* m_pKorn = nullptr;
+    QLabel* m_pG = nullptr;
+    QSpinBox* m_patternAcross = nullptr;
+    QSpinBox* m_patternDown = nullptr;
     QLabel* m_pInfo = nullptr;
     QLabel* m_tBildName = nullptr;
     QRadioButton* m_bx[4] = {};

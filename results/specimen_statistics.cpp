@@ -134,6 +134,13 @@ std::optional<long double> FieldGrainSizeNumber(const FieldNumbers& field)
     return Finite(GrainSizeNumber(*mm));
 }
 
+std::optional<long double> MeasurementGrainSizeNumber(const LengthFigures& total, const Calibration& calibration)
+{
+    if (calibration.pixelLength == 0.0L || total.count == 0.0L)
+        return std::nullopt;
+    return Finite(GrainSizeNumber(total.calibratedLength / total.count * MillimetresPerUnit(calibration.unit)));
+}
+
 FieldNumbers MeasureField(std::string name, const Measurement& measurement, bool calibrated, LengthUnit unit)
 {
     const LengthFigures total = ComputeStatistics(measurement).total;

@@ -21,15 +21,16 @@
 #include "view/image_raster.h"
 #include "view/overlay.h"
 #include "view/uImage.h"
+#include "view/uScaleBar.h"
 
 namespace tesra {
 
 namespace {
 
-QString tr(const char* text)
-{
-    return QCoreApplication::translate("Report", text);
-}
+// The report's texts, in the catalogues under "Report".
+struct ReportText {
+    Q_DECLARE_TR_FUNCTIONS(Report)
+};
 
 QString qs(const std::string& text)
 {
@@ -228,28 +229,6 @@ private:
 
 }  // namespace
 
-void PaintScaleBar(QPainter& painter, const ScaleBar& bar, const QSize& imageSize)
-{
-    painter.save();
-    QFont font = painter.font();
-    font.setPixelSize(std::max(10, imageSize.height() / 40));
-    painter.setFont(font);
-    const QFontMetrics metrics = painter.fontMetrics();
-    const QString label = qs(bar.label);
-    const int margin = std::max(4, imageSize.height() / 80);
-    const int thickness = std::max(2, imageSize.height() / 160);
-    const int boxWidth = std::max(bar.pixels, metrics.horizontalAdvance(label)) + 2 * margin;
-    const int boxHeight = metrics.height() + thickness + 3 * margin;
-    const QRect box(imageSize.width() - boxWidth - margin, imageSize.height() - boxHeight - margin, boxWidth, boxHeight);
-    painter.fillRect(box, Qt::white);
-    const int barLeft = box.left() + (box.width() - bar.pixels) / 2;
-    painter.fillRect(QRect(barLeft, box.top() + margin, bar.pixels, thickness), Qt::black);
-    painter.setPen(Qt::black);
-    painter.drawText(QRect(box.left(), box.top() + 2 * margin + thickness, box.width(), metrics.height()),
-                     Qt::AlignHCenter | Qt::AlignVCenter, label);
-    painter.restore();
-}
-
 bool WriteSpecimenReport(const QString& pdfFile, const std::vector<FieldNumbers>& fields, const NumberLocale& locale,
                          QString* error)
 {
@@ -257,7 +236,7 @@ bool WriteSpecimenReport(const QString& pdfFile, const std::vector<FieldNumbers>
     buffer.open(QIODevice::WriteOnly);
     {
         QPdfWriter writer(&buffer);
-        writer.setTitle(tr("Tesra specimen report"));
+        writer.setTitle(ReportText::tr("Tesra specimen report"));
         writer.setCreator(QStringLiteral("Tesra"));
         writer.setResolution(300);
         writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(15, 15, 15, 15),
@@ -267,8 +246,8 @@ bool WriteSpecimenReport(const QString& pdfFile, const std::vector<FieldNumbers>
 
         // Summary page.
         const SpecimenSummary summary = SummariseSpecimen(fields);
-        page.heading(tr("Tesra specimen report"), 16);
-        page.line(tr("Date: %1").arg(QDateTime::currentDateTime().toString(Qt::ISODate)));
+        page.heading(ReportText::tr("Tesra specimen report"), 16);
+        page.line(ReportText::tr("Date: %1").arg(QDateTime::currentDateTime().toString(Qt::ISODate)));
         page.gap();
         std::vector<std::vector<std::string>> table{{"#"}};
         for (const std::string& title : SpecimenColumnTitles(summary.unit))
@@ -280,14 +259,14 @@ bool WriteSpecimenReport(const QString& pdfFile, const std::vector<FieldNumbers>
             table.push_back(std::move(row));
         }
         page.table(table);
-        std::vector<std::vector<std::string>> lines{{tr("Specimen").toStdString(), ""}};
+        std::vector<std::vector<std::string>> lines{{ReportText::tr("Specimen").toStdString(), ""}};
         for (const SummaryLine& line : SpecimenSummaryTexts(summary, locale))
             lines.push_back({line.title, line.value});
         page.table(lines);
-        page.line(tr("95 % CI = t(0.975, n − 1) · s / √n over the fields' ℓ̄; % RA = 100 · CI / mean; "
+        page.line(ReportText::tr("95 % CI = t(0.975, n − 1) · s / √n over the fields' ℓ̄; % RA = 100 · CI / mean; "
                      "G = −6.643856 · log10(ℓ̄ in mm) − 3.288."));
         page.gap();
-        page.heading(tr("Files"), 10);
+        page.heading(ReportText::tr("Files"), 10);
         for (std::size_t i = 0; i < fields.size(); ++i)
             page.line(QString("%1  %2").arg(i + 1).arg(QFile::decodeName(QByteArray::fromStdString(fields[i].name))));
 
@@ -295,18 +274,18 @@ bool WriteSpecimenReport(const QString& pdfFile, const std::vector<FieldNumbers>
         for (std::size_t i = 0; i < fields.size(); ++i) {
             page.newPage();
             const FieldNumbers& field = fields[i];
-            page.heading(tr("Field %1: %2")
+            page.heading(ReportText::tr("Field %1: %2")
                              .arg(i + 1)
                              .arg(QFileInfo(QFile::decodeName(QByteArray::fromStdString(field.name))).fileName()),
                          12);
             const FieldPage fieldPage = ReadFieldPage(field, locale);
             if (!fieldPage.problem.empty()) {
-                page.line(tr("The field's image cannot be shown: %1").arg(qs(fieldPage.problem)));
+                page.line(ReportText::tr("The field's image cannot be shown: %1").arg(qs(fieldPage.problem)));
                 continue;
             }
-            page.line(tr("Calibration: %1").arg(qs(fieldPage.calibration)));
+            page.line(ReportText::tr("Calibration: %1").arg(qs(fieldPage.calibration)));
             const std::vector<std::string> cells = SpecimenRowTexts(field, locale);
-            page.line(tr("ℓ̄: %1 px, %2;  G: %3").arg(qs(cells[4]), qs(cells[5].empty() ? "–" : cells[5]),
+            page.line(ReportText::tr("ℓ̄: %1 px, %2;  G: %3").arg(qs(cells[4]), qs(cells[5].empty() ? "–" : cells[5]),
                                                        qs(cells[6].empty() ? "–" : cells[6])));
             page.gap();
             page.image(fieldPage.photo, page.pageHeight() / 2);

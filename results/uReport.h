@@ -1,23 +1,15 @@
 #pragma once
 // The specimen report as a PDF: a summary page (the field table, mean ± CI, % RA, G, the
 // calibrations, the files and the date), then per field its photo with the overlay and a
-// scale bar, and its sheet. Also the scale bar that Save photo may draw.
-#include <QImage>
+// scale bar, and its sheet.
 #include <QString>
 
 #include <vector>
 
 #include "app/common/number_format.h"
 #include "results/specimen_statistics.h"
-#include "view/scale_bar.h"
-
-class QPainter;
 
 namespace tesra {
-
-// Draws the bar in the bottom-right corner of an image of `imageSize` pixels on which the bar
-// is `bar.pixels` long: black bar and label on a white box.
-void PaintScaleBar(QPainter& painter, const ScaleBar& bar, const QSize& imageSize);
 
 // Writes the report of the fields to `pdfFile` (replaced only when complete). The fields'
 // image files are read again for their photos and sheets; a field whose file cannot be read

@@ -16,6 +16,7 @@
 #include "imaging/pixel_graphic.h"
 #include "imaging/progress.h"
 #include "view/image_editor.h"
+#include "view/scale_bar.h"
 #include "view/image_undo.h"
 #include "view/proposal_review.h"
 
@@ -59,10 +60,11 @@ public:
     void RepaintOverlay();
     // Draws the overlay onto a painter; forExport draws at image scale with white numbers.
     void PaintOverlay(QPainter& painter, bool forExport);
-    // The photo: a copy of the image at 100 % with the overlay drawn for export on it.
-    QImage RenderPhoto();
-    // The same as a 24-bit image buffer, for the bitmap writer.
-    TPixelGraphic PhotoGraphic();
+    // The photo: a copy of the image at 100 % with the overlay drawn for export on it, and
+    // the scale bar when one is given.
+    QImage RenderPhoto(const std::optional<ScaleBar>& bar = std::nullopt);
+    // The same as a 24-bit image buffer, for the image writers.
+    TPixelGraphic PhotoGraphic(const std::optional<ScaleBar>& bar = std::nullopt);
 
     void PushImageUndo();
     void PopImageUndo();

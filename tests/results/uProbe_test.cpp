@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QTableWidget>
 #include <QTest>
 #include <QToolButton>
@@ -128,6 +129,10 @@ TEST_F(SpecimenWindow, FiveFieldsAddedOnSaveGiveTheSpecimenAndItsFile)
         ASSERT_NO_FATAL_FAILURE(measureField(n + 1, counts[n]));
     EXPECT_TRUE(boxes.empty()) << boxes.front();
 
+    // The last field's G in the main window's panel and in the sheet's sum row (one decimal).
+    EXPECT_EQ(main->findChild<QLabel*>("pG")->text(), "G: 8,0");
+    EXPECT_EQ(fTabelle()->sheet().sumCell(9, 1), "8,0");
+
     auto* table = probe->findChild<QTableWidget*>("Felder");
     ASSERT_EQ(table->rowCount(), 5);
     EXPECT_EQ(table->item(1, 0)->text(), "field2.png");
@@ -164,6 +169,59 @@ TEST_F(SpecimenWindow, FiveFieldsAddedOnSaveGiveTheSpecimenAndItsFile)
     QTest::mouseClick(probe->findChild<QPushButton*>("bOpenProbe"), Qt::LeftButton);
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(probe->fields().size(), 4u);
+}
+
+// Line mode's standard patterns: each is laid at once, inside the image; a pattern that does
+// not fit the measurement's 300 lines is refused with a message and lays nothing.
+TEST_F(SpecimenWindow, PatternsAreLaidInOneStepAndRefusedWhenTheyDoNotFit)
+{
+    const QString source = folder + "/grid.png";
+    saveImage(TPixelGraphic(640, 480, TPixelFormat::pf24Bit), source.toStdString());
+    nextFile = source;
+    press("bLaden");
+    press("bLinie");
+    ASSERT_TRUE(main->findChild<QToolButton*>("bPattern")->isVisible());
+    main->findChild<QAction*>("mPatternCircles")->trigger();
+    ASSERT_EQ(TheMeasurement().lineCount(), 3);
+    EXPECT_TRUE(TheMeasurement().line(1).isCircle);
+    main->findChild<QSpinBox*>("tPatternN")->setValue(3);
+    main->findChild<QSpinBox*>("tPatternM")->setValue(2);
+    main->findChild<QAction*>("mPatternGrid")->trigger();
+    ASSERT_EQ(TheMeasurement().lineCount(), 8);
+    EXPECT_EQ(fTabelle()->sheet().rowCount(), 9);
+    EXPECT_TRUE(main->modified());
+    for (const TestLine& l : TheMeasurement().lines())
+        EXPECT_TRUE(l.x1 >= 0 && l.x2 < 640 && std::min(l.y1, l.y2) >= 0 && std::max(l.y1, l.y2) < 480);
+
+    main->findChild<QSpinBox*>("tPatternN")->setValue(300);
+    main->findChild<QAction*>("mPatternParallel")->trigger();
+    EXPECT_EQ(TheMeasurement().lineCount(), 8);
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_NE(boxes[0].find("292"), std::string::npos) << boxes[0];
+}
+
+// Save photo with the scale bar: a white box with a black bar in the bottom-right corner of a
+// calibrated image; without calibration the photo has none.
+TEST_F(SpecimenWindow, PhotoCarriesTheScaleBarWhenAskedAndCalibrated)
+{
+    ASSERT_NO_FATAL_FAILURE(measureField(1, 9));
+    main->findChild<QAction*>("mScaleBar")->setChecked(true);
+    nextFile = folder + "/photo.png";
+    press("bPhoto");
+    TPixelGraphic photo;
+    loadImage((folder + "/photo.png").toStdString(), photo);
+    ASSERT_EQ(photo.Width(), 400);
+    // The bar (40 µm = 80 px at 0.5 µm per pixel) is centred in its box near the corner.
+    int black = 0, white = 0;
+    for (int y = 240; y < 300; ++y) {
+        for (int x = 280; x < 400; ++x) {
+            const std::uint32_t c = photo.GetColor(x, y) & 0xFFFFFF;
+            black += c == 0;
+            white += c == 0xFFFFFF;
+        }
+    }
+    EXPECT_GT(white, 500);
+    EXPECT_GT(black, 80 * 2);
 }
 
 }  // namespace
