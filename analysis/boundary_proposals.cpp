@@ -424,6 +424,7 @@ std::vector<Proposal> ProposeAlongLine(const TPixelGraphic& image, const TestLin
     }
 
     std::vector<Proposal> out;
+    const double right = image.Width() - 1, bottom = image.Height() - 1;
     for (const Found& f : merged) {
         if (!path.closed && (f.along < kEndMargin || f.along > path.length - kEndMargin))
             continue;
@@ -441,6 +442,9 @@ std::vector<Proposal> ProposeAlongLine(const TPixelGraphic& image, const TestLin
             p.x = line.x1 + f.along * (line.x2 - line.x1) / path.length;
             p.y = line.y1 + f.along * (line.y2 - line.y1) / path.length;
         }
+        // A line that leaves the image sees the image's edge repeated there, not boundaries.
+        if (!(p.x >= 0 && p.y >= 0 && p.x <= right && p.y <= bottom))
+            continue;
         out.push_back(p);
     }
     return out;

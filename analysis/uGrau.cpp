@@ -15,6 +15,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QProgressBar>
+#include <QScrollBar>
 #include <QTableWidget>
 #include <QToolButton>
 
@@ -42,7 +43,8 @@ constexpr int kButtonWidth = 96;
 constexpr int kControlTop = 7;
 constexpr int kControlHeight = 26;
 constexpr int kPanelWidth = 284;
-constexpr int kSumHeight = 2 * kGridRowHeight + 4;
+// The row-number column of the segment grids: room for "Mean" and a four-digit number.
+constexpr int kNumberColumnWidth = 40;
 
 QString qs(const std::string& s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
 
@@ -57,8 +59,7 @@ QTableWidget* makeGrid(QWidget* parent, const char* name, int rows)
     grid->verticalHeader()->hide();
     grid->verticalHeader()->setMinimumSectionSize(kGridRowHeight);
     grid->verticalHeader()->setDefaultSectionSize(kGridRowHeight);
-    grid->horizontalHeader()->setDefaultSectionSize(74);
-    grid->setColumnWidth(0, 50);
+    grid->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     grid->setSelectionBehavior(QAbstractItemView::SelectRows);
     grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
     grid->setWordWrap(false);
@@ -167,6 +168,9 @@ TfGrau::TfGrau(QWidget* parent) : QWidget(parent)
     setCell(tSeg, 0, 1, tr("Length"), true);
     setCell(tSeg, 0, 2, tr("Cal. length"), true);
     tSum = makeGrid(this, "tSum", 2);
+    // The segments scroll; their bar is always there so both grids keep the same columns.
+    tSeg->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    tSum->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setCell(tSum, 0, 1, tr("Length"), true);
     setCell(tSum, 0, 2, tr("Cal. length"), true);
     setCell(tSum, 0, 0, "", true);
@@ -416,8 +420,19 @@ void TfGrau::placeControls()
     m_tools->setGeometry(0, 0, w, kToolsHeight);
     Progress->setGeometry(0, 0, w, kCountingClientHeight);
     const int gridTop = kToolsHeight;
-    tSum->setGeometry(0, std::max(gridTop, h - kSumHeight), w, kSumHeight);
-    tSeg->setGeometry(0, gridTop, w, std::max(0, h - kSumHeight - gridTop));
+    // The summary shows its title row and "Mean" whole, without scroll bars of its own.
+    const int sumHeight = 2 * kGridRowHeight + 2 * tSum->frameWidth();
+    tSum->setGeometry(0, std::max(gridTop, h - sumHeight), w, sumHeight);
+    tSeg->setGeometry(0, gridTop, w, std::max(0, h - sumHeight - gridTop));
+    // The two value columns share the width beside the segment grid's scroll bar, so that
+    // nothing scrolls sideways and the summary's columns stand under the segments' columns.
+    const int scrollBar = tSeg->verticalScrollBar()->sizeHint().width();
+    const int values = std::max(0, w - 2 * tSeg->frameWidth() - scrollBar - kNumberColumnWidth);
+    for (QTableWidget* grid : {tSeg, tSum}) {
+        grid->setColumnWidth(0, kNumberColumnWidth);
+        grid->setColumnWidth(1, values / 2);
+        grid->setColumnWidth(2, values - values / 2);
+    }
 }
 
 void TfGrau::resizeEvent(QResizeEvent* event)
@@ -439,9 +454,11 @@ void TfGrau::configureFrame()
     auto* frame = qobject_cast<QMdiSubWindow*>(parentWidget());
     if (!frame)
         return;
-    // A title bar without buttons: the window lives as long as the program and is never
-    // closed, minimised or resized by hand.
-    const Qt::WindowFlags flags = Qt::SubWindow | Qt::CustomizeWindowHint | Qt::WindowTitleHint;
+    // A title bar with a close button only: the window lives as long as the program, so
+    // closing hides it until the next profile, histogram or segment list; it is never
+    // minimised or resized by hand.
+    const Qt::WindowFlags flags = Qt::SubWindow | Qt::CustomizeWindowHint | Qt::WindowTitleHint
+                                  | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
     if (frame->windowFlags() != flags) {
         const bool visible = frame->isVisible();
         frame->setWindowFlags(flags);
@@ -455,6 +472,8 @@ void TfGrau::configureFrame()
 void TfGrau::bringToFront()
 {
     if (auto* frame = qobject_cast<QMdiSubWindow*>(parentWidget())) {
+        // Closing the frame hid the window inside it too.
+        show();
         frame->show();
         frame->raise();
         if (QMdiArea* area = frame->mdiArea())

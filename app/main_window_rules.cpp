@@ -19,16 +19,12 @@ ContextGroup ContextGroupOfMode(int mode)
     }
 }
 
-int ZoomAfterWheel(int zoom, int steps) { return std::clamp(zoom + steps, kMinZoom, kMaxZoom); }
-
-int ScrollKeepingPoint(int scroll, int mouse, int oldZoom, int newZoom)
+int ScrollKeepingPoint(int scroll, int mouse, Zoom oldZoom, Zoom newZoom)
 {
-    if (oldZoom <= 0)
-        return std::max(scroll, 0);
     // The image point under the mouse, in image pixels with its fraction, lands under the
     // mouse again at the new zoom.
-    const long double point = (static_cast<long double>(scroll) + mouse) / oldZoom;
-    const std::int64_t wanted = R(point * newZoom) - mouse;
+    const long double point = (static_cast<long double>(scroll) + mouse) * 100 / oldZoom.percent();
+    const std::int64_t wanted = R(point * newZoom.percent() / 100) - mouse;
     return static_cast<int>(std::clamp<std::int64_t>(wanted, 0, INT32_MAX));
 }
 
@@ -84,9 +80,9 @@ int OverviewHeight(int viewerWidth, int imageWidth, int imageHeight)
     return static_cast<int>(std::clamp<std::int64_t>(R(viewerWidth * aspect), 0, INT32_MAX));
 }
 
-PixelRect OverviewFrame(int scrollX, int scrollY, int clientWidth, int clientHeight, int zoom)
+PixelRect OverviewFrame(int scrollX, int scrollY, int clientWidth, int clientHeight, Zoom zoom)
 {
-    const long double z = zoom > 0 ? zoom : 1;
+    const long double z = zoom.percent() / 100.0L;
     const int left = static_cast<int>(R(scrollX / z));
     const int top = static_cast<int>(R(scrollY / z));
     const int width = static_cast<int>(R(clientWidth / z));

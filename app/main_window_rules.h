@@ -8,7 +8,7 @@
 
 #include "app/common/user_text.h"
 #include "app/measurement/measurement.h"
-#include "view/image_editor.h"  // kMinZoom, kMaxZoom, ZoomCaption
+#include "view/zoom.h"
 
 namespace tesra {
 
@@ -23,15 +23,13 @@ ContextGroup ContextGroupOfMode(int mode);
 
 // ---- Zoom ----
 
-// The caption of `bZoom` and of the `mZoom` items is ZoomCaption of the image view.
-
-// The zoom after a wheel step at the mouse (positive steps zoom in), limited to 1..10.
-int ZoomAfterWheel(int zoom, int steps);
+// The caption of `bZoom` and of the `mZoom` items is ZoomCaption of the image view; the
+// steps of the buttons and the wheel are ZoomStep.
 
 // The scroll position that keeps the image point under the mouse in place when the zoom
 // changes: the mouse is at `mouse` pixels from the viewport's left (or top) edge and the
 // view was scrolled by `scroll` at zoom `oldZoom`. Never negative.
-int ScrollKeepingPoint(int scroll, int mouse, int oldZoom, int newZoom);
+int ScrollKeepingPoint(int scroll, int mouse, Zoom oldZoom, Zoom newZoom);
 
 // ---- Magnifier ----
 
@@ -80,7 +78,7 @@ int OverviewHeight(int viewerWidth, int imageWidth, int imageHeight);
 
 // The part of the image the image window shows, in image pixels: the scroll positions and
 // the client size divided by the zoom, each rounded with R.
-PixelRect OverviewFrame(int scrollX, int scrollY, int clientWidth, int clientHeight, int zoom);
+PixelRect OverviewFrame(int scrollX, int scrollY, int clientWidth, int clientHeight, Zoom zoom);
 
 // ---- Files ----
 

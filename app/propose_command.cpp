@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "analysis/boundary_proposals.h"
+#include "app/common/user_text.h"
 #include "app/main_window_rules.h"
 #include "app/storage/line_set.h"
 #include "app/storage/measurement_file.h"
@@ -55,18 +56,18 @@ int RunProposeCommand(const ProposeRequest& request, std::ostream& out, std::ost
         } else {
             const LineSetLoadResult read = LoadLineSet(request.lineSet, image.Width(), image.Height(), document);
             if (!read.headerMatched) {
-                err << request.lineSet << ": not a line-set file\n";
+                err << request.lineSet << ": " << UserText(QT_TRANSLATE_NOOP("Core", "not a line-set file")) << '\n';
                 return 1;
             }
-            if (read.dropped > 0)
-                err << request.lineSet << ": " << read.dropped << kLinesDroppedText << '\n';
+            if (!read.message.empty())
+                err << request.lineSet << ": " << read.message << '\n';
         }
     } catch (const std::exception& e) {
         err << FileErrorMessage(e.what(), request.lineSet.empty() ? request.image : request.lineSet) << '\n';
         return 1;
     }
     if (measurement.lineCount() == 0)
-        err << request.image << ": no test lines\n";
+        err << request.image << ": " << UserText(QT_TRANSLATE_NOOP("Core", "no test lines")) << '\n';
 
     ProposalSettings settings;
     settings.darkBoundaries = !request.brightBoundaries;

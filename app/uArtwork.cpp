@@ -129,4 +129,12 @@ QImage MakeAboutPicture()
     return image;
 }
 
+QIcon ProgramIcon()
+{
+    QIcon icon;
+    for (int size : {16, 24, 32, 48, 64, 128, 256})
+        icon.addFile(QStringLiteral(":/icons/tesra-%1.png").arg(size), QSize(size, size));
+    return icon;
+}
+
 }  // namespace tesra

@@ -1,5 +1,6 @@
 #include "app/uMagnifier.h"
 
+#include <QMouseEvent>
 #include <QPainter>
 
 #include <algorithm>
@@ -85,25 +86,38 @@ TOverview::TOverview(QWidget* parent) : QWidget(parent)
     setFixedSize(kOverviewWidth, 0);
 }
 
-void TOverview::showImage(const TPixelGraphic& image, int width, int height)
+void TOverview::showPicture(const QImage& picture, int imageWidth, int imageHeight, int width, int height)
 {
-    m_imageWidth = image.Width();
-    m_imageHeight = image.Height();
+    m_imageWidth = imageWidth;
+    m_imageHeight = imageHeight;
     setFixedSize(width, height);
-    m_picture = QImage(std::max(width, 1), std::max(height, 1), QImage::Format_RGB32);
-    m_picture.fill(palette().color(QPalette::Window));
-    if (m_imageWidth > 0 && m_imageHeight > 0 && width > 0 && height > 0) {
-        // Nearest samples: a few thousand reads even for the largest micrographs.
-        for (int y = 0; y < height; ++y) {
-            const int sy = static_cast<int>(static_cast<long long>(y) * m_imageHeight / height);
-            auto* line = reinterpret_cast<QRgb*>(m_picture.scanLine(y));
-            for (int x = 0; x < width; ++x) {
-                const int sx = static_cast<int>(static_cast<long long>(x) * m_imageWidth / width);
-                line[x] = qtColour(colourAt(image, sx, sy));
-            }
-        }
+    m_picture = picture;
+    if (m_picture.isNull()) {
+        m_picture = QImage(std::max(width, 1), std::max(height, 1), QImage::Format_RGB32);
+        m_picture.fill(palette().color(QPalette::Window));
     }
     update();
+}
+
+void TOverview::mousePressEvent(QMouseEvent* event)
+{
+    if (event->button() == Qt::LeftButton)
+        pointAt(event->position().toPoint());
+}
+
+void TOverview::mouseMoveEvent(QMouseEvent* event)
+{
+    if (event->buttons() & Qt::LeftButton)
+        pointAt(event->position().toPoint());
+}
+
+void TOverview::pointAt(QPoint p)
+{
+    if (m_imageWidth <= 0 || m_imageHeight <= 0 || width() <= 0 || height() <= 0)
+        return;
+    const int x = static_cast<int>(static_cast<long long>(std::clamp(p.x(), 0, width() - 1)) * m_imageWidth / width());
+    const int y = static_cast<int>(static_cast<long long>(std::clamp(p.y(), 0, height() - 1)) * m_imageHeight / height());
+    emit pointChosen(x, y);
 }
 
 void TOverview::setFrame(const PixelRect& frame)

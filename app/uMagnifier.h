@@ -39,16 +39,26 @@ class TOverview : public QWidget {
 public:
     explicit TOverview(QWidget* parent = nullptr);
 
-    // Takes a scaled copy of the image; the widget becomes `width` × its height.
-    void showImage(const TPixelGraphic& image, int width, int height);
+    // Shows `picture` (the image of imageWidth × imageHeight pixels, smoothed to the
+    // widget's size); the widget becomes width × height.
+    void showPicture(const QImage& picture, int imageWidth, int imageHeight, int width, int height);
     // The frame in image pixels.
     void setFrame(const PixelRect& frame);
     const PixelRect& frame() const { return m_frame; }
+    const QImage& picture() const { return m_picture; }
+
+signals:
+    // A click or drag on the overview asks to show image point (x, y).
+    void pointChosen(int x, int y);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
 
 private:
+    void pointAt(QPoint p);
+
     QImage m_picture;
     int m_imageWidth = 0;
     int m_imageHeight = 0;

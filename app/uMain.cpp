@@ -257,14 +257,30 @@ void TfMain::createControls()
     m_zoomMenu = new QMenu(this);
     m_zoomMenu->setObjectName("mZoom");
     m_zoomGroup = new QActionGroup(this);
-    for (int tag = kMinZoom; tag <= kMaxZoom; ++tag) {
-        QAction* item = m_zoomMenu->addAction(qs(ZoomCaption(tag)));
-        item->setObjectName(QString("mZoom%1").arg(tag));
-        item->setData(tag);
+    m_fitAction = m_zoomMenu->addAction(tr("Fit to window"));
+    m_fitAction->setObjectName("mZoomFit");
+    m_fitAction->setShortcut(QKeySequence("Ctrl+0"));
+    addAction(m_fitAction);
+    connect(m_fitAction, &QAction::triggered, this, [this] {
+        if (TfImage* image = fImage())
+            zoomTo(image->fitZoom());
+    });
+    m_zoomMenu->addSeparator();
+    std::vector<Zoom> steps;
+    for (int tag = kMinZoom; tag <= kMaxZoom; ++tag)
+        steps.push_back(Zoom(tag));
+    for (auto p = ReducedZoomPercents().rbegin(); p != ReducedZoomPercents().rend(); ++p)
+        steps.push_back(Zoom::Percent(*p));
+    for (const Zoom step : steps) {
+        QAction* item = m_zoomMenu->addAction(qs(ZoomCaption(step)));
+        // The whole zooms keep their tags 1..10; the reduced ones are named by percent.
+        item->setObjectName(step.whole() ? QString("mZoom%1").arg(step.factor())
+                                         : QString("mZoomPercent%1").arg(step.percent()));
+        item->setData(step.percent());
         item->setCheckable(true);
-        item->setChecked(tag == 1);
+        item->setChecked(step == Zoom(1));
         m_zoomGroup->addAction(item);
-        connect(item, &QAction::triggered, this, [this, tag] { zoomTo(tag); });
+        connect(item, &QAction::triggered, this, [this, step] { zoomTo(step); });
     }
     QAction* bZoom = addButton(zoom, "bZoom", "100%", tr("Zoom"));
     bZoom->setMenu(m_zoomMenu);
@@ -430,6 +446,10 @@ void TfMain::createControls()
     auto* overviewLayout = new QVBoxLayout(m_overviewPanel);
     overviewLayout->setContentsMargins(0, 5, 0, 5);
     m_overview = new TOverview(m_overviewPanel);
+    connect(m_overview, &TOverview::pointChosen, this, [](int x, int y) {
+        if (TfImage* image = fImage())
+            image->CentreOn(x, y);
+    });
     overviewLayout->addWidget(m_overview);
     m_overviewPanel->setFixedHeight(10);
     lensLayout->addWidget(m_overviewPanel);
@@ -588,6 +608,8 @@ void TfMain::ShowInfo(const QString& text)
 
 void TfMain::HideInfo() { m_pInfo->hide(); }
 
+void TfMain::ShowStatus(const QString& text) { statusBar()->showMessage(text, 5000); }
+
 void TfMain::ShowCalibrationDistance(long double pixels)
 {
     if (TfKalibieren* dialog = fKalibieren())
@@ -658,7 +680,8 @@ void TfMain::UpdateOverview()
         return;
     const TPixelGraphic& graphic = image->image();
     const int height = OverviewHeight(kOverviewWidth, graphic.Width(), graphic.Height());
-    m_overview->showImage(graphic, kOverviewWidth, height);
+    m_overview->showPicture(image->Thumbnail(kOverviewWidth, height), graphic.Width(), graphic.Height(), kOverviewWidth,
+                            height);
     m_overviewPanel->setFixedHeight(height + 10);
     UpdateOverviewFrame();
 }
@@ -754,12 +777,13 @@ void TfMain::CalibrationClosed()
 
 // ---- Zoom and windows ----
 
-void TfMain::ZoomChanged(int zoom)
+void TfMain::ZoomChanged(Zoom zoom)
 {
     m_actions.at("bZoom")->setText(qs(ZoomCaption(zoom)));
+    // A fit between the steps checks no item.
+    m_zoomGroup->setExclusionPolicy(QActionGroup::ExclusionPolicy::ExclusiveOptional);
     for (QAction* item : m_zoomGroup->actions())
-        if (item->data().toInt() == zoom)
-            item->setChecked(true);
+        item->setChecked(item->data().toInt() == zoom.percent());
 }
 
 void TfMain::zoomBy(int steps)
@@ -774,7 +798,7 @@ void TfMain::zoomBy(int steps)
     ZoomChanged(image->zoom());
 }
 
-void TfMain::zoomTo(int zoom)
+void TfMain::zoomTo(Zoom zoom)
 {
     TfImage* image = fImage();
     if (!image)
@@ -794,18 +818,10 @@ bool TfMain::eventFilter(QObject* watched, QEvent* event)
     const int delta = wheel->angleDelta().y();
     if (delta == 0 || m_rubberBandLock)
         return true;
-    const int oldZoom = image->zoom();
-    const int newZoom = ZoomAfterWheel(oldZoom, delta > 0 ? 1 : -1);
-    if (newZoom != oldZoom) {
-        zoomTo(newZoom);
-        if (QAbstractScrollArea* area = scrollAreaOf(image)) {
-            const QPoint mouse = area->viewport()->mapFromGlobal(wheel->globalPosition().toPoint());
-            QScrollBar* h = area->horizontalScrollBar();
-            QScrollBar* v = area->verticalScrollBar();
-            h->setValue(ScrollKeepingPoint(h->value(), mouse.x(), oldZoom, newZoom));
-            v->setValue(ScrollKeepingPoint(v->value(), mouse.y(), oldZoom, newZoom));
-        }
-        UpdateOverviewFrame();
+    // Ctrl+wheel keeps the image point under the mouse in place.
+    if (QAbstractScrollArea* area = scrollAreaOf(image)) {
+        const QPoint mouse = area->viewport()->mapFromGlobal(wheel->globalPosition().toPoint());
+        image->SetZoomAt(ZoomStep(image->zoom(), delta > 0 ? 1 : -1), mouse);
     }
     return true;
 }
@@ -814,6 +830,9 @@ void TfMain::addChildWindow(QWidget* window, bool closable)
 {
     QMdiSubWindow* sub = m_mdi->addSubWindow(window);
     sub->setWindowTitle(window->windowTitle());
+    // The windows live as long as the program: their close button hides them, and the
+    // Window menu brings them back with everything that changed meanwhile.
+    sub->setAttribute(Qt::WA_DeleteOnClose, false);
     if (!closable)
         sub->setWindowFlags(Qt::SubWindow | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
 }
@@ -823,6 +842,8 @@ void TfMain::bringToFront(QWidget* window)
     if (!window)
         return;
     if (auto* sub = qobject_cast<QMdiSubWindow*>(window->parentWidget())) {
+        // Closing the sub-window hid the window inside it too.
+        window->show();
         sub->show();
         sub->raise();
         m_mdi->setActiveSubWindow(sub);
@@ -969,6 +990,8 @@ bool TfMain::loadImage(const QString& fileName)
     if (auto* sub = qobject_cast<QMdiSubWindow*>(image->parentWidget()))
         sub->show();
     image->show();
+    // An image larger than its window is first seen whole.
+    image->FitWhenLarger();
     UpdateOverview();
 
     try {

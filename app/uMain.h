@@ -13,6 +13,7 @@
 #include "app/measurement/measurement.h"
 #include "imaging/filters/filter_dialogs.h"
 #include "imaging/formats/image_format.h"
+#include "view/zoom.h"
 
 class QAction;
 class QActionGroup;
@@ -45,6 +46,8 @@ public:
     // The yellow one-line strip `pInfo` above the magnifier.
     void ShowInfo(const QString& text);
     void HideInfo();
+    // A short note in the status bar ("No test line here", "Saved probe.tif").
+    void ShowStatus(const QString& text);
     // A distance drawn in calibrate mode goes into the calibration dialog's pixel field.
     void ShowCalibrationDistance(long double pixels);
     // Sizes the overview to the open image's aspect ratio and shows the image on it.
@@ -62,7 +65,7 @@ public:
     // The calibration dialog closed: unlock, release bKalibieren, restore the saved mode.
     void CalibrationClosed();
     // The image window's zoom changed: bZoom's caption ("300%") and the checked mZoom item.
-    void ZoomChanged(int zoom);
+    void ZoomChanged(Zoom zoom);
     // The image window's undo stack changed: bUndo's caption (the depth) and enabled state.
     void UndoDepthChanged(int depth);
     // The sheet's indicators after it recomputed: tMisInter (shown with its caption, or
@@ -133,7 +136,7 @@ private:
     void setMode(int mode);
     void pressModeButton(int mode);
     void zoomBy(int steps);
-    void zoomTo(int zoom);
+    void zoomTo(Zoom zoom);
     void bringToFront(QWidget* window);
     void showGreyView(int view);
     void runFilter(int filter);
@@ -162,6 +165,7 @@ private:
     QActionGroup* m_shapeGroup = nullptr;
     QActionGroup* m_zoomGroup = nullptr;
     QMenu* m_zoomMenu = nullptr;
+    QAction* m_fitAction = nullptr;
     QMenu* m_windowMenu = nullptr;
     QMenu* m_proposeMenu = nullptr;
     QLabel* m_tKal = nullptr;

@@ -4,6 +4,7 @@
 #include <QCoreApplication>
 
 #include "analysis/uGrau.h"
+#include "app/uArtwork.h"
 #include "app/uCopyRight.h"
 #include "app/uHelp.h"
 #include "app/uMain.h"
@@ -30,6 +31,8 @@ TfMain* CreateProgramWindows(const StartupOptions& options)
             options.created(window);
     };
 
+    // Every window and sub-window shows the program's icon in its title bar.
+    QApplication::setWindowIcon(ProgramIcon());
     auto* main = new TfMain;
     main->ClearModified();
     giveHelpPage(main, help::kMainWindow);

@@ -378,6 +378,14 @@
         <source>Background</source>
         <translation>Hintergrund</translation>
     </message>
+    <message>
+        <source>not a line-set file</source>
+        <translation>keine Liniensatzdatei</translation>
+    </message>
+    <message>
+        <source>no test lines</source>
+        <translation>keine Messlinien</translation>
+    </message>
 </context>
 <context>
     <name>QCommandLineParser</name>
@@ -823,6 +831,10 @@
     <message>
         <source>Saved %1</source>
         <translation>%1 gespeichert</translation>
+    </message>
+    <message>
+        <source>Fit to window</source>
+        <translation>An Fenster anpassen</translation>
     </message>
     <message>
         <source>Draw a scale bar (calibrated images)</source>

@@ -378,6 +378,14 @@
         <source>Background</source>
         <translation>Background</translation>
     </message>
+    <message>
+        <source>not a line-set file</source>
+        <translation>not a line-set file</translation>
+    </message>
+    <message>
+        <source>no test lines</source>
+        <translation>no test lines</translation>
+    </message>
 </context>
 <context>
     <name>QCommandLineParser</name>
@@ -823,6 +831,10 @@
     <message>
         <source>Saved %1</source>
         <translation>Saved %1</translation>
+    </message>
+    <message>
+        <source>Fit to window</source>
+        <translation>Fit to window</translation>
     </message>
     <message>
         <source>Draw a scale bar (calibrated images)</source>

@@ -55,6 +55,9 @@ QLabel* MakePanel(const QString& name, std::uint32_t colour, QWidget* parent)
     panel->setAlignment(Qt::AlignCenter);
     // At least the panel's width; a caption in a wider font than the original's still fits.
     panel->setMinimumWidth(kPanelWidth);
+    // A widget on a toolbar takes the toolbar's button face as its background unless told
+    // otherwise; the panel fills with its own colour.
+    panel->setBackgroundRole(QPalette::Window);
     panel->setAutoFillBackground(true);
     QPalette palette = panel->palette();
     palette.setColor(QPalette::Window, FromBgr(colour));

@@ -45,6 +45,8 @@ protected:
         ASSERT_TRUE(QTest::qWaitForWindowExposed(main));
         press("bLaden");
         ASSERT_NE(fImage(), nullptr);
+        // A picture larger than the window opens fitted; the tests draw at 100 %.
+        fImage()->SetZoom(1);
         canvas = fImage()->findChild<QWidget*>("TempImage");
         ASSERT_NE(canvas, nullptr);
         if (imageWindow.isEmpty())

@@ -19,11 +19,8 @@ std::string InterceptInfoText(int index, int type)
     return UserText(QT_TRANSLATE_NOOP("Core", "Intercept # ")) + std::to_string(index) + "       " + UserText(QT_TRANSLATE_NOOP("Core", "Type: ")) + std::to_string(type);
 }
 
-std::string ZoomCaption(int zoom) { return std::to_string(zoom * 100) + "%"; }
-
-bool ImageEditor::setZoom(int zoom)
+bool ImageEditor::setZoom(Zoom zoom)
 {
-    zoom = std::clamp(zoom, kMinZoom, kMaxZoom);
     if (zoom == m_zoom)
         return false;
     m_zoom = zoom;
@@ -90,8 +87,15 @@ void ImageEditor::selectLine(int n)
 void ImageEditor::leftPress(int sx, int sy)
 {
     const EditState s = m_host.editState();
-    m_host.setModified();
     const PixelPoint p = toImage(sx, sy);
+    if (s.mode == emSetIntercept || s.mode == emDeleteIntercept || s.mode == emSecondPhase) {
+        PixelPoint onLine = p;
+        if (lineWithinReach(onLine) == 0) {
+            m_host.showStatus(kNoLineHereText);
+            return;
+        }
+    }
+    m_host.setModified();
     m_cursorPixel = p;
     switch (s.mode) {
     case emLine:
@@ -156,8 +160,8 @@ bool ImageEditor::keyDown(int key)
 
 long double ImageEditor::liveLength(bool circle) const
 {
-    const std::int64_t sx = m_rbScreenStart.x / m_zoom, sy = m_rbScreenStart.y / m_zoom;
-    const std::int64_t ex = m_rbScreenEnd.x / m_zoom, ey = m_rbScreenEnd.y / m_zoom;
+    const std::int64_t sx = m_zoom.toImage(m_rbScreenStart.x), sy = m_zoom.toImage(m_rbScreenStart.y);
+    const std::int64_t ex = m_zoom.toImage(m_rbScreenEnd.x), ey = m_zoom.toImage(m_rbScreenEnd.y);
     if (circle)
         return kPi * static_cast<long double>(std::llabs(ex - sx));
     return std::sqrt(squaredDistance(sx, sy, ex, ey));
@@ -222,13 +226,30 @@ void ImageEditor::bandMove(const EditState& s, int sx, int sy)
 
 // ---- Marker (set and delete modes) ----
 
+int ImageEditor::lineWithinReach(PixelPoint& p) const
+{
+    PixelPoint snapped = p;
+    const int L = NearestLine(m_m, snapped);
+    if (L == 0)
+        return 0;
+    const std::int64_t dx = snapped.x - p.x, dy = snapped.y - p.y;
+    const std::int64_t percent = m_zoom.percent();
+    const std::int64_t reach = std::int64_t{kLineReach} * 100;
+    if ((dx * dx + dy * dy) * percent * percent > reach * reach)
+        return 0;
+    p = snapped;
+    return L;
+}
+
 void ImageEditor::markerMove(PixelPoint p)
 {
     m_marker = p;
     m_cursorPixel = p;
-    const int L = NearestLine(m_m, m_marker);
+    const int L = lineWithinReach(m_marker);
     if (L == 0) {
+        // Nothing a click would act on: no marker, and no intercept number left standing.
         setFeedback(FeedbackKind::Marker, {});
+        m_host.hideInfo();
         return;
     }
     if (L != m_selectedLine) {
@@ -262,6 +283,9 @@ void ImageEditor::markerPress(const EditState& s, PixelPoint p)
         if (!r.refused())
             m_host.measurementChanged(ChangeKind::InterceptsChanged);
     }
+    // The intercept number shown before may name an intercept no longer there; the next
+    // move over an intercept shows it again.
+    m_host.hideInfo();
     m_host.repaintOverlay();
 }
 
@@ -271,7 +295,7 @@ void ImageEditor::phaseMove(PixelPoint p)
 {
     m_marker = p;
     m_cursorPixel = p;
-    const int L = NearestLine(m_m, m_marker);
+    const int L = lineWithinReach(m_marker);
     if (L != 0 && L != m_selectedLine) {
         selectLine(L);
         m_host.selectLineRow(L);

@@ -10,6 +10,7 @@
 #include "app/common/number_format.h"
 #include "app/measurement/measurement.h"
 #include "view/overlay.h"
+#include "view/zoom.h"
 
 namespace tesra {
 
@@ -23,8 +24,15 @@ enum class ChangeKind : std::uint8_t { LineAdded, InterceptsChanged, SegmentsCha
 inline constexpr int kKeyEscape = 27;
 inline constexpr int kKeyDigit1 = 49;  // "1" of the main keyboard; "6" is 54
 
+// The whole magnifications of the zoom menu's upper part (100 % .. 1000 %).
 inline constexpr int kMinZoom = 1;
 inline constexpr int kMaxZoom = 10;
+
+// How near (in screen pixels) a click or move must come to a test line to act on it in the
+// intercept, delete and second-phase modes: a click on empty image never acts on a line far
+// away, perhaps outside the view.
+inline constexpr int kLineReach = 12;
+inline constexpr const char* kNoLineHereText = "No test line here";
 
 // What the window (or a test) does for the controller.
 class EditorHost {
@@ -44,6 +52,8 @@ public:
     virtual void setLockedButtonsEnabled(bool enabled) = 0;
     virtual void pressTypeButton(InterceptType type) = 0;
     virtual void selectLineRow(int line) = 0;
+    // A note for the status bar ("No test line here").
+    virtual void showStatus(const std::string&) {}
 
     // The measurement changed (a sheet row to add, or a recompute).
     virtual void measurementChanged(ChangeKind kind) = 0;
@@ -60,8 +70,6 @@ public:
 std::string LengthInfoText(long double pixels, const NumberLocale& locale);
 // "Intercept # 7       Type: 3".
 std::string InterceptInfoText(int index, int type);
-// Caption of the zoom button: "300%".
-std::string ZoomCaption(int zoom);
 
 class ImageEditor {
 public:
@@ -77,12 +85,12 @@ public:
     bool keyDown(int key);
 
     // ---- View state ----
-    int zoom() const { return m_zoom; }
-    // Sets the zoom (kept inside 1..10); true when it changed. The window then resizes and
-    // repaints, which forgets the marker and the preview.
-    bool setZoom(int zoom);
-    bool zoomIn() { return m_zoom < kMaxZoom && setZoom(m_zoom + 1); }
-    bool zoomOut() { return m_zoom > kMinZoom && setZoom(m_zoom - 1); }
+    Zoom zoom() const { return m_zoom; }
+    // Sets the zoom; true when it changed. The window then resizes and repaints, which
+    // forgets the marker and the preview.
+    bool setZoom(Zoom zoom);
+    bool zoomIn() { return setZoom(ZoomStep(m_zoom, 1)); }
+    bool zoomOut() { return setZoom(ZoomStep(m_zoom, -1)); }
 
     // A new image was opened: its size, and the marker, selection and preview reset (an
     // open rubber band stays open). The zoom returns to 1.
@@ -98,8 +106,9 @@ public:
     void selectLine(int n);
     int selectedLine() const { return m_selectedLine; }
 
-    // The image pixel of a screen position (divided by the zoom, truncating toward zero).
-    PixelPoint toImage(int sx, int sy) const { return {sx / m_zoom, sy / m_zoom}; }
+    // The image pixel of a screen position (at whole zooms divided by the zoom, truncating
+    // toward zero).
+    PixelPoint toImage(int sx, int sy) const { return {m_zoom.toImage(sx), m_zoom.toImage(sy)}; }
 
     PixelPoint cursorPixel() const { return m_cursorPixel; }
     bool rubberBandOpen() const { return m_rubberBandStart.x != -1; }
@@ -120,6 +129,9 @@ public:
 private:
     bool circleBand(const EditState& s) const { return s.mode == emLine && m_host.addCircleDown(); }
     long double liveLength(bool circle) const;
+    // The active line nearest to image pixel p when it passes within kLineReach screen
+    // pixels, with p moved onto it; otherwise 0 and p unchanged.
+    int lineWithinReach(PixelPoint& p) const;
     void setFeedback(FeedbackKind kind, DisplayList shape);
 
     void bandPress(const EditState& s, PixelPoint p, int sx, int sy);
@@ -134,7 +146,7 @@ private:
     EditorHost& m_host;
     NumberLocale m_locale = NumberLocale::German();
 
-    int m_zoom = 1;
+    Zoom m_zoom;
     int m_baseWidth = 0;
     int m_baseHeight = 0;
     PixelPoint m_cursorPixel{0, 0};

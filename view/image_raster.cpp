@@ -44,4 +44,62 @@ void CopyScreenPixels(const TPixelGraphic& image, int x0, int y0, int width, int
     }
 }
 
+namespace {
+
+// Halves a picture whose rows `row(y)` gives (as screen pixels), into `out`.
+template <typename RowOf>
+ScreenRaster halve(int width, int height, RowOf row)
+{
+    ScreenRaster out;
+    out.width = (width + 1) / 2;
+    out.height = (height + 1) / 2;
+    out.pixels.resize(static_cast<std::size_t>(out.width) * static_cast<std::size_t>(out.height));
+    for (int y = 0; y < out.height; ++y) {
+        const std::uint32_t* a = row(2 * y);
+        const std::uint32_t* b = 2 * y + 1 < height ? row(2 * y + 1) : a;
+        std::uint32_t* dst = out.pixels.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(out.width);
+        for (int x = 0; x < out.width; ++x) {
+            const int x0 = 2 * x, x1 = x0 + 1 < width ? x0 + 1 : x0;
+            const std::uint32_t p[4] = {a[x0], a[x1], b[x0], b[x1]};
+            std::uint32_t r = 2, g = 2, bl = 2;  // rounding of the mean of four
+            for (std::uint32_t v : p) {
+                r += v >> 16 & 0xFFu;
+                g += v >> 8 & 0xFFu;
+                bl += v & 0xFFu;
+            }
+            dst[x] = 0xFF000000u | (r / 4) << 16 | (g / 4) << 8 | bl / 4;
+        }
+    }
+    return out;
+}
+
+}  // namespace
+
+ScreenRaster HalfScreenRaster(const TPixelGraphic& image)
+{
+    const int width = image.Width(), height = image.Height();
+    if (width <= 0 || height <= 0)
+        return {};
+    // Two converted rows at a time: the rows of the pair being reduced.
+    std::vector<std::uint32_t> rows(2 * static_cast<std::size_t>(width));
+    int first = -1;
+    return halve(width, height, [&](int y) {
+        if (y % 2 == 0 || first != y - 1) {
+            const int count = y + 1 < height ? 2 : 1;
+            CopyScreenPixels(image, 0, y, width, count, rows.data(), static_cast<std::size_t>(width));
+            first = y;
+        }
+        return rows.data() + static_cast<std::size_t>(y - first) * static_cast<std::size_t>(width);
+    });
+}
+
+ScreenRaster HalfScreenRaster(const ScreenRaster& picture)
+{
+    if (picture.width <= 0 || picture.height <= 0)
+        return {};
+    return halve(picture.width, picture.height, [&](int y) {
+        return picture.pixels.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(picture.width);
+    });
+}
+
 }  // namespace tesra

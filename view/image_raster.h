@@ -4,6 +4,7 @@
 // whole image, let alone a magnified one, is ever made.
 #include <cstddef>
 #include <cstdint>
+#include <vector>
 
 #include "imaging/pixel_graphic.h"
 
@@ -20,5 +21,19 @@ constexpr std::uint32_t screenPixel(std::uint32_t colour)
 // shows black.
 void CopyScreenPixels(const TPixelGraphic& image, int x0, int y0, int width, int height, std::uint32_t* dst,
                       std::size_t dstStride);
+
+// A picture in screen pixels (0xFFRRGGBB), rows one after the other.
+struct ScreenRaster {
+    int width = 0;
+    int height = 0;
+    std::vector<std::uint32_t> pixels;
+};
+
+// The whole image at half its size: each pixel the mean of a 2 × 2 block (of the one or two
+// pixels left at an odd last row or column). The reduced views of a large micrograph start
+// here, so that seeing it whole never needs a full-size copy.
+ScreenRaster HalfScreenRaster(const TPixelGraphic& image);
+// The same reduction of a reduced picture.
+ScreenRaster HalfScreenRaster(const ScreenRaster& picture);
 
 }  // namespace tesra

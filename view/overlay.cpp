@@ -13,9 +13,9 @@ namespace {
 // range a raster painter's fixed-point coordinates hold, far beyond any image at 1000 %.
 constexpr std::int64_t kCoordinateLimit = 1 << 22;
 
-int scaled(std::int64_t v, int zoom)
+int scaled(std::int64_t v, Zoom zoom)
 {
-    return static_cast<int>(std::clamp<std::int64_t>(v * zoom, -kCoordinateLimit, kCoordinateLimit));
+    return static_cast<int>(std::clamp<std::int64_t>(zoom.toScreen(v), -kCoordinateLimit, kCoordinateLimit));
 }
 
 // Angle of the ray from the box centre through (x, y), 1/16 degree counter-clockwise on the
@@ -34,7 +34,7 @@ int rayAngle16(const OverlayPrimitive& box, int x, int y)
     return static_cast<int>(R(deg * 16.0L)) % 5760;
 }
 
-OverlayPrimitive arc(const TestLine& l, int zoom, int sx, int sy, int ex, int ey, std::uint32_t colour,
+OverlayPrimitive arc(const TestLine& l, Zoom zoom, int sx, int sy, int ex, int ey, std::uint32_t colour,
                      int width, PenMode mode)
 {
     OverlayPrimitive p = BoxPrimitive(PrimitiveKind::Arc, scaled(l.x1, zoom), scaled(l.y1, zoom),
@@ -53,7 +53,7 @@ OverlayPrimitive arc(const TestLine& l, int zoom, int sx, int sy, int ex, int ey
     return p;
 }
 
-void appendLine(DisplayList& out, const TestLine& l, int zoom, std::uint32_t colour)
+void appendLine(DisplayList& out, const TestLine& l, Zoom zoom, std::uint32_t colour)
 {
     const int x1 = scaled(l.x1, zoom), y1 = scaled(l.y1, zoom);
     const int x2 = scaled(l.x2, zoom), y2 = scaled(l.y2, zoom);
@@ -63,7 +63,7 @@ void appendLine(DisplayList& out, const TestLine& l, int zoom, std::uint32_t col
         out.push_back(LinePrimitive(x1, y1, x2, y2, colour));
 }
 
-void appendStretch(DisplayList& out, const Measurement& m, int from, int to, int zoom, int width,
+void appendStretch(DisplayList& out, const Measurement& m, int from, int to, Zoom zoom, int width,
                    std::uint32_t colour, PenMode mode)
 {
     if (from < 1 || from > m.interceptCount() || to < 1 || to > m.interceptCount())
@@ -162,7 +162,7 @@ ScreenBox listBounds(const DisplayList& list)
     return box;
 }
 
-DisplayList LineShape(const Measurement& m, int lineIndex, int zoom, std::uint32_t colour)
+DisplayList LineShape(const Measurement& m, int lineIndex, Zoom zoom, std::uint32_t colour)
 {
     DisplayList out;
     if (lineIndex < 1 || lineIndex > m.lineCount())
@@ -171,7 +171,7 @@ DisplayList LineShape(const Measurement& m, int lineIndex, int zoom, std::uint32
     return out;
 }
 
-DisplayList StretchShape(const Measurement& m, int from, int to, int zoom, int penWidth, std::uint32_t colour,
+DisplayList StretchShape(const Measurement& m, int from, int to, Zoom zoom, int penWidth, std::uint32_t colour,
                          PenMode mode)
 {
     DisplayList out;
@@ -179,9 +179,9 @@ DisplayList StretchShape(const Measurement& m, int from, int to, int zoom, int p
     return out;
 }
 
-DisplayList BuildOverlay(const Measurement& m, int zoom, int selectedLine, bool forExport)
+DisplayList BuildOverlay(const Measurement& m, Zoom zoom, int selectedLine, bool forExport)
 {
-    const int z = forExport ? 1 : zoom;
+    const Zoom z = forExport ? Zoom(1) : zoom;
     DisplayList out;
     out.reserve(static_cast<std::size_t>(m.lineCount()) * (forExport ? 2 : 1) + 1 + m.segmentCount() +
                 3 * static_cast<std::size_t>(m.interceptCount()));
@@ -198,7 +198,7 @@ DisplayList BuildOverlay(const Measurement& m, int zoom, int selectedLine, bool 
         number.y1 = scaled(l.y1, z);
         // A circle's number sits at the top centre of its box.
         number.x1 = l.isCircle ? static_cast<int>(std::clamp<std::int64_t>(
-                                     R((static_cast<long double>(l.x1) + l.x2) * 0.5L * z), -kCoordinateLimit,
+                                     R((static_cast<long double>(l.x1) + l.x2) * 0.5L * z.percent() / 100.0L), -kCoordinateLimit,
                                      kCoordinateLimit))
                                : scaled(l.x1, z);
         out.push_back(std::move(number));
@@ -245,7 +245,7 @@ DisplayList RubberBandShape(int startX, int startY, int endX, int endY, bool cir
     return out;
 }
 
-DisplayList MarkerShape(PixelPoint marker, int zoom, bool disc)
+DisplayList MarkerShape(PixelPoint marker, Zoom zoom, bool disc)
 {
     const int X = scaled(marker.x, zoom), Y = scaled(marker.y, zoom);
     DisplayList out;
@@ -260,7 +260,7 @@ DisplayList MarkerShape(PixelPoint marker, int zoom, bool disc)
     return out;
 }
 
-DisplayList PreviewShape(const Measurement& m, int upper, int lower, int zoom)
+DisplayList PreviewShape(const Measurement& m, int upper, int lower, Zoom zoom)
 {
     return StretchShape(m, upper, lower, zoom, 3, 0, PenMode::Invert);
 }

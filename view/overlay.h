@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "app/measurement/measurement.h"
+#include "view/zoom.h"
 
 namespace tesra {
 
@@ -86,17 +87,17 @@ OverlayPrimitive BoxPrimitive(PrimitiveKind kind, int ax, int ay, int bx, int by
 // excluded), the selected line again in yellow when it exists and is active, the second-phase
 // stretches in red (width 2), then every intercept's cross and square in its type's colour.
 // For the export the zoom is 1 and each line's number follows it in white.
-DisplayList BuildOverlay(const Measurement& m, int zoom, int selectedLine, bool forExport);
+DisplayList BuildOverlay(const Measurement& m, Zoom zoom, int selectedLine, bool forExport);
 
 // One line drawn at a zoom in a colour (a circle as the ellipse of its box); the selection
 // highlight and the overlay both use it. Empty for a line index out of range.
-DisplayList LineShape(const Measurement& m, int lineIndex, int zoom, std::uint32_t colour);
+DisplayList LineShape(const Measurement& m, int lineIndex, Zoom zoom, std::uint32_t colour);
 
 // The stretch between intercepts `from` and `to` of one line: on a circle the arc of the
 // line's box counter-clockwise on the screen from `from` to `to`; on a straight line the
 // line between the two points. Empty when an index is out of range or the two lie on
 // different lines.
-DisplayList StretchShape(const Measurement& m, int from, int to, int zoom, int penWidth,
+DisplayList StretchShape(const Measurement& m, int from, int to, Zoom zoom, int penWidth,
                          std::uint32_t colour, PenMode mode);
 
 // ---- Transient feedback, drawn inverted at screen scale ----
@@ -106,8 +107,8 @@ DisplayList StretchShape(const Measurement& m, int from, int to, int zoom, int p
 DisplayList RubberBandShape(int startX, int startY, int endX, int endY, bool circle);
 // The cursor marker at image point (x, y): a cross with arms of 4 pixels, or a filled disc
 // of radius 5 when the cursor is near an intercept.
-DisplayList MarkerShape(PixelPoint marker, int zoom, bool disc);
+DisplayList MarkerShape(PixelPoint marker, Zoom zoom, bool disc);
 // The preview of a second-phase stretch from intercept `upper` to `lower`, width 3.
-DisplayList PreviewShape(const Measurement& m, int upper, int lower, int zoom);
+DisplayList PreviewShape(const Measurement& m, int upper, int lower, Zoom zoom);
 
 }  // namespace tesra

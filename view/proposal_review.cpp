@@ -15,10 +15,10 @@ constexpr int kJunctionRingRadius = kProposalRingRadius + 3;
 
 // A proposal's centre on the screen. Proposals lie inside the image, whose pixels times the
 // zoom always fit.
-void screenCentre(const Proposal& p, int zoom, int& x, int& y)
+void screenCentre(const Proposal& p, Zoom zoom, int& x, int& y)
 {
-    x = static_cast<int>(R(static_cast<long double>(p.x) * zoom));
-    y = static_cast<int>(R(static_cast<long double>(p.y) * zoom));
+    x = static_cast<int>(R(static_cast<long double>(p.x) * zoom.percent() / 100));
+    y = static_cast<int>(R(static_cast<long double>(p.y) * zoom.percent() / 100));
 }
 
 OverlayPrimitive ring(int x, int y, int radius, std::uint32_t colour)
@@ -54,7 +54,7 @@ int ProposalReview::keptCount() const
     return n;
 }
 
-int ProposalReview::proposalAt(int sx, int sy, int zoom) const
+int ProposalReview::proposalAt(int sx, int sy, Zoom zoom) const
 {
     int best = -1;
     long double bestDistance = std::numeric_limits<long double>::max();
@@ -95,7 +95,7 @@ std::vector<AcceptedCrossing> ProposalReview::keptCrossings(const Measurement& m
     return out;
 }
 
-DisplayList ProposalReview::overlay(int zoom) const
+DisplayList ProposalReview::overlay(Zoom zoom) const
 {
     DisplayList out;
     for (int i = 0; i < count(); ++i) {
@@ -115,7 +115,7 @@ DisplayList ProposalReview::overlay(int zoom) const
     return out;
 }
 
-ScreenBox ProposalReview::bounds(int i, int zoom) const
+ScreenBox ProposalReview::bounds(int i, Zoom zoom) const
 {
     if (i < 0 || i >= count())
         return {};

@@ -42,7 +42,7 @@ public:
 
     // The proposal whose ring holds the screen point (sx, sy) at the zoom (the nearest one
     // when rings overlap), or -1.
-    int proposalAt(int sx, int sy, int zoom) const;
+    int proposalAt(int sx, int sy, Zoom zoom) const;
     // Rejects a kept proposal or takes a rejected one back.
     void toggle(int i);
 
@@ -53,9 +53,9 @@ public:
 
     // The rings at a zoom: orange for kept proposals (a second ring for a triple junction),
     // grey and crossed out for rejected ones.
-    DisplayList overlay(int zoom) const;
+    DisplayList overlay(Zoom zoom) const;
     // The screen area of proposal i's marks at the zoom, for repainting only that.
-    ScreenBox bounds(int i, int zoom) const;
+    ScreenBox bounds(int i, Zoom zoom) const;
 
 private:
     std::vector<Proposal> m_proposals;

@@ -15,6 +15,7 @@
 #include <algorithm>
 
 #include "app/help_topics.h"
+#include "app/main_window_rules.h"
 #include "app/uDialogs.h"
 #include "app/uHelp.h"
 #include "app/uLanguage.h"
@@ -193,6 +194,9 @@ TfImage::TfImage(QWidget* parent) : QWidget(parent), m_editor(TheMeasurement(), 
     m_canvas = new ImageCanvas(this, m_scroll);
     m_canvas->resize(0, 0);
     m_scroll->setWidget(m_canvas);
+    // The overview frame follows the view, not the painting.
+    connect(m_scroll->horizontalScrollBar(), &QScrollBar::valueChanged, this, &TfImage::viewMoved);
+    connect(m_scroll->verticalScrollBar(), &QScrollBar::valueChanged, this, &TfImage::viewMoved);
 
     // The form sees keys before its controls.
     m_scroll->installEventFilter(this);
@@ -226,11 +230,13 @@ void TfImage::ShowImageFile(const QString& fileName)
     loadImage(fileName.toStdString(), loaded, options);
 
     m_image = std::move(loaded);
+    m_halves.clear();
+    m_reduced = QImage();
     setWindowTitle(fileName);
     m_editor.imageOpened(m_image.Width(), m_image.Height());
     m_review.clear();
     m_undo.clear();
-    zoomChanged();
+    zoomChanged(Zoom(), QPoint());
     if (fMain())
         fMain()->UndoDepthChanged(0);
 }
@@ -240,39 +246,130 @@ void TfImage::ReplaceImage(TPixelGraphic image)
     const bool sizeChanged = image.Width() != m_image.Width() || image.Height() != m_image.Height();
     m_image = std::move(image);
     if (sizeChanged) {
+        m_halves.clear();
+        m_reduced = QImage();
         m_editor.imageOpened(m_image.Width(), m_image.Height());
-        zoomChanged();
+        zoomChanged(Zoom(), QPoint());
         return;
     }
+    PixelsChanged();
+}
+
+void TfImage::PixelsChanged()
+{
+    m_halves.clear();
+    m_reduced = QImage();
+    prepareReduced();
     RepaintOverlay();
 }
 
-void TfImage::ZoomIn()
+namespace {
+
+QPoint centreOf(const QWidget* viewport) { return QPoint(viewport->width() / 2, viewport->height() / 2); }
+
+}  // namespace
+
+void TfImage::ZoomIn() { SetZoom(ZoomStep(zoom(), 1)); }
+
+void TfImage::ZoomOut() { SetZoom(ZoomStep(zoom(), -1)); }
+
+void TfImage::SetZoom(Zoom zoom) { SetZoomAt(zoom, centreOf(m_scroll->viewport())); }
+
+void TfImage::SetZoomAt(Zoom zoom, QPoint viewportPoint)
 {
-    m_editor.zoomIn();
-    zoomChanged();
+    const Zoom old = m_editor.zoom();
+    if (!m_editor.setZoom(zoom))
+        return;
+    zoomChanged(old, viewportPoint);
 }
 
-void TfImage::ZoomOut()
+Zoom TfImage::fitZoom() const
 {
-    m_editor.zoomOut();
-    zoomChanged();
+    const QSize room = m_scroll->maximumViewportSize();
+    return FitZoom(m_editor.baseWidth(), m_editor.baseHeight(), room.width(), room.height());
 }
 
-void TfImage::SetZoom(int n)
+void TfImage::FitWhenLarger()
 {
-    m_editor.setZoom(n);
-    zoomChanged();
+    const Zoom fit = fitZoom();
+    if (fit.percent() < 100)
+        SetZoom(fit);
 }
 
-void TfImage::zoomChanged()
+void TfImage::CentreOn(int x, int y)
 {
-    const int z = m_editor.zoom();
-    m_canvas->resize(m_editor.baseWidth() * z, m_editor.baseHeight() * z);
+    const Zoom z = zoom();
+    const QSize client = clientSize();
+    m_scroll->horizontalScrollBar()->setValue(static_cast<int>(z.toScreen(x)) - client.width() / 2);
+    m_scroll->verticalScrollBar()->setValue(static_cast<int>(z.toScreen(y)) - client.height() / 2);
+}
+
+void TfImage::zoomChanged(Zoom oldZoom, QPoint keep)
+{
+    QScrollBar* h = m_scroll->horizontalScrollBar();
+    QScrollBar* v = m_scroll->verticalScrollBar();
+    const int oldX = h->value(), oldY = v->value();
+    const Zoom z = m_editor.zoom();
+    m_canvas->resize(z.screenSize(m_editor.baseWidth()), z.screenSize(m_editor.baseHeight()));
+    prepareReduced();
+    if (!keep.isNull()) {
+        h->setValue(ScrollKeepingPoint(oldX, keep.x(), oldZoom, z));
+        v->setValue(ScrollKeepingPoint(oldY, keep.y(), oldZoom, z));
+    }
     if (fMain())
         fMain()->ZoomChanged(z);
     RepaintOverlay();
+    viewMoved();
 }
+
+void TfImage::viewMoved()
+{
+    if (fMain())
+        fMain()->UpdateOverviewFrame();
+}
+
+QImage TfImage::shrunk(int width, int height)
+{
+    if (width <= 0 || height <= 0 || m_image.Width() <= 0 || m_image.Height() <= 0)
+        return QImage();
+    // The smallest halved copy still at least as large as wanted; the image itself when even
+    // the half is smaller.
+    while (true) {
+        const int w = m_halves.empty() ? m_image.Width() : m_halves.back().width;
+        const int h = m_halves.empty() ? m_image.Height() : m_halves.back().height;
+        if ((w + 1) / 2 < width || (h + 1) / 2 < height || w < 2 || h < 2)
+            break;
+        m_halves.push_back(m_halves.empty() ? HalfScreenRaster(m_image) : HalfScreenRaster(m_halves.back()));
+    }
+    int level = static_cast<int>(m_halves.size()) - 1;
+    while (level >= 0 && (m_halves[level].width < width || m_halves[level].height < height))
+        --level;
+    if (level < 0) {
+        // Images under twice the wanted size: converted whole (small by that rule).
+        QImage whole(m_image.Width(), m_image.Height(), QImage::Format_RGB32);
+        CopyScreenPixels(m_image, 0, 0, m_image.Width(), m_image.Height(), reinterpret_cast<std::uint32_t*>(whole.bits()),
+                         static_cast<std::size_t>(whole.bytesPerLine() / 4));
+        return whole.scaled(width, height, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    }
+    const ScreenRaster& source = m_halves[level];
+    const QImage view(reinterpret_cast<const uchar*>(source.pixels.data()), source.width, source.height,
+                      static_cast<qsizetype>(source.width) * 4, QImage::Format_RGB32);
+    return view.scaled(width, height, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+}
+
+void TfImage::prepareReduced()
+{
+    const Zoom z = zoom();
+    if (z.percent() >= 100) {
+        m_reduced = QImage();
+        return;
+    }
+    const QSize size(z.screenSize(m_image.Width()), z.screenSize(m_image.Height()));
+    if (m_reduced.size() != size)
+        m_reduced = shrunk(size.width(), size.height());
+}
+
+QImage TfImage::Thumbnail(int width, int height) { return shrunk(width, height); }
 
 void TfImage::RepaintOverlay()
 {
@@ -332,7 +429,7 @@ void TfImage::PopImageUndo()
         return;
     if (fMain())
         fMain()->UndoDepthChanged(m_undo.depth());
-    RepaintOverlay();
+    PixelsChanged();
 }
 
 void TfImage::SelectLine(int n) { m_editor.selectLine(n); }
@@ -350,13 +447,19 @@ void TfImage::paintCanvas(QPainter& painter, const QRect& exposed)
     ReplayDisplayList(painter, m_review.overlay(m_editor.zoom()), exposed);
     for (FeedbackKind kind : {FeedbackKind::RubberBand, FeedbackKind::Preview, FeedbackKind::Marker})
         ReplayDisplayList(painter, m_editor.feedback(kind), exposed);
-    if (fMain())
-        fMain()->UpdateOverviewFrame();
 }
 
 void TfImage::drawImagePart(QPainter& painter, const QRect& exposed)
 {
-    const int z = m_editor.zoom();
+    if (zoom().percent() < 100) {
+        const QRect shown = exposed & m_reduced.rect();
+        if (shown != exposed)
+            painter.fillRect(exposed, palette().color(QPalette::Button));
+        if (!shown.isEmpty())
+            painter.drawImage(shown.topLeft(), m_reduced, shown);
+        return;
+    }
+    const int z = zoom().factor();
     const int x0 = std::max(0, exposed.left() / z);
     const int y0 = std::max(0, exposed.top() / z);
     const int x1 = std::min(m_image.Width(), exposed.right() / z + 1);
@@ -440,8 +543,7 @@ bool TfImage::eventFilter(QObject* watched, QEvent* event)
 void TfImage::resizeEvent(QResizeEvent* event)
 {
     QWidget::resizeEvent(event);
-    if (fMain())
-        fMain()->UpdateOverviewFrame();
+    viewMoved();
 }
 
 // ---- Proposed crossings ----
@@ -566,6 +668,12 @@ void TfImage::selectLineRow(int line)
         fTabelle()->SelectLineRow(line);
 }
 
+void TfImage::showStatus(const std::string& text)
+{
+    if (fMain())
+        fMain()->ShowStatus(QString::fromStdString(text));
+}
+
 void TfImage::measurementChanged(ChangeKind kind)
 {
     if (!fTabelle())
@@ -578,7 +686,7 @@ void TfImage::measurementChanged(ChangeKind kind)
 void TfImage::highlightChanged(int oldLine, int newLine)
 {
     const Measurement& m = TheMeasurement();
-    const int z = m_editor.zoom();
+    const Zoom z = m_editor.zoom();
     invalidate(listBounds(LineShape(m, oldLine, z, kActiveLineColour)));
     invalidate(listBounds(LineShape(m, newLine, z, kSelectedLineColour)));
 }

@@ -1,12 +1,13 @@
 #pragma once
-// The image window: shows the micrograph at 100 %–1000 %, draws the measurement overlay and
+// The image window: shows the micrograph at 1 %–1000 %, draws the measurement overlay and
 // turns mouse and key events into editing operations on the measurement.
 //
 // The rules live in the core: ImageEditor (view/image_editor.h) holds the view state and
 // decides what a press, a move or a key does; the overlay is a display list
 // (view/overlay.h) that this window only replays. The window paints only the exposed part
 // of the magnified image, converting just that part of the image buffer, so its memory does
-// not grow with the zoom. The transient feedback (rubber band, marker, second-phase preview)
+// not grow with the zoom. Below 100 % it shows a smoothed reduced copy made once per zoom
+// from halved copies of the image, which are made once per image. The transient feedback (rubber band, marker, second-phase preview)
 // lives on a layer of its own, drawn inverted over image and overlay; a repaint wipes the
 // marker and the preview but keeps an open rubber band visible.
 #include <QImage>
@@ -16,6 +17,7 @@
 #include "imaging/pixel_graphic.h"
 #include "imaging/progress.h"
 #include "view/image_editor.h"
+#include "view/image_raster.h"
 #include "view/scale_bar.h"
 #include "view/image_undo.h"
 #include "view/proposal_review.h"
@@ -49,11 +51,26 @@ public:
     // Shows a new image buffer (a filter's result, or a test's image) as the document's
     // image: zoom, selection and undo stack stay.
     void ReplaceImage(TPixelGraphic image);
+    // Zoom steps in and out, keeping the image point at the view's centre in place.
     void ZoomIn();
     void ZoomOut();
-    // Sets the zoom, kept inside 1..10.
-    void SetZoom(int n);
-    int zoom() const { return m_editor.zoom(); }
+    // Sets the zoom, keeping the view's centre.
+    void SetZoom(Zoom zoom);
+    // Sets the zoom keeping the image point under `viewportPoint` (in the visible area) in place.
+    void SetZoomAt(Zoom zoom, QPoint viewportPoint);
+    // The zoom at which the whole image fits the visible area (at most 100 %).
+    Zoom fitZoom() const;
+    // An image larger than the visible area is shown whole (at its fit zoom).
+    void FitWhenLarger();
+    // Scrolls so that image point (x, y) is at the centre of the visible area, as far as
+    // the image reaches.
+    void CentreOn(int x, int y);
+    Zoom zoom() const { return m_editor.zoom(); }
+    // The pixels of the image changed (a filter, an undo): the reduced copies are made anew
+    // and everything repaints.
+    void PixelsChanged();
+    // A smoothed picture of the whole image at width × height, for the overview.
+    QImage Thumbnail(int width, int height);
 
     // Repaints the image and the overlay from the model (after any change of the
     // measurement or of the image's pixels); forgets the marker and the preview.
@@ -116,8 +133,15 @@ private:
     bool handleKey(QKeyEvent* event);
     // The "Length: " texts write numbers as the sheet does.
     void followSheetLocale();
-    void zoomChanged();
+    // The zoom changed from oldZoom: resize, keep the image point under `keep` (a point of
+    // the visible area; none when null) and repaint.
+    void zoomChanged(Zoom oldZoom, QPoint keep);
     void drawImagePart(QPainter& painter, const QRect& exposed);
+    // Makes the reduced copy for the current zoom (below 100 %) when it is missing.
+    void prepareReduced();
+    // The whole image shrunk to width × height, smoothed, from the nearest halved copy.
+    QImage shrunk(int width, int height);
+    void viewMoved();
     void invalidate(const ScreenBox& box);
     // In intercept mode a click on a proposal rejects it or takes it back; true when it did.
     bool proposalPress(int x, int y);
@@ -134,6 +158,7 @@ private:
     void setLockedButtonsEnabled(bool enabled) override;
     void pressTypeButton(InterceptType type) override;
     void selectLineRow(int line) override;
+    void showStatus(const std::string& text) override;
     void measurementChanged(ChangeKind kind) override;
     void repaintOverlay() override { RepaintOverlay(); }
     void highlightChanged(int oldLine, int newLine) override;
@@ -150,6 +175,10 @@ private:
     QWidget* m_canvas = nullptr;
     // The converted part of the image being painted; never larger than the exposed area.
     QImage m_tile;
+    // The image halved, quartered, ... (made when first needed, dropped when the pixels
+    // change), and the copy at the current zoom below 100 %.
+    std::vector<ScreenRaster> m_halves;
+    QImage m_reduced;
 };
 
 // Replays a display list with a painter, skipping what lies outside `clip`.

@@ -9,7 +9,10 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMimeData>
+#include <QPointer>
 #include <QProgressBar>
+#include <QScrollBar>
+#include <QStyleFactory>
 #include <QTableWidget>
 #include <QTest>
 #include <QToolButton>
@@ -18,6 +21,7 @@
 #include <cmath>
 
 #include "app/measurement/measurement.h"
+#include "tests/window_pictures.h"
 
 namespace tesra {
 namespace {
@@ -366,21 +370,32 @@ TEST_F(GrauTest, PlotStaysPixelExactAtDoubleDensity)
                 ASSERT_EQ(shot.pixel(2 * x + k % 2, 2 * y + k / 2), surface.pixel(x, y)) << x << "," << y;
 }
 
-TEST(TfGrauInFrame, FixedBorderWithoutButtonsAndOuterSizes)
-{
-    TPixelGraphic image(60, 10, TPixelFormat::pf24Bit);
-    TheMeasurement().ClearMeasurement();
-    TheMeasurement().AddTestLine(0, 5, 40, 5, false);
+class TfGrauInFrame : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        TheMeasurement().ClearMeasurement();
+        area.resize(900, 700);
+        window = new TfGrau;
+        window->setImage(&image);
+        frame = area.addSubWindow(window);
+        area.show();
+        frame->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&area));
+        QTest::qWait(10);
+    }
+    void TearDown() override { TheMeasurement().ClearMeasurement(); }
+
+    TPixelGraphic image{400, 10, TPixelFormat::pf24Bit};
     QMdiArea area;
-    area.resize(900, 700);
-    auto* window = new TfGrau;
-    window->setImage(&image);
-    QMdiSubWindow* frame = area.addSubWindow(window);
-    area.show();
-    frame->show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&area));
-    QTest::qWait(10);
-    EXPECT_FALSE(frame->windowFlags() & Qt::WindowCloseButtonHint);
+    TfGrau* window = nullptr;
+    QMdiSubWindow* frame = nullptr;
+};
+
+TEST_F(TfGrauInFrame, FixedBorderWithACloseButtonThatHides)
+{
+    TheMeasurement().AddTestLine(0, 5, 40, 5, false);
+    EXPECT_TRUE(frame->windowFlags() & Qt::WindowCloseButtonHint);
     EXPECT_FALSE(frame->windowFlags() & Qt::WindowMinMaxButtonsHint);
     EXPECT_FALSE(frame->testAttribute(Qt::WA_DeleteOnClose));
 
@@ -388,10 +403,83 @@ TEST(TfGrauInFrame, FixedBorderWithoutButtonsAndOuterSizes)
     EXPECT_EQ(window->size(), QSize(300, 296));
     EXPECT_EQ(frame->windowTitle(), "Grays for line # 1");
     EXPECT_EQ(frame->minimumSize(), frame->maximumSize());  // not resizable by hand
-    area.grab().save(QStringLiteral("/tmp/grau_frame.png"));
     window->ShowSegments(1);
     EXPECT_EQ(frame->size(), QSize(207, 450));
-    TheMeasurement().ClearMeasurement();
+
+    // Closed, it waits hidden for the next view.
+    const QPointer<TfGrau> alive = window;
+    frame->close();
+    QApplication::processEvents();
+    ASSERT_TRUE(alive);
+    EXPECT_FALSE(frame->isVisible());
+    window->ShowProfile(1);
+    EXPECT_TRUE(frame->isVisible());
+    EXPECT_TRUE(window->isVisible());
+}
+
+// Twenty segments: the list scrolls, nothing scrolls sideways, "Mean" stands whole below it,
+// and the window is painted to its border.
+TEST_F(TfGrauInFrame, SegmentWindowShowsEveryColumnAndTheMeanWhole)
+{
+    TheMeasurement().AddTestLine(0, 5, 390, 5, false);
+    for (int i = 1; i < 20; ++i)
+        TheMeasurement().AddIntercept({i * 19, 5}, 1, itNormal);
+    window->setNumberLocale(NumberLocale::German());
+    window->ShowSegments(1);
+    QApplication::processEvents();
+    auto* seg = window->findChild<QTableWidget*>("tSeg");
+    auto* sum = window->findChild<QTableWidget*>("tSum");
+    EXPECT_FALSE(seg->horizontalScrollBar()->isVisible());
+    EXPECT_FALSE(sum->horizontalScrollBar()->isVisible());
+    EXPECT_FALSE(sum->verticalScrollBar()->isVisible());
+    for (int c = 0; c < 3; ++c) {
+        const QRect mean = sum->visualRect(sum->model()->index(1, c));
+        EXPECT_TRUE(sum->viewport()->rect().contains(mean)) << c;
+        EXPECT_EQ(sum->columnViewportPosition(c), seg->columnViewportPosition(c)) << c;
+        EXPECT_TRUE(seg->viewport()->rect().contains(seg->visualRect(seg->model()->index(0, c)))) << c;
+    }
+    EXPECT_EQ(sum->item(1, 0)->text(), "Mean");
+
+    const QImage picture = area.grab(frame->geometry()).toImage();
+    const QColor behind = area.grab(QRect(600, 600, 1, 1)).toImage().pixelColor(0, 0);
+    const QRect client(window->mapTo(frame, QPoint(0, 0)), window->size());
+    // A gap shows the frame's background across the window; a stray grey pixel of a glyph
+    // does not count.
+    int unpainted = 0;
+    for (int y = client.top(); y <= client.bottom(); ++y) {
+        int background = 0;
+        for (int x = client.left(); x <= client.right(); ++x)
+            background += picture.pixelColor(x, y) == behind;
+        unpainted += background > client.width() / 4;
+    }
+    EXPECT_EQ(unpainted, 0);
+    // The mean's digits are drawn whole: dark pixels in the upper and the lower half of its cell.
+    const QRect cell = sum->visualRect(sum->model()->index(1, 1))
+                           .translated(sum->viewport()->mapTo(frame, QPoint(0, 0)));
+    int upper = 0;
+    int lower = 0;
+    for (int y = cell.top(); y <= cell.bottom(); ++y)
+        for (int x = cell.left(); x <= cell.right(); ++x)
+            if (qGray(picture.pixel(x, y)) < 100)
+                ++(y < cell.center().y() ? upper : lower);
+    EXPECT_GT(upper, 10);
+    EXPECT_GT(lower, 10);
+}
+
+TEST_F(TfGrauInFrame, LengthStripIsYellowInEveryStyle)
+{
+    TheMeasurement().AddTestLine(10, 5, 50, 5, false);
+    window->ShowProfile(1);
+    auto* panel = window->findChild<QLabel*>("Panel");
+    ASSERT_TRUE(panel->isVisible());
+    const QString before = QApplication::style()->name();
+    for (const char* name : {"Fusion", "Windows"}) {
+        QApplication::setStyle(QStyleFactory::create(name));
+        QApplication::processEvents();
+        const QRect inside(panel->mapTo(window, QPoint(3, 3)), panel->size() - QSize(6, 6));
+        EXPECT_EQ(test::MostFrequentColour(window->grab().toImage(), inside), QColor(255, 255, 0)) << name;
+    }
+    QApplication::setStyle(QStyleFactory::create(before));
 }
 
 }  // namespace

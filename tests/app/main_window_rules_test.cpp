@@ -17,17 +17,6 @@ TEST(MainWindowRules, EachModeShowsItsOwnButtonsAndModesTwoAndThreeNone)
     EXPECT_EQ(ContextGroupOfMode(emManipulate), ContextGroup::Filters);
 }
 
-TEST(MainWindowRules, ZoomCaptionsAndWheelStepsStayWithinOneToTen)
-{
-    EXPECT_EQ(ZoomCaption(1), "100%");
-    EXPECT_EQ(ZoomCaption(3), "300%");
-    EXPECT_EQ(ZoomCaption(10), "1000%");
-    EXPECT_EQ(ZoomAfterWheel(1, -1), 1);
-    EXPECT_EQ(ZoomAfterWheel(10, 1), 10);
-    EXPECT_EQ(ZoomAfterWheel(4, 1), 5);
-    EXPECT_EQ(ZoomAfterWheel(4, -1), 3);
-}
-
 TEST(MainWindowRules, WheelZoomKeepsTheImagePointUnderTheMouse)
 {
     // At zoom 2 scrolled by 100, the mouse at 50 sees image x 75; at zoom 3 that point is at
@@ -37,6 +26,9 @@ TEST(MainWindowRules, WheelZoomKeepsTheImagePointUnderTheMouse)
     EXPECT_EQ(ScrollKeepingPoint(0, 10, 3, 2), 0);
     // Back and forth returns to the same place.
     EXPECT_EQ(ScrollKeepingPoint(ScrollKeepingPoint(40, 30, 1, 5), 30, 5, 1), 40);
+    // Below 100 %: at 25 % scrolled by 100, the mouse at 20 sees image x 480; at 50 % that is
+    // at 240, so the view scrolls to 220.
+    EXPECT_EQ(ScrollKeepingPoint(100, 20, Zoom::Percent(25), Zoom::Percent(50)), 220);
 }
 
 TEST(MainWindowRules, MagnifierInsideTheImageMarksTheCentre)
@@ -99,6 +91,8 @@ TEST(MainWindowRules, OverviewKeepsTheAspectRatioAndFramesTheVisiblePart)
     EXPECT_EQ(frame.top, 2);
     EXPECT_EQ(frame.width(), 125);
     EXPECT_EQ(frame.height(), 76);
+    // At 25 % the same client shows four times as many image pixels.
+    EXPECT_EQ(OverviewFrame(100, 0, 500, 300, Zoom::Percent(25)), (PixelRect{400, 0, 2399, 1199}));
 }
 
 TEST(MainWindowRules, OpenDialogListsAllImageFilesFirstThenEachFormatThenAllFiles)

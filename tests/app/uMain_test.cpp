@@ -10,11 +10,14 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
+#include <QMdiSubWindow>
 #include <QMenu>
+#include <QPointer>
 #include <QMimeData>
 #include <QProgressBar>
 #include <QRadioButton>
 #include <QSignalSpy>
+#include <QStyleOptionTitleBar>
 #include <QStatusBar>
 #include <QTest>
 #include <QToolButton>
@@ -30,11 +33,13 @@
 #include "app/main_window_rules.h"
 #include "app/uMagnifier.h"
 #include "app/uStartup.h"
+#include "analysis/uGrau.h"
 #include "imaging/filters/uFilterDialogs.h"
 #include "imaging/formats/image_format.h"
 #include "results/uKalibieren.h"
 #include "results/uTabelle.h"
 #include "tests/test_support.h"
+#include "widgets/uAlignedGrid.h"
 #include "view/uImage.h"
 
 QT_BEGIN_NAMESPACE
@@ -695,11 +700,13 @@ TEST_F(MainWindowTest, LongLoadsShowProgressAndA16BitImageSaysHowItIsShown)
 TEST_F(MainWindowTest, ZoomButtonsAndMenuStayInStepWithTheImageWindow)
 {
     openImage(writeImage("probe.bmp", 300, 200));
-    press("bLupeMinus");  // at 100 % nothing happens
     EXPECT_EQ(fImage()->zoom(), 1);
     EXPECT_EQ(action("bZoom")->text(), "100%");
     EXPECT_TRUE(action("mZoom1")->isChecked());
-    for (int i = 0; i < 12; ++i)
+    press("bLupeMinus");  // below 100 %
+    EXPECT_EQ(action("bZoom")->text(), "50%");
+    EXPECT_TRUE(action("mZoomPercent50")->isChecked());
+    for (int i = 0; i < 13; ++i)
         press("bLupePlus");
     EXPECT_EQ(fImage()->zoom(), 10);
     EXPECT_EQ(action("bZoom")->text(), "1000%");
@@ -724,7 +731,9 @@ TEST_F(MainWindowTest, ZoomButtonsAndMenuStayInStepWithTheImageWindow)
 
 TEST_F(MainWindowTest, CtrlWheelZoomsAtTheMouseKeepingThePointUnderIt)
 {
-    openImage(writeImage("probe.bmp", 600, 400));
+    // Fits the window at 100 %, and reaches beyond it when magnified.
+    openImage(writeImage("probe.bmp", 500, 320));
+    ASSERT_EQ(fImage()->zoom(), 1);
     auto* area = fImage()->findChild<QAbstractScrollArea*>();
     ASSERT_NE(area, nullptr);
     QWidget* viewport = area->viewport();
@@ -878,6 +887,83 @@ TEST_F(MainWindowTest, LookOfTheFrame)
     QApplication::processEvents();
     const QString out = QString::fromStdString(dir + "/../tesra-main-window.png");
     EXPECT_TRUE(main->grab().save(out));
+}
+
+// The close button in the title bar the frame draws for a sub-window, clicked.
+void ClickCloseButton(QMdiSubWindow* sub)
+{
+    QStyleOptionTitleBar option;
+    option.initFrom(sub);
+    option.titleBarFlags = sub->windowFlags();
+    option.titleBarState = sub->windowState();
+    option.subControls = QStyle::SC_All;
+    option.rect.setHeight(sub->style()->pixelMetric(QStyle::PM_TitleBarHeight, &option, sub));
+    const QRect button = sub->style()->subControlRect(QStyle::CC_TitleBar, &option, QStyle::SC_TitleBarCloseButton, sub);
+    ASSERT_TRUE(button.isValid()) << sub->windowTitle().toStdString();
+    QTest::mouseMove(sub, button.center());
+    QTest::mouseClick(sub, Qt::LeftButton, {}, button.center());
+}
+
+QMdiSubWindow* FrameOf(QWidget* window) { return qobject_cast<QMdiSubWindow*>(window->parentWidget()); }
+
+TEST_F(MainWindowTest, ClosedWindowsOnlyHideAndComeBackUpToDate)
+{
+    openImage(writeImage("probe.bmp", 400, 300));
+    fTabelle()->applyLocale(QLocale(QLocale::German, QLocale::Germany));
+    const QPointer<TfTabelle> sheet = fTabelle();
+    const QPointer<TfGrau> grey = fGrau();
+    action("mfTabelle")->trigger();
+    action("mfSonst")->trigger();
+    QApplication::processEvents();
+    for (QWidget* window : std::initializer_list<QWidget*>{sheet, grey}) {
+        QMdiSubWindow* frame = FrameOf(window);
+        ASSERT_NE(frame, nullptr);
+        ASSERT_TRUE(frame->isVisible());
+        ClickCloseButton(frame);
+        QApplication::processEvents();
+        EXPECT_FALSE(frame->isVisible()) << frame->windowTitle().toStdString();
+    }
+    fKalibieren()->show();
+    fKalibieren()->close();
+    QApplication::processEvents();
+    ASSERT_TRUE(sheet && grey && fKalibieren());
+    EXPECT_EQ(fTabelle(), sheet.data());
+    EXPECT_EQ(fGrau(), grey.data());
+    EXPECT_FALSE(FrameOf(fImage())->testAttribute(Qt::WA_DeleteOnClose));
+
+    // Measuring goes on while the sheet is away, and the sheet comes back with the result.
+    QWidget* canvas = fImage()->findChild<QWidget*>("TempImage");
+    auto click = [canvas](int x, int y) {
+        QTest::mouseMove(canvas, QPoint(x, y));
+        QTest::mouseClick(canvas, Qt::LeftButton, {}, QPoint(x, y));
+    };
+    press("bLinie");
+    press("bAddLinie");
+    click(20, 50);
+    click(300, 50);
+    press("bSetInter");
+    click(100, 50);
+    EXPECT_EQ(label("pInter")->text(), "Intersections: 1,0");
+    action("mfTabelle")->trigger();
+    QApplication::processEvents();
+    EXPECT_TRUE(sheet->isVisible());
+    EXPECT_TRUE(FrameOf(sheet)->isVisible());
+    EXPECT_EQ(sheet->Tabelle()->cellText(5, 1), "1,000");
+    action("mfSonst")->trigger();
+    EXPECT_TRUE(grey->isVisible());
+}
+
+TEST_F(MainWindowTest, EveryWindowShowsTheProgramsIcon)
+{
+    openImage(writeImage("probe.bmp", 400, 300));
+    const QImage expected = QImage(QString::fromStdString(test::sourceDir() + "/app/desktop/icons/tesra-16.png"))
+                                .convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    ASSERT_FALSE(expected.isNull());
+    for (QWidget* window : std::initializer_list<QWidget*>{main, FrameOf(fTabelle()), FrameOf(fGrau()),
+                                                           FrameOf(fImage()), fKalibieren()}) {
+        const QImage shown = window->windowIcon().pixmap(16).toImage().convertToFormat(QImage::Format_ARGB32_Premultiplied);
+        EXPECT_EQ(shown, expected) << window->windowTitle().toStdString();
+    }
 }
 
 }  // namespace

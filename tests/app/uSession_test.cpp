@@ -151,6 +151,8 @@ protected:
         nextFile = path;
         press("bLaden");
         ASSERT_NE(fImage(), nullptr);
+        // A large image opens fitted; the session marks it at 100 %, one screen pixel each.
+        main->findChild<QAction*>("mZoom1")->trigger();
         canvas = fImage()->findChild<QWidget*>("TempImage");
         ASSERT_NE(canvas, nullptr);
     }

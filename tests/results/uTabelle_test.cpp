@@ -3,9 +3,12 @@
 #include <QClipboard>
 #include <QLabel>
 #include <QMimeData>
+#include <QStyle>
+#include <QStyleFactory>
 #include <QToolButton>
 
 #include "tests/results/sheet_windows.h"
+#include "tests/window_pictures.h"
 
 namespace tesra::test {
 namespace {
@@ -311,6 +314,31 @@ TEST_F(TfTabelleTest, EnglishSeparatorsInGridAndCopy)
     const QString text = QGuiApplication::clipboard()->text();
     EXPECT_TRUE(text.contains("Calibration factor: \t1.000\r\n"));
     EXPECT_TRUE(text.contains("\t\t1,848.159\t0.000\t27.0\t"));
+}
+
+// The colour a panel shows, read from a picture of the whole sheet window inside the
+// panel's frame.
+QColor PanelColour(TfTabelle* sheet, QLabel* panel)
+{
+    const QRect inside(panel->mapTo(sheet, QPoint(3, 3)), panel->size() - QSize(6, 6));
+    return MostFrequentColour(sheet->grab().toImage(), inside);
+}
+
+TEST_F(TfTabelleTest, PanelsShowTheirColoursInEveryStyle)
+{
+    measureThreeLines();
+    tabelle->sheet().showSecondPhaseNotice("Second phase fraction set by calibration: 12,500 Vol%");
+    tabelle->refresh();
+    ASSERT_TRUE(tabelle->tWarnungShown());
+    ASSERT_TRUE(tabelle->tFremdShown());
+    const QString before = QApplication::style()->name();
+    for (const char* name : {"Fusion", "Windows"}) {
+        QApplication::setStyle(QStyleFactory::create(name));
+        QApplication::processEvents();
+        EXPECT_EQ(PanelColour(tabelle.get(), tabelle->tWarnung()), QColor(255, 128, 128)) << name;
+        EXPECT_EQ(PanelColour(tabelle.get(), tabelle->tFremd()), QColor(255, 255, 187)) << name;
+    }
+    QApplication::setStyle(QStyleFactory::create(before));
 }
 
 }  // namespace

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include <cmath>
 #include <map>
 #include <string>
@@ -41,6 +43,8 @@ struct RecordingHost : EditorHost {
         infoVisible = true;
     }
     void hideInfo() override { infoVisible = false; }
+    std::string status;
+    void showStatus(const std::string& text) override { status = text; }
     void showCalibrationDistance(long double pixels) override { distances.push_back(pixels); }
     void showMagnifier(PixelPoint p) override { magnifier.push_back(p); }
     void setLockedButtonsEnabled(bool enabled) override
@@ -82,8 +86,9 @@ protected:
     }
     void mode(EditMode mode) { host.state.mode = mode; }
     // Image pixel (x, y) at the current zoom: the top-left screen pixel of it.
-    void click(int x, int y) { editor.leftPress(x * editor.zoom(), y * editor.zoom()); }
-    void move(int x, int y) { editor.mouseMove(x * editor.zoom(), y * editor.zoom()); }
+    void click(int x, int y) { editor.leftPress(screen(x), screen(y)); }
+    void move(int x, int y) { editor.mouseMove(screen(x), screen(y)); }
+    int screen(int v) const { return static_cast<int>(editor.zoom().toScreen(v)); }
     const DisplayList& shown(FeedbackKind kind) { return host.screen[kind]; }
 
     Measurement m;
@@ -98,13 +103,16 @@ TEST(EditorTexts, LengthAndInterceptAndZoomCaptions)
     EXPECT_EQ(LengthInfoText(std::sqrt(20000.0L), NumberLocale::English()), "Length: 141.42136");
     EXPECT_EQ(LengthInfoText(0, NumberLocale::German()), "Length: 0,00000");
     EXPECT_EQ(InterceptInfoText(7, 3), "Intercept # 7       Type: 3");
-    EXPECT_EQ(ZoomCaption(3), "300%");
-    EXPECT_EQ(ZoomCaption(10), "1000%");
 }
 
-TEST_F(Editor, ZoomStaysWithinOneToTen)
+TEST_F(Editor, ZoomStepsReachFromFiveToAThousandPercent)
 {
-    EXPECT_FALSE(editor.zoomOut());
+    EXPECT_TRUE(editor.zoomOut());
+    EXPECT_EQ(editor.zoom(), Zoom::Percent(50));
+    while (editor.zoomOut()) {
+    }
+    EXPECT_EQ(editor.zoom(), Zoom::Percent(5));
+    EXPECT_TRUE(editor.setZoom(1));
     for (int i = 0; i < 9; ++i)
         EXPECT_TRUE(editor.zoomIn());
     EXPECT_EQ(editor.zoom(), 10);
@@ -328,20 +336,41 @@ TEST_F(Editor, BandStaysOpenAcrossModeChangesAndANewImage)
 
 // ---- Marker, set and delete ----
 
-TEST_F(Editor, ClickFarFromTheOnlyLineAddsOnItsNearestPoint)
+TEST_F(Editor, ClickFarFromEveryLineDoesNothingButSaySo)
 {
     m.AddTestLine(10, 100, 300, 100, false);
+    const int endType = m.intercept(2).type;
     mode(emSetIntercept);
     host.state.currentType = itTriplePoint;
-    click(150, 300);
+    // 13 pixels from the line at 100 %, and at 1000 % even 2 pixels are 20 on the screen.
+    for (const auto& [zoom, x, y] : {std::tuple{1, 150, 113}, std::tuple{1, 313, 100}, std::tuple{10, 301, 102}}) {
+        editor.setZoom(zoom);
+        for (EditMode each : {emSetIntercept, emDeleteIntercept, emSecondPhase}) {
+            mode(each);
+            host.status.clear();
+            click(x, y);
+            EXPECT_EQ(host.status, "No test line here");
+        }
+    }
+    EXPECT_EQ(m.interceptCount(), 2);
+    EXPECT_EQ(m.intercept(2).type, endType);
+    EXPECT_FALSE(host.modified);
+    EXPECT_EQ(host.repaints, 0);
+    EXPECT_TRUE(host.changes.empty());
+
+    // Within 12 screen pixels the click acts on the line's nearest point.
+    editor.setZoom(1);
+    mode(emSetIntercept);
+    click(150, 112);
     ASSERT_EQ(m.interceptCount(), 3);
+    EXPECT_EQ(m.intercept(3).x, 150);
     EXPECT_EQ(m.intercept(3).x, 150);
     EXPECT_EQ(m.intercept(3).y, 100);
     EXPECT_EQ(m.intercept(3).type, itTriplePoint);
     EXPECT_EQ(editor.selectedLine(), 1);
     EXPECT_EQ(host.changes, std::vector<ChangeKind>{ChangeKind::InterceptsChanged});
     EXPECT_EQ(host.repaints, 1);
-    EXPECT_EQ(editor.cursorPixel(), (PixelPoint{150, 300}));  // the click, not the snapped point
+    EXPECT_EQ(editor.cursorPixel(), (PixelPoint{150, 112}));  // the click, not the snapped point
 }
 
 TEST_F(Editor, ToleranceOfFivePixelsFromTheSnappedPoint)
@@ -350,10 +379,10 @@ TEST_F(Editor, ToleranceOfFivePixelsFromTheSnappedPoint)
     m.AddIntercept({100, 100}, 1, itNormal);  // intercept 3
     mode(emSetIntercept);
     host.state.currentType = itTangent;
-    click(105, 160);  // snaps to (105, 100): 5 pixels away, retyped
+    click(105, 110);  // snaps to (105, 100): 5 pixels away, retyped
     EXPECT_EQ(m.interceptCount(), 3);
     EXPECT_EQ(m.intercept(3).type, itTangent);
-    click(106, 40);  // snaps to (106, 100): 6 pixels away, added
+    click(106, 90);  // snaps to (106, 100): 6 pixels away, added
     EXPECT_EQ(m.interceptCount(), 4);
 }
 
@@ -390,7 +419,7 @@ TEST_F(Editor, FullMeasurementRefusesTheNextIntercept)
     for (int i = 0; m.interceptCount() < kMaxIntercepts; ++i)
         m.AddIntercept({1 + i, 10}, 1, itNormal);
     mode(emSetIntercept);
-    click(5500, 30);
+    click(5500, 15);
     EXPECT_EQ(m.interceptCount(), kMaxIntercepts);
     EXPECT_EQ(host.repaints, 1);
 }
@@ -450,12 +479,13 @@ TEST_F(Editor, ExcludedLinesAreNeverSnappedOrHighlighted)
     click(50, 12);
     EXPECT_EQ(m.interceptCount(), 2);
     EXPECT_EQ(editor.selectedLine(), 0);
-    EXPECT_TRUE(host.modified);
+    EXPECT_EQ(host.status, "No test line here");
+    EXPECT_FALSE(host.modified);
     editor.selectLine(1);
     EXPECT_EQ(editor.selectedLine(), 0);
 }
 
-TEST_F(Editor, ClickWithNoActiveLineClearsTheSelection)
+TEST_F(Editor, ClickWithNoActiveLineOnlySaysSo)
 {
     m.AddTestLine(0, 10, 100, 10, false);
     mode(emSetIntercept);
@@ -463,7 +493,8 @@ TEST_F(Editor, ClickWithNoActiveLineClearsTheSelection)
     EXPECT_EQ(editor.selectedLine(), 1);
     m.setLineActive(1, false);
     click(50, 12);
-    EXPECT_EQ(editor.selectedLine(), 0);
+    EXPECT_EQ(m.interceptCount(), 2);
+    EXPECT_EQ(host.status, "No test line here");
 }
 
 TEST_F(Editor, DigitKeysPressTypeButtonsOnlyInSetMode)
@@ -506,15 +537,15 @@ protected:
 
 TEST_F(PhaseEditor, PreviewShowsTheStretchUnderTheMouse)
 {
-    move(40, 30);
+    move(40, 20);
     EXPECT_EQ(editor.previewLower(), 3);
     EXPECT_EQ(editor.previewUpper(), 4);
     EXPECT_EQ(shown(FeedbackKind::Preview), PreviewShape(m, 4, 3, 1));
     EXPECT_EQ(shown(FeedbackKind::Preview)[0].penWidth, 3);
     EXPECT_EQ(editor.selectedLine(), 1);
-    move(10, 30);
+    move(10, 20);
     EXPECT_EQ(shown(FeedbackKind::Preview), PreviewShape(m, 3, 1, 1));
-    move(20, 30);  // exactly at an intercept: no pair
+    move(20, 20);  // exactly at an intercept: no pair
     EXPECT_TRUE(shown(FeedbackKind::Preview).empty());
 }
 
@@ -535,7 +566,7 @@ TEST_F(PhaseEditor, TwoClicksMarkAndUnmark)
 
 TEST_F(PhaseEditor, ClickOnAnInterceptChangesNothingButRepaints)
 {
-    click(60, 40);
+    click(60, 20);
     EXPECT_EQ(m.segmentCount(), 0);
     EXPECT_TRUE(host.changes.empty());
     EXPECT_EQ(host.repaints, 1);

@@ -7,6 +7,7 @@
 #include <QImage>
 #include <QPainter>
 #include <QScrollArea>
+#include <QStatusBar>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -63,15 +64,12 @@ protected:
 
     void mode(EditMode m) { main->state().mode = m; }
     // Clicks and moves at image pixel (x, y): the top-left screen pixel of it.
-    void click(int x, int y)
+    void click(int x, int y) { QTest::mouseClick(canvas, Qt::LeftButton, {}, screen(x, y)); }
+    void move(int x, int y) { QTest::mouseMove(canvas, screen(x, y)); }
+    QPoint screen(int x, int y) const
     {
-        const int z = window->zoom();
-        QTest::mouseClick(canvas, Qt::LeftButton, {}, QPoint(x * z, y * z));
-    }
-    void move(int x, int y)
-    {
-        const int z = window->zoom();
-        QTest::mouseMove(canvas, QPoint(x * z, y * z));
+        const Zoom z = window->zoom();
+        return QPoint(static_cast<int>(z.toScreen(x)), static_cast<int>(z.toScreen(y)));
     }
     QImage pixels() { return canvas->grab().toImage().convertToFormat(QImage::Format_RGB32); }
     static QRgb at(const QImage& img, int x, int y) { return img.pixel(x, y); }
@@ -105,9 +103,17 @@ TEST_F(ImageWindow, ZoomSizesTheCanvasAndStopsAtItsLimits)
     window->ZoomIn();
     EXPECT_EQ(window->zoom(), 10);
     EXPECT_EQ(canvas->size(), QSize(2000, 1000));
-    for (int i = 0; i < 12; ++i)
+    for (int i = 0; i < 9; ++i)
         window->ZoomOut();
     EXPECT_EQ(window->zoom(), 1);
+    // Below 100 % the canvas shrinks with the zoom, down to 5 %.
+    window->ZoomOut();
+    EXPECT_EQ(window->zoom(), Zoom::Percent(50));
+    EXPECT_EQ(canvas->size(), QSize(100, 50));
+    for (int i = 0; i < 12; ++i)
+        window->ZoomOut();
+    EXPECT_EQ(window->zoom(), Zoom::Percent(5));
+    EXPECT_EQ(canvas->size(), QSize(10, 5));
 }
 
 TEST_F(ImageWindow, ZoomThreeMapsClicksAndDrawsMarksAtPixelCorners)
@@ -232,15 +238,40 @@ TEST_F(ImageWindow, TwoClicksAddALineWithASheetRow)
     EXPECT_EQ(at(img, 10, 40), kLime);
 }
 
-TEST_F(ImageWindow, ClickAtZoomFourReachesTwentyScreenPixels)
+TEST_F(ImageWindow, ClickAtZoomFourReachesTwentyScreenPixelsAlongTheLineButTwelveBesideIt)
 {
     Measurement& m = TheMeasurement();
     m.AddTestLine(0, 10, 100, 10, false);
     m.AddIntercept({50, 10}, 1, itNormal);
     window->SetZoom(4);
     mode(emDeleteIntercept);
-    QTest::mouseClick(canvas, Qt::LeftButton, {}, QPoint(50 * 4 + 23, 10 * 4 + 30));
+    // Four image pixels (16 screen pixels) beside the line: nothing, and the status bar says why.
+    QTest::mouseClick(canvas, Qt::LeftButton, {}, QPoint(50 * 4 + 23, 10 * 4 + 16));
+    EXPECT_EQ(m.interceptCount(), 3);
+    EXPECT_EQ(main->statusBar()->currentMessage(), "No test line here");
+    EXPECT_FALSE(main->modified());
+    QTest::mouseClick(canvas, Qt::LeftButton, {}, QPoint(50 * 4 + 23, 10 * 4 + 12));
     EXPECT_EQ(m.interceptCount(), 2);
+}
+
+TEST_F(ImageWindow, AClickAtAnyZoomLandsOnThePixelUnderIt)
+{
+    Measurement& m = TheMeasurement();
+    m.AddTestLine(0, 60, 190, 60, false);
+    mode(emSetIntercept);
+    for (const Zoom z : {Zoom(1), Zoom(3), Zoom(10), Zoom::Percent(50), Zoom::Percent(33), Zoom::Percent(67)}) {
+        window->SetZoom(z);
+        for (const int x : {17, 101, 150}) {
+            const int before = m.interceptCount();
+            QTest::mouseClick(canvas, Qt::LeftButton, {}, screen(x, 60));
+            ASSERT_EQ(m.interceptCount(), before + 1) << ZoomCaption(z) << " x " << x;
+            // Reduced, a screen pixel holds up to 1/zoom image pixels: the click takes one
+            // of those under it.
+            EXPECT_NEAR(m.intercept(m.interceptCount()).x, x, 100 / z.percent()) << ZoomCaption(z);
+            EXPECT_EQ(m.intercept(m.interceptCount()).y, 60);
+            m.DeleteIntercept(m.interceptCount());
+        }
+    }
 }
 
 TEST_F(ImageWindow, DigitKeysChooseTheTypeOnlyInSetMode)
