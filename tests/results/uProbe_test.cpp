@@ -23,6 +23,7 @@
 #include "results/specimen_csv.h"
 #include "results/uKalibieren.h"
 #include "results/uProbe.h"
+#include "results/uReport.h"
 #include "results/uTabelle.h"
 #include "tests/test_support.h"
 #include "view/uImage.h"
@@ -135,6 +136,17 @@ TEST_F(SpecimenWindow, FiveFieldsAddedOnSaveGiveTheSpecimenAndItsFile)
 
     auto* table = probe->findChild<QTableWidget*>("Felder");
     ASSERT_EQ(table->rowCount(), 5);
+    // With TESRA_SCREENSHOTS set to a folder: the frame with the specimen window on two screens.
+    if (const QString shots = qEnvironmentVariable("TESRA_SCREENSHOTS"); !shots.isEmpty()) {
+        ShowProbe();
+        for (QSize size : {QSize(1920, 1080), QSize(1366, 768)}) {
+            main->resize(size);
+            QApplication::processEvents();
+            main->grab().save(shots + QString("/specimen-%1.png").arg(size.width()));
+        }
+        QString error;
+        WriteSpecimenReport(shots + "/specimen-report.pdf", probe->fields(), NumberLocale::German(), &error);
+    }
     EXPECT_EQ(table->item(1, 0)->text(), "field2.png");
     EXPECT_EQ(table->item(1, 3)->text(), "8,0");
     EXPECT_EQ(table->item(1, 4)->text(), "45,000");
