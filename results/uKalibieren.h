@@ -6,6 +6,7 @@
 
 #include "results/calibration_model.h"
 
+class QComboBox;
 class QLabel;
 class QLineEdit;
 class QLocale;
@@ -66,6 +67,7 @@ private:
     QLineEdit* m_info = nullptr;
     QPushButton* m_ok = nullptr;
     QPushButton* m_cancel = nullptr;
+    QComboBox* m_unit = nullptr;
 };
 
 // The program's calibration dialog, or nullptr when none exists.

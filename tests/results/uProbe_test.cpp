@@ -3,6 +3,7 @@
 // same table `tesra --fields` prints from the saved images), and the file reopened.
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -74,7 +75,7 @@ protected:
 
     // One field: a grey image 400 × 300, one line of 360 pixels with `count` normal
     // intercepts, calibrated 200 px = 100 µm, saved as fieldN.png.
-    void measureField(int n, int count)
+    void measureField(int n, int count, const char* real = "100", const char* unit = nullptr)
     {
         const QString source = folder + QString("/source%1.png").arg(n);
         TPixelGraphic g(400, 300, TPixelFormat::pf24Bit);
@@ -92,9 +93,13 @@ protected:
         for (int j = 1; j <= count; ++j)
             click(canvas, 20 + 360 * j / (count + 1), 100);
         press("bKalibieren");
-        auto* real = fKalibieren()->findChild<QLineEdit*>("tEcht");
+        auto* realEdit = fKalibieren()->findChild<QLineEdit*>("tEcht");
+        if (unit) {
+            auto* units = fKalibieren()->findChild<QComboBox*>("cbEinheit");
+            units->setCurrentIndex(units->findText(QString::fromUtf8(unit)));
+        }
         auto* pixel = fKalibieren()->findChild<QLineEdit*>("tPixel");
-        for (auto [edit, text] : {std::pair{pixel, "200"}, std::pair{real, "100"}}) {
+        for (auto [edit, text] : {std::pair{pixel, "200"}, std::pair{realEdit, real}}) {
             edit->setFocus();
             edit->selectAll();
             QTest::keyClicks(edit, text);
@@ -210,6 +215,23 @@ TEST_F(SpecimenWindow, PatternsAreLaidInOneStepAndRefusedWhenTheyDoNotFit)
     EXPECT_EQ(TheMeasurement().lineCount(), 8);
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_NE(boxes[0].find("292"), std::string::npos) << boxes[0];
+}
+
+// A calibration in millimetres goes into the file with its unit: the sheet's G and the stored
+// field (read back without a window) use it.
+TEST_F(SpecimenWindow, TheCalibrationsUnitIsStoredWithIt)
+{
+    ASSERT_NO_FATAL_FAILURE(measureField(1, 9, "0,1", "mm"));
+    EXPECT_EQ(TheMeasurement().calibration.unit, LengthUnit::Millimetre);
+    EXPECT_EQ(fTabelle()->sheet().sumCell(9, 1), "8,0");
+    std::ostringstream out, err;
+    EXPECT_EQ(PrintFields(saved, out, err), 0);
+    EXPECT_NE(out.str().find(",1,360,9,40,0.02,mm,7.999712057,,\n"), std::string::npos) << out.str();
+    if (const QString shots = qEnvironmentVariable("TESRA_SCREENSHOTS"); !shots.isEmpty()) {
+        fKalibieren()->show();
+        QApplication::processEvents();
+        fKalibieren()->grab().save(shots + "/calibration.png");
+    }
 }
 
 // Save photo with the scale bar: a white box with a black bar in the bottom-right corner of a
