@@ -27,9 +27,6 @@
 #include "analysis/line_geometry.h"
 #include "app/measurement/measurement.h"
 #include "app/uMain.h"
-#include "results/uKalibieren.h"
-#include "results/uTabelle.h"
-#include "view/uImage.h"
 #include "widgets/uClipboard.h"
 
 namespace tesra {
@@ -117,7 +114,7 @@ private:
 
 TfGrau* fGrau() { return g_grau; }
 
-TfGrau::TfGrau(QWidget* parent) : QWidget(parent)
+TfGrau::TfGrau(MeasuringDocument& document, QWidget* parent) : QWidget(parent), m_doc(document)
 {
     g_grau = this;
     setObjectName(QStringLiteral("fGrau"));
@@ -200,7 +197,7 @@ void TfGrau::ShowProfile(int lineNumber)
     m_lineNumber = lineNumber;
     setCaption(ProfileRequestCaption(lineNumber));
 
-    const Measurement& m = TheMeasurement();
+    const Measurement& m = m_doc.measurement();
     if (lineNumber < 1 || lineNumber > m.lineCount())
         return;
     static const TPixelGraphic kNoImage;
@@ -290,7 +287,7 @@ void TfGrau::ShowSegments(int lineNumber)
 {
     setHelpContext(hcGreySegments);
     setCaption(SegmentCaption(lineNumber));
-    const std::optional<SegmentList> list = ComputeSegmentList(TheMeasurement(), lineNumber);
+    const std::optional<SegmentList> list = ComputeSegmentList(m_doc.measurement(), lineNumber);
     if (!list)
         return;
     const SegmentCells cells = FormatSegmentCells(*list, numberLocale());
@@ -488,8 +485,9 @@ const TPixelGraphic* TfGrau::currentImage() const
 {
     if (m_image)
         return m_image;
-    if (TfImage* view = fImage())
-        return &view->image();
+    // Nothing to show before the first image.
+    if (m_doc.image().Width() > 0)
+        return &m_doc.image();
     return nullptr;
 }
 
@@ -497,10 +495,7 @@ NumberLocale TfGrau::numberLocale() const
 {
     if (m_locale)
         return *m_locale;
-    if (TfTabelle* sheet = fTabelle())
-        return sheet->sheet().locale();
-    const QLocale system;
-    return {system.decimalPoint().toStdString(), system.groupSeparator().toStdString()};
+    return m_doc.numberLocale();
 }
 
 GreyTextHeader TfGrau::textHeader() const
@@ -513,10 +508,7 @@ GreyTextHeader TfGrau::textHeader() const
     }
     if (TfMain* main = fMain())
         header.fileName = main->imageFileName().toStdString();
-    if (TfKalibieren* calibration = fKalibieren())
-        header.remark = calibration->model().fields().tInfo;
-    else
-        header.remark = TheMeasurement().calibration.remark;
+    header.remark = m_doc.calibrationTexts().fields().tInfo;
     return header;
 }
 

@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 
+#include "app/document/measuring_document.h"
 #include "analysis/grey_analysis.h"
 #include "analysis/grey_plot.h"
 #include "analysis/grey_texts.h"
@@ -31,7 +32,8 @@ class TfGrau : public QWidget {
     // 3133 segment lengths. The help window opens the topic of the active window's number.
     Q_PROPERTY(int helpContext READ helpContext NOTIFY helpContextChanged)
 public:
-    explicit TfGrau(QWidget* parent = nullptr);
+    // Shows the grey values of the document's image along its lines.
+    explicit TfGrau(MeasuringDocument& document, QWidget* parent = nullptr);
     ~TfGrau() override;
 
     // "Analys": the grey profile of line lineNumber on the plot, its text on the clipboard.
@@ -111,6 +113,7 @@ private:
     bool m_counting = false;
     bool m_segmentView = false;
 
+    MeasuringDocument& m_doc;
     std::optional<NumberLocale> m_locale;
     std::function<std::string()> m_dateTime;
     const TPixelGraphic* m_image = nullptr;

@@ -3,8 +3,6 @@
 #include <ostream>
 
 #include "app/storage/measurement_file.h"
-#include "results/calibration_model.h"
-#include "results/result_sheet.h"
 #include "results/specimen_csv.h"
 
 namespace tesra {
@@ -18,18 +16,16 @@ FieldNumbers ReadField(const std::string& fileName, std::string& warning)
         throw FieldError(fileName + ": no measurement is stored in this file.");
 
     // The same steps as opening the image, on a document of its own.
-    Measurement measurement;
-    ResultSheet sheet;
-    CalibrationModel calibration;
+    MeasuringDocument document;
     EditState state;
-    calibration.resetForImage(measurement, sheet, 0, 0);
-    const TrailerReadResult read = ApplyTrailer(parsed, {measurement, sheet, calibration, state});
+    document.resetForImage(0, 0);
+    const TrailerReadResult read = ApplyTrailer(parsed, document, state);
     if (read.status == TrailerStatus::Damaged)
         throw FieldError(fileName + ": " + kDamagedTrailerMessage);
     warning = read.message.empty() ? std::string() : fileName + ": " + read.message;
-    const bool calibrated = !calibration.kalWarning();
+    const bool calibrated = !document.calibrationTexts().kalWarning();
     const LengthUnit unit = parsed.content.calibration.unit.value_or(kDefaultLengthUnit);
-    return MeasureField(fileName, measurement, calibrated, unit);
+    return MeasureField(fileName, document.measurement(), calibrated, unit);
 }
 
 int PrintFields(const std::vector<std::string>& files, std::ostream& out, std::ostream& err)

@@ -12,8 +12,6 @@
 #include "app/storage/measurement_file.h"
 #include "imaging/formats/image_format.h"
 #include "imaging/pixel_graphic.h"
-#include "results/calibration_model.h"
-#include "results/result_sheet.h"
 
 namespace tesra {
 
@@ -42,19 +40,17 @@ int RunProposeCommand(const ProposeRequest& request, std::ostream& out, std::ost
         return 1;
     }
 
-    Measurement measurement;
-    ResultSheet sheet;
-    CalibrationModel calibration;
+    MeasuringDocument document;
     EditState state;
-    const MeasurementDocument document{measurement, sheet, calibration, state};
-    calibration.resetForImage(measurement, sheet, image.Width(), image.Height());
+    document.resetForImage(image.Width(), image.Height());
+    Measurement& measurement = document.measurementForLoading();
     try {
         if (request.lineSet.empty()) {
-            const TrailerReadResult read = ReadTrailer(request.image, document);
+            const TrailerReadResult read = ReadTrailer(request.image, document, state);
             if (read.status == TrailerStatus::Damaged)
                 err << request.image << ": " << read.message << '\n';
         } else {
-            const LineSetLoadResult read = LoadLineSet(request.lineSet, image.Width(), image.Height(), document);
+            const LineSetLoadResult read = LoadLineSet(request.lineSet, image.Width(), image.Height(), measurement);
             if (!read.headerMatched) {
                 err << request.lineSet << ": " << UserText(QT_TRANSLATE_NOOP("Core", "not a line-set file")) << '\n';
                 return 1;

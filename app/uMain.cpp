@@ -12,9 +12,11 @@
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLocale>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
+#include <QMenuBar>
 #include <QMimeData>
 #include <QPainter>
 #include <QProgressBar>
@@ -106,17 +108,6 @@ public:
     WaitCursor& operator=(const WaitCursor&) = delete;
 };
 
-// A document of the program's windows for the loaders; without the windows (never in the
-// running program) the parts stand alone.
-MeasurementDocument programDocument(EditState& state)
-{
-    static ResultSheet spareSheet;
-    static CalibrationModel spareCalibration;
-    ResultSheet& sheet = fTabelle() ? fTabelle()->sheet() : spareSheet;
-    CalibrationModel& calibration = fKalibieren() ? fKalibieren()->model() : spareCalibration;
-    return {TheMeasurement(), sheet, calibration, state};
-}
-
 QAbstractScrollArea* scrollAreaOf(QWidget* window)
 {
     return window ? window->findChild<QAbstractScrollArea*>() : nullptr;
@@ -174,6 +165,11 @@ private:
 
 TfMain* fMain() { return g_main; }
 
+NumberLocale NumberLocaleOf(const QLocale& locale)
+{
+    return {locale.decimalPoint().toStdString(), locale.groupSeparator().toStdString()};
+}
+
 TfMain::TfMain(QWidget* parent) : QMainWindow(parent)
 {
     g_main = this;
@@ -189,12 +185,19 @@ TfMain::TfMain(QWidget* parent) : QMainWindow(parent)
     m_conv[1] = DefaultConvParameters(ConvFilterKind::Detail);
     m_conv[2] = DefaultConvParameters(ConvFilterKind::Contour);
     createControls();
+    m_subscription = m_document.subscribe([this](unsigned changes) { documentChanged(changes); });
+    applyLocale(QLocale::system());
     ClearModified();
     updateControls();
 }
 
 TfMain::~TfMain()
 {
+    m_document.unsubscribe(m_subscription);
+    // The windows inside the frame work on the document: they go before it does.
+    const QList<QWidget*> children = findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
+    for (QWidget* child : children)
+        delete child;
     if (g_main == this)
         g_main = nullptr;
 }
@@ -222,6 +225,18 @@ QAction* TfMain::addButton(QToolBar* bar, const QString& name, const QString& ca
 
 void TfMain::createControls()
 {
+    // The Edit menu: undo and redo of every step, named after it.
+    QMenu* edit = menuBar()->addMenu(tr("&Edit"));
+    edit->setObjectName("mEdit");
+    m_undoAction = edit->addAction(tr("Undo"));
+    m_undoAction->setObjectName("mUndo");
+    m_undoAction->setShortcut(QKeySequence::Undo);
+    connect(m_undoAction, &QAction::triggered, this, &TfMain::UndoClick);
+    m_redoAction = edit->addAction(tr("Redo"));
+    m_redoAction->setObjectName("mRedo");
+    m_redoAction->setShortcuts({QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
+    connect(m_redoAction, &QAction::triggered, this, &TfMain::RedoClick);
+
     // Toolbar "Datei".
     QToolBar* datei = addToolBar(tr("Datei"));
     datei->setObjectName("Datei");
@@ -356,7 +371,7 @@ void TfMain::createControls()
         action->setChecked(type == itNormal);
         m_typeGroup->addAction(action);
         connect(action, &QAction::triggered, this,
-                [this, type] { m_state.currentType = static_cast<InterceptType>(type); });
+                [this, type] { state().currentType = static_cast<InterceptType>(type); });
     }
     createProposeButton(context);
     m_shapeGroup = new QActionGroup(this);
@@ -384,8 +399,8 @@ void TfMain::createControls()
             [this] { runFilter(fcDetail); });
     connect(addButton(context, "bFilterContour", tr("Contour"), tr("Contour")), &QAction::triggered, this,
             [this] { runFilter(fcContour); });
-    connect(addButton(context, "bUndo", "0", tr("Undo"), QKeySequence("Ctrl+Z")), &QAction::triggered, this,
-            &TfMain::bUndoClick);
+    // Ctrl+Z belongs to the Edit menu's undo of any step; this button undoes image steps.
+    connect(addButton(context, "bUndo", "0", tr("Undo")), &QAction::triggered, this, &TfMain::bUndoClick);
 
     // Toolbar "Info" (left): the calibration and the intercept indicators.
     QToolBar* info = new QToolBar(tr("Info"), this);
@@ -532,7 +547,7 @@ void TfMain::updateControls()
     enable("bPhoto", open);
     enable("bLinieLaden", open);
     // Lines read with an image count as well as lines drawn.
-    enable("bLinieSpeichern", open && (m_lineSetSaveEnabled || TheMeasurement().lineCount() > 0));
+    enable("bLinieSpeichern", open && (m_lineSetSaveEnabled || m_document.measurement().lineCount() > 0));
     enable("bLupePlus", open && free);
     enable("bLupeMinus", open && free);
     enable("bZoom", open && free);
@@ -561,26 +576,56 @@ void TfMain::updateControls()
 
 // ---- The modified flag ----
 
-void TfMain::SetModified()
-{
-    if (m_modified)
-        return;
-    m_modified = true;
-    setWindowTitle("*" + windowTitle());
-}
+void TfMain::SetModified() { m_document.setModified(); }
 
-void TfMain::ClearModified()
+void TfMain::ClearModified() { m_document.markSaved(); }
+
+void TfMain::showModified()
 {
-    if (!m_modified)
+    const bool modified = m_document.modified();
+    if (modified == m_captionModified)
         return;
-    m_modified = false;
-    if (windowTitle().startsWith('*'))
+    m_captionModified = modified;
+    if (modified)
+        setWindowTitle("*" + windowTitle());
+    else if (windowTitle().startsWith('*'))
         setWindowTitle(windowTitle().mid(1));
 }
 
+void TfMain::applyLocale(const QLocale& locale)
+{
+    if (TfTabelle* tabelle = fTabelle())
+        tabelle->applyLocale(locale);
+    m_document.setNumberLocale(NumberLocaleOf(locale));
+}
+
+void TfMain::documentChanged(unsigned changes)
+{
+    if (changes & dcModified)
+        showModified();
+    if (changes & dcLines && m_document.measurement().lineCount() > 0)
+        m_lineSetSaveEnabled = true;
+    if (changes & (dcMeasurement | dcCalibration | dcNumberFormat))
+        ShowIndicators();
+    if (changes & dcHistory) {
+        const EditHistory& history = m_document.history();
+        m_undoAction->setEnabled(history.canUndo());
+        m_undoAction->setText(history.canUndo() ? tr("Undo %1").arg(CoreText(history.undoText())) : tr("Undo"));
+        m_redoAction->setEnabled(history.canRedo());
+        m_redoAction->setText(history.canRedo() ? tr("Redo %1").arg(CoreText(history.redoText())) : tr("Redo"));
+        UndoDepthChanged(history.imageSteps());
+    }
+    if (changes & dcImage)
+        UpdateOverview();
+}
+
+void TfMain::UndoClick() { m_document.Undo(); }
+
+void TfMain::RedoClick() { m_document.Redo(); }
+
 bool TfMain::ConfirmDiscard()
 {
-    if (!m_modified)
+    if (!m_document.modified())
         return true;
     switch (ShowMessageBox(this, {tr("Unsaved data. Discard?"), "Tesra", BoxIcon::Question, BoxButtons::SaveDiscardCancel})) {
     case BoxAnswer::Discard: return true;
@@ -616,20 +661,6 @@ void TfMain::ShowCalibrationDistance(long double pixels)
         dialog->ShowCalibrationDistance(pixels);
 }
 
-void TfMain::ShowIndicators(bool neededVisible, const QString& needed, const QString& intercepts,
-                            const QString& grainSize)
-{
-    m_tMisInter->setText(needed);
-    m_tMisInter->setVisible(neededVisible);
-    if (!intercepts.isEmpty())
-        m_pInter->setText(intercepts);
-    if (!grainSize.isEmpty())
-        m_pKorn->setText(grainSize);
-    if (TfTabelle* tabelle = fTabelle())
-        m_pG->setText(qs(tabelle->sheet().indicators().grainSizeNumber));
-    updateControls();
-}
-
 void TfMain::ShowCalibration(const QString& caption, bool warning)
 {
     m_tKal->setText(caption);
@@ -639,19 +670,15 @@ void TfMain::ShowCalibration(const QString& caption, bool warning)
 
 void TfMain::ShowIndicators()
 {
-    if (TfTabelle* tabelle = fTabelle()) {
-        const ResultSheet& sheet = tabelle->sheet();
-        ShowIndicators(sheet.neededIntercepts().visible, CoreText(sheet.neededIntercepts().caption),
-                       CoreText(sheet.interceptsCaption()), CoreText(sheet.grainSizeCaption()));
-    }
-    if (TfKalibieren* dialog = fKalibieren())
-        ShowCalibration(CoreText(dialog->model().kalCaption()), dialog->model().kalWarning());
-    updateControls();
-}
-
-void TfMain::SetLineSetSaveEnabled(bool enabled)
-{
-    m_lineSetSaveEnabled = enabled;
+    const SheetIndicators indicators = IndicatorsOf(m_document.statistics(), m_document.measurement().lineCount(),
+                                                    m_document.numberLocale(), m_document.measurement().calibration);
+    m_tMisInter->setText(CoreText(indicators.needed.caption));
+    m_tMisInter->setVisible(indicators.needed.visible);
+    m_pInter->setText(CoreText(indicators.intercepts));
+    m_pKorn->setText(CoreText(indicators.grainSize));
+    m_pG->setText(QString::fromStdString(indicators.grainSizeNumber));
+    const CalibrationModel& calibration = m_document.calibrationTexts();
+    ShowCalibration(CoreText(calibration.kalCaption()), calibration.kalWarning());
     updateControls();
 }
 
@@ -704,7 +731,7 @@ void TfMain::setMode(int mode)
     // Proposals are reviewed in intercept mode only.
     if (mode != emSetIntercept && fImage())
         fImage()->DiscardProposals();
-    m_state.mode = static_cast<EditMode>(mode);
+    state().mode = static_cast<EditMode>(mode);
     updateControls();
     if (TfImage* image = fImage())
         image->RepaintOverlay();
@@ -726,7 +753,7 @@ void TfMain::PressTypeButton(InterceptType type)
     for (QAction* action : m_typeGroup->actions())
         if (action->data().toInt() == type)
             action->setChecked(true);
-    m_state.currentType = type;
+    state().currentType = type;
 }
 
 void TfMain::SetLockedButtonsEnabled(bool enabled)
@@ -758,7 +785,7 @@ void TfMain::bProposeClick(bool allLines)
     if (!allLines && image->selectedLine() > 0)
         lines.push_back(image->selectedLine());
     else
-        for (int n = 1; n <= TheMeasurement().lineCount(); ++n)
+        for (int n = 1; n <= m_document.measurement().lineCount(); ++n)
             lines.push_back(n);
     image->ProposeCrossings(lines, m_proposalSettings, m_progress.get());
 }
@@ -767,12 +794,12 @@ void TfMain::CalibrationClosed()
 {
     m_calibrationLock = false;
     m_actions.at("bKalibieren")->setChecked(false);
-    EditMode mode = m_state.mode;
-    if (mode == emCalibrate && fKalibieren())
-        mode = fKalibieren()->model().savedMode();
+    EditMode mode = state().mode;
+    if (mode == emCalibrate)
+        mode = m_document.calibrationTexts().savedMode();
     if (mode != emCalibrate)
         pressModeButton(mode);
-    ShowIndicators();
+    updateControls();
 }
 
 // ---- Zoom and windows ----
@@ -907,12 +934,6 @@ void TfMain::showFileError(const std::string& message, const QString& fileName)
     ShowMessageBox(this, {CoreText(FileErrorMessage(message, fsName(fileName))), "Tesra", BoxIcon::Error, BoxButtons::Ok});
 }
 
-void TfMain::refreshCalibrationDialog()
-{
-    if (TfKalibieren* dialog = fKalibieren())
-        dialog->refresh();
-}
-
 void TfMain::bLadenClick()
 {
     if (!ConfirmDiscard())
@@ -939,7 +960,7 @@ bool TfMain::loadImage(const QString& fileName)
 {
     TfImage* image = fImage();
     if (!image) {
-        image = new TfImage;
+        image = new TfImage(m_document);
         addChildWindow(image, false);
         // The image window's design size: a client area of 510 x 332 inside its frame.
         if (auto* sub = qobject_cast<QMdiSubWindow*>(image->parentWidget())) {
@@ -962,40 +983,24 @@ bool TfMain::loadImage(const QString& fileName)
         showFileError(e.what(), fileName);
         return false;
     }
-    ClearModified();
     m_firstImage = false;
-
-    m_pInter->setText(tr("Intersections:"));
-    m_pKorn->setText(tr("Cal. grain size:"));
-    m_pG->setText("G:");
     // The "Length:" or "Intercept #" strip spoke of the last image.
     HideInfo();
     if (TfGrau* grau = fGrau())
         grau->Collapse();
-    const MeasurementDocument document = programDocument(m_state);
-    document.measurement.ClearMeasurement();
-    if (TfTabelle* tabelle = fTabelle())
-        tabelle->ResetSheet();
-    else
-        document.sheet.ResetSheet();
-    m_tMisInter->hide();
-
+    // The old measurement, calibration and history go; the stored measurement, if any,
+    // comes in below, and then every window is told once.
+    m_document.resetForImage(image->baseWidth(), image->baseHeight());
     m_tBildName->setText(fileName);
-    m_undoDepth = image->undoDepth();
     ZoomChanged(image->zoom());
-    UndoDepthChanged(image->undoDepth());
-    document.calibration.resetForImage(document.measurement, document.sheet, image->baseWidth(), image->baseHeight());
-    refreshCalibrationDialog();
-    ShowIndicators();
     if (auto* sub = qobject_cast<QMdiSubWindow*>(image->parentWidget()))
         sub->show();
     image->show();
     // An image larger than its window is first seen whole.
     image->FitWhenLarger();
-    UpdateOverview();
 
     try {
-        const TrailerReadResult result = ReadTrailer(fsName(fileName), document);
+        const TrailerReadResult result = ReadTrailer(fsName(fileName), m_document, state());
         if (!result.message.empty())
             ShowMessageBox(this, {CoreText(result.message), CoreText(result.caption),
                                   result.status == TrailerStatus::Damaged ? BoxIcon::Warning : BoxIcon::Error,
@@ -1005,13 +1010,9 @@ bool TfMain::loadImage(const QString& fileName)
     }
     // A stored calibration ran the dialog's confirm and close handling: the mode saved when
     // the dialog was last opened is back, with its button pressed.
-    if (m_state.mode != emCalibrate)
-        pressModeButton(m_state.mode);
-    if (TfTabelle* tabelle = fTabelle())
-        tabelle->refresh();
-    refreshCalibrationDialog();
-    ShowIndicators();
-    image->RepaintOverlay();
+    if (state().mode != emCalibrate)
+        pressModeButton(state().mode);
+    m_document.notify(dcEverything);
     return true;
 }
 
@@ -1021,11 +1022,9 @@ bool TfMain::saveImage(const QString& fileName)
     if (!image)
         return false;
     ClearModified();
-    const MeasurementDocument document = programDocument(m_state);
     try {
         WaitCursor busy;
-        SaveImageWithMeasurement(image->image(), fsName(fileName), document.measurement, document.calibration,
-                                 fileOptions());
+        SaveImageWithMeasurement(m_document.image(), fsName(fileName), m_document, fileOptions());
     } catch (const std::exception& e) {
         // Nothing was written (the file is replaced only when complete): the document is
         // still unsaved.
@@ -1089,8 +1088,8 @@ void TfMain::bPhotoClick()
         // image scale, so every pixel of it is defined.
         // The scale bar, when asked for and the image is calibrated.
         std::optional<ScaleBar> bar;
-        const Calibration& calibration = TheMeasurement().calibration;
-        if (m_actions["mScaleBar"]->isChecked() && calibration.pixelLength != 0.0L)
+        const Calibration& calibration = m_document.measurement().calibration;
+        if (m_actions["mScaleBar"]->isChecked() && m_document.calibrated())
             bar = ChooseScaleBar(image->baseWidth(), calibration.scale, calibration.unit);
         const TPixelGraphic photo = image->PhotoGraphic(bar);
         // The format of the name's extension, so that the file holds what its name says.
@@ -1116,7 +1115,7 @@ void TfMain::bLinieSpeichernClick()
         return;
     const std::string name = WithDefaultSuffix(fsName(answer.path), "lin");
     try {
-        SaveLineSet(name, TheMeasurement());
+        SaveLineSet(name, m_document.measurement());
     } catch (const std::exception& e) {
         showFileError(e.what(), QFile::decodeName(QByteArray::fromStdString(name)));
     }
@@ -1137,7 +1136,10 @@ void TfMain::bLinieLadenClick()
     SetModified();
     LineSetLoadResult result;
     try {
-        result = LoadLineSet(fsName(answer.path), image->baseWidth(), image->baseHeight(), programDocument(m_state));
+        // The whole set is one step: one undo takes it back.
+        m_document.editMeasurement(edit_text::kLoadLineSet, [&](Measurement& measurement) {
+            result = LoadLineSet(fsName(answer.path), image->baseWidth(), image->baseHeight(), measurement);
+        });
     } catch (const std::exception& e) {
         showFileError(e.what(), answer.path);
         return;
@@ -1148,10 +1150,6 @@ void TfMain::bLinieLadenClick()
         PressTypeButton(itNormal);
     if (!result.message.empty())
         ShowMessageBox(this, {CoreText(result.message), CoreText(kLoadLinesCaption), BoxIcon::Information, BoxButtons::Ok});
-    if (TfTabelle* tabelle = fTabelle())
-        tabelle->refresh();
-    ShowIndicators();
-    image->RepaintOverlay();
 }
 
 // ---- Standard patterns ----
@@ -1206,87 +1204,62 @@ void TfMain::layPattern(TestPattern pattern)
         return;
     const std::vector<PatternLine> lines = MakeTestPattern(pattern, image->baseWidth(), image->baseHeight(),
                                                            m_patternAcross->value(), m_patternDown->value());
-    Measurement& measurement = TheMeasurement();
-    if (lines.empty() || measurement.lineCount() + static_cast<int>(lines.size()) > kMaxLines) {
+    const int room = kMaxLines - m_document.measurement().lineCount();
+    if (lines.empty() || static_cast<int>(lines.size()) > room) {
         ShowMessageBox(this, {lines.empty() ? tr("The image is too small for this pattern.")
                                             : tr("The pattern needs %1 lines; the measurement has room for %2 more.")
                                                   .arg(lines.size())
-                                                  .arg(kMaxLines - measurement.lineCount()),
+                                                  .arg(room),
                               tr("Pattern"), BoxIcon::Information, BoxButtons::Ok});
         return;
     }
-    // All lines of the pattern at once: the sheet, the panels and the picture follow once.
-    for (const PatternLine& line : lines)
-        measurement.AddTestLine(line.x1, line.y1, line.x2, line.y2, line.circle);
-    SetModified();
-    if (TfTabelle* tabelle = fTabelle())
-        tabelle->Recompute();
-    SetLineSetSaveEnabled(true);
-    ShowIndicators();
-    image->RepaintOverlay();
+    // The whole pattern is one step: one undo takes it back.
+    m_document.editMeasurement(edit_text::kLayPattern, [&lines](Measurement& measurement) {
+        for (const PatternLine& line : lines)
+            measurement.AddTestLine(line.x1, line.y1, line.x2, line.y2, line.circle);
+    });
 }
 
 // ---- Filters and undo ----
 
 void TfMain::runFilter(int filter)
 {
-    TfImage* image = fImage();
-    if (!image)
+    if (!fImage())
         return;
-    TPixelGraphic& buffer = image->image();
     try {
         if (filter == fcBCG) {
-            if (!RunBCGDialog(this, buffer, m_bcg))
+            if (!RunBCGDialog(this, m_document.image(), m_bcg))
                 return;
             TBCGFilter tone = MakeBCGFilter(m_bcg);
-            image->PushImageUndo();
-            UndoDepthChanged(image->undoDepth());
             WaitCursor busy;
             // A point filter: the buffer is changed in place.
-            ApplyFilter(buffer, buffer, tone, m_progress.get());
-        } else {
-            const ConvFilterKind kind = filter == fcSharpen  ? ConvFilterKind::Sharpen
-                                        : filter == fcDetail ? ConvFilterKind::Detail
-                                                             : ConvFilterKind::Contour;
-            ConvParameters& parameters = m_conv[filter - fcSharpen];
-            if (!RunConvDialog(this, kind, &buffer, parameters))
-                return;
-            TConvFilter convolution = MakeConvFilter(kind, parameters);
-            image->PushImageUndo();
-            UndoDepthChanged(image->undoDepth());
-            WaitCursor busy;
-            // A convolution reads the neighbours: it writes into a new buffer, which then
-            // replaces the image's.
-            TPixelGraphic result;
-            ApplyFilter(buffer, result, convolution, m_progress.get());
-            image->ReplaceImage(std::move(result));
+            m_document.ApplyImageFilter(tr("Bright. / Contrast").toStdString(), [&](TPixelGraphic& image) {
+                ApplyFilter(image, image, tone, m_progress.get());
+            });
+            return;
         }
+        const ConvFilterKind kind = filter == fcSharpen  ? ConvFilterKind::Sharpen
+                                    : filter == fcDetail ? ConvFilterKind::Detail
+                                                         : ConvFilterKind::Contour;
+        ConvParameters& parameters = m_conv[filter - fcSharpen];
+        if (!RunConvDialog(this, kind, &m_document.image(), parameters))
+            return;
+        TConvFilter convolution = MakeConvFilter(kind, parameters);
+        const QString name = filter == fcSharpen ? tr("Sharpen") : filter == fcDetail ? tr("Detail") : tr("Contour");
+        WaitCursor busy;
+        // A convolution reads the neighbours: it writes into a new buffer, which then
+        // replaces the image's.
+        m_document.ApplyImageFilter(name.toStdString(), [&](TPixelGraphic& image) {
+            TPixelGraphic result;
+            ApplyFilter(image, result, convolution, m_progress.get());
+            image = std::move(result);
+        });
     } catch (const std::exception& e) {
         ShowMessageBox(this, {CoreText(e.what()), "Tesra", BoxIcon::Error, BoxButtons::Ok});
-        return;
     }
-    afterImageChanged();
-    SetModified();
 }
 
-void TfMain::bUndoClick()
-{
-    TfImage* image = fImage();
-    if (!image)
-        return;
-    image->PopImageUndo();
-    UndoDepthChanged(image->undoDepth());
-    afterImageChanged();
-}
-
-void TfMain::afterImageChanged()
-{
-    TfImage* image = fImage();
-    if (!image)
-        return;
-    image->RepaintOverlay();
-    UpdateOverview();
-}
+void TfMain::bUndoClick() { m_document.UndoImageStep(); }
 
 void TfMain::UndoDepthChanged(int depth)
 {

@@ -1,6 +1,7 @@
 #pragma once
-// The main frame window of the program: toolbars, the editing state, the modified flag,
-// the status panels, the magnifier and overview, and the file commands.
+// The main frame window of the program: it owns the measuring document, and holds the
+// toolbars, the Edit menu, the status panels, the magnifier and overview, and the file
+// commands.
 #include <QMainWindow>
 #include <QString>
 
@@ -10,7 +11,7 @@
 
 #include "analysis/boundary_proposals.h"
 #include "analysis/test_patterns.h"
-#include "app/measurement/measurement.h"
+#include "app/document/measuring_document.h"
 #include "imaging/filters/filter_dialogs.h"
 #include "imaging/formats/image_format.h"
 #include "view/zoom.h"
@@ -18,6 +19,7 @@
 class QAction;
 class QActionGroup;
 class QLabel;
+class QLocale;
 class QMdiArea;
 class QMenu;
 class QProgressBar;
@@ -36,6 +38,12 @@ class TfMain : public QMainWindow {
 public:
     explicit TfMain(QWidget* parent = nullptr);
     ~TfMain() override;
+
+    // The program's one measuring document; every window works on it.
+    MeasuringDocument& document() { return m_document; }
+    // The number format of every window from the locale's separators, and the locale of the
+    // dates the sheet writes. Starts as the system's.
+    void applyLocale(const QLocale& locale);
 
     // ---- Operations the other windows call ----
     void SetModified();
@@ -66,27 +74,22 @@ public:
     void CalibrationClosed();
     // The image window's zoom changed: bZoom's caption ("300%") and the checked mZoom item.
     void ZoomChanged(Zoom zoom);
-    // The image window's undo stack changed: bUndo's caption (the depth) and enabled state.
+    // The image steps of the history changed: bUndo's caption (their number) and enabled state.
     void UndoDepthChanged(int depth);
-    // The sheet's indicators after it recomputed: tMisInter (shown with its caption, or
-    // hidden), pInter and pKorn.
-    void ShowIndicators(bool neededVisible, const QString& needed, const QString& intercepts,
-                        const QString& grainSize);
     // The calibration panel tKal: its caption, in its warning colour (light red) or the
     // standard button face.
     void ShowCalibration(const QString& caption, bool warning);
-    // Shows the indicators and tKal as the sheet and the calibration dialog hold them.
+    // Shows the indicators (tMisInter, pInter, pKorn) from the document's statistics and
+    // tKal from its calibration.
     void ShowIndicators();
-    // bLinieSpeichern enabled or not (the sheet enables it once a line exists).
-    void SetLineSetSaveEnabled(bool enabled);
     // True when bAddKreis is down (a new line in line mode is a circle).
     bool AddCircleDown() const { return m_addCircle; }
     // The settings of "Propose" as its menu has them.
     const ProposalSettings& proposalSettings() const { return m_proposalSettings; }
 
-    bool modified() const { return m_modified; }
+    bool modified() const { return m_document.modified(); }
     // The editing state (mode, currentType) the image window reads at every event.
-    EditState& state() { return m_state; }
+    EditState& state() { return m_document.editState(); }
     // The path of the current image file as `tBildName` holds it (empty before the first).
     QString imageFileName() const;
 
@@ -114,6 +117,11 @@ public:
     void bLinieSpeichernClick();
     void bKalibierenClick();
     void bUndoClick();
+    // The Edit menu: the last step of the history taken back, or done again.
+    void UndoClick();
+    void RedoClick();
+    QAction* undoAction() const { return m_undoAction; }
+    QAction* redoAction() const { return m_redoAction; }
     // "Propose": the crossings of all lines, or of the selected line only.
     void bProposeClick(bool allLines);
 
@@ -145,11 +153,13 @@ private:
     // "Save image" with its file dialog; true when the image was saved.
     bool saveImageAs();
     void showFileError(const std::string& message, const QString& fileName);
-    void refreshCalibrationDialog();
-    void afterImageChanged();
+    void documentChanged(unsigned changes);
+    void showModified();
 
-    EditState m_state;
-    bool m_modified = false;
+    // Before every window: they are given it when they are made.
+    MeasuringDocument m_document;
+    int m_subscription = 0;
+    bool m_captionModified = false;
     bool m_addCircle = false;
     ProposalSettings m_proposalSettings;
     bool m_firstImage = true;
@@ -160,6 +170,8 @@ private:
     QMdiArea* m_mdi = nullptr;
 
     std::map<QString, QAction*> m_actions;
+    QAction* m_undoAction = nullptr;
+    QAction* m_redoAction = nullptr;
     QActionGroup* m_modeGroup = nullptr;
     QActionGroup* m_typeGroup = nullptr;
     QActionGroup* m_shapeGroup = nullptr;
@@ -190,5 +202,8 @@ private:
 
 // The program's main window, or nullptr when none exists.
 TfMain* fMain();
+
+// The decimal and thousands separators of a locale, as the core's number formats take them.
+NumberLocale NumberLocaleOf(const QLocale& locale);
 
 }  // namespace tesra

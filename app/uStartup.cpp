@@ -49,12 +49,12 @@ TfMain* CreateProgramWindows(const StartupOptions& options)
         created(splash);
     }
 
-    created(new TfKalibieren(main));
+    created(new TfKalibieren(main->document(), main));
     created(new TfCopyRight(main));
-    auto* grau = new TfGrau;
+    auto* grau = new TfGrau(main->document());
     main->addChildWindow(grau);
     created(grau);
-    auto* tabelle = new TfTabelle;
+    auto* tabelle = new TfTabelle(main->document());
     giveHelpPage(tabelle, help::kResultSheet);
     main->addChildWindow(tabelle);
     created(tabelle);

@@ -39,7 +39,7 @@ struct Specimen {
         const std::string jpeg = bytes.str();
 
         for (int f = 0; f < kFiles; ++f) {
-            Measurement m;
+            MeasuringDocument document;
             std::vector<TestLine> lines(300);
             std::vector<Intercept> intercepts;
             for (int i = 0; i < 300; ++i) {
@@ -53,15 +53,12 @@ struct Specimen {
                 x.line = static_cast<std::uint16_t>(k % 300 + 1);
                 intercepts.push_back(x);
             }
-            m.setRecords(lines, intercepts, {});
-            CalibrationModel calibration;
-            ResultSheet sheet;
-            EditState state;
-            calibration.fields().tPixel = "200";
-            calibration.fields().tEcht = "50";
-            calibration.bOkClick(m, sheet, state);
+            document.measurementForLoading().setRecords(lines, intercepts, {});
+            document.calibrationTexts().fields().tPixel = "200";
+            document.calibrationTexts().fields().tEcht = "50";
+            document.AcceptCalibration();
             const std::string file = (dir / ("field" + std::to_string(f) + ".jpg")).string();
-            SaveWithTrailer(file, [&](std::ostream& out) { out << jpeg; }, m, calibration);
+            SaveWithTrailer(file, [&](std::ostream& out) { out << jpeg; }, document);
             files.push_back(file);
         }
     }

@@ -40,7 +40,8 @@ BENCHMARK(BM_CoreHistogram)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void BM_ShowHistogram(benchmark::State& state)
 {
-    TfGrau window;
+    MeasuringDocument document;
+    TfGrau window(document);
     window.setImage(&bigImage());
     window.show();
     QApplication::processEvents();

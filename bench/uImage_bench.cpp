@@ -71,10 +71,10 @@ struct Scene {
     Scene()
     {
         main = std::make_unique<TfMain>();
-        fillMeasurement(TheMeasurement());
+        fillMeasurement(main->document().measurementForLoading());
         TPixelGraphic image = micrograph();
         heapBeforeWindow = heapInUse();
-        window = std::make_unique<TfImage>();
+        window = std::make_unique<TfImage>(main->document());
         window->ReplaceImage(std::move(image));
         window->resize(1600, 1000);
         window->show();

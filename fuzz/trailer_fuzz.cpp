@@ -1,5 +1,5 @@
 // Any bytes as the end of an opened image file: the trailer is read into a fresh document,
-// through the sheet and the calibration dialog's rules, as "Open image" does.
+// through the calibration dialog's rules, as "Open image" does.
 #include <cstddef>
 #include <cstdint>
 #include <span>
@@ -9,18 +9,17 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     using namespace tesra;
-    Measurement measurement;
-    ResultSheet sheet;
-    CalibrationModel calibration;
+    MeasuringDocument document;
     EditState state;
-    calibration.resetForImage(measurement, sheet, 640, 480);
+    document.resetForImage(640, 480);
+    const Measurement& measurement = document.measurement();
     const std::span<const std::uint8_t> file(data, size);
-    const TrailerReadResult result = ReadTrailer(file, file.size(), {measurement, sheet, calibration, state});
+    const TrailerReadResult result = ReadTrailer(file, file.size(), document, state);
     // A trailer is taken whole or not at all.
     if (result.status != TrailerStatus::Found && measurement.lineCount() + measurement.interceptCount() != 0)
         __builtin_trap();
     // What was taken can be written again.
     if (result.status == TrailerStatus::Found)
-        (void)EncodeTrailer(TrailerContentOf(measurement, calibration), 0);
+        (void)EncodeTrailer(TrailerContentOf(document), 0);
     return 0;
 }

@@ -386,6 +386,62 @@
         <source>no test lines</source>
         <translation>keine Messlinien</translation>
     </message>
+    <message>
+        <source>Add line</source>
+        <translation>Linie hinzufügen</translation>
+    </message>
+    <message>
+        <source>Add circle</source>
+        <translation>Kreis hinzufügen</translation>
+    </message>
+    <message>
+        <source>Add intercept</source>
+        <translation>Schnittpunkt hinzufügen</translation>
+    </message>
+    <message>
+        <source>Change intercept type</source>
+        <translation>Schnittpunkttyp ändern</translation>
+    </message>
+    <message>
+        <source>Delete intercept</source>
+        <translation>Schnittpunkt löschen</translation>
+    </message>
+    <message>
+        <source>Mark second phase</source>
+        <translation>Zweite Phase markieren</translation>
+    </message>
+    <message>
+        <source>Unmark second phase</source>
+        <translation>Zweite Phase aufheben</translation>
+    </message>
+    <message>
+        <source>Tick line</source>
+        <translation>Linie abhaken</translation>
+    </message>
+    <message>
+        <source>Untick line</source>
+        <translation>Haken der Linie entfernen</translation>
+    </message>
+    <message>
+        <source>Load line set</source>
+        <translation>Linienset laden</translation>
+    </message>
+    <message>
+        <source>Accept proposed crossings</source>
+        <translation>Vorgeschlagene Schnittpunkte übernehmen</translation>
+    </message>
+    <message>
+        <source>Change conversion factor</source>
+        <translation>Umrechnungsfaktor ändern</translation>
+    </message>
+    <message>
+        <source>Change second phase fraction</source>
+        <translation>Fremdphasenanteil ändern</translation>
+    </message>
+    <message>
+        <source>Lay pattern</source>
+        <translation>Muster legen</translation>
+    </message>
 </context>
 <context>
     <name>QCommandLineParser</name>
@@ -835,6 +891,22 @@
     <message>
         <source>Fit to window</source>
         <translation>An Fenster anpassen</translation>
+    </message>
+    <message>
+        <source>&amp;Edit</source>
+        <translation>&amp;Bearbeiten</translation>
+    </message>
+    <message>
+        <source>Redo</source>
+        <translation>Wiederholen</translation>
+    </message>
+    <message>
+        <source>Undo %1</source>
+        <translation>%1 rückgängig</translation>
+    </message>
+    <message>
+        <source>Redo %1</source>
+        <translation>%1 wiederholen</translation>
     </message>
     <message>
         <source>Draw a scale bar (calibrated images)</source>

@@ -386,6 +386,62 @@
         <source>no test lines</source>
         <translation>no test lines</translation>
     </message>
+    <message>
+        <source>Add line</source>
+        <translation>Add line</translation>
+    </message>
+    <message>
+        <source>Add circle</source>
+        <translation>Add circle</translation>
+    </message>
+    <message>
+        <source>Add intercept</source>
+        <translation>Add intercept</translation>
+    </message>
+    <message>
+        <source>Change intercept type</source>
+        <translation>Change intercept type</translation>
+    </message>
+    <message>
+        <source>Delete intercept</source>
+        <translation>Delete intercept</translation>
+    </message>
+    <message>
+        <source>Mark second phase</source>
+        <translation>Mark second phase</translation>
+    </message>
+    <message>
+        <source>Unmark second phase</source>
+        <translation>Unmark second phase</translation>
+    </message>
+    <message>
+        <source>Tick line</source>
+        <translation>Tick line</translation>
+    </message>
+    <message>
+        <source>Untick line</source>
+        <translation>Untick line</translation>
+    </message>
+    <message>
+        <source>Load line set</source>
+        <translation>Load line set</translation>
+    </message>
+    <message>
+        <source>Accept proposed crossings</source>
+        <translation>Accept proposed crossings</translation>
+    </message>
+    <message>
+        <source>Change conversion factor</source>
+        <translation>Change conversion factor</translation>
+    </message>
+    <message>
+        <source>Change second phase fraction</source>
+        <translation>Change second phase fraction</translation>
+    </message>
+    <message>
+        <source>Lay pattern</source>
+        <translation>Lay pattern</translation>
+    </message>
 </context>
 <context>
     <name>QCommandLineParser</name>
@@ -835,6 +891,22 @@
     <message>
         <source>Fit to window</source>
         <translation>Fit to window</translation>
+    </message>
+    <message>
+        <source>&amp;Edit</source>
+        <translation>&amp;Edit</translation>
+    </message>
+    <message>
+        <source>Redo</source>
+        <translation>Redo</translation>
+    </message>
+    <message>
+        <source>Undo %1</source>
+        <translation>Undo %1</translation>
+    </message>
+    <message>
+        <source>Redo %1</source>
+        <translation>Redo %1</translation>
     </message>
     <message>
         <source>Draw a scale bar (calibrated images)</source>

@@ -34,7 +34,33 @@ bool IsValidConversionFactor(long double factor)
     return std::isfinite(factor) && factor != 0.0L;
 }
 
-CalibrationModel::CalibrationModel(NumberLocale locale) : m_locale(std::move(locale)) {}
+namespace {
+
+// The factor's start text, written with the locale's separator so that Ok accepts it
+// before any image has set the field ("1,56").
+std::string DefaultFactorText(const NumberLocale& locale)
+{
+    return FormatG(kDefaultConversionFactor, 15, locale);
+}
+
+}  // namespace
+
+CalibrationModel::CalibrationModel(NumberLocale locale) : m_locale(std::move(locale))
+{
+    m_fields.tFaktor = DefaultFactorText(m_locale);
+}
+
+void CalibrationModel::setLocale(const NumberLocale& locale)
+{
+    if (m_fields.tFaktor == DefaultFactorText(m_locale))
+        m_fields.tFaktor = DefaultFactorText(locale);
+    m_locale = locale;
+}
+
+void CalibrationModel::showSecondPhaseNotice(std::string caption)
+{
+    m_notice = {true, std::move(caption)};
+}
 
 std::string CalibrationModel::f(long double value) const
 {
@@ -70,8 +96,7 @@ void CalibrationModel::showCalibrationDistance(long double pixels)
     m_fields.tPixel = f(pixels);
 }
 
-CalibrationFailure CalibrationModel::bOkClick(Measurement& measurement, ResultSheet& sheet,
-                                              EditState& state)
+CalibrationFailure CalibrationModel::bOkClick(Measurement& measurement)
 {
     Calibration& calibration = measurement.calibration;
 
@@ -106,15 +131,11 @@ CalibrationFailure CalibrationModel::bOkClick(Measurement& measurement, ResultSh
     m_kalCaption = f(pixelLength) + " Pixel = " + f(realLength);
     m_kalWarning = false;
 
-    sheet.Recompute(measurement);
-
     m_fields.tPixel = f(pixelLength);
     m_fields.tEcht = f(realLength);
     m_fields.tFaktor = f(factor);
     if (secondPhase != -1.0L)
         m_fields.tFremdPhase = f(secondPhase);
-
-    FormClose(calibration, sheet, state);
     return CalibrationFailure::None;
 }
 
@@ -126,21 +147,22 @@ void CalibrationModel::bCancelClick()
     m_fields.tInfo = m_saved.tInfo;
 }
 
-void CalibrationModel::FormClose(const Calibration& calibration, ResultSheet& sheet,
-                                 EditState& state)
+void CalibrationModel::showNoticeOf(const Calibration& calibration)
 {
-    if (calibration.secondPhasePercent != -1.0L) {
-        sheet.showSecondPhaseNotice(UserText(QT_TRANSLATE_NOOP("Core", "Fremdphasenanteil per Kalibrierung: "))
-                                    + FormatF(calibration.secondPhasePercent, 6, 3, m_locale)
-                                    + " Vol%");
-    } else {
-        sheet.hideSecondPhaseNotice();
-    }
+    if (calibration.secondPhasePercent != -1.0L)
+        showSecondPhaseNotice(UserText(QT_TRANSLATE_NOOP("Core", "Fremdphasenanteil per Kalibrierung: "))
+                              + FormatF(calibration.secondPhasePercent, 6, 3, m_locale) + " Vol%");
+    else
+        m_notice.visible = false;
+}
+
+void CalibrationModel::FormClose(const Calibration& calibration, EditState& state)
+{
+    showNoticeOf(calibration);
     state.mode = m_savedMode;
 }
 
-void CalibrationModel::resetForImage(Measurement& measurement, ResultSheet& sheet,
-                                     int imageWidth, int imageHeight)
+void CalibrationModel::resetForImage(Measurement& measurement, int imageWidth, int imageHeight)
 {
     measurement.calibration = DefaultCalibration(imageWidth, imageHeight);
     m_fields.tPixel.clear();
@@ -150,7 +172,7 @@ void CalibrationModel::resetForImage(Measurement& measurement, ResultSheet& shee
     m_kalCaption = kNotCalibratedCaption;
     m_kalWarning = true;
     // The notice belongs to the measurement of the previous image.
-    sheet.hideSecondPhaseNotice();
+    m_notice.visible = false;
 }
 
 }  // namespace tesra

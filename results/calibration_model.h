@@ -25,7 +25,7 @@ struct CalibrationFields {
     std::string tPixel;       // length in pixels
     std::string tEcht;        // real length
     std::string tFremdPhase;  // second-phase fraction in %, empty = not set
-    std::string tFaktor = "1,56";
+    std::string tFaktor;      // the default factor until an image is opened
     std::string tInfo;        // remark, at most 254 characters in the window
     friend bool operator==(const CalibrationFields&, const CalibrationFields&) = default;
 };
@@ -47,7 +47,8 @@ class CalibrationModel {
 public:
     explicit CalibrationModel(NumberLocale locale = NumberLocale::German());
 
-    void setLocale(const NumberLocale& locale) { m_locale = locale; }
+    // The separators of the fields from now on; an untouched default factor is written anew.
+    void setLocale(const NumberLocale& locale);
     const NumberLocale& locale() const { return m_locale; }
 
     // The field texts; the window writes what the user types, the loaders what they read.
@@ -61,6 +62,13 @@ public:
     // (otherwise the standard button face).
     const std::string& kalCaption() const { return m_kalCaption; }
     bool kalWarning() const { return m_kalWarning; }
+
+    // The sheet's panel `tFremd`: the second-phase fraction as the dialog's closing or the
+    // stored measurement set it, or hidden.
+    const SheetPanel& secondPhaseNotice() const { return m_notice; }
+    void showSecondPhaseNotice(std::string caption);
+    // The notice the dialog's closing leaves for the calibration: its fraction, or hidden.
+    void showNoticeOf(const Calibration& calibration);
 
     // The mode in force when the dialog was last opened (emLine before that).
     EditMode savedMode() const { return m_savedMode; }
@@ -78,10 +86,10 @@ public:
     // `bOkClick`: reads and checks the four numbers in the order real length, pixel length,
     // second-phase fraction, conversion factor. On the first wrong one returns its failure
     // and leaves the calibration as it was, except that a wrong fraction sets
-    // secondPhasePercent to -1 at once. On success stores the calibration, sets `tKal`,
-    // recomputes the sheet, rewrites the fields in F(10,3) and runs the close handling
-    // (`FormClose`); the window then closes the dialog. The loaders call it the same way.
-    CalibrationFailure bOkClick(Measurement& measurement, ResultSheet& sheet, EditState& state);
+    // secondPhasePercent to -1 at once. On success stores the calibration, sets `tKal` and
+    // rewrites the fields in F(10,3); the caller then closes the dialog, which runs the close
+    // handling (`FormClose`) once. The loaders call it the same way.
+    CalibrationFailure bOkClick(Measurement& measurement);
 
     // `bCancelClick`: puts the four saved texts back (tFaktor keeps what was typed); the
     // calibration is not touched. The window then closes the dialog.
@@ -89,13 +97,12 @@ public:
 
     // `FormClose`, every way of closing: `tFremd` shows the fraction set by calibration or is
     // hidden, and the mode saved at opening comes back. Running it twice changes nothing.
-    void FormClose(const Calibration& calibration, ResultSheet& sheet, EditState& state);
+    void FormClose(const Calibration& calibration, EditState& state);
 
     // Opening an image: default calibration with the image size as remark, tFaktor showing
     // the conversion factor, tPixel and tEcht emptied, tInfo the image size, `tKal` "Not
     // calibrated", and the sheet's `tFremd` hidden.
-    void resetForImage(Measurement& measurement, ResultSheet& sheet, int imageWidth,
-                       int imageHeight);
+    void resetForImage(Measurement& measurement, int imageWidth, int imageHeight);
 
 private:
     bool readNumber(std::string& text, long double& value) const;
@@ -106,6 +113,7 @@ private:
     CalibrationFields m_saved;
     std::string m_kalCaption = kNotCalibratedCaption;
     bool m_kalWarning = true;
+    SheetPanel m_notice;
     EditMode m_savedMode = emLine;
 };
 

@@ -97,17 +97,6 @@ const std::string& ResultSheet::sumCell(int col, int row) const
     return m_sum[row][col];
 }
 
-void ResultSheet::showSecondPhaseNotice(std::string caption)
-{
-    m_fremd.caption = std::move(caption);
-    m_fremd.visible = true;
-}
-
-void ResultSheet::hideSecondPhaseNotice()
-{
-    m_fremd.visible = false;
-}
-
 std::string ResultSheet::n(long double value, int precision, int digits) const
 {
     return FormatN(value, precision, digits, m_locale);

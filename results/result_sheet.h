@@ -98,18 +98,12 @@ public:
 
     // --- Panels and indicators ---
 
-    const SheetPanel& secondPhaseNotice() const { return m_fremd; }  // `tFremd`
     const SheetPanel& warning() const { return m_warnung; }          // `tWarnung`
     const SheetIndicators& indicators() const { return m_indicators; }
     const SheetPanel& neededIntercepts() const { return m_indicators.needed; } // main window `tMisInter`
     const std::string& interceptsCaption() const { return m_indicators.intercepts; } // `pInter`
     const std::string& grainSizeCaption() const { return m_indicators.grainSize; }   // `pKorn`
     const SheetStatistics& statistics() const { return m_statistics; }
-
-    // `tFremd`: shown with the caption, or hidden. Only the calibration dialog's closing,
-    // the trailer reader and the opening of an image change it.
-    void showSecondPhaseNotice(std::string caption);
-    void hideSecondPhaseNotice();
 
     // --- Operations ---
 
@@ -173,7 +167,6 @@ private:
     std::vector<Row> m_rows;
     std::array<std::array<std::string, kSumColumns>, kSumRows> m_sum;
     int m_currentRow = 1;
-    SheetPanel m_fremd;
     SheetPanel m_warnung;
     SheetIndicators m_indicators;
     SheetStatistics m_statistics;

@@ -7,13 +7,11 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QShowEvent>
-#include <QLocale>
 
 #include "app/uDialogs.h"
 #include "app/uHelp.h"
 #include "app/uLanguage.h"
 #include "app/uMain.h"
-#include "results/uTabelle.h"
 
 namespace tesra {
 namespace {
@@ -42,9 +40,10 @@ void Show(QLineEdit* field, const std::string& text)
 
 TfKalibieren* fKalibieren() { return g_kalibieren; }
 
-TfKalibieren::TfKalibieren(QWidget* parent)
+TfKalibieren::TfKalibieren(MeasuringDocument& document, QWidget* parent)
     : QDialog(parent, Qt::Tool | Qt::WindowStaysOnTopHint | Qt::CustomizeWindowHint
-                          | Qt::WindowTitleHint)
+                          | Qt::WindowTitleHint),
+      m_doc(document)
 {
     g_kalibieren = this;
     setObjectName("fKalibieren");
@@ -57,7 +56,7 @@ TfKalibieren::TfKalibieren(QWidget* parent)
         auto* edit = new QLineEdit(this);
         edit->setObjectName(name);
         connect(edit, &QLineEdit::textEdited, this,
-                [this, member](const QString& text) { m_model.fields().*member = text.toStdString(); });
+                [this, member](const QString& text) { model().fields().*member = text.toStdString(); });
         return edit;
     };
     m_pixel = field("tPixel", &CalibrationFields::tPixel);
@@ -123,48 +122,40 @@ TfKalibieren::TfKalibieren(QWidget* parent)
     setTabOrder(m_info, m_ok);
     setTabOrder(m_ok, m_cancel);
 
-    applyLocale(QLocale::system());
+    m_subscription = m_doc.subscribe([this](unsigned changes) {
+        if (changes & (dcCalibration | dcNumberFormat))
+            refresh();
+    });
+    refresh();
 }
 
 TfKalibieren::~TfKalibieren()
 {
+    m_doc.unsubscribe(m_subscription);
     if (g_kalibieren == this)
         g_kalibieren = nullptr;
 }
 
-void TfKalibieren::applyLocale(const QLocale& locale)
-{
-    const NumberLocale numbers = NumberLocaleOf(locale);
-    // The factor's start text is written with the locale's separator, so that Ok accepts it
-    // before any image has set the field.
-    std::string& factor = m_model.fields().tFaktor;
-    if (factor == "1" + m_model.locale().decimalSeparator + "56")
-        factor = "1" + numbers.decimalSeparator + "56";
-    m_model.setLocale(numbers);
-    refresh();
-}
-
 void TfKalibieren::ShowCalibrationDistance(long double pixels)
 {
-    m_model.showCalibrationDistance(pixels);
-    Show(m_pixel, m_model.fields().tPixel);
+    model().showCalibrationDistance(pixels);
+    Show(m_pixel, model().fields().tPixel);
 }
 
 void TfKalibieren::refresh()
 {
-    const CalibrationFields& fields = m_model.fields();
+    const CalibrationFields& fields = model().fields();
     Show(m_pixel, fields.tPixel);
     Show(m_echt, fields.tEcht);
     Show(m_fremdPhase, fields.tFremdPhase);
     Show(m_faktor, fields.tFaktor);
     Show(m_info, fields.tInfo);
-    m_unit->setCurrentIndex(m_unit->findData(static_cast<int>(TheMeasurement().calibration.unit)));
+    m_unit->setCurrentIndex(m_unit->findData(static_cast<int>(m_doc.measurement().calibration.unit)));
 }
 
 void TfKalibieren::OpenCalibration()
 {
-    EditState scratch;
-    m_model.open(fMain() ? fMain()->state() : scratch);
+    model().open(m_doc.editState());
     show();
     raise();
     activateWindow();
@@ -175,43 +166,29 @@ void TfKalibieren::showEvent(QShowEvent* event)
 {
     QDialog::showEvent(event);
     if (!event->spontaneous())
-        m_model.FormShow();
+        model().FormShow();
 }
 
 CalibrationFailure TfKalibieren::bOkClick()
 {
-    ResultSheet scratchSheet;
-    EditState scratchState;
-    TfTabelle* tabelle = fTabelle();
-    TfMain* main = fMain();
     // The unit is taken with the numbers (the sheet's G follows it), and only with them.
-    Calibration& calibration = TheMeasurement().calibration;
-    const LengthUnit unitBefore = calibration.unit;
-    calibration.unit = static_cast<LengthUnit>(m_unit->currentData().toInt());
     const CalibrationFailure failure =
-        m_model.bOkClick(TheMeasurement(), tabelle ? tabelle->sheet() : scratchSheet,
-                         main ? main->state() : scratchState);
+        m_doc.AcceptCalibration(static_cast<LengthUnit>(m_unit->currentData().toInt()));
     // The fields show what the confirm made of them: a replaced decimal separator on a
     // refusal, the stored numbers on success.
-    if (failure != CalibrationFailure::None)
-        calibration.unit = unitBefore;
     refresh();
     if (failure != CalibrationFailure::None) {
         ShowMessageBox(this, {CoreText(CalibrationFailureMessage(failure)),
                               CoreText(kCalibrationMessageCaption), BoxIcon::Error, BoxButtons::Ok});
         return failure;
     }
-    if (main)
-        main->ShowCalibration(Q(m_model.kalCaption()), m_model.kalWarning());
-    if (tabelle)
-        tabelle->refresh();
     accept();
     return failure;
 }
 
 void TfKalibieren::bCancelClick()
 {
-    m_model.bCancelClick();
+    model().bCancelClick();
     refresh();
     QDialog::reject();
 }
@@ -226,15 +203,10 @@ void TfKalibieren::done(int result)
 
 void TfKalibieren::FormClose()
 {
-    ResultSheet scratchSheet;
-    EditState scratchState;
-    TfTabelle* tabelle = fTabelle();
-    TfMain* main = fMain();
-    m_model.FormClose(TheMeasurement().calibration, tabelle ? tabelle->sheet() : scratchSheet,
-                      main ? main->state() : scratchState);
-    if (tabelle)
-        tabelle->refresh();
-    if (main)
+    model().FormClose(m_doc.calibration(), m_doc.editState());
+    // The sheet's notice follows the calibration the dialog leaves.
+    m_doc.notify(dcCalibration);
+    if (TfMain* main = fMain())
         main->CalibrationClosed();
 }
 

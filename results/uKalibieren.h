@@ -1,15 +1,14 @@
 #pragma once
 // The calibration dialog "Calibrate": a modeless tool window that stays on top, over the
-// core's CalibrationModel. It shows the model's field texts, hands typed texts to it, and
-// shows what the confirm operation answers.
+// document's calibration texts and rules. It shows the field texts, hands typed texts to
+// them, and shows what the confirm operation answers.
 #include <QDialog>
 
-#include "results/calibration_model.h"
+#include "app/document/measuring_document.h"
 
 class QComboBox;
 class QLabel;
 class QLineEdit;
-class QLocale;
 class QPushButton;
 
 namespace tesra {
@@ -17,10 +16,10 @@ namespace tesra {
 class TfKalibieren : public QDialog {
     Q_OBJECT
 public:
-    explicit TfKalibieren(QWidget* parent = nullptr);
+    explicit TfKalibieren(MeasuringDocument& document, QWidget* parent = nullptr);
     ~TfKalibieren() override;
 
-    CalibrationModel& model() { return m_model; }
+    CalibrationModel& model() { return m_doc.calibrationTexts(); }
     // The distance the user draws in the image arrives here (tPixel), live.
     void ShowCalibrationDistance(long double pixels);
     // Shows the model's field texts.
@@ -29,15 +28,12 @@ public:
     // The main window's Calibrate: remembers the mode, switches to calibration and shows
     // the dialog without blocking the other windows (the main window locks its buttons).
     void OpenCalibration();
-    // `bOkClick`: checks and stores the four numbers. A refused number is reported in a
-    // message box and the dialog stays open; on success the main window's `tKal` and the
-    // sheet are updated and the dialog closes. The image loader calls it too.
+    // `bOkClick`: checks and stores the four numbers as one step of the document's history.
+    // A refused number is reported in a message box and the dialog stays open; on success
+    // the dialog closes (the windows follow the document).
     CalibrationFailure bOkClick();
     // `bCancelClick`: the four saved texts come back, then the dialog closes.
     void bCancelClick();
-
-    // The locale whose decimal separator typed numbers use and the fields show.
-    void applyLocale(const QLocale& locale);
 
     QLineEdit* tPixel() const { return m_pixel; }
     QLineEdit* tEcht() const { return m_echt; }
@@ -57,9 +53,9 @@ protected:
 
 private:
     void FormClose();
-    void takeTyped();
 
-    CalibrationModel m_model;
+    MeasuringDocument& m_doc;
+    int m_subscription = 0;
     QLineEdit* m_pixel = nullptr;
     QLineEdit* m_echt = nullptr;
     QLineEdit* m_fremdPhase = nullptr;

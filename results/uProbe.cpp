@@ -43,7 +43,7 @@ const QString kCsvFilter = QStringLiteral("CSV (*.csv)");
 
 NumberLocale WindowLocale()
 {
-    return fTabelle() ? fTabelle()->sheet().locale() : NumberLocale::German();
+    return fMain() ? fMain()->document().numberLocale() : NumberLocale::German();
 }
 
 void ShowError(QWidget* parent, const QString& text)
@@ -55,9 +55,12 @@ void ShowError(QWidget* parent, const QString& text)
 
 FieldNumbers CurrentField()
 {
-    const bool calibrated = fKalibieren() && !fKalibieren()->model().kalWarning();
-    const std::string file = fMain() ? fsName(fMain()->imageFileName()) : std::string();
-    return MeasureField(file, TheMeasurement(), calibrated, TheMeasurement().calibration.unit);
+    if (!fMain())
+        return {};
+    const MeasuringDocument& document = fMain()->document();
+    const Measurement& measurement = document.measurement();
+    return MeasureField(fsName(fMain()->imageFileName()), measurement, document.calibrated(),
+                        measurement.calibration.unit);
 }
 
 TfProbe* fProbe()

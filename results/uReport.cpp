@@ -12,6 +12,7 @@
 
 #include <algorithm>
 
+#include "app/document/measuring_document.h"
 #include "app/storage/measurement_file.h"
 #include "imaging/formats/image_format.h"
 #include "imaging/formats/safe_save.h"
@@ -53,18 +54,20 @@ FieldPage ReadFieldPage(const FieldNumbers& field, const NumberLocale& locale)
 {
     FieldPage page;
     TPixelGraphic image;
-    Measurement measurement;
-    ResultSheet sheet(locale);
-    CalibrationModel calibration(locale);
+    MeasuringDocument document(locale);
     EditState state;
     try {
         loadImage(field.name, image);
-        calibration.resetForImage(measurement, sheet, image.Width(), image.Height());
-        ReadTrailer(field.name, {measurement, sheet, calibration, state});
+        document.resetForImage(image.Width(), image.Height());
+        ReadTrailer(field.name, document, state);
     } catch (const std::exception& e) {
         page.problem = e.what();
         return page;
     }
+    const Measurement& measurement = document.measurement();
+    const CalibrationModel& calibration = document.calibrationTexts();
+    ResultSheet sheet(locale);
+    sheet.Recompute(measurement);
     page.calibration = calibration.kalCaption();
     if (!calibration.kalWarning())
         page.calibration += std::string(" ") + LengthUnitText(measurement.calibration.unit);

@@ -20,7 +20,6 @@
 #include "app/uLanguage.h"
 #include "app/uMain.h"
 #include "results/sheet_export.h"
-#include "results/uKalibieren.h"
 #include "view/uImage.h"
 #include "widgets/uAlignedGrid.h"
 #include "widgets/uClipboard.h"
@@ -70,11 +69,6 @@ QLabel* MakePanel(const QString& name, std::uint32_t colour, QWidget* parent)
 
 TfTabelle* fTabelle() { return g_tabelle; }
 
-NumberLocale NumberLocaleOf(const QLocale& locale)
-{
-    return {locale.decimalPoint().toStdString(), locale.groupSeparator().toStdString()};
-}
-
 QString TfTabelle::DisplayText(int col, const std::string& text)
 {
     if (col == 0 && text == kRowMarkText)
@@ -89,8 +83,8 @@ QColor TfTabelle::DisplayColour(CellColour colour)
     return FromBgr(CellColourValue(colour));
 }
 
-TfTabelle::TfTabelle(QWidget* parent)
-    : QMainWindow(parent), m_clock([] { return QDateTime::currentDateTime(); })
+TfTabelle::TfTabelle(MeasuringDocument& document, QWidget* parent)
+    : QMainWindow(parent), m_doc(document), m_clock([] { return QDateTime::currentDateTime(); })
 {
     g_tabelle = this;
     setObjectName("fTabelle");
@@ -190,10 +184,12 @@ TfTabelle::TfTabelle(QWidget* parent)
 
     SetHelpContext(this, help::kResultSheet);
 
-    // Until calibrated, one pixel is one unit of real length.
-    TheMeasurement().calibration.scale = 1.0L;
-    applyLocale(QLocale::system());
-    refresh();
+    m_locale = QLocale::system();
+    m_subscription = m_doc.subscribe([this](unsigned changes) {
+        if (changes & (dcMeasurement | dcCalibration | dcNumberFormat))
+            Recompute();
+    });
+    Recompute();
     resize(sizeHint());
 }
 
@@ -210,25 +206,15 @@ QSize TfTabelle::sizeHint() const
 
 TfTabelle::~TfTabelle()
 {
+    m_doc.unsubscribe(m_subscription);
     if (g_tabelle == this)
         g_tabelle = nullptr;
 }
 
-void TfTabelle::applyLocale(const QLocale& locale)
-{
-    m_locale = locale;
-    m_sheet.setLocale(NumberLocaleOf(locale));
-}
-
 void TfTabelle::Recompute()
 {
-    m_sheet.Recompute(TheMeasurement());
-    refresh();
-}
-
-void TfTabelle::ResetSheet()
-{
-    m_sheet.ResetSheet();
+    m_sheet.setLocale(m_doc.numberLocale());
+    m_sheet.Recompute(m_doc.measurement(), m_doc.statistics());
     refresh();
     // The grids keep widths that texts once needed; a fresh sheet starts from the set ones.
     m_tabelle->fitColumnsToContents();
@@ -263,17 +249,12 @@ void TfTabelle::refresh()
     }
     m_tabelle->setCurrentGridRow(m_sheet.currentRow());
 
-    m_fremd->setText(Q(m_sheet.secondPhaseNotice().caption));
-    m_fremd->setVisible(m_sheet.secondPhaseNotice().visible);
+    const SheetPanel& notice = m_doc.calibrationTexts().secondPhaseNotice();
+    m_fremd->setText(Q(notice.caption));
+    m_fremd->setVisible(notice.visible);
     m_warnung->setText(Q(m_sheet.warning().caption));
     m_warnung->setVisible(m_sheet.warning().visible);
     m_refreshing = false;
-
-    if (TfMain* main = fMain()) {
-        main->ShowIndicators(m_sheet.neededIntercepts().visible,
-                             Q(m_sheet.neededIntercepts().caption),
-                             Q(m_sheet.interceptsCaption()), Q(m_sheet.grainSizeCaption()));
-    }
 }
 
 void TfTabelle::TabelleClick()
@@ -289,19 +270,15 @@ void TfTabelle::TabelleClick()
 void TfTabelle::TabelleDblClick(int row)
 {
     m_sheet.SelectLineRow(row);
-    if (!m_sheet.toggleRowMark(TheMeasurement()))
-        return;
-    refresh();
-    if (TfImage* image = fImage())
-        image->RepaintOverlay();
-    if (TfMain* main = fMain())
-        main->SetModified();
+    bool on = false;
+    const int line = m_sheet.markToggleLine(m_doc.measurement(), on);
+    if (line != 0)
+        m_doc.SetLineActive(line, on);
 }
 
 void TfTabelle::DeleteCurrentLine()
 {
-    Measurement& measurement = TheMeasurement();
-    const int line = m_sheet.deletionCandidate(measurement);
+    const int line = m_sheet.deletionCandidate(m_doc.measurement());
     if (line == 0)
         return;
     const BoxRequest question{Q(ResultSheet::deleteQuestion(line)), CoreText(kDeleteLineCaption),
@@ -309,14 +286,12 @@ void TfTabelle::DeleteCurrentLine()
     if (ShowMessageBox(this, question) != BoxAnswer::Yes)
         return;
     TfImage* image = fImage();
-    const int selected = m_sheet.deleteLine(measurement, line, image ? image->selectedLine() : 0);
+    const int selectedBefore = image ? image->selectedLine() : 0;
+    m_doc.DeleteTestLine(line);
+    const int selected = m_sheet.afterLineDeleted(m_doc.measurement(), line, selectedBefore);
     refresh();
-    if (image) {
+    if (image)
         image->SelectLine(selected);
-        image->RepaintOverlay();
-    }
-    if (TfMain* main = fMain())
-        main->SetModified();
 }
 
 void TfTabelle::ShowInternalValues()
@@ -358,10 +333,10 @@ QString TfTabelle::exportDateTime() const
 
 QMimeData* TfTabelle::exportMimeData() const
 {
-    const std::string remark = fKalibieren() ? fKalibieren()->model().fields().tInfo : std::string();
+    const std::string& remark = m_doc.calibrationTexts().fields().tInfo;
     const std::string file = fMain() ? fMain()->imageFileName().toStdString() : std::string();
-    const ClipboardText text = SheetExportText(m_sheet, TheMeasurement().calibration,
-                                               exportDateTime().toStdString(), file, remark);
+    const ClipboardText text = SheetExportText(m_sheet, m_doc.calibration(), exportDateTime().toStdString(), file,
+                                               remark);
     return ClipboardMimeData(text);
 }
 

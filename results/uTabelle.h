@@ -7,6 +7,7 @@
 
 #include <functional>
 
+#include "app/document/measuring_document.h"
 #include "results/result_sheet.h"
 
 class QAction;
@@ -25,18 +26,18 @@ class TAlignedGrid;
 class TfTabelle : public QMainWindow {
     Q_OBJECT
 public:
-    explicit TfTabelle(QWidget* parent = nullptr);
+    // Shows the document's measurement, and follows every change of it.
+    explicit TfTabelle(MeasuringDocument& document, QWidget* parent = nullptr);
     ~TfTabelle() override;
 
-    // The sheet's rules and cells; every change goes through it, then refresh().
-    ResultSheet& sheet() { return m_sheet; }
+    // The sheet's cells as formatted from the document's statistics.
+    const ResultSheet& sheet() const { return m_sheet; }
 
-    // Recomputes from TheMeasurement() and shows the result (grids, panels, indicators).
+    // Formats the document's statistics and shows the result (grids and panels).
     void Recompute();
-    void ResetSheet();
     // Makes row n the current row (called by the image window when its selected line changes).
     void SelectLineRow(int n);
-    // Shows the sheet's current cells, colours and panels, and the main window's indicators.
+    // Shows the sheet's current cells, colours and panels.
     void refresh();
 
     // `tCopyClick` (also Ctrl+C on the grids): the sheet's export text on the clipboard, as
@@ -45,9 +46,9 @@ public:
     // The clipboard contents Copy() puts there (the caller owns it).
     QMimeData* exportMimeData() const;
 
-    // The locale whose separators the sheet's numbers use and whose date and time formats
-    // head the copied text. Starts as the system's.
-    void applyLocale(const QLocale& locale);
+    // The locale whose date and time formats head the copied text (the numbers follow the
+    // document's number format). Starts as the system's.
+    void applyLocale(const QLocale& locale) { m_locale = locale; }
     // Where the copied text's date and time come from (the clock by default).
     void setClock(std::function<QDateTime()> clock) { m_clock = std::move(clock); }
 
@@ -78,6 +79,8 @@ private:
     void ShowInternalValues();
     QString exportDateTime() const;
 
+    MeasuringDocument& m_doc;
+    int m_subscription = 0;
     ResultSheet m_sheet;
     QLocale m_locale;
     std::function<QDateTime()> m_clock;
@@ -90,9 +93,6 @@ private:
     TAlignedGrid* m_tabelle = nullptr;
     TAlignedGrid* m_tabelle2 = nullptr;
 };
-
-// The decimal and thousands separators of a locale, as the core's number formats take them.
-NumberLocale NumberLocaleOf(const QLocale& locale);
 
 // The program's result sheet window, or nullptr when none exists.
 TfTabelle* fTabelle();

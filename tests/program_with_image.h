@@ -31,7 +31,6 @@ protected:
     // are answered Yes.
     void openProgramWith(const TPixelGraphic& picture, QSize imageWindow)
     {
-        TheMeasurement().ClearMeasurement();
         dir = makeTempDir("program-with-image");
         const std::string path = dir + "/probe.bmp";
         saveImage(picture, path);
@@ -65,7 +64,6 @@ protected:
         delete main;
         SetFileHandler({});
         SetBoxHandler({});
-        TheMeasurement().ClearMeasurement();
         std::error_code ignored;
         std::filesystem::remove_all(dir, ignored);
     }

@@ -73,6 +73,12 @@ void ImageEditor::setFeedback(FeedbackKind kind, DisplayList shape)
     m_host.feedbackChanged(kind, old, current);
 }
 
+void ImageEditor::linesChanged()
+{
+    if (m_selectedLine > m_m.lineCount())
+        m_selectedLine = 0;
+}
+
 void ImageEditor::selectLine(int n)
 {
     if (n < 1 || n > m_m.lineCount() || !m_m.line(n).active || n == m_selectedLine)
@@ -173,7 +179,7 @@ void ImageEditor::bandPress(const EditState& s, PixelPoint p, int sx, int sy)
         m_rubberBandStart = p;
         m_rbScreenStart = m_rbScreenEnd = {sx, sy};
         m_host.setLockedButtonsEnabled(false);
-        m_host.showInfo(LengthInfoText(0, m_locale));
+        m_host.showInfo(LengthInfoText(0, m_doc.numberLocale()));
         return;
     }
     const bool circle = circleBand(s);
@@ -184,9 +190,7 @@ void ImageEditor::bandPress(const EditState& s, PixelPoint p, int sx, int sy)
         return;
     m_host.hideInfo();
     if (s.mode == emLine) {
-        const EditResult r = m_m.AddTestLine(p0.x, p0.y, p.x, p.y, circle);
-        if (!r.refused())
-            m_host.measurementChanged(ChangeKind::LineAdded);
+        m_doc.AddTestLine(p0.x, p0.y, p.x, p.y, circle);
     } else {
         m_host.showCalibrationDistance(std::sqrt(squaredDistance(p0.x, p0.y, p.x, p.y)));
     }
@@ -221,7 +225,7 @@ void ImageEditor::bandMove(const EditState& s, int sx, int sy)
                     RubberBandShape(m_rbScreenStart.x, m_rbScreenStart.y, m_rbScreenEnd.x, m_rbScreenEnd.y, circle));
     }
     m_cursorPixel = toImage(sx, sy);
-    m_host.showInfo(LengthInfoText(liveLength(circle), m_locale));
+    m_host.showInfo(LengthInfoText(liveLength(circle), m_doc.numberLocale()));
 }
 
 // ---- Marker (set and delete modes) ----
@@ -275,13 +279,14 @@ void ImageEditor::markerPress(const EditState& s, PixelPoint p)
     m_selectedLine = L;
     if (L != 0) {
         const int k = NearestIntercept(m_m, m_marker, L);
-        EditResult r;
-        if (s.mode == emSetIntercept)
-            r = k != 0 ? m_m.RetypeIntercept(k, s.currentType) : m_m.AddIntercept(m_marker, L, s.currentType);
-        else if (k != 0)
-            r = m_m.DeleteIntercept(k);
-        if (!r.refused())
-            m_host.measurementChanged(ChangeKind::InterceptsChanged);
+        if (s.mode == emSetIntercept) {
+            if (k != 0)
+                m_doc.RetypeIntercept(k, s.currentType);
+            else
+                m_doc.AddIntercept(m_marker, L, s.currentType);
+        } else if (k != 0) {
+            m_doc.DeleteIntercept(k);
+        }
     }
     // The intercept number shown before may name an intercept no longer there; the next
     // move over an intercept shows it again.
@@ -318,9 +323,7 @@ void ImageEditor::phasePress(PixelPoint p)
     if (n.found) {
         // The stretch runs from the enclosing intercept later along the line (first) to the
         // earlier one, so that the overlay's counter-clockwise arc covers it.
-        const EditResult r = m_m.TogglePhaseSegment(n.upper, n.lower);
-        if (!r.refused())
-            m_host.measurementChanged(ChangeKind::SegmentsChanged);
+        m_doc.TogglePhaseSegment(n.upper, n.lower);
     }
     m_host.repaintOverlay();
 }

@@ -8,7 +8,7 @@
 #include <string>
 
 #include "app/common/number_format.h"
-#include "app/measurement/measurement.h"
+#include "app/document/measuring_document.h"
 #include "view/overlay.h"
 #include "view/zoom.h"
 
@@ -16,9 +16,6 @@ namespace tesra {
 
 // The three kinds of transient feedback; each is one shape on the screen at most.
 enum class FeedbackKind : std::uint8_t { RubberBand, Marker, Preview };
-
-// What changed in the measurement, so that the sheet can follow.
-enum class ChangeKind : std::uint8_t { LineAdded, InterceptsChanged, SegmentsChanged };
 
 // Key codes the controller knows (the platform's virtual key codes).
 inline constexpr int kKeyEscape = 27;
@@ -55,8 +52,6 @@ public:
     // A note for the status bar ("No test line here").
     virtual void showStatus(const std::string&) {}
 
-    // The measurement changed (a sheet row to add, or a recompute).
-    virtual void measurementChanged(ChangeKind kind) = 0;
     // Repaint the image and the whole overlay now.
     virtual void repaintOverlay() = 0;
     // The highlighted line changed from oldLine to newLine (either may be 0).
@@ -73,9 +68,16 @@ std::string InterceptInfoText(int index, int type);
 
 class ImageEditor {
 public:
-    ImageEditor(Measurement& measurement, EditorHost& host) : m_m(measurement), m_host(host) {}
+    // Edits go to the document, each one step of its history; the document tells its
+    // observers (the sheet, the panels) what changed.
+    ImageEditor(MeasuringDocument& document, EditorHost& host)
+        : m_doc(document), m_m(document.measurement()), m_host(host)
+    {
+    }
 
-    void setLocale(const NumberLocale& locale) { m_locale = locale; }
+    // The lines changed outside the editor (an undo): a selection beyond the last line is
+    // dropped.
+    void linesChanged();
 
     // ---- Events, positions in screen pixels of the image area ----
     // A press of the left button (other buttons are not passed in).
@@ -142,9 +144,9 @@ private:
     void phasePress(PixelPoint p);
     void phaseMove(PixelPoint p);
 
-    Measurement& m_m;
+    MeasuringDocument& m_doc;
+    const Measurement& m_m;
     EditorHost& m_host;
-    NumberLocale m_locale = NumberLocale::German();
 
     Zoom m_zoom;
     int m_baseWidth = 0;

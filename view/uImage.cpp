@@ -174,7 +174,8 @@ void ReplayDisplayList(QPainter& painter, const DisplayList& list, const QRect& 
 
 // ---- The window ----
 
-TfImage::TfImage(QWidget* parent) : QWidget(parent), m_editor(TheMeasurement(), *this)
+TfImage::TfImage(MeasuringDocument& document, QWidget* parent)
+    : QWidget(parent), m_doc(document), m_editor(document, *this)
 {
     g_image = this;
     setObjectName("fImage");
@@ -206,10 +207,12 @@ TfImage::TfImage(QWidget* parent) : QWidget(parent), m_editor(TheMeasurement(), 
 
     if (fMain())
         fMain()->ZoomChanged(1);
+    m_subscription = m_doc.subscribe([this](unsigned changes) { documentChanged(changes); });
 }
 
 TfImage::~TfImage()
 {
+    m_doc.unsubscribe(m_subscription);
     if (g_image == this)
         g_image = nullptr;
 }
@@ -226,29 +229,31 @@ void TfImage::ShowImageFile(const QString& fileName)
         options.progress = &m_busy;
         options.warning = warnWithBox;
     }
-    // A failure leaves caption, zoom, view state and undo stack as they were.
+    // A failure leaves document, caption, zoom and view state as they were.
     loadImage(fileName.toStdString(), loaded, options);
 
-    m_image = std::move(loaded);
+    m_doc.setImage(std::move(loaded));
     m_halves.clear();
     m_reduced = QImage();
     setWindowTitle(fileName);
-    m_editor.imageOpened(m_image.Width(), m_image.Height());
+    m_editor.imageOpened(m_doc.image().Width(), m_doc.image().Height());
     m_review.clear();
-    m_undo.clear();
     zoomChanged(Zoom(), QPoint());
-    if (fMain())
-        fMain()->UndoDepthChanged(0);
 }
 
 void TfImage::ReplaceImage(TPixelGraphic image)
 {
-    const bool sizeChanged = image.Width() != m_image.Width() || image.Height() != m_image.Height();
-    m_image = std::move(image);
-    if (sizeChanged) {
+    m_doc.setImage(std::move(image));
+    imageChanged();
+}
+
+void TfImage::imageChanged()
+{
+    const TPixelGraphic& image = m_doc.image();
+    if (image.Width() != m_editor.baseWidth() || image.Height() != m_editor.baseHeight()) {
         m_halves.clear();
         m_reduced = QImage();
-        m_editor.imageOpened(m_image.Width(), m_image.Height());
+        m_editor.imageOpened(image.Width(), image.Height());
         zoomChanged(Zoom(), QPoint());
         return;
     }
@@ -261,6 +266,18 @@ void TfImage::PixelsChanged()
     m_reduced = QImage();
     prepareReduced();
     RepaintOverlay();
+}
+
+void TfImage::documentChanged(unsigned changes)
+{
+    if (changes & dcImage) {
+        imageChanged();
+        return;
+    }
+    if (changes & (dcMeasurement | dcCalibration)) {
+        m_editor.linesChanged();
+        RepaintOverlay();
+    }
 }
 
 namespace {
@@ -330,24 +347,24 @@ void TfImage::viewMoved()
 
 QImage TfImage::shrunk(int width, int height)
 {
-    if (width <= 0 || height <= 0 || m_image.Width() <= 0 || m_image.Height() <= 0)
+    if (width <= 0 || height <= 0 || m_doc.image().Width() <= 0 || m_doc.image().Height() <= 0)
         return QImage();
     // The smallest halved copy still at least as large as wanted; the image itself when even
     // the half is smaller.
     while (true) {
-        const int w = m_halves.empty() ? m_image.Width() : m_halves.back().width;
-        const int h = m_halves.empty() ? m_image.Height() : m_halves.back().height;
+        const int w = m_halves.empty() ? m_doc.image().Width() : m_halves.back().width;
+        const int h = m_halves.empty() ? m_doc.image().Height() : m_halves.back().height;
         if ((w + 1) / 2 < width || (h + 1) / 2 < height || w < 2 || h < 2)
             break;
-        m_halves.push_back(m_halves.empty() ? HalfScreenRaster(m_image) : HalfScreenRaster(m_halves.back()));
+        m_halves.push_back(m_halves.empty() ? HalfScreenRaster(m_doc.image()) : HalfScreenRaster(m_halves.back()));
     }
     int level = static_cast<int>(m_halves.size()) - 1;
     while (level >= 0 && (m_halves[level].width < width || m_halves[level].height < height))
         --level;
     if (level < 0) {
         // Images under twice the wanted size: converted whole (small by that rule).
-        QImage whole(m_image.Width(), m_image.Height(), QImage::Format_RGB32);
-        CopyScreenPixels(m_image, 0, 0, m_image.Width(), m_image.Height(), reinterpret_cast<std::uint32_t*>(whole.bits()),
+        QImage whole(m_doc.image().Width(), m_doc.image().Height(), QImage::Format_RGB32);
+        CopyScreenPixels(m_doc.image(), 0, 0, m_doc.image().Width(), m_doc.image().Height(), reinterpret_cast<std::uint32_t*>(whole.bits()),
                          static_cast<std::size_t>(whole.bytesPerLine() / 4));
         return whole.scaled(width, height, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     }
@@ -364,7 +381,7 @@ void TfImage::prepareReduced()
         m_reduced = QImage();
         return;
     }
-    const QSize size(z.screenSize(m_image.Width()), z.screenSize(m_image.Height()));
+    const QSize size(z.screenSize(m_doc.image().Width()), z.screenSize(m_doc.image().Height()));
     if (m_reduced.size() != size)
         m_reduced = shrunk(size.width(), size.height());
 }
@@ -388,10 +405,11 @@ void TfImage::PaintOverlay(QPainter& painter, bool forExport)
 
 QImage TfImage::RenderPhoto(const std::optional<ScaleBar>& bar)
 {
-    QImage photo(m_image.Width(), m_image.Height(), QImage::Format_RGB32);
+    const TPixelGraphic& image = m_doc.image();
+    QImage photo(image.Width(), image.Height(), QImage::Format_RGB32);
     if (photo.isNull())
         return photo;
-    CopyScreenPixels(m_image, 0, 0, m_image.Width(), m_image.Height(), reinterpret_cast<std::uint32_t*>(photo.bits()),
+    CopyScreenPixels(image, 0, 0, image.Width(), image.Height(), reinterpret_cast<std::uint32_t*>(photo.bits()),
                      static_cast<std::size_t>(photo.bytesPerLine() / 4));
     QPainter painter(&photo);
     PaintOverlay(painter, true);
@@ -414,22 +432,6 @@ TPixelGraphic TfImage::PhotoGraphic(const std::optional<ScaleBar>& bar)
         }
     }
     return out;
-}
-
-void TfImage::PushImageUndo()
-{
-    m_undo.push(m_image);
-    if (fMain())
-        fMain()->UndoDepthChanged(m_undo.depth());
-}
-
-void TfImage::PopImageUndo()
-{
-    if (!m_undo.pop(m_image))
-        return;
-    if (fMain())
-        fMain()->UndoDepthChanged(m_undo.depth());
-    PixelsChanged();
 }
 
 void TfImage::SelectLine(int n) { m_editor.selectLine(n); }
@@ -462,8 +464,9 @@ void TfImage::drawImagePart(QPainter& painter, const QRect& exposed)
     const int z = zoom().factor();
     const int x0 = std::max(0, exposed.left() / z);
     const int y0 = std::max(0, exposed.top() / z);
-    const int x1 = std::min(m_image.Width(), exposed.right() / z + 1);
-    const int y1 = std::min(m_image.Height(), exposed.bottom() / z + 1);
+    const TPixelGraphic& image = m_doc.image();
+    const int x1 = std::min(image.Width(), exposed.right() / z + 1);
+    const int y1 = std::min(image.Height(), exposed.bottom() / z + 1);
     if (x1 <= x0 || y1 <= y0) {
         painter.fillRect(exposed, palette().color(QPalette::Button));
         return;
@@ -472,7 +475,7 @@ void TfImage::drawImagePart(QPainter& painter, const QRect& exposed)
     // The tile grows to the largest part painted so far, at most the visible area.
     if (m_tile.width() < w || m_tile.height() < h)
         m_tile = QImage(std::max(w, m_tile.width()), std::max(h, m_tile.height()), QImage::Format_RGB32);
-    CopyScreenPixels(m_image, x0, y0, w, h, reinterpret_cast<std::uint32_t*>(m_tile.bits()),
+    CopyScreenPixels(image, x0, y0, w, h, reinterpret_cast<std::uint32_t*>(m_tile.bits()),
                      static_cast<std::size_t>(m_tile.bytesPerLine() / 4));
     painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
     painter.drawImage(QRect(x0 * z, y0 * z, w * z, h * z), m_tile, QRect(0, 0, w, h));
@@ -486,25 +489,14 @@ void TfImage::invalidate(const ScreenBox& box)
 
 // ---- Mouse and keys ----
 
-void TfImage::followSheetLocale()
-{
-    if (fTabelle())
-        m_editor.setLocale(fTabelle()->sheet().locale());
-}
-
 void TfImage::canvasPress(int x, int y)
 {
-    followSheetLocale();
     if (proposalPress(x, y))
         return;
     m_editor.leftPress(x, y);
 }
 
-void TfImage::canvasMove(int x, int y)
-{
-    followSheetLocale();
-    m_editor.mouseMove(x, y);
-}
+void TfImage::canvasMove(int x, int y) { m_editor.mouseMove(x, y); }
 
 bool TfImage::handleKey(QKeyEvent* event)
 {
@@ -553,7 +545,8 @@ int TfImage::ProposeCrossings(const std::vector<int>& lines, const ProposalSetti
     {
         HourglassProgress busy;
         busy.begin();
-        m_review.start(ProposeForLines(m_image, TheMeasurement(), lines, settings, progress), TheMeasurement());
+        const Measurement& m = m_doc.measurement();
+        m_review.start(ProposeForLines(m_doc.image(), m, lines, settings, progress), m);
     }
     m_canvas->update();
     m_canvas->setFocus();
@@ -570,13 +563,12 @@ void TfImage::AcceptProposals()
 {
     if (!m_review.active())
         return;
-    const std::vector<AcceptedCrossing> kept = m_review.keptCrossings(TheMeasurement());
+    const std::vector<AcceptedCrossing> kept = m_review.keptCrossings(m_doc.measurement());
     m_review.clear();
-    const int added = AddAcceptedCrossings(TheMeasurement(), kept);
-    if (added > 0) {
-        measurementChanged(ChangeKind::InterceptsChanged);
-        setModified();
-    }
+    int added = 0;
+    // The accepted crossings are one step: one undo takes them all back.
+    m_doc.editMeasurement(edit_text::kAcceptProposals,
+                          [&](Measurement& m) { added = AddAcceptedCrossings(m, kept); });
     RepaintOverlay();
     showProposalStatus(tr("Intercepts added from the proposals: %1.").arg(added));
 }
@@ -613,7 +605,7 @@ void TfImage::showProposalStatus(const QString& text)
 
 // ---- What the editing asks of the window and its neighbours ----
 
-EditState TfImage::editState() const { return fMain() ? fMain()->state() : m_ownState; }
+EditState TfImage::editState() const { return m_doc.editState(); }
 
 bool TfImage::addCircleDown() const { return fMain() && fMain()->AddCircleDown(); }
 
@@ -659,7 +651,7 @@ void TfImage::pressTypeButton(InterceptType type)
         fMain()->PressTypeButton(type);
         return;
     }
-    m_ownState.currentType = type;
+    m_doc.editState().currentType = type;
 }
 
 void TfImage::selectLineRow(int line)
@@ -674,18 +666,9 @@ void TfImage::showStatus(const std::string& text)
         fMain()->ShowStatus(QString::fromStdString(text));
 }
 
-void TfImage::measurementChanged(ChangeKind kind)
-{
-    if (!fTabelle())
-        return;
-    fTabelle()->Recompute();
-    if (kind == ChangeKind::LineAdded && fMain())
-        fMain()->SetLineSetSaveEnabled(true);
-}
-
 void TfImage::highlightChanged(int oldLine, int newLine)
 {
-    const Measurement& m = TheMeasurement();
+    const Measurement& m = m_doc.measurement();
     const Zoom z = m_editor.zoom();
     invalidate(listBounds(LineShape(m, oldLine, z, kActiveLineColour)));
     invalidate(listBounds(LineShape(m, newLine, z, kSelectedLineColour)));

@@ -19,7 +19,6 @@
 #include "view/image_editor.h"
 #include "view/image_raster.h"
 #include "view/scale_bar.h"
-#include "view/image_undo.h"
 #include "view/proposal_review.h"
 
 class QPainter;
@@ -42,14 +41,15 @@ private:
 class TfImage : public QWidget, private EditorHost {
     Q_OBJECT
 public:
-    explicit TfImage(QWidget* parent = nullptr);
+    // Shows the document's image and measurement and edits them.
+    explicit TfImage(MeasuringDocument& document, QWidget* parent = nullptr);
     ~TfImage() override;
 
-    // Loads an image file and resets zoom, caption, view state and undo stack. Throws the
-    // image library's error on failure, leaving the window as it was.
+    // Loads an image file into the document and resets zoom, caption and view state. Throws
+    // the image library's error on failure, leaving document and window as they were.
     void ShowImageFile(const QString& fileName);
-    // Shows a new image buffer (a filter's result, or a test's image) as the document's
-    // image: zoom, selection and undo stack stay.
+    // Puts a new image buffer (a test's picture) into the document and shows it: zoom and
+    // selection stay while the size does.
     void ReplaceImage(TPixelGraphic image);
     // Zoom steps in and out, keeping the image point at the view's centre in place.
     void ZoomIn();
@@ -83,17 +83,15 @@ public:
     // The same as a 24-bit image buffer, for the image writers.
     TPixelGraphic PhotoGraphic(const std::optional<ScaleBar>& bar = std::nullopt);
 
-    void PushImageUndo();
-    void PopImageUndo();
-    int undoDepth() const { return m_undo.depth(); }
+    // The image steps the document's history can undo (the count `bUndo` shows).
+    int undoDepth() const { return m_doc.history().imageSteps(); }
 
     // Highlights test line n (nothing when it is inactive or already selected).
     void SelectLine(int n);
     int selectedLine() const { return m_editor.selectedLine(); }
 
-    // The displayed image buffer (filters change it; the analyses read it). After changing
-    // its pixels in place, call RepaintOverlay.
-    TPixelGraphic& image() { return m_image; }
+    // The displayed image buffer, the document's (the analyses read it).
+    const TPixelGraphic& image() const { return m_doc.image(); }
     int baseWidth() const { return m_editor.baseWidth(); }
     int baseHeight() const { return m_editor.baseHeight(); }
 
@@ -131,8 +129,8 @@ protected:
 
 private:
     bool handleKey(QKeyEvent* event);
-    // The "Length: " texts write numbers as the sheet does.
-    void followSheetLocale();
+    void documentChanged(unsigned changes);
+    void imageChanged();
     // The zoom changed from oldZoom: resize, keep the image point under `keep` (a point of
     // the visible area; none when null) and repaint.
     void zoomChanged(Zoom oldZoom, QPoint keep);
@@ -159,18 +157,15 @@ private:
     void pressTypeButton(InterceptType type) override;
     void selectLineRow(int line) override;
     void showStatus(const std::string& text) override;
-    void measurementChanged(ChangeKind kind) override;
     void repaintOverlay() override { RepaintOverlay(); }
     void highlightChanged(int oldLine, int newLine) override;
     void feedbackChanged(FeedbackKind kind, const DisplayList& oldShape, const DisplayList& shape) override;
 
-    TPixelGraphic m_image;
+    MeasuringDocument& m_doc;
     ImageEditor m_editor;
-    ImageUndoStack m_undo;
     ProposalReview m_review;
     HourglassProgress m_busy;
-    // Editing state used only while no main window exists (window tests of their own).
-    EditState m_ownState;
+    int m_subscription = 0;
     QScrollArea* m_scroll = nullptr;
     QWidget* m_canvas = nullptr;
     // The converted part of the image being painted; never larger than the exposed area.

@@ -108,11 +108,125 @@ const PhaseSegment& Measurement::segment(int s) const
     return m_segments[static_cast<std::size_t>(s - 1)];
 }
 
+void Measurement::record(MeasurementStep step)
+{
+    if (m_steps)
+        m_steps->push_back(std::move(step));
+}
+
+TestLine& Measurement::lineForChange(int n)
+{
+    return m_lines[static_cast<std::size_t>(n - 1)];
+}
+
+void Measurement::lineChanged(int n, const TestLine& before)
+{
+    if (m_steps)
+        m_steps->push_back(LineStep{static_cast<std::uint16_t>(n), before, m_lines[static_cast<std::size_t>(n - 1)]});
+}
+
+// The four renumbering primitives. Erasing a record that nothing refers to any more and
+// lowering the references behind it is undone exactly by inserting it again and raising the
+// references from its index on.
+void Measurement::insertLine(int n, const TestLine& line)
+{
+    for (Intercept& it : m_intercepts) {
+        if (it.line >= n)
+            ++it.line;
+    }
+    for (PhaseSegment& seg : m_segments) {
+        if (seg.line >= n)
+            ++seg.line;
+    }
+    m_lines.insert(m_lines.begin() + (n - 1), line);
+    record(LineInsertion{static_cast<std::uint16_t>(n), true, line});
+}
+
+void Measurement::eraseLine(int n)
+{
+    record(LineInsertion{static_cast<std::uint16_t>(n), false, m_lines[static_cast<std::size_t>(n - 1)]});
+    for (Intercept& it : m_intercepts) {
+        if (it.line > n)
+            --it.line;
+    }
+    for (PhaseSegment& seg : m_segments) {
+        if (seg.line > n)
+            --seg.line;
+    }
+    m_lines.erase(m_lines.begin() + (n - 1));
+}
+
+void Measurement::insertIntercept(int k, const Intercept& it)
+{
+    for (PhaseSegment& seg : m_segments) {
+        if (seg.first >= k)
+            ++seg.first;
+        if (seg.second >= k)
+            ++seg.second;
+    }
+    m_intercepts.insert(m_intercepts.begin() + (k - 1), it);
+    record(InterceptInsertion{static_cast<std::uint16_t>(k), true, it});
+}
+
+void Measurement::eraseIntercept(int k)
+{
+    record(InterceptInsertion{static_cast<std::uint16_t>(k), false, m_intercepts[static_cast<std::size_t>(k - 1)]});
+    for (PhaseSegment& seg : m_segments) {
+        if (seg.first > k)
+            --seg.first;
+        if (seg.second > k)
+            --seg.second;
+    }
+    m_intercepts.erase(m_intercepts.begin() + (k - 1));
+}
+
+void Measurement::insertSegment(int s, const PhaseSegment& seg)
+{
+    m_segments.insert(m_segments.begin() + (s - 1), seg);
+    record(SegmentInsertion{static_cast<std::uint16_t>(s), true, seg});
+}
+
+void Measurement::eraseSegment(int s)
+{
+    record(SegmentInsertion{static_cast<std::uint16_t>(s), false, m_segments[static_cast<std::size_t>(s - 1)]});
+    m_segments.erase(m_segments.begin() + (s - 1));
+}
+
+void Measurement::replay(const MeasurementStep& step, bool forward)
+{
+    // Replaying is never recorded: the history already holds these steps.
+    MeasurementSteps* const steps = m_steps;
+    m_steps = nullptr;
+    if (const auto* change = std::get_if<LineStep>(&step)) {
+        m_lines[change->n - 1u] = forward ? change->after : change->before;
+    } else if (const auto* change = std::get_if<InterceptStep>(&step)) {
+        m_intercepts[change->k - 1u] = forward ? change->after : change->before;
+    } else if (const auto* ins = std::get_if<LineInsertion>(&step)) {
+        if (ins->inserted == forward)
+            insertLine(ins->n, ins->line);
+        else
+            eraseLine(ins->n);
+    } else if (const auto* ins = std::get_if<InterceptInsertion>(&step)) {
+        if (ins->inserted == forward)
+            insertIntercept(ins->k, ins->intercept);
+        else
+            eraseIntercept(ins->k);
+    } else if (const auto* ins = std::get_if<SegmentInsertion>(&step)) {
+        if (ins->inserted == forward)
+            insertSegment(ins->s, ins->segment);
+        else
+            eraseSegment(ins->s);
+    }
+    m_steps = steps;
+}
+
 void Measurement::setLineActive(int n, bool active)
 {
     if (n < 1 || n > lineCount())
         return;
-    m_lines[static_cast<std::size_t>(n - 1)].active = active;
+    const TestLine before = m_lines[static_cast<std::size_t>(n - 1)];
+    lineForChange(n).active = active;
+    lineChanged(n, before);
 }
 
 void Measurement::setRecords(std::vector<TestLine> lines, std::vector<Intercept> intercepts,
@@ -156,7 +270,7 @@ int Measurement::appendLine(const TestLine& line)
     TestLine stored = line;
     stored.weightedCount = 0.0L;
     stored.secondPhaseLength = 0.0L;
-    m_lines.push_back(stored);
+    insertLine(lineCount() + 1, stored);
     return lineCount();
 }
 
@@ -200,8 +314,8 @@ EditResult Measurement::AddTestLine(std::int32_t x1, std::int32_t y1, std::int32
     line.secondPhaseLength = 0.0L;
     line.isCircle = circle;
     line.length = testLineLength(line);
-    m_lines.push_back(line);
-    const int n = lineCount();
+    const int n = lineCount() + 1;
+    insertLine(n, line);
 
     // A straight line starts and ends inside a grain: type V at both ends.
     if (!circle) {
@@ -215,7 +329,7 @@ EditResult Measurement::AddIntercept(PixelPoint point, int lineIndex, InterceptT
 {
     if (interceptCount() >= kMaxIntercepts || lineIndex < 1 || lineIndex > lineCount())
         return {};
-    TestLine& line = m_lines[static_cast<std::size_t>(lineIndex - 1)];
+    const TestLine& line = m_lines[static_cast<std::size_t>(lineIndex - 1)];
     const long double position = positionOnLine(line, point);
     const Neighbours around = FindNeighboursOfPosition(*this, position, lineIndex);
     if (around.found && findSegment(around.lower, around.upper) != 0)
@@ -227,8 +341,10 @@ EditResult Measurement::AddIntercept(PixelPoint point, int lineIndex, InterceptT
     it.type = currentType;
     it.line = static_cast<std::uint16_t>(lineIndex);
     it.position = position;
-    m_intercepts.push_back(it);
-    line.weightedCount += InterceptWeight(currentType, line.isCircle);
+    insertIntercept(interceptCount() + 1, it);
+    const TestLine before = line;
+    lineForChange(lineIndex).weightedCount += InterceptWeight(currentType, line.isCircle);
+    lineChanged(lineIndex, before);
     return {EditKind::Added, interceptCount()};
 }
 
@@ -238,20 +354,28 @@ EditResult Measurement::RetypeIntercept(int k, InterceptType currentType)
         return {};
     Intercept& it = m_intercepts[static_cast<std::size_t>(k - 1)];
     if (it.line >= 1 && it.line <= lineCount()) {
-        TestLine& line = m_lines[static_cast<std::size_t>(it.line - 1)];
+        const TestLine before = m_lines[static_cast<std::size_t>(it.line - 1)];
+        TestLine& line = lineForChange(it.line);
         line.weightedCount -= InterceptWeight(it.type, line.isCircle);
         line.weightedCount += InterceptWeight(currentType, line.isCircle);
+        lineChanged(it.line, before);
     }
+    const Intercept old = it;
     it.type = currentType;
+    if (m_steps)
+        m_steps->push_back(InterceptStep{static_cast<std::uint16_t>(k), old, it});
     return {EditKind::Changed, k};
 }
 
 void Measurement::removeSegment(int s)
 {
     const PhaseSegment& seg = m_segments[static_cast<std::size_t>(s - 1)];
-    if (seg.line >= 1 && seg.line <= lineCount())
-        m_lines[static_cast<std::size_t>(seg.line - 1)].secondPhaseLength -= seg.length;
-    m_segments.erase(m_segments.begin() + (s - 1));
+    if (seg.line >= 1 && seg.line <= lineCount()) {
+        const TestLine before = m_lines[static_cast<std::size_t>(seg.line - 1)];
+        lineForChange(seg.line).secondPhaseLength -= seg.length;
+        lineChanged(seg.line, before);
+    }
+    eraseSegment(s);
 }
 
 EditResult Measurement::DeleteIntercept(int k)
@@ -260,8 +384,10 @@ EditResult Measurement::DeleteIntercept(int k)
         return {};
     const Intercept& it = m_intercepts[static_cast<std::size_t>(k - 1)];
     if (it.line >= 1 && it.line <= lineCount()) {
-        TestLine& line = m_lines[static_cast<std::size_t>(it.line - 1)];
+        const TestLine before = m_lines[static_cast<std::size_t>(it.line - 1)];
+        TestLine& line = lineForChange(it.line);
         line.weightedCount -= InterceptWeight(it.type, line.isCircle);
+        lineChanged(it.line, before);
     }
 
     for (int s = 1; s <= segmentCount();) {
@@ -271,13 +397,7 @@ EditResult Measurement::DeleteIntercept(int k)
         else
             ++s;
     }
-    for (PhaseSegment& seg : m_segments) {
-        if (seg.first > k)
-            --seg.first;
-        if (seg.second > k)
-            --seg.second;
-    }
-    m_intercepts.erase(m_intercepts.begin() + (k - 1));
+    eraseIntercept(k);
     return {EditKind::Removed, k};
 }
 
@@ -299,15 +419,7 @@ EditResult Measurement::DeleteTestLine(int n)
         else
             ++s;
     }
-    for (Intercept& it : m_intercepts) {
-        if (it.line > n)
-            --it.line;
-    }
-    for (PhaseSegment& seg : m_segments) {
-        if (seg.line > n)
-            --seg.line;
-    }
-    m_lines.erase(m_lines.begin() + (n - 1));
+    eraseLine(n);
     return {EditKind::Removed, n};
 }
 
@@ -335,7 +447,7 @@ EditResult Measurement::TogglePhaseSegment(int a, int b)
     const Intercept& ib = m_intercepts[static_cast<std::size_t>(b - 1)];
     if (ia.line != ib.line || ia.line < 1 || ia.line > lineCount())
         return {};  // a stretch lies on one line
-    TestLine& line = m_lines[static_cast<std::size_t>(ia.line - 1)];
+    const TestLine& line = m_lines[static_cast<std::size_t>(ia.line - 1)];
 
     long double length = 0.0L;
     if (line.isCircle) {
@@ -356,15 +468,12 @@ EditResult Measurement::TogglePhaseSegment(int a, int b)
     seg.second = static_cast<std::uint16_t>(b);
     seg.line = ia.line;
     seg.length = length;
-    m_segments.push_back(seg);
-    line.secondPhaseLength += length;
+    const int lineIndex = ia.line;
+    insertSegment(segmentCount() + 1, seg);
+    const TestLine before = m_lines[static_cast<std::size_t>(lineIndex - 1)];
+    lineForChange(lineIndex).secondPhaseLength += length;
+    lineChanged(lineIndex, before);
     return {EditKind::Added, segmentCount()};
-}
-
-Measurement& TheMeasurement()
-{
-    static Measurement measurement;
-    return measurement;
 }
 
 }  // namespace tesra

@@ -1,7 +1,7 @@
 #pragma once
-// The measurement document: test lines and circles, the intercepts marked on them, the
-// second-phase stretches between intercepts, and the calibration. One Measurement exists
-// for the whole program; every window reads and edits it through the operations below.
+// The measurement: test lines and circles, the intercepts marked on them, the second-phase
+// stretches between intercepts, and the calibration. The measuring document holds the
+// program's one Measurement; every window reads it and edits it through the document.
 //
 // Indexes of lines, intercepts and segments are 1-based everywhere (in memory references,
 // in these functions and in files); 0 means "none".
@@ -9,6 +9,7 @@
 #include <span>
 #include <stdexcept>
 #include <string>
+#include <variant>
 #include <vector>
 
 #include "app/measurement/length_unit.h"
@@ -81,6 +82,9 @@ struct PhaseSegment {
     long double length = 0.0L; // pixels
 };
 
+// The factor from mean intercept length to grain size until the user sets another.
+constexpr long double kDefaultConversionFactor = 1.56L;
+
 // Calibration values held with the measurement. The dialog that validates and fills them
 // lives with the result sheet; this is only the record with its values after an image is
 // opened. pixelLength and realLength of 0 mean "not set" (the dialog refuses 0).
@@ -89,7 +93,7 @@ struct Calibration {
     long double pixelLength = 0.0L;
     long double realLength = 0.0L;
     long double secondPhasePercent = -1.0L; // Vol%, 0 <= v < 100; -1 = not set
-    long double conversionFactor = 1.56L;   // mean intercept length -> grain size ("PropFaktor")
+    long double conversionFactor = kDefaultConversionFactor;  // mean intercept length -> grain size ("PropFaktor")
     std::string remark;                     // UTF-8; the image size ("640x480") after opening
     LengthUnit unit = kDefaultLengthUnit;   // of realLength (and so of every calibrated length)
 };
@@ -127,6 +131,36 @@ class MeasurementError : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
 };
+
+// One elementary change of the records, with what is needed to make it again or take it
+// back. Every editing operation is a short sequence of these; the undo history keeps the
+// sequence, so that undoing replays the exact inverses and restores every value, index and
+// reference as it was. Inserting or erasing a record renumbers the references behind it.
+struct LineStep {        // line n's fields changed
+    std::uint16_t n = 0;
+    TestLine before, after;
+};
+struct InterceptStep {   // intercept k's fields changed
+    std::uint16_t k = 0;
+    Intercept before, after;
+};
+struct LineInsertion {   // line n came in (inserted) or went (erased)
+    std::uint16_t n = 0;
+    bool inserted = true;
+    TestLine line;
+};
+struct InterceptInsertion {
+    std::uint16_t k = 0;
+    bool inserted = true;
+    Intercept intercept;
+};
+struct SegmentInsertion {
+    std::uint16_t s = 0;
+    bool inserted = true;
+    PhaseSegment segment;
+};
+using MeasurementStep = std::variant<LineStep, InterceptStep, LineInsertion, InterceptInsertion, SegmentInsertion>;
+using MeasurementSteps = std::vector<MeasurementStep>;
 
 class Measurement {
 public:
@@ -187,17 +221,32 @@ public:
     // Index of the segment joining a and b in either order, or 0.
     int findSegment(int a, int b) const;
 
+    // While set, every change of the records made by the operations above (not setRecords
+    // and ClearMeasurement) is also appended to `steps`; nullptr stops the recording.
+    void recordSteps(MeasurementSteps* steps) { m_steps = steps; }
+    // Makes a recorded change again (forward) or takes it back (inverse). The steps of an
+    // operation are taken back in reverse order.
+    void replay(const MeasurementStep& step, bool forward);
+
     Calibration calibration;
 
 private:
     void removeSegment(int s);
+    TestLine& lineForChange(int n);
+    void lineChanged(int n, const TestLine& before);
+    void insertLine(int n, const TestLine& line);
+    void eraseLine(int n);
+    void insertIntercept(int k, const Intercept& it);
+    void eraseIntercept(int k);
+    void insertSegment(int s, const PhaseSegment& seg);
+    void eraseSegment(int s);
+    void record(MeasurementStep step);
+
+    MeasurementSteps* m_steps = nullptr;
 
     std::vector<TestLine> m_lines;
     std::vector<Intercept> m_intercepts;
     std::vector<PhaseSegment> m_segments;
 };
-
-// The program's one measurement document.
-Measurement& TheMeasurement();
 
 }  // namespace tesra

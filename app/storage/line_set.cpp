@@ -39,13 +39,12 @@ std::string lineCountText(int n)
     return std::to_string(n) + (n == 1 ? " line" : " lines");
 }
 
-// Takes the checked records into the document (the steps after the file has been read).
+// Takes the checked records into the measurement (the steps after the file has been read).
 LineSetLoadResult addLines(std::span<const std::uint8_t> records, int count, int imageWidth, int imageHeight,
-                           MeasurementDocument& doc)
+                           Measurement& measurement)
 {
     LineSetLoadResult result;
     result.headerMatched = true;
-    Measurement& measurement = doc.measurement;
     const int oldCount = measurement.lineCount();
     for (int k = 0; k < count; ++k) {
         // Bytes 18 to 37 (weightedCount, secondPhaseLength) are discarded: the line starts
@@ -75,10 +74,8 @@ LineSetLoadResult addLines(std::span<const std::uint8_t> records, int count, int
         const PixelPoint second{line.x2, line.y2};
         measurement.AddIntercept(first, n, itStartEndInGrain);
         measurement.AddIntercept(second, n, itStartEndInGrain);
-        doc.state.currentType = itNormal;
         result.typeReset = true;
     }
-    doc.sheet.Recompute(measurement);
     return result;
 }
 
@@ -112,7 +109,7 @@ void SaveLineSet(const std::string& fileName, const Measurement& measurement)
 }
 
 LineSetLoadResult LoadLineSet(std::span<const std::uint8_t> file, int imageWidth, int imageHeight,
-                              MeasurementDocument document)
+                              Measurement& measurement)
 {
     if (!startsWithHeader(file))
         return {};
@@ -122,11 +119,11 @@ LineSetLoadResult LoadLineSet(std::span<const std::uint8_t> file, int imageWidth
     const std::uint64_t records = (file.size() - kCountEnd) / kTestLineRecordSize;
     if (records < static_cast<std::uint64_t>(count))
         throw StorageError(shortFileMessage({}, count, records));
-    return addLines(file.subspan(kCountEnd), count, imageWidth, imageHeight, document);
+    return addLines(file.subspan(kCountEnd), count, imageWidth, imageHeight, measurement);
 }
 
 LineSetLoadResult LoadLineSet(const std::string& fileName, int imageWidth, int imageHeight,
-                              MeasurementDocument document)
+                              Measurement& measurement)
 {
     FilePtr file(openForReading(fileName));
     // Header and count first; only as many bytes as the count names are read after them, so a
@@ -151,7 +148,7 @@ LineSetLoadResult LoadLineSet(const std::string& fileName, int imageWidth, int i
     if (got < want)
         throw StorageError(shortFileMessage(fileName, count, got / kTestLineRecordSize));
     return addLines(std::span<const std::uint8_t>(bytes).subspan(kCountEnd), count, imageWidth, imageHeight,
-                    document);
+                    measurement);
 }
 
 }  // namespace tesra

@@ -23,7 +23,8 @@ struct LineSetLoadResult {
     int added = 0;               // lines appended to the measurement
     int dropped = 0;             // records outside the image, with a length that is no
                                  // finite number, or beyond the 300 lines
-    bool typeReset = false;      // a straight line came in: currentType is 1, press `bTyp1`
+    bool typeReset = false;      // a straight line came in: the caller sets currentType to 1
+                                 // and presses `bTyp1`
     // The information box to show (caption kLoadLinesCaption), empty when nothing was dropped.
     std::string message;
 };
@@ -37,16 +38,16 @@ void SaveLineSet(const std::string& fileName, const Measurement& measurement);
 std::vector<std::uint8_t> EncodeLineSet(const Measurement& measurement);
 
 // `LoadLineSet`: appends the lines of the file whose second end point lies within the image
-// (x2 <= imageWidth, y2 <= imageHeight) and whose length is a finite number, up to 300 lines, with their sheet rows; gives each
-// new straight line its two type-V end intercepts; recomputes the sheet. The caller sets the
-// modified flag first (also when the file turns out not to be a line set) and repaints.
+// (x2 <= imageWidth, y2 <= imageHeight) and whose length is a finite number, up to 300
+// lines, and gives each new straight line its two type-V end intercepts. The program does it
+// as one step of the document's history (one undo takes the whole set back).
 // Throws StorageError when the file cannot be read or ends before its records; nothing has
 // then been added.
 LineSetLoadResult LoadLineSet(const std::string& fileName, int imageWidth, int imageHeight,
-                              MeasurementDocument document);
+                              Measurement& measurement);
 
 // The same over a file already in memory.
 LineSetLoadResult LoadLineSet(std::span<const std::uint8_t> file, int imageWidth, int imageHeight,
-                              MeasurementDocument document);
+                              Measurement& measurement);
 
 }  // namespace tesra

@@ -74,11 +74,14 @@ using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
 }
 
 // The stored calibration goes into the dialog's fields and through its "Ok", so that it is
-// rounded to the three decimals the fields show and checked like a typed one.
-CalibrationFailure applyCalibration(const StoredCalibration& stored, MeasurementDocument& doc)
+// rounded to the three decimals the fields show and checked like a typed one. A refused one
+// leaves the fields as they were: the dialog never shows "NAN" or a text it refused.
+CalibrationFailure applyCalibration(const StoredCalibration& stored, MeasuringDocument& doc, EditState& state)
 {
-    CalibrationFields& fields = doc.calibration.fields();
-    const NumberLocale& locale = doc.calibration.locale();
+    CalibrationModel& calibration = doc.calibrationTexts();
+    CalibrationFields& fields = calibration.fields();
+    const CalibrationFields before = fields;
+    const NumberLocale& locale = calibration.locale();
     switch (stored.form) {
     case StoredCalibrationForm::NotCalibrated:
         return CalibrationFailure::None;
@@ -92,7 +95,14 @@ CalibrationFailure applyCalibration(const StoredCalibration& stored, Measurement
         break;
     }
     fields.tInfo = AnsiToUtf8(stored.remark);
-    return doc.calibration.bOkClick(doc.measurement, doc.sheet, doc.state);
+    Measurement& measurement = doc.measurementForLoading();
+    const CalibrationFailure failure = calibration.bOkClick(measurement);
+    if (failure != CalibrationFailure::None) {
+        fields = before;
+        return failure;
+    }
+    calibration.FormClose(measurement.calibration, state);
+    return failure;
 }
 
 }  // namespace
@@ -114,20 +124,21 @@ std::FILE* openForReading(const std::string& fileName)
     return file;
 }
 
-TrailerContent TrailerContentOf(const Measurement& measurement, const CalibrationModel& calibration)
+TrailerContent TrailerContentOf(const MeasuringDocument& document)
 {
+    const Measurement& measurement = document.measurement();
     TrailerContent content;
     content.lines.assign(measurement.lines().begin(), measurement.lines().end());
     content.intercepts.assign(measurement.intercepts().begin(), measurement.intercepts().end());
     content.segments.assign(measurement.segments().begin(), measurement.segments().end());
     const Calibration& cal = measurement.calibration;
-    if (calibration.fields().tPixel.empty()) {
+    if (!document.calibrated()) {
         content.calibration.form = StoredCalibrationForm::NotCalibrated;
     } else {
         content.calibration.form = StoredCalibrationForm::Calibrated;
         content.calibration.pixelLength = cal.pixelLength;
         content.calibration.realLength = cal.realLength;
-        std::string remark = Utf8ToAnsi(calibration.fields().tInfo);
+        std::string remark = Utf8ToAnsi(document.calibrationTexts().fields().tInfo);
         if (remark.size() > 255)
             remark.resize(255);
         content.calibration.remark = std::move(remark);
@@ -139,21 +150,19 @@ TrailerContent TrailerContentOf(const Measurement& measurement, const Calibratio
     return content;
 }
 
-void WriteTrailer(std::ostream& out, std::uint64_t imageSize, const Measurement& measurement,
-                  const CalibrationModel& calibration)
+void WriteTrailer(std::ostream& out, std::uint64_t imageSize, const MeasuringDocument& document)
 {
-    const std::vector<std::uint8_t> bytes = EncodeTrailer(TrailerContentOf(measurement, calibration), imageSize);
+    const std::vector<std::uint8_t> bytes = EncodeTrailer(TrailerContentOf(document), imageSize);
     out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
 }
 
 void SaveWithTrailer(const std::string& fileName, const std::function<void(std::ostream&)>& writeImage,
-                     const Measurement& measurement, const CalibrationModel& calibration,
-                     std::uint64_t minimumImageSize)
+                     const MeasuringDocument& document, std::uint64_t minimumImageSize)
 {
     if (minimumImageSize > kMaxImageDataSize)
         throw TrailerError(kImageDataTooLargeMessage);
     // Checked before the temporary file exists; only S has to wait for the image data.
-    const TrailerContent content = TrailerContentOf(measurement, calibration);
+    const TrailerContent content = TrailerContentOf(document);
     if (content.lines.size() > static_cast<std::size_t>(kMaxLines)
         || content.intercepts.size() > static_cast<std::size_t>(kMaxIntercepts)
         || content.segments.size() > static_cast<std::size_t>(kMaxSegments))
@@ -183,12 +192,10 @@ void SaveWithTrailer(const std::string& fileName, const std::function<void(std::
 }
 
 void SaveImageWithMeasurement(const TPixelGraphic& image, const std::string& fileName,
-                              const Measurement& measurement, const CalibrationModel& calibration,
-                              const FormatOptions& options)
+                              const MeasuringDocument& document, const FormatOptions& options)
 {
     const PreparedSave prepared(image, fileExtension(fileName), options);
-    SaveWithTrailer(fileName, [&](std::ostream& out) { prepared.write(out); }, measurement, calibration,
-                    prepared.minimumDataSize());
+    SaveWithTrailer(fileName, [&](std::ostream& out) { prepared.write(out); }, document, prepared.minimumDataSize());
 }
 
 std::vector<std::uint8_t> ReadFileTail(const std::string& fileName, std::uint64_t& fileSize)
@@ -211,20 +218,20 @@ std::vector<std::uint8_t> ReadFileTail(const std::string& fileName, std::uint64_
     return tail;
 }
 
-TrailerReadResult ReadTrailer(const std::string& fileName, MeasurementDocument document)
+TrailerReadResult ReadTrailer(const std::string& fileName, MeasuringDocument& document, EditState& state)
 {
     std::uint64_t fileSize = 0;
     const std::vector<std::uint8_t> tail = ReadFileTail(fileName, fileSize);
-    return ReadTrailer(tail, fileSize, document);
+    return ReadTrailer(tail, fileSize, document, state);
 }
 
 TrailerReadResult ReadTrailer(std::span<const std::uint8_t> tail, std::uint64_t fileSize,
-                              MeasurementDocument document)
+                              MeasuringDocument& document, EditState& state)
 {
-    return ApplyTrailer(ParseTrailer(tail, fileSize), document);
+    return ApplyTrailer(ParseTrailer(tail, fileSize), document, state);
 }
 
-TrailerReadResult ApplyTrailer(const ParsedTrailer& parsed, MeasurementDocument document)
+TrailerReadResult ApplyTrailer(const ParsedTrailer& parsed, MeasuringDocument& document, EditState& state)
 {
     TrailerReadResult result;
     result.status = parsed.status;
@@ -232,8 +239,9 @@ TrailerReadResult ApplyTrailer(const ParsedTrailer& parsed, MeasurementDocument 
         return result;
     result.processed = true;
 
-    Measurement& measurement = document.measurement;
+    Measurement& measurement = document.measurementForLoading();
     Calibration& cal = measurement.calibration;
+    CalibrationModel& texts = document.calibrationTexts();
     if (parsed.status == TrailerStatus::Found) {
         const TrailerContent& content = parsed.content;
         try {
@@ -243,7 +251,7 @@ TrailerReadResult ApplyTrailer(const ParsedTrailer& parsed, MeasurementDocument 
             result.detail = e.what();
         }
         if (result.status == TrailerStatus::Found) {
-            result.calibrationFailure = applyCalibration(content.calibration, document);
+            result.calibrationFailure = applyCalibration(content.calibration, document, state);
             // A file without the unit's mark was calibrated in µm, as everything was before.
             cal.unit = content.calibration.unit.value_or(kDefaultLengthUnit);
             // The stored fraction and factor pass the dialog's checks too: a value the dialog
@@ -256,7 +264,7 @@ TrailerReadResult ApplyTrailer(const ParsedTrailer& parsed, MeasurementDocument 
                 if (result.calibrationFailure == CalibrationFailure::None)
                     result.calibrationFailure = CalibrationFailure::SecondPhase;
             }
-            long double factor = content.hasConversionFactor ? content.conversionFactor : 1.56L;
+            long double factor = content.hasConversionFactor ? content.conversionFactor : kDefaultConversionFactor;
             if (!IsValidConversionFactor(factor)) {
                 factor = cal.conversionFactor;
                 if (result.calibrationFailure == CalibrationFailure::None)
@@ -267,8 +275,7 @@ TrailerReadResult ApplyTrailer(const ParsedTrailer& parsed, MeasurementDocument 
                 result.caption = kCalibrationMessageCaption;
             }
             cal.secondPhasePercent = fraction;
-            document.calibration.fields().tFremdPhase =
-                fraction != -1.0L ? FormatN(fraction, 10, 3, document.calibration.locale()) : std::string();
+            texts.fields().tFremdPhase = fraction != -1.0L ? FormatN(fraction, 10, 3, texts.locale()) : std::string();
             cal.conversionFactor = factor;
         }
     }
@@ -280,12 +287,11 @@ TrailerReadResult ApplyTrailer(const ParsedTrailer& parsed, MeasurementDocument 
     }
 
     if (cal.secondPhasePercent != -1.0L)
-        document.sheet.showSecondPhaseNotice(kSecondPhaseNoticePrefix
-                                             + FormatF(cal.secondPhasePercent, 6, 3, document.sheet.locale()) + " Vol%");
+        texts.showSecondPhaseNotice(kSecondPhaseNoticePrefix + FormatF(cal.secondPhasePercent, 6, 3, texts.locale())
+                                    + " Vol%");
     else
-        document.sheet.hideSecondPhaseNotice();
-    document.calibration.fields().tFaktor = FormatN(cal.conversionFactor, 10, 3, document.calibration.locale());
-    document.sheet.Recompute(measurement);
+        texts.showNoticeOf(cal);
+    texts.fields().tFaktor = FormatN(cal.conversionFactor, 10, 3, texts.locale());
     return result;
 }
 

@@ -2,9 +2,8 @@
 // The measurement stored behind the image data of a saved image file: saving an image with
 // its measurement, and reading the measurement back after an image has been opened.
 //
-// Reading goes through the result sheet and the calibration dialog's rules exactly as if the
-// user had filled the dialog and pressed "Ok", so a stored calibration is rounded and checked
-// like a typed one. A damaged trailer is refused whole: the image opens with an empty
+// Reading goes through the calibration dialog's rules exactly as if the user had filled the
+// dialog and pressed "Ok", so a stored calibration is rounded and checked like a typed one. A damaged trailer is refused whole: the image opens with an empty
 // measurement and the caller shows kDamagedTrailerMessage.
 #include <cstdint>
 #include <cstdio>
@@ -16,12 +15,10 @@
 #include <vector>
 
 #include "app/common/user_text.h"
-#include "app/measurement/measurement.h"
+#include "app/document/measuring_document.h"
 #include "app/storage/trailer_layout.h"
 #include "imaging/formats/image_format.h"
 #include "imaging/pixel_graphic.h"
-#include "results/calibration_model.h"
-#include "results/result_sheet.h"
 
 namespace tesra {
 
@@ -41,23 +38,15 @@ public:
 // (never waited on). Throws StorageError with the file name and the system's message.
 std::FILE* openForReading(const std::string& fileName);
 
-// The parts of the program that reading and writing a measurement touch.
-struct MeasurementDocument {
-    Measurement& measurement;
-    ResultSheet& sheet;
-    CalibrationModel& calibration;
-    EditState& state;
-};
-
 // What reading a trailer did, for the caller to show.
 struct TrailerReadResult {
     TrailerStatus status = TrailerStatus::Absent;
-    // False only for a file of 256 bytes or less: nothing was done, the caller neither
-    // recomputes nor repaints. Otherwise the sheet has been recomputed; repaint the overlay.
+    // False only for a file of 256 bytes or less: nothing was done. The caller tells the
+    // document's observers what was read.
     bool processed = false;
     // The stored calibration, fraction or factor was refused by the dialog's checks (the
-    // calibration's fields keep the texts; a refused fraction counts as not set, a refused
-    // factor leaves the default).
+    // calibration's fields keep the texts they had before; a refused fraction counts as not
+    // set, a refused factor leaves the default).
     CalibrationFailure calibrationFailure = CalibrationFailure::None;
     // A message box to show (empty when none): the damaged-trailer text or the calibration
     // dialog's message, with its caption.
@@ -68,15 +57,14 @@ struct TrailerReadResult {
 };
 
 // What the trailer writer stores for the document: the records, the calibration as
-// "Kalibtiert" with the 80-bit values when the dialog's pixel-length field is not empty
-// (else "Nicht Kalibtiert"), the dialog's remark field (Windows-1252, first 255 characters),
-// the second-phase fraction and the conversion factor.
-TrailerContent TrailerContentOf(const Measurement& measurement, const CalibrationModel& calibration);
+// "Kalibtiert" with the 80-bit values when the document is calibrated (else "Nicht
+// Kalibtiert"), the remark (Windows-1252, first 255 characters), the second-phase fraction
+// and the conversion factor.
+TrailerContent TrailerContentOf(const MeasuringDocument& document);
 
 // `WriteTrailer`: writes the document's trailer for image data of imageSize bytes to out.
 // Throws TrailerError when the measurement cannot be stored (S beyond 32 bits).
-void WriteTrailer(std::ostream& out, std::uint64_t imageSize, const Measurement& measurement,
-                  const CalibrationModel& calibration);
+void WriteTrailer(std::ostream& out, std::uint64_t imageSize, const MeasuringDocument& document);
 
 // Writes a file of image data followed by the document's trailer, with S = the number of
 // bytes writeImage produced. The file is written to a temporary file in the target's folder
@@ -87,32 +75,31 @@ void WriteTrailer(std::ostream& out, std::uint64_t imageSize, const Measurement&
 // refused with TrailerError before anything is written when `minimumImageSize` already says
 // so, otherwise as soon as the data passes the limit.
 void SaveWithTrailer(const std::string& fileName, const std::function<void(std::ostream&)>& writeImage,
-                     const Measurement& measurement, const CalibrationModel& calibration,
-                     std::uint64_t minimumImageSize = 0);
+                     const MeasuringDocument& document, std::uint64_t minimumImageSize = 0);
 
 // "Save image": the image in the format of the file name's extension, then the trailer, as
 // one safe save. The writer and colour resolution are settled (and the user asked) before
 // any byte is written; a refused save writes nothing.
 void SaveImageWithMeasurement(const TPixelGraphic& image, const std::string& fileName,
-                              const Measurement& measurement, const CalibrationModel& calibration,
-                              const FormatOptions& options = {});
+                              const MeasuringDocument& document, const FormatOptions& options = {});
 
 // The last bytes of a file, as many as a trailer can take (kMaxTrailerSize, or the whole file
 // when it is shorter), and the file's size. Throws StorageError when the file cannot be read.
 std::vector<std::uint8_t> ReadFileTail(const std::string& fileName, std::uint64_t& fileSize);
 
-// `ReadTrailer`: after "Open image" has loaded the image and reset the measurement, the sheet
-// and the calibration, reads the trailer at the end of the file, if any, into the document.
-// Reads at most the last kMaxTrailerSize bytes. Throws StorageError when the file cannot be
-// read; nothing has then entered the document.
-TrailerReadResult ReadTrailer(const std::string& fileName, MeasurementDocument document);
+// `ReadTrailer`: after "Open image" has loaded the image and reset the document, reads the
+// trailer at the end of the file, if any, into the document. A stored calibration runs the
+// dialog's close handling, which brings back the mode saved in `state`. Reads at most the
+// last kMaxTrailerSize bytes. Throws StorageError when the file cannot be read; nothing has
+// then entered the document.
+TrailerReadResult ReadTrailer(const std::string& fileName, MeasuringDocument& document, EditState& state);
 
 // The same over the end of a file already in memory (tail = the last bytes of a file of
 // fileSize bytes, or the whole file).
 TrailerReadResult ReadTrailer(std::span<const std::uint8_t> tail, std::uint64_t fileSize,
-                              MeasurementDocument document);
+                              MeasuringDocument& document, EditState& state);
 
 // Takes a parsed trailer into the document (the steps after the file has been read).
-TrailerReadResult ApplyTrailer(const ParsedTrailer& parsed, MeasurementDocument document);
+TrailerReadResult ApplyTrailer(const ParsedTrailer& parsed, MeasuringDocument& document, EditState& state);
 
 }  // namespace tesra

@@ -337,7 +337,7 @@ ParsedTrailer ParseTrailer(std::span<const std::uint8_t> tail, std::uint64_t fil
         content.conversionFactor = DecodeExtended(factor);
     } else {
         content.hasConversionFactor = false;
-        content.conversionFactor = 1.56L;
+        content.conversionFactor = kDefaultConversionFactor;
         // Another block in the key's place is read over, as long as it is the last one.
         if (key && keyAt + kTextBlockSize == end)
             pos = end;

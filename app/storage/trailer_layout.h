@@ -83,7 +83,7 @@ struct TrailerContent {
     StoredCalibration calibration;
     long double secondPhasePercent = -1.0L;  // -1 = not set
     bool hasConversionFactor = true;         // false: the "PropFaktor" key is missing
-    long double conversionFactor = 1.56L;    // 1.56 when the key is missing
+    long double conversionFactor = kDefaultConversionFactor;  // the default when the key is missing
     bool oldTag = false;                     // tagged "Morvanteklisar2"
 };
 

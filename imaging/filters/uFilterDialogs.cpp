@@ -19,7 +19,7 @@
 #include "app/uLanguage.h"
 #include "imaging/filters/filter_preview.h"
 #include "imaging/filters/image_filter.h"
-#include "results/uTabelle.h"
+#include "app/uMain.h"
 
 namespace tesra {
 namespace {
@@ -38,13 +38,12 @@ ConvDialogHandler& convHandler()
 
 QString qs(const std::string& s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
 
-// The program shows numbers as its result sheet does; without a sheet, as the system does.
+// The program shows numbers in its document's format; without the program, as the system does.
 NumberLocale programNumberLocale()
 {
-    if (TfTabelle* sheet = fTabelle())
-        return sheet->sheet().locale();
-    const QLocale system;
-    return {system.decimalPoint().toStdString(), system.groupSeparator().toStdString()};
+    if (TfMain* main = fMain())
+        return main->document().numberLocale();
+    return NumberLocaleOf(QLocale::system());
 }
 
 // A 24-bit buffer as an image for the screen.

@@ -36,16 +36,13 @@ class GrauTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        TheMeasurement().ClearMeasurement();
-        TheMeasurement().calibration = Calibration{};
-        TheMeasurement().calibration.remark = "Probe 4";
+        document.calibrationTexts().fields().tInfo = "Probe 4";
         window.setImage(&image);
         window.setNumberLocale(NumberLocale::German());
         window.setDateTimeSource([] { return std::string("07.12.2026 14:03:09"); });
         window.show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
     }
-    void TearDown() override { TheMeasurement().ClearMeasurement(); }
 
     // An image whose every pixel has the given grey value (as its green component).
     void fillImage(int width, int height, int grey)
@@ -86,8 +83,9 @@ protected:
         return QGuiApplication::clipboard()->mimeData()->data(QStringLiteral("text/plain;charset=windows-1252"));
     }
 
+    MeasuringDocument document;
     TPixelGraphic image;
-    TfGrau window;
+    TfGrau window{document};
 };
 
 TEST_F(GrauTest, StartsEmptyWithItsCaption)
@@ -103,7 +101,7 @@ TEST_F(GrauTest, StartsEmptyWithItsCaption)
 TEST_F(GrauTest, ShortLineProfileIsCentredAndCopied)
 {
     fillImage(60, 10, 200);
-    TheMeasurement().AddTestLine(10, 5, 50, 5, false);
+    document.AddTestLine(10, 5, 50, 5, false);
     QGuiApplication::clipboard()->clear();
 
     window.ShowProfile(1);
@@ -131,7 +129,7 @@ TEST_F(GrauTest, ShortLineProfileIsCentredAndCopied)
 TEST_F(GrauTest, LongLineSetsThePlotWidth)
 {
     fillImage(520, 30, 90);
-    TheMeasurement().AddTestLine(0, 0, 500, 17, false);  // 500.29 pixels long
+    document.AddTestLine(0, 0, 500, 17, false);  // 500.29 pixels long
     window.ShowProfile(1);
     EXPECT_EQ(window.size(), QSize(501, 296));
     EXPECT_EQ(plot()->geometry(), QRect(0, 40, 501, 256));
@@ -146,7 +144,7 @@ TEST_F(GrauTest, PlotPixelsOfAHandMadeProfile)
     for (int x = 0; x < 40; ++x)
         for (int y = 0; y < 5; ++y)
             image.SetPixel(x, y, rgb(0, x < 20 ? 60 : 180, 0));
-    Measurement& m = TheMeasurement();
+    Measurement& m = document.measurementForLoading();
     m.AddTestLine(0, 2, 40, 2, false);
     m.AddIntercept({10, 2}, 1, itTriplePoint);
     m.AddIntercept({20, 2}, 1, itNormal);
@@ -172,7 +170,7 @@ TEST_F(GrauTest, PlotPixelsOfAHandMadeProfile)
 TEST_F(GrauTest, FlatProfileReadsGreyAndIncrementUnderTheMouse)
 {
     fillImage(60, 10, 127);
-    TheMeasurement().AddTestLine(10, 5, 50, 5, false);
+    document.AddTestLine(10, 5, 50, 5, false);
     window.ShowProfile(1);
     moveOverPlot(20);
     EXPECT_EQ(panelText(), "Position: 50%   Gray: 127   Increment: 0");
@@ -187,7 +185,7 @@ TEST_F(GrauTest, FlatProfileReadsGreyAndIncrementUnderTheMouse)
 TEST_F(GrauTest, CircleReadsDegrees)
 {
     fillImage(40, 40, 30);
-    TheMeasurement().AddTestLine(2, 2, 30, 30, true);  // side 28, length 28π ≈ 87.96
+    document.AddTestLine(2, 2, 30, 30, true);  // side 28, length 28π ≈ 87.96
     window.ShowProfile(1);
     moveOverPlot(22);  // a quarter of the length
     EXPECT_TRUE(panelText().startsWith(QString::fromUtf8("Position: 90\u00b0   Gray: 30"))) << panelText().toStdString();
@@ -196,7 +194,7 @@ TEST_F(GrauTest, CircleReadsDegrees)
 TEST_F(GrauTest, LineOutOfRangeKeepsThePlot)
 {
     fillImage(60, 10, 200);
-    TheMeasurement().AddTestLine(10, 5, 50, 5, false);
+    document.AddTestLine(10, 5, 50, 5, false);
     window.ShowProfile(1);
     const QImage before = window.plotImage();
     QGuiApplication::clipboard()->setText(QStringLiteral("mine"));
@@ -278,7 +276,7 @@ TEST_F(GrauTest, HistogramNeedsAnImage)
 TEST_F(GrauTest, SegmentGridsAndTheirText)
 {
     fillImage(60, 10, 100);
-    Measurement& m = TheMeasurement();
+    Measurement& m = document.measurementForLoading();
     m.AddTestLine(0, 5, 40, 5, false);  // ends at 0 and 40
     m.AddIntercept({30, 5}, 1, itNormal);
     m.AddIntercept({12, 5}, 1, itNormal);
@@ -323,7 +321,7 @@ TEST_F(GrauTest, SegmentGridsAndTheirText)
 TEST_F(GrauTest, LineWithOneInterceptKeepsTheGrids)
 {
     fillImage(60, 60, 100);
-    Measurement& m = TheMeasurement();
+    Measurement& m = document.measurementForLoading();
     m.AddTestLine(0, 5, 40, 5, false);
     m.AddTestLine(10, 10, 40, 40, true);  // a circle has no end intercepts
     m.AddIntercept({40, 25}, 2, itNormal);
@@ -343,7 +341,7 @@ TEST_F(GrauTest, LineWithOneInterceptKeepsTheGrids)
 TEST_F(GrauTest, CollapseForgetsTheView)
 {
     fillImage(60, 10, 127);
-    TheMeasurement().AddTestLine(10, 5, 50, 5, false);
+    document.AddTestLine(10, 5, 50, 5, false);
     window.ShowProfile(1);
     moveOverPlot(20);
     window.Collapse();
@@ -358,7 +356,7 @@ TEST_F(GrauTest, CollapseForgetsTheView)
 TEST_F(GrauTest, PlotStaysPixelExactAtDoubleDensity)
 {
     fillImage(60, 10, 127);
-    TheMeasurement().AddTestLine(10, 5, 50, 5, false);
+    document.AddTestLine(10, 5, 50, 5, false);
     window.ShowProfile(1);
     QImage shot(plot()->size() * 2, QImage::Format_RGB32);
     shot.setDevicePixelRatio(2);
@@ -374,9 +372,8 @@ class TfGrauInFrame : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        TheMeasurement().ClearMeasurement();
         area.resize(900, 700);
-        window = new TfGrau;
+        window = new TfGrau(document);
         window->setImage(&image);
         frame = area.addSubWindow(window);
         area.show();
@@ -384,8 +381,8 @@ protected:
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&area));
         QTest::qWait(10);
     }
-    void TearDown() override { TheMeasurement().ClearMeasurement(); }
 
+    MeasuringDocument document;
     TPixelGraphic image{400, 10, TPixelFormat::pf24Bit};
     QMdiArea area;
     TfGrau* window = nullptr;
@@ -394,7 +391,7 @@ protected:
 
 TEST_F(TfGrauInFrame, FixedBorderWithACloseButtonThatHides)
 {
-    TheMeasurement().AddTestLine(0, 5, 40, 5, false);
+    document.AddTestLine(0, 5, 40, 5, false);
     EXPECT_TRUE(frame->windowFlags() & Qt::WindowCloseButtonHint);
     EXPECT_FALSE(frame->windowFlags() & Qt::WindowMinMaxButtonsHint);
     EXPECT_FALSE(frame->testAttribute(Qt::WA_DeleteOnClose));
@@ -421,9 +418,9 @@ TEST_F(TfGrauInFrame, FixedBorderWithACloseButtonThatHides)
 // and the window is painted to its border.
 TEST_F(TfGrauInFrame, SegmentWindowShowsEveryColumnAndTheMeanWhole)
 {
-    TheMeasurement().AddTestLine(0, 5, 390, 5, false);
+    document.AddTestLine(0, 5, 390, 5, false);
     for (int i = 1; i < 20; ++i)
-        TheMeasurement().AddIntercept({i * 19, 5}, 1, itNormal);
+        document.AddIntercept({i * 19, 5}, 1, itNormal);
     window->setNumberLocale(NumberLocale::German());
     window->ShowSegments(1);
     QApplication::processEvents();
@@ -468,7 +465,7 @@ TEST_F(TfGrauInFrame, SegmentWindowShowsEveryColumnAndTheMeanWhole)
 
 TEST_F(TfGrauInFrame, LengthStripIsYellowInEveryStyle)
 {
-    TheMeasurement().AddTestLine(10, 5, 50, 5, false);
+    document.AddTestLine(10, 5, 50, 5, false);
     window->ShowProfile(1);
     auto* panel = window->findChild<QLabel*>("Panel");
     ASSERT_TRUE(panel->isVisible());

@@ -51,11 +51,11 @@ protected:
 
 TEST_F(ProposeCommand, LinesStoredInTheImageGiveOneRowPerCrossing)
 {
-    Measurement m;
-    m.AddTestLine(10, 50, 190, 50, false);   // crosses both boundaries
-    m.AddTestLine(80, 20, 120, 80, false);   // crosses none
+    MeasuringDocument document;
+    document.AddTestLine(10, 50, 190, 50, false);   // crosses both boundaries
+    document.AddTestLine(80, 20, 120, 80, false);   // crosses none
     const std::string file = folder + "/grains.bmp";
-    SaveImageWithMeasurement(twoBoundaries(), file, m, CalibrationModel());
+    SaveImageWithMeasurement(twoBoundaries(), file, document);
 
     const Outcome r = propose({file, "", false});
     EXPECT_EQ(r.code, 0);

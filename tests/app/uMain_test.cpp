@@ -38,6 +38,7 @@
 #include "imaging/formats/image_format.h"
 #include "results/uKalibieren.h"
 #include "results/uTabelle.h"
+#include "widgets/uAlignedGrid.h"
 #include "tests/test_support.h"
 #include "widgets/uAlignedGrid.h"
 #include "view/uImage.h"
@@ -74,7 +75,6 @@ protected:
             fileAnswers.pop_front();
             return answer;
         });
-        TheMeasurement().ClearMeasurement();
         main = CreateProgramWindows();
         main->resize(1100, 800);
         main->show();
@@ -90,7 +90,6 @@ protected:
         SetFileHandler({});
         SetBCGDialogHandler({});
         SetConvDialogHandler({});
-        TheMeasurement().ClearMeasurement();
         std::error_code ignored;
         fs::remove_all(dir, ignored);
     }
@@ -191,6 +190,42 @@ TEST_F(MainWindowTest, ShortcutsAreNamedInTheTooltipsAndWork)
     EXPECT_EQ(files[0].filters.back(), "All files (*)");
 }
 
+// Ctrl+Z takes back the last step whatever it was, Ctrl+Shift+Z and Ctrl+Y do it again; the
+// Edit menu names the step, and undoing back to the saved state clears the "*".
+TEST_F(MainWindowTest, LayALineUndoAndRedoItWithTheKeys)
+{
+    main->applyLocale(QLocale(QLocale::German, QLocale::Germany));
+    openImage(writeImage("probe.bmp", 300, 200));
+    EXPECT_FALSE(action("mUndo")->isEnabled());
+    press("bLinie");
+    QWidget* canvas = fImage()->findChild<QWidget*>("TempImage");
+    QTest::mouseClick(canvas, Qt::LeftButton, {}, QPoint(20, 30));
+    QTest::mouseClick(canvas, Qt::LeftButton, {}, QPoint(220, 30));
+    const Measurement& m = main->document().measurement();
+    ASSERT_EQ(m.lineCount(), 1);
+    EXPECT_EQ(action("mUndo")->text(), "Undo Add line");
+    EXPECT_EQ(fTabelle()->Tabelle()->cellText(3, 1), "200,000");
+
+    main->activateWindow();
+    QTest::keyClick(main, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(m.lineCount(), 0);
+    EXPECT_EQ(m.interceptCount(), 0);
+    EXPECT_EQ(fTabelle()->Tabelle()->cellText(3, 1), "");
+    EXPECT_EQ(action("mRedo")->text(), "Redo Add line");
+    EXPECT_EQ(main->windowTitle(), "Tesra");
+
+    QTest::keyClick(main, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+    ASSERT_EQ(m.lineCount(), 1);
+    EXPECT_EQ(m.interceptCount(), 2);
+    EXPECT_EQ(fTabelle()->Tabelle()->cellText(3, 1), "200,000");
+    EXPECT_EQ(main->windowTitle(), "*Tesra");
+    QTest::keyClick(main, Qt::Key_Z, Qt::ControlModifier);
+    QTest::keyClick(main, Qt::Key_Y, Qt::ControlModifier);
+    EXPECT_EQ(m.lineCount(), 1);
+    // The image undo button still counts image steps only.
+    EXPECT_EQ(action("bUndo")->text(), "0");
+}
+
 TEST_F(MainWindowTest, EachModeShowsItsContextButtonsAndModesTwoAndThreeNone)
 {
     openImage(writeImage("probe.bmp", 300, 200));
@@ -273,7 +308,7 @@ TEST_F(MainWindowTest, CalibrateLocksTheFrameUntilTheDialogClosesAndRestoresTheM
     EXPECT_TRUE(shown("bHistogram"));
 
     // A distance drawn in the image arrives in the dialog's pixel field with 3 decimals.
-    fKalibieren()->applyLocale(QLocale(QLocale::German, QLocale::Germany));
+    main->applyLocale(QLocale(QLocale::German, QLocale::Germany));
     main->ShowCalibrationDistance(12.3456L);
     EXPECT_EQ(fKalibieren()->tPixel()->text(), "12,346");
     // Escape is the dialog's Cancel.
@@ -290,7 +325,7 @@ TEST_F(MainWindowTest, OpenWithUnsavedDataAnsweredCancelChangesNothing)
 {
     const std::string first = writeImage("first.bmp", 300, 200);
     openImage(first);
-    TheMeasurement().AddTestLine(10, 10, 100, 10, false);
+    main->document().AddTestLine(10, 10, 100, 10, false);
     main->SetModified();
     boxAnswers.push_back(BoxAnswer::Cancel);
     const std::size_t dialogs = files.size();
@@ -301,7 +336,7 @@ TEST_F(MainWindowTest, OpenWithUnsavedDataAnsweredCancelChangesNothing)
     EXPECT_EQ(boxes[0].icon, BoxIcon::Question);
     EXPECT_EQ(boxes[0].buttons, BoxButtons::SaveDiscardCancel);
     EXPECT_EQ(files.size(), dialogs);  // no open dialog
-    EXPECT_EQ(TheMeasurement().lineCount(), 1);
+    EXPECT_EQ(main->document().measurement().lineCount(), 1);
     EXPECT_EQ(main->windowTitle(), "*Tesra");
     EXPECT_EQ(main->imageFileName().toStdString(), first);
 }
@@ -309,11 +344,11 @@ TEST_F(MainWindowTest, OpenWithUnsavedDataAnsweredCancelChangesNothing)
 TEST_F(MainWindowTest, OpenAnsweredDiscardThenCancelledKeepsTheDocument)
 {
     openImage(writeImage("first.bmp", 300, 200));
-    TheMeasurement().AddTestLine(10, 10, 100, 10, false);
+    main->document().AddTestLine(10, 10, 100, 10, false);
     main->SetModified();
     boxAnswers.push_back(BoxAnswer::Discard);
     press("bLaden");  // the dialog is cancelled
-    EXPECT_EQ(TheMeasurement().lineCount(), 1);
+    EXPECT_EQ(main->document().measurement().lineCount(), 1);
     EXPECT_TRUE(main->modified());
 }
 
@@ -333,7 +368,7 @@ TEST_F(MainWindowTest, ClosingWithUnsavedDataAsksAndCancelKeepsTheWindowOpen)
 TEST_F(MainWindowTest, UnsavedDataAnsweredSaveSavesBeforeOpeningAndAFailedSaveKeepsTheDocument)
 {
     openImage(writeImage("first.bmp", 300, 200));
-    TheMeasurement().AddTestLine(10, 10, 100, 10, false);
+    main->document().AddTestLine(10, 10, 100, 10, false);
     main->SetModified();
     // Save, then the save dialog is cancelled: nothing is lost, no open dialog follows.
     boxAnswers.push_back(BoxAnswer::Save);
@@ -341,7 +376,7 @@ TEST_F(MainWindowTest, UnsavedDataAnsweredSaveSavesBeforeOpeningAndAFailedSaveKe
     press("bLaden");
     ASSERT_EQ(files.size(), dialogs + 1);
     EXPECT_TRUE(files.back().save);
-    EXPECT_EQ(TheMeasurement().lineCount(), 1);
+    EXPECT_EQ(main->document().measurement().lineCount(), 1);
     EXPECT_TRUE(main->modified());
 
     // Save into a file, then open the next image: the first one keeps its line.
@@ -349,10 +384,10 @@ TEST_F(MainWindowTest, UnsavedDataAnsweredSaveSavesBeforeOpeningAndAFailedSaveKe
     boxAnswers.push_back(BoxAnswer::Save);
     fileAnswers.push_back({QString::fromStdString(saved), 0});
     openImage(writeImage("second.bmp", 320, 240));
-    EXPECT_EQ(TheMeasurement().lineCount(), 0);
+    EXPECT_EQ(main->document().measurement().lineCount(), 0);
     EXPECT_FALSE(main->modified());
     openImage(saved);
-    EXPECT_EQ(TheMeasurement().lineCount(), 1);
+    EXPECT_EQ(main->document().measurement().lineCount(), 1);
 }
 
 TEST_F(MainWindowTest, OpeningResetsPanelsCalibrationAndModifiedFlag)
@@ -371,8 +406,8 @@ TEST_F(MainWindowTest, OpeningResetsPanelsCalibrationAndModifiedFlag)
     EXPECT_EQ(label("pKorn")->text(), "Cal. grain size:");
     EXPECT_EQ(label("tKal")->text(), "Not calibrated");
     EXPECT_FALSE(label("tMisInter")->isVisible());
-    EXPECT_EQ(TheMeasurement().calibration.conversionFactor, 1.56L);
-    EXPECT_EQ(TheMeasurement().calibration.secondPhasePercent, -1.0L);
+    EXPECT_EQ(main->document().measurement().calibration.conversionFactor, 1.56L);
+    EXPECT_EQ(main->document().measurement().calibration.secondPhasePercent, -1.0L);
     EXPECT_EQ(action("bUndo")->text(), "0");
     EXPECT_FALSE(action("bUndo")->isEnabled());
 }
@@ -380,7 +415,7 @@ TEST_F(MainWindowTest, OpeningResetsPanelsCalibrationAndModifiedFlag)
 TEST_F(MainWindowTest, SaveAsksWithTheFormatsAndClearsTheStarAndStoresTheMeasurement)
 {
     openImage(writeImage("probe.bmp", 300, 200));
-    TheMeasurement().AddTestLine(10, 10, 100, 10, false);
+    main->document().AddTestLine(10, 10, 100, 10, false);
     main->SetModified();
     const std::string target = dir + "/saved";
     fileAnswers.push_back({QString::fromStdString(target), 4});  // PNG chosen, no extension typed
@@ -399,9 +434,8 @@ TEST_F(MainWindowTest, SaveAsksWithTheFormatsAndClearsTheStarAndStoresTheMeasure
     EXPECT_EQ(fImage()->windowTitle().toStdString(), "Tesra measurement " + target + ".png");
 
     // Opening it again brings the line back.
-    TheMeasurement().ClearMeasurement();
     openImage(target + ".png");
-    EXPECT_EQ(TheMeasurement().lineCount(), 1);
+    EXPECT_EQ(main->document().measurement().lineCount(), 1);
 }
 
 TEST_F(MainWindowTest, FailedSaveShowsOneMessageWithTheFileNameAndKeepsTheDocumentUnsaved)
@@ -422,7 +456,7 @@ TEST_F(MainWindowTest, FailedSaveShowsOneMessageWithTheFileNameAndKeepsTheDocume
 TEST_F(MainWindowTest, SavePhotoOffersAPngNameAndWritesTheFormatOfTheChosenName)
 {
     openImage(writeImage("probe.png", 300, 200));
-    TheMeasurement().AddTestLine(10, 10, 100, 10, false);
+    main->document().AddTestLine(10, 10, 100, 10, false);
     // Two filter runs: the undo count must not change by the photo.
     press("bManipulation");
     SetBCGDialogHandler([](BCGParameters&) { return true; });
@@ -460,9 +494,9 @@ TEST_F(MainWindowTest, SavePhotoOffersAPngNameAndWritesTheFormatOfTheChosenName)
 TEST_F(MainWindowTest, LineSetsRoundTripAndLinesOutsideTheImageAreReported)
 {
     openImage(writeImage("large.bmp", 400, 300));
-    TheMeasurement().AddTestLine(10, 10, 100, 20, false);
-    TheMeasurement().AddTestLine(10, 10, 390, 290, false);
-    main->ShowIndicators();  // as the sheet does after each new line
+    main->document().AddTestLine(10, 10, 100, 20, false);
+    main->document().AddTestLine(10, 10, 390, 290, false);
+    main->ClearModified();
     const std::string set = dir + "/pattern";
     fileAnswers.push_back({QString::fromStdString(set), 0});
     press("bLinieSpeichern");
@@ -472,14 +506,14 @@ TEST_F(MainWindowTest, LineSetsRoundTripAndLinesOutsideTheImageAreReported)
     EXPECT_EQ(fs::file_size(set + ".lin"), 258u + 2 * 52u);
 
     openImage(writeImage("small.bmp", 200, 150));
-    EXPECT_EQ(TheMeasurement().lineCount(), 0);
+    EXPECT_EQ(main->document().measurement().lineCount(), 0);
     press("bSetInter");
     press("bTyp3");
     press("bLinie");
     fileAnswers.push_back({QString::fromStdString(set + ".lin"), 0});
     press("bLinieLaden");
-    EXPECT_EQ(TheMeasurement().lineCount(), 1);
-    EXPECT_EQ(TheMeasurement().interceptCount(), 2);
+    EXPECT_EQ(main->document().measurement().lineCount(), 1);
+    EXPECT_EQ(main->document().measurement().interceptCount(), 2);
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].caption, "Load lines");
     EXPECT_EQ(boxes[0].text, "1 linies droped (partially outside image)");
@@ -792,7 +826,8 @@ TEST_F(MainWindowTest, RefusedAndTruncatedFilesGiveOneMessageAndKeepTheOldDocume
 {
     const std::string good = writeImage("good.bmp", 300, 200);
     openImage(good);
-    TheMeasurement().AddTestLine(10, 10, 100, 10, false);
+    main->document().AddTestLine(10, 10, 100, 10, false);
+    main->ClearModified();
     const std::uint32_t colour = fImage()->image().GetColor(5, 5);
 
     // Not an image at all.
@@ -812,7 +847,7 @@ TEST_F(MainWindowTest, RefusedAndTruncatedFilesGiveOneMessageAndKeepTheOldDocume
         EXPECT_EQ(boxes[0].icon, BoxIcon::Error);
         EXPECT_TRUE(boxes[0].text.contains(QString::fromStdString(FileNameOnly(bad)))) << boxes[0].text.toStdString();
         EXPECT_EQ(main->imageFileName().toStdString(), good);
-        EXPECT_EQ(TheMeasurement().lineCount(), 1);
+        EXPECT_EQ(main->document().measurement().lineCount(), 1);
         EXPECT_EQ(fImage()->image().Width(), 300);
         EXPECT_EQ(fImage()->image().GetColor(5, 5), colour);
         EXPECT_EQ(fImage()->windowTitle().toStdString(), good);
@@ -822,7 +857,7 @@ TEST_F(MainWindowTest, RefusedAndTruncatedFilesGiveOneMessageAndKeepTheOldDocume
 TEST_F(MainWindowTest, ADamagedMeasurementIsReportedAndTheImageStillOpens)
 {
     openImage(writeImage("probe.bmp", 300, 200));
-    TheMeasurement().AddTestLine(10, 10, 100, 10, false);
+    main->document().AddTestLine(10, 10, 100, 10, false);
     const std::string saved = dir + "/measured.bmp";
     fileAnswers.push_back({QString::fromStdString(saved), 0});
     press("bSpeichern");
@@ -840,7 +875,7 @@ TEST_F(MainWindowTest, ADamagedMeasurementIsReportedAndTheImageStillOpens)
     EXPECT_EQ(boxes[0].text, kDamagedTrailerMessage);
     EXPECT_EQ(main->imageFileName().toStdString(), saved);
     EXPECT_EQ(fImage()->image().Width(), 300);
-    EXPECT_EQ(TheMeasurement().lineCount(), 0);
+    EXPECT_EQ(main->document().measurement().lineCount(), 0);
 }
 
 TEST_F(MainWindowTest, SavingInAFormatOfFewerColoursAsksFirst)
@@ -909,7 +944,7 @@ QMdiSubWindow* FrameOf(QWidget* window) { return qobject_cast<QMdiSubWindow*>(wi
 TEST_F(MainWindowTest, ClosedWindowsOnlyHideAndComeBackUpToDate)
 {
     openImage(writeImage("probe.bmp", 400, 300));
-    fTabelle()->applyLocale(QLocale(QLocale::German, QLocale::Germany));
+    main->applyLocale(QLocale(QLocale::German, QLocale::Germany));
     const QPointer<TfTabelle> sheet = fTabelle();
     const QPointer<TfGrau> grey = fGrau();
     action("mfTabelle")->trigger();

@@ -129,8 +129,7 @@ protected:
         main->showNormal();
         main->resize(1600, 1000);
         // The sheet and the dialog format numbers as a German desktop would.
-        fTabelle()->applyLocale(QLocale(QLocale::German, QLocale::Germany));
-        fKalibieren()->applyLocale(QLocale(QLocale::German, QLocale::Germany));
+        main->applyLocale(QLocale(QLocale::German, QLocale::Germany));
     }
 
     QToolButton* button(const char* name) { return main->findChild<QToolButton*>(name); }

@@ -246,7 +246,7 @@ TEST(Startup, F1InEachWindowOpensItsOwnPage)
     grau->ShowSegments(1);
     EXPECT_EQ(f1In(grau), 3133);
 
-    auto* image = new TfImage;
+    auto* image = new TfImage(main->document());
     main->addChildWindow(image);
     EXPECT_EQ(f1In(image), 1000);
 

@@ -30,16 +30,14 @@ class SheetWindows : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        TheMeasurement().ClearMeasurement();
-        TheMeasurement().calibration = Calibration{};
         SetBoxHandler([this](const BoxRequest& request) {
             boxes.push_back(request);
             return nextAnswer;
         });
         main = std::make_unique<TfMain>();
-        image = std::make_unique<TfImage>();
-        kalibieren = std::make_unique<TfKalibieren>(main.get());
-        tabelle = std::make_unique<TfTabelle>();
+        image = std::make_unique<TfImage>(main->document());
+        kalibieren = std::make_unique<TfKalibieren>(main->document(), main.get());
+        tabelle = std::make_unique<TfTabelle>(main->document());
         useLocale(GermanLocale());
         tabelle->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(tabelle.get()));
@@ -52,27 +50,18 @@ protected:
         kalibieren.reset();
         image.reset();
         main.reset();
-        TheMeasurement().ClearMeasurement();
-        TheMeasurement().calibration = Calibration{};
     }
 
-    void useLocale(const QLocale& locale)
-    {
-        tabelle->applyLocale(locale);
-        kalibieren->applyLocale(locale);
-    }
+    MeasuringDocument& document() { return main->document(); }
+    const Measurement& measurement() { return main->document().measurement(); }
+    void useLocale(const QLocale& locale) { main->applyLocale(locale); }
 
-    // A line drawn in the image: stored, its row appended, as the image window does it.
+    // A line drawn in the image, as the image window makes it: an edit of the document.
     void addLine(int x1, int y1, int x2, int y2, bool circle = false)
     {
-        TheMeasurement().AddTestLine(x1, y1, x2, y2, circle);
-        tabelle->Recompute();
+        document().AddTestLine(x1, y1, x2, y2, circle);
     }
-    void addIntercept(int line, int x, int y)
-    {
-        TheMeasurement().AddIntercept({x, y}, line, itNormal);
-        tabelle->Recompute();
-    }
+    void addIntercept(int line, int x, int y) { document().AddIntercept({x, y}, line, itNormal); }
 
     // Line 1: 1234 pixels with 10 intercepts; line 2: 300 pixels with 4; line 3: a circle of
     // diameter 100 with 13.

@@ -40,7 +40,7 @@ protected:
         QTest::keyClicks(field, text);
     }
     void pressEnter() { QTest::keyClick(kalibieren->tEcht(), Qt::Key_Return); }
-    const Calibration& calibration() const { return TheMeasurement().calibration; }
+    const Calibration& calibration() { return document().calibration(); }
 };
 
 TEST_F(TfKalibierenTest, IsAModelessToolWindowStayingOnTop)
@@ -257,13 +257,11 @@ protected:
     void TearDown() override
     {
         ProgramWithImage::TearDown();
-        TheMeasurement().calibration = Calibration{};
     }
 
     void useLocale(const QLocale& locale)
     {
-        fTabelle()->applyLocale(locale);
-        fKalibieren()->applyLocale(locale);
+        main->applyLocale(locale);
     }
     void click(int x, int y) { QTest::mouseClick(canvas, Qt::LeftButton, {}, QPoint(x, y)); }
 
@@ -280,8 +278,8 @@ protected:
             click(x, 40);
         for (int x : {100, 150, 200})
             click(x, 120);
-        ASSERT_EQ(TheMeasurement().lineCount(), 2);
-        ASSERT_EQ(TheMeasurement().line(1).weightedCount, 6.0L);
+        ASSERT_EQ(main->document().measurement().lineCount(), 2);
+        ASSERT_EQ(main->document().measurement().line(1).weightedCount, 6.0L);
     }
 
     void calibrate(const QString& realLength)

@@ -121,7 +121,7 @@ TEST_F(TfTabelleTest, DoubleClickTogglesTheMarkButNoResult)
     measureThreeLines();
     main->ClearModified();
     doubleClickRow(2);
-    EXPECT_FALSE(TheMeasurement().line(2).active);
+    EXPECT_FALSE(measurement().line(2).active);
     EXPECT_EQ(cellText(0, 2), "");
     EXPECT_EQ(grid()->cellColour(0, 2), QColor(192, 192, 192));
     EXPECT_EQ(cornerPixel(rendered(grid()), grid(), 0, 2), QColor(192, 192, 192));
@@ -133,7 +133,7 @@ TEST_F(TfTabelleTest, DoubleClickTogglesTheMarkButNoResult)
     EXPECT_EQ(cellText(7, 2), "117,000");
 
     doubleClickRow(2);
-    EXPECT_TRUE(TheMeasurement().line(2).active);
+    EXPECT_TRUE(measurement().line(2).active);
     EXPECT_EQ(cellText(0, 2), "\u2713");
     EXPECT_EQ(cornerPixel(rendered(grid()), grid(), 0, 2), QColor(0, 255, 0));
 }
@@ -164,7 +164,7 @@ TEST_F(TfTabelleTest, DeleteAnsweredNoChangesNothing)
     EXPECT_EQ(boxes[0].caption, "Delete line");
     EXPECT_EQ(boxes[0].icon, BoxIcon::Question);
     EXPECT_EQ(boxes[0].buttons, BoxButtons::YesNo);
-    EXPECT_EQ(TheMeasurement().lineCount(), 3);
+    EXPECT_EQ(measurement().lineCount(), 3);
     EXPECT_EQ(grid()->gridRowCount(), 4);
     EXPECT_EQ(cellText(3, 2), "300,000");
     EXPECT_FALSE(main->modified());
@@ -178,7 +178,7 @@ TEST_F(TfTabelleTest, DeleteAnsweredYesRemovesTheRowAndRenumbers)
     nextAnswer = BoxAnswer::Yes;
     key(grid(), Qt::Key_Delete);
     ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(TheMeasurement().lineCount(), 2);
+    EXPECT_EQ(measurement().lineCount(), 2);
     ASSERT_EQ(grid()->gridRowCount(), 3);
     EXPECT_EQ(cellText(2, 1), "1");
     EXPECT_EQ(cellText(3, 1), "1.234,000");
@@ -200,7 +200,7 @@ TEST_F(TfTabelleTest, DeletingTheOnlyLineLeavesOneEmptyRow)
     nextAnswer = BoxAnswer::Yes;
     clickRow(1);
     key(grid(), Qt::Key_Delete);
-    EXPECT_EQ(TheMeasurement().lineCount(), 0);
+    EXPECT_EQ(measurement().lineCount(), 0);
     EXPECT_EQ(grid()->gridRowCount(), 2);
     for (int c = 0; c < 11; ++c)
         EXPECT_EQ(cellText(c, 1), "") << c;
@@ -218,7 +218,7 @@ TEST_F(TfTabelleTest, F2ShowsTheInternalValues)
     EXPECT_EQ(boxes[0].buttons, BoxButtons::Ok);
     EXPECT_EQ(boxes[0].text, "CV: 0,5091750772  Soll CV: 0,192\rS: 4,582575695  Sqrt(Nmittel): 3"
                              "\rCV/SollCV: 2,651953527\rS/Sqrt(Nmittel): 1,527525232");
-    EXPECT_EQ(TheMeasurement().lineCount(), 3);
+    EXPECT_EQ(measurement().lineCount(), 3);
 }
 
 // The copied text of measureThreeLines(), line by line, in UTF-8.
@@ -286,7 +286,7 @@ TEST_F(TfTabelleTest, CopyPutsAnsiBytesAndUnicodeTextOnTheClipboard)
     EXPECT_TRUE(ansi.contains("Schliff \xD8 12 \xB5m\r\n"));
     // Copying reads only.
     EXPECT_EQ(cellText(3, 1), "1.234,000");
-    EXPECT_EQ(TheMeasurement().lineCount(), 3);
+    EXPECT_EQ(measurement().lineCount(), 3);
 }
 
 TEST_F(TfTabelleTest, CtrlCOnTheGridCopiesTheWholeSheet)
@@ -327,7 +327,7 @@ QColor PanelColour(TfTabelle* sheet, QLabel* panel)
 TEST_F(TfTabelleTest, PanelsShowTheirColoursInEveryStyle)
 {
     measureThreeLines();
-    tabelle->sheet().showSecondPhaseNotice("Second phase fraction set by calibration: 12,500 Vol%");
+    document().calibrationTexts().showSecondPhaseNotice("Second phase fraction set by calibration: 12,500 Vol%");
     tabelle->refresh();
     ASSERT_TRUE(tabelle->tWarnungShown());
     ASSERT_TRUE(tabelle->tFremdShown());

@@ -28,7 +28,7 @@ struct RecordingHost : EditorHost {
     bool buttonsEnabled = true;
     int lockCalls = 0;
     std::vector<int> rows;
-    std::vector<ChangeKind> changes;
+    std::vector<unsigned> changes;  // what the document told its observers
     int repaints = 0;
     std::vector<std::pair<int, int>> highlights;
     std::map<FeedbackKind, DisplayList> screen;
@@ -54,7 +54,6 @@ struct RecordingHost : EditorHost {
     }
     void pressTypeButton(InterceptType type) override { state.currentType = type; }
     void selectLineRow(int line) override { rows.push_back(line); }
-    void measurementChanged(ChangeKind kind) override { changes.push_back(kind); }
     void repaintOverlay() override
     {
         ++repaints;
@@ -83,6 +82,7 @@ protected:
     {
         host.editor = &editor;
         editor.imageOpened(640, 480);
+        document.subscribe([this](unsigned changes) { host.changes.push_back(changes & dcMeasurement); });
     }
     void mode(EditMode mode) { host.state.mode = mode; }
     // Image pixel (x, y) at the current zoom: the top-left screen pixel of it.
@@ -91,9 +91,10 @@ protected:
     int screen(int v) const { return static_cast<int>(editor.zoom().toScreen(v)); }
     const DisplayList& shown(FeedbackKind kind) { return host.screen[kind]; }
 
-    Measurement m;
+    MeasuringDocument document;
+    Measurement& m = document.measurementForLoading();
     RecordingHost host;
-    ImageEditor editor{m, host};
+    ImageEditor editor{document, host};
 };
 
 // ---- Texts and zoom ----
@@ -173,7 +174,7 @@ TEST_F(Editor, LineNeedsASecondPixelToClose)
     EXPECT_EQ(m.line(1).y1, 11);
     EXPECT_EQ(m.line(1).y2, 10);
     EXPECT_FALSE(m.line(1).isCircle);
-    EXPECT_EQ(host.changes, std::vector<ChangeKind>{ChangeKind::LineAdded});
+    EXPECT_EQ(host.changes, std::vector<unsigned>{dcLines | dcIntercepts});
     EXPECT_EQ(host.repaints, 1);
     EXPECT_TRUE(host.buttonsEnabled);
     EXPECT_FALSE(host.infoVisible);
@@ -368,7 +369,7 @@ TEST_F(Editor, ClickFarFromEveryLineDoesNothingButSaySo)
     EXPECT_EQ(m.intercept(3).y, 100);
     EXPECT_EQ(m.intercept(3).type, itTriplePoint);
     EXPECT_EQ(editor.selectedLine(), 1);
-    EXPECT_EQ(host.changes, std::vector<ChangeKind>{ChangeKind::InterceptsChanged});
+    EXPECT_EQ(host.changes, std::vector<unsigned>{dcLines | dcIntercepts});
     EXPECT_EQ(host.repaints, 1);
     EXPECT_EQ(editor.cursorPixel(), (PixelPoint{150, 112}));  // the click, not the snapped point
 }
@@ -557,7 +558,7 @@ TEST_F(PhaseEditor, TwoClicksMarkAndUnmark)
     EXPECT_EQ(m.segment(1).first, 4);
     EXPECT_EQ(m.segment(1).second, 3);
     EXPECT_EQ(m.line(1).secondPhaseLength, 40.0L);
-    EXPECT_EQ(host.changes, std::vector<ChangeKind>{ChangeKind::SegmentsChanged});
+    EXPECT_EQ(host.changes, std::vector<unsigned>{dcLines | dcSegments});
     click(40, 12);
     EXPECT_EQ(m.segmentCount(), 0);
     EXPECT_EQ(m.line(1).secondPhaseLength, before);
@@ -574,9 +575,10 @@ TEST_F(PhaseEditor, ClickOnAnInterceptChangesNothingButRepaints)
 
 TEST(PhaseOnCircle, StretchAcrossZeroRunsFromTheLaterIntercept)
 {
-    Measurement m;
+    MeasuringDocument document;
+    Measurement& m = document.measurementForLoading();
     RecordingHost host;
-    ImageEditor editor(m, host);
+    ImageEditor editor(document, host);
     host.editor = &editor;
     editor.imageOpened(400, 400);
     m.AddTestLine(100, 100, 300, 300, true);  // centre (200, 200), radius 100

@@ -44,8 +44,8 @@ TEST_F(ImageInFrame, CircleRubberBandShowsItsLengthAndLocksTheButtons)
     ASSERT_TRUE(info()->isVisibleTo(main));
     EXPECT_TRUE(info()->text().startsWith("Length: 125"));
     QTest::mouseClick(canvas, Qt::LeftButton, {}, QPoint(60, 140));
-    ASSERT_EQ(TheMeasurement().lineCount(), 1);
-    EXPECT_TRUE(TheMeasurement().line(1).isCircle);
+    ASSERT_EQ(main->document().measurement().lineCount(), 1);
+    EXPECT_TRUE(main->document().measurement().line(1).isCircle);
     EXPECT_FALSE(info()->isVisibleTo(main));
     for (const char* name : {"bLupePlus", "bZoom", "bLinie", "bAddLinie"})
         EXPECT_TRUE(action(name)->isEnabled()) << name;
@@ -54,15 +54,15 @@ TEST_F(ImageInFrame, CircleRubberBandShowsItsLengthAndLocksTheButtons)
 
 TEST_F(ImageInFrame, DigitKeyPressesTheTypeButtonAndTheStripNamesTheIntercept)
 {
-    TheMeasurement().AddTestLine(20, 50, 280, 50, false);
+    main->document().AddTestLine(20, 50, 280, 50, false);
     press("bSetInter");
     canvas->setFocus();
     QTest::keyClick(canvas, Qt::Key_3);
     EXPECT_TRUE(action("bTyp3")->isChecked());
     EXPECT_FALSE(action("bTyp1")->isChecked());
     QTest::mouseClick(canvas, Qt::LeftButton, {}, QPoint(150, 60));
-    ASSERT_EQ(TheMeasurement().interceptCount(), 3);
-    EXPECT_EQ(TheMeasurement().intercept(3).type, itTriplePoint);
+    ASSERT_EQ(main->document().measurement().interceptCount(), 3);
+    EXPECT_EQ(main->document().measurement().intercept(3).type, itTriplePoint);
     QTest::mouseMove(canvas, QPoint(152, 58));
     EXPECT_TRUE(info()->isVisibleTo(main));
     EXPECT_EQ(info()->text(), "Intercept # 3       Type: 3");

@@ -44,10 +44,9 @@ class ImageWindow : public ::testing::Test {
 protected:
     ImageWindow()
     {
-        TheMeasurement().ClearMeasurement();
         main = std::make_unique<TfMain>();
-        sheet = std::make_unique<TfTabelle>();
-        window = std::make_unique<TfImage>();
+        sheet = std::make_unique<TfTabelle>(main->document());
+        window = std::make_unique<TfImage>(main->document());
         window->resize(700, 500);
         window->ReplaceImage(solidImage(200, 100));
         window->show();
@@ -59,7 +58,6 @@ protected:
         window.reset();
         sheet.reset();
         main.reset();
-        TheMeasurement().ClearMeasurement();
     }
 
     void mode(EditMode m) { main->state().mode = m; }
@@ -118,13 +116,13 @@ TEST_F(ImageWindow, ZoomSizesTheCanvasAndStopsAtItsLimits)
 
 TEST_F(ImageWindow, ZoomThreeMapsClicksAndDrawsMarksAtPixelCorners)
 {
-    TheMeasurement().AddTestLine(0, 12, 100, 12, false);
+    main->document().AddTestLine(0, 12, 100, 12, false);
     window->SetZoom(3);
     mode(emSetIntercept);
     QTest::mouseClick(canvas, Qt::LeftButton, {}, QPoint(37, 38));  // image (12, 12)
-    ASSERT_EQ(TheMeasurement().interceptCount(), 3);
-    EXPECT_EQ(TheMeasurement().intercept(3).x, 12);
-    EXPECT_EQ(TheMeasurement().intercept(3).y, 12);
+    ASSERT_EQ(main->document().measurement().interceptCount(), 3);
+    EXPECT_EQ(main->document().measurement().intercept(3).x, 12);
+    EXPECT_EQ(main->document().measurement().intercept(3).y, 12);
     EXPECT_EQ(window->editor().cursorPixel(), (PixelPoint{12, 12}));
     EXPECT_TRUE(main->modified());
     const QImage img = pixels();
@@ -143,7 +141,7 @@ TEST_F(ImageWindow, ZoomThreeMapsClicksAndDrawsMarksAtPixelCorners)
 
 TEST_F(ImageWindow, MarksHaveTheirColoursAtZoomOneAndFour)
 {
-    Measurement& m = TheMeasurement();
+    Measurement& m = main->document().measurementForLoading();
     m.AddTestLine(20, 80, 180, 20, false);   // rises to the right
     m.AddTestLine(20, 90, 180, 90, false);   // excluded below
     m.setLineActive(2, false);
@@ -166,7 +164,7 @@ TEST_F(ImageWindow, MarksHaveTheirColoursAtZoomOneAndFour)
 
 TEST_F(ImageWindow, SelectedLineTurnsYellowAndBackToLime)
 {
-    Measurement& m = TheMeasurement();
+    Measurement& m = main->document().measurementForLoading();
     m.AddTestLine(10, 20, 190, 20, false);
     m.AddTestLine(10, 60, 190, 60, false);
     mode(emSetIntercept);
@@ -185,7 +183,7 @@ TEST_F(ImageWindow, SelectedLineTurnsYellowAndBackToLime)
 
 TEST_F(ImageWindow, MarkerCrossAndDiscAreInvertedAndWipedByARepaint)
 {
-    Measurement& m = TheMeasurement();
+    Measurement& m = main->document().measurementForLoading();
     m.AddTestLine(10, 50, 190, 50, false);
     m.AddIntercept({100, 50}, 1, itNormal);
     mode(emSetIntercept);
@@ -219,7 +217,7 @@ TEST_F(ImageWindow, RubberBandIsDrawnInvertedAndEscapeRemovesIt)
     QTest::keyClick(canvas, Qt::Key_Escape);
     img = pixels();
     EXPECT_EQ(at(img, 35, 10), kBackground);
-    EXPECT_EQ(TheMeasurement().lineCount(), 0);
+    EXPECT_EQ(main->document().measurement().lineCount(), 0);
     EXPECT_FALSE(window->editor().rubberBandOpen());
 }
 
@@ -229,9 +227,9 @@ TEST_F(ImageWindow, TwoClicksAddALineWithASheetRow)
     const int rowsBefore = sheet->sheet().rowCount();
     click(10, 10);
     click(10, 10);
-    EXPECT_EQ(TheMeasurement().lineCount(), 0);
+    EXPECT_EQ(main->document().measurement().lineCount(), 0);
     click(10, 80);
-    ASSERT_EQ(TheMeasurement().lineCount(), 1);
+    ASSERT_EQ(main->document().measurement().lineCount(), 1);
     EXPECT_GE(sheet->sheet().rowCount(), rowsBefore);
     EXPECT_EQ(sheet->sheet().cell(0, 1).empty(), false);
     const QImage img = pixels();
@@ -240,7 +238,7 @@ TEST_F(ImageWindow, TwoClicksAddALineWithASheetRow)
 
 TEST_F(ImageWindow, ClickAtZoomFourReachesTwentyScreenPixelsAlongTheLineButTwelveBesideIt)
 {
-    Measurement& m = TheMeasurement();
+    Measurement& m = main->document().measurementForLoading();
     m.AddTestLine(0, 10, 100, 10, false);
     m.AddIntercept({50, 10}, 1, itNormal);
     window->SetZoom(4);
@@ -256,7 +254,7 @@ TEST_F(ImageWindow, ClickAtZoomFourReachesTwentyScreenPixelsAlongTheLineButTwelv
 
 TEST_F(ImageWindow, AClickAtAnyZoomLandsOnThePixelUnderIt)
 {
-    Measurement& m = TheMeasurement();
+    Measurement& m = main->document().measurementForLoading();
     m.AddTestLine(0, 60, 190, 60, false);
     mode(emSetIntercept);
     for (const Zoom z : {Zoom(1), Zoom(3), Zoom(10), Zoom::Percent(50), Zoom::Percent(33), Zoom::Percent(67)}) {
@@ -284,26 +282,27 @@ TEST_F(ImageWindow, DigitKeysChooseTheTypeOnlyInSetMode)
     EXPECT_EQ(main->state().currentType, itNormal);
     QTest::keyClick(canvas, Qt::Key_3);
     EXPECT_EQ(main->state().currentType, itTriplePoint);
-    TheMeasurement().AddTestLine(10, 50, 190, 50, false);
+    main->document().AddTestLine(10, 50, 190, 50, false);
     click(100, 50);
-    ASSERT_EQ(TheMeasurement().interceptCount(), 3);
+    ASSERT_EQ(main->document().measurement().interceptCount(), 3);
     EXPECT_EQ(at(pixels(), 97, 50), kBlue);
 }
 
 TEST_F(ImageWindow, DoubleClickAddsThenRetypesAndRightButtonDoesNothing)
 {
-    TheMeasurement().AddTestLine(10, 50, 190, 50, false);
+    main->document().AddTestLine(10, 50, 190, 50, false);
+    main->ClearModified();
     mode(emSetIntercept);
     QTest::mouseClick(canvas, Qt::RightButton, {}, QPoint(100, 50));
-    EXPECT_EQ(TheMeasurement().interceptCount(), 2);
+    EXPECT_EQ(main->document().measurement().interceptCount(), 2);
     EXPECT_FALSE(main->modified());
     QTest::mouseDClick(canvas, Qt::LeftButton, {}, QPoint(100, 50));
-    EXPECT_EQ(TheMeasurement().interceptCount(), 3);
+    EXPECT_EQ(main->document().measurement().interceptCount(), 3);
 }
 
 TEST_F(ImageWindow, SecondPhaseClickMarksTheStretchInRed)
 {
-    Measurement& m = TheMeasurement();
+    Measurement& m = main->document().measurementForLoading();
     m.AddTestLine(10, 50, 190, 50, false);
     m.AddIntercept({60, 50}, 1, itNormal);
     m.AddIntercept({120, 50}, 1, itNormal);
@@ -320,7 +319,7 @@ TEST_F(ImageWindow, SecondPhaseClickMarksTheStretchInRed)
 
 TEST_F(ImageWindow, PhotoAtZoomFiveIsDrawnAtImageScaleWithWhiteNumbers)
 {
-    Measurement& m = TheMeasurement();
+    Measurement& m = main->document().measurementForLoading();
     m.AddTestLine(20, 50, 180, 50, false);
     window->SetZoom(5);
     const QImage photo = window->RenderPhoto();
@@ -340,18 +339,18 @@ TEST_F(ImageWindow, PhotoAtZoomFiveIsDrawnAtImageScaleWithWhiteNumbers)
 
 TEST_F(ImageWindow, UndoAfterSixFilterRunsRestoresFiveAndStops)
 {
-    for (int run = 1; run <= 6; ++run) {
-        window->PushImageUndo();
-        window->image().SetPixel(0, 0, static_cast<std::uint32_t>(run));
-        window->RepaintOverlay();
-    }
+    MeasuringDocument& document = main->document();
+    for (int run = 1; run <= 6; ++run)
+        document.ApplyImageFilter("Sharpen", [run](TPixelGraphic& image) {
+            image.SetPixel(0, 0, static_cast<std::uint32_t>(run));
+        });
     EXPECT_EQ(window->undoDepth(), 5);
     for (int expected = 5; expected >= 1; --expected) {
-        window->PopImageUndo();
+        document.UndoImageStep();
         EXPECT_EQ(window->image().GetPixel(0, 0), static_cast<std::uint32_t>(expected));
     }
     EXPECT_EQ(window->undoDepth(), 0);
-    window->PopImageUndo();
+    document.UndoImageStep();
     EXPECT_EQ(window->image().GetPixel(0, 0), 1u);
     EXPECT_EQ(at(pixels(), 0, 0), 0xFF010000u);  // the restored pixel is shown
 }
@@ -362,7 +361,7 @@ TEST_F(ImageWindow, LinesFarOutsideTheImagePaintWithoutHarm)
     std::vector<TestLine> lines(2);
     lines[0] = {-2000000000, 50, 2000000000, 50, true, 0, 0, 0, false};
     lines[1] = {-2000000000, -2000000000, 2000000000, 2000000000, true, 0, 0, 0, true};
-    TheMeasurement().setRecords(lines, {}, {});
+    main->document().measurementForLoading().setRecords(lines, {}, {});
     window->SetZoom(10);
     window->SetZoom(1);
     const QImage img = pixels();
@@ -380,10 +379,10 @@ TEST_F(ImageFile, OpeningResetsCaptionZoomSelectionAndUndo)
 {
     const QString path = dir + "/probe.bmp";
     saveImage(solidImage(64, 48, rgb(1, 2, 3)), path.toStdString());
-    TheMeasurement().AddTestLine(0, 5, 60, 5, false);
+    main->document().AddTestLine(0, 5, 60, 5, false);
     window->SelectLine(1);
     window->SetZoom(3);
-    window->PushImageUndo();
+    main->document().ApplyImageFilter("Sharpen", [](TPixelGraphic&) {});
     window->ShowImageFile(path);
     EXPECT_EQ(window->windowTitle(), path);
     EXPECT_EQ(window->zoom(), 1);
@@ -400,7 +399,7 @@ TEST_F(ImageFile, FailedOpenLeavesEverythingAsItWas)
     const QString path = dir + "/broken.bmp";
     test::writeFile(path.toStdString(), {'B', 'M', 1, 2, 3});
     window->SetZoom(2);
-    window->PushImageUndo();
+    main->document().ApplyImageFilter("Sharpen", [](TPixelGraphic&) {});
     EXPECT_THROW(window->ShowImageFile(path), std::exception);
     EXPECT_EQ(window->windowTitle(), "Bild");
     EXPECT_EQ(window->zoom(), 2);

@@ -30,7 +30,7 @@ protected:
     void SetUp() override
     {
         ASSERT_NO_FATAL_FAILURE(openProgramWith(boundaries(), QSize(640, 320)));
-        fTabelle()->applyLocale(QLocale(QLocale::German, QLocale::Germany));
+        main->applyLocale(QLocale(QLocale::German, QLocale::Germany));
         // Two test lines across every boundary.
         press("bLinie");
         drawLine(20, 60, 500, 60);
@@ -49,7 +49,7 @@ protected:
     int interceptsOfType(int type)
     {
         int n = 0;
-        for (const Intercept& k : TheMeasurement().intercepts())
+        for (const Intercept& k : main->document().measurement().intercepts())
             n += k.type == type;
         return n;
     }
@@ -75,11 +75,11 @@ TEST_F(Proposals, ClickRejectsOneAndEnterMakesTheKeptOnesIntercepts)
     EXPECT_EQ(pixelAt(100, 54), kOrange);
     clickImage(100, 60);
     EXPECT_TRUE(status().startsWith("Proposed crossings kept: 7 of 8.")) << status().toStdString();
-    EXPECT_EQ(TheMeasurement().interceptCount(), 4) << "nothing is marked before Enter";
+    EXPECT_EQ(main->document().measurement().interceptCount(), 4) << "nothing is marked before Enter";
 
     QTest::keyClick(canvas, Qt::Key_Return);
     EXPECT_FALSE(fImage()->proposals().active());
-    EXPECT_EQ(TheMeasurement().interceptCount(), 4 + 7);
+    EXPECT_EQ(main->document().measurement().interceptCount(), 4 + 7);
     EXPECT_EQ(interceptsOfType(itTriplePoint), 2);
     // Types I and III weigh 1 and 1.5: the sheet counts 3.5 and 4.5 intersections.
     EXPECT_EQ(intersections(1), 3.5);
@@ -95,7 +95,7 @@ TEST_F(Proposals, EscapeAndLeavingTheModeDiscardThem)
     press("bPropose");
     clickImage(200, 140);  // rejected, so it stays unmarked
     QTest::keyClick(canvas, Qt::Key_Return);
-    ASSERT_EQ(TheMeasurement().interceptCount(), 4 + 7);
+    ASSERT_EQ(main->document().measurement().interceptCount(), 4 + 7);
 
     // Proposing again offers only the place still unmarked.
     press("bPropose");
@@ -103,7 +103,7 @@ TEST_F(Proposals, EscapeAndLeavingTheModeDiscardThem)
     EXPECT_EQ(pixelAt(200, 134), kOrange);
     QTest::keyClick(canvas, Qt::Key_Escape);
     EXPECT_FALSE(fImage()->proposals().active());
-    EXPECT_EQ(TheMeasurement().interceptCount(), 4 + 7);
+    EXPECT_EQ(main->document().measurement().interceptCount(), 4 + 7);
     EXPECT_EQ(status(), "Proposals discarded.");
     EXPECT_NE(pixelAt(200, 134), kOrange);
 
@@ -111,11 +111,11 @@ TEST_F(Proposals, EscapeAndLeavingTheModeDiscardThem)
     ASSERT_TRUE(fImage()->proposals().active());
     press("bLinie");
     EXPECT_FALSE(fImage()->proposals().active());
-    EXPECT_EQ(TheMeasurement().interceptCount(), 4 + 7);
+    EXPECT_EQ(main->document().measurement().interceptCount(), 4 + 7);
     // A click where a proposal was is an ordinary intercept click again.
     press("bSetInter");
     clickImage(200, 140);
-    EXPECT_EQ(TheMeasurement().interceptCount(), 4 + 8);
+    EXPECT_EQ(main->document().measurement().interceptCount(), 4 + 8);
 }
 
 }  // namespace

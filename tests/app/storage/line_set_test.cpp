@@ -86,13 +86,12 @@ TEST(LineSet, LinesOutsideTheImageAreDropped)
         {0, 0, 40, 40, 0, 1},       // circle, not ticked
         {700, 900, 20, 20, 1, 0},   // the first point is not tested
     });
-    const LineSetLoadResult r = LoadLineSet(file, 640, 480, d.parts());
+    const LineSetLoadResult r = LoadLineSet(file, 640, 480, d.measurement);
     EXPECT_TRUE(r.headerMatched);
     EXPECT_EQ(r.added, 3);
     EXPECT_EQ(r.dropped, 2);
     EXPECT_EQ(r.message, "2 linies droped (partially outside image)");
     EXPECT_TRUE(r.typeReset);
-    EXPECT_EQ(d.state.currentType, itNormal);
 
     const Measurement& m = d.measurement;
     ASSERT_EQ(m.lineCount(), 3);
@@ -116,12 +115,12 @@ TEST(LineSet, LinesOutsideTheImageAreDropped)
         EXPECT_EQ(m.intercept(k).type, itStartEndInGrain);
 
     // Sheet rows with marks, recomputed.
-    EXPECT_EQ(d.sheet.rowCount(), 4);
-    EXPECT_EQ(d.sheet.cell(2, 3), "3");
-    EXPECT_TRUE(d.sheet.rowMarked(1));
-    EXPECT_FALSE(d.sheet.rowMarked(2));
-    EXPECT_EQ(d.sheet.cell(3, 2), "100,000");
-    EXPECT_EQ(d.sheet.sumCell(1, 1), "300,000");
+    EXPECT_EQ(d.sheet().rowCount(), 4);
+    EXPECT_EQ(d.sheet().cell(2, 3), "3");
+    EXPECT_TRUE(d.sheet().rowMarked(1));
+    EXPECT_FALSE(d.sheet().rowMarked(2));
+    EXPECT_EQ(d.sheet().cell(3, 2), "100,000");
+    EXPECT_EQ(d.sheet().sumCell(1, 1), "300,000");
 }
 
 TEST(LineSet, LinesWithALengthThatIsNoNumberAreDropped)
@@ -135,13 +134,13 @@ TEST(LineSet, LinesWithALengthThatIsNoNumberAreDropped)
     std::copy(nan.begin(), nan.end(), file.begin() + 258 + 38);
     std::copy(inf.begin(), inf.end(), file.begin() + 258 + 52 + 38);
     std::copy(minusInf.begin(), minusInf.end(), file.begin() + 258 + 3 * 52 + 38);
-    const LineSetLoadResult r = LoadLineSet(file, 640, 480, d.parts());
+    const LineSetLoadResult r = LoadLineSet(file, 640, 480, d.measurement);
     EXPECT_EQ(r.added, 1);
     EXPECT_EQ(r.dropped, 3);
     EXPECT_EQ(r.message, "3 linies droped (partially outside image)");
     ASSERT_EQ(d.measurement.lineCount(), 1);
     EXPECT_EQ(d.measurement.line(1).length, 100.0L);
-    EXPECT_EQ(d.sheet.cell(3, 1), "100,000");
+    EXPECT_EQ(d.sheet().cell(3, 1), "100,000");
 }
 
 // A folder or a FIFO chosen as a line set or an image is refused at once, never waited on.
@@ -155,13 +154,13 @@ TEST(LineSet, OnlyRegularFilesAreRead)
         const bool folder = name.back() == 'n' && name[name.size() - 5] == 'd';
         const std::string message = name + (folder ? ": Is a directory" : ": Not a regular file");
         try {
-            LoadLineSet(name, 640, 480, d.parts());
+            LoadLineSet(name, 640, 480, d.measurement);
             ADD_FAILURE() << name;
         } catch (const StorageError& e) {
             EXPECT_EQ(e.what(), message);
         }
         try {
-            ReadTrailer(name, d.parts());
+            ReadTrailer(name, d.doc, d.state);
             ADD_FAILURE() << name;
         } catch (const StorageError& e) {
             EXPECT_EQ(e.what(), message);
@@ -175,28 +174,27 @@ TEST(LineSet, LoadingAppendsAndStopsAt300Lines)
 {
     Document d;
     d.measurement.AddTestLine(1, 1, 5, 5, false);
-    d.sheet.Recompute(d.measurement);
-    const Bytes file = lineSetFile({{1, 2, 3, 4, 1, 0}, {0, 0, 8, 8, 1, 1}});
-    LoadLineSet(file, 640, 480, d.parts());
-    LoadLineSet(file, 640, 480, d.parts());
+        const Bytes file = lineSetFile({{1, 2, 3, 4, 1, 0}, {0, 0, 8, 8, 1, 1}});
+    LoadLineSet(file, 640, 480, d.measurement);
+    LoadLineSet(file, 640, 480, d.measurement);
     ASSERT_EQ(d.measurement.lineCount(), 5);
     EXPECT_EQ(d.measurement.line(4).x1, 1);
     EXPECT_EQ(d.measurement.interceptCount(), 6);  // 2 for the drawn line, 2 per loaded straight line
-    EXPECT_EQ(d.sheet.rowCount(), 6);
-    EXPECT_EQ(d.sheet.cell(2, 5), "5");
+    EXPECT_EQ(d.sheet().rowCount(), 6);
+    EXPECT_EQ(d.sheet().cell(2, 5), "5");
 
     // At 299 lines only one more fits; the others count as dropped.
     Document full;
     std::vector<TestLine> lines(299);
     full.measurement.setRecords(lines, {}, {});
     const LineSetLoadResult r = LoadLineSet(lineSetFile({{0, 0, 1, 1, 1, 1}, {0, 0, 2, 2, 1, 1}, {0, 0, 3, 3, 1, 1}}),
-                                            640, 480, full.parts());
+                                            640, 480, full.measurement);
     EXPECT_EQ(r.added, 1);
     EXPECT_EQ(r.dropped, 2);
     EXPECT_EQ(r.message, "2 linies droped (partially outside image)");
     EXPECT_EQ(full.measurement.lineCount(), 300);
     EXPECT_EQ(full.measurement.line(300).x2, 1);
-    EXPECT_EQ(full.sheet.rowCount(), 301);
+    EXPECT_EQ(full.sheet().rowCount(), 301);
     EXPECT_FALSE(r.typeReset);  // circles only
 }
 
@@ -207,7 +205,7 @@ TEST(LineSet, WrongHeaderIsIgnoredAndShortFileIsRefusedWhole)
     const std::vector<Line> two = {{1, 1, 2, 2, 1, 0}, {3, 3, 4, 4, 1, 0}};
     for (const Bytes& notASet : {lineSetFile(two, -1, "Morvanteklisar1.Linien2"), lineSetFile(two, -1, "Morvanteklisar1.Linien"),
                                  Bytes{}, Bytes{23, 'M'}}) {
-        const LineSetLoadResult r = LoadLineSet(notASet, 640, 480, d.parts());
+        const LineSetLoadResult r = LoadLineSet(notASet, 640, 480, d.measurement);
         EXPECT_FALSE(r.headerMatched);
         EXPECT_EQ(r.added, 0);
     }
@@ -215,21 +213,21 @@ TEST(LineSet, WrongHeaderIsIgnoredAndShortFileIsRefusedWhole)
     EXPECT_EQ(d.state.currentType, itTangent);
 
     Bytes shortFile = lineSetFile(two, 3);
-    EXPECT_THROW(LoadLineSet(shortFile, 640, 480, d.parts()), StorageError);
+    EXPECT_THROW(LoadLineSet(shortFile, 640, 480, d.measurement), StorageError);
     shortFile = lineSetFile(two);
     shortFile.pop_back();
     try {
-        LoadLineSet(shortFile, 640, 480, d.parts());
+        LoadLineSet(shortFile, 640, 480, d.measurement);
         FAIL();
     } catch (const StorageError& e) {
         EXPECT_NE(std::string(e.what()).find("ends before its 2 lines"), std::string::npos) << e.what();
     }
     Bytes noCount = lineSetFile({});
     noCount.pop_back();
-    EXPECT_THROW(LoadLineSet(noCount, 640, 480, d.parts()), StorageError);
+    EXPECT_THROW(LoadLineSet(noCount, 640, 480, d.measurement), StorageError);
     EXPECT_EQ(d.measurement.lineCount(), 0);
     EXPECT_EQ(d.measurement.interceptCount(), 0);
-    EXPECT_EQ(d.sheet.rowCount(), 2);
+    EXPECT_EQ(d.sheet().rowCount(), 2);
 }
 
 TEST(LineSet, SavedSetLoadsOntoAnotherImage)
@@ -244,7 +242,7 @@ TEST(LineSet, SavedSetLoadsOntoAnotherImage)
     EXPECT_EQ(fs::file_size(name), 258u + 3 * 52);
 
     Document onto(640, 480);
-    const LineSetLoadResult r = LoadLineSet(name, 640, 480, onto.parts());
+    const LineSetLoadResult r = LoadLineSet(name, 640, 480, onto.measurement);
     EXPECT_EQ(r.added, 2);
     EXPECT_EQ(r.dropped, 1);
     ASSERT_EQ(onto.measurement.lineCount(), 2);
@@ -254,7 +252,7 @@ TEST(LineSet, SavedSetLoadsOntoAnotherImage)
     EXPECT_EQ(onto.measurement.line(2).y2, 470);
 
     try {
-        LoadLineSet(dir + "/missing.lin", 640, 480, onto.parts());
+        LoadLineSet(dir + "/missing.lin", 640, 480, onto.measurement);
         FAIL();
     } catch (const StorageError& e) {
         EXPECT_NE(std::string(e.what()).find(std::strerror(ENOENT)), std::string::npos) << e.what();

@@ -81,7 +81,7 @@ void calibrate(Document& d, const std::string& pixel, const std::string& real, c
     f.tInfo = remark;
     f.tFremdPhase = fraction;
     f.tFaktor = factor;
-    ASSERT_EQ(d.calibration.bOkClick(d.measurement, d.sheet, d.state), CalibrationFailure::None);
+    ASSERT_EQ(d.calibration.bOkClick(d.measurement), CalibrationFailure::None);
 }
 
 TPixelGraphic gradientImage()
@@ -115,7 +115,7 @@ TEST_P(MeasurementFileRoundTrip, FullMeasurementThroughImageFile)
     calibrate(before, "123,4567", "25,5", "äöü µm", "", "1,7");
     const TPixelGraphic image = gradientImage();
     saveImage(image, plain);
-    SaveImageWithMeasurement(image, saved, before.measurement, before.calibration);
+    SaveImageWithMeasurement(image, saved, before.doc);
 
     // Image data exactly as the writer alone makes it, then the trailer with S = its size.
     const Bytes imageBytes = test::readFile(plain);
@@ -142,7 +142,7 @@ TEST_P(MeasurementFileRoundTrip, FullMeasurementThroughImageFile)
         }
 
     Document after;
-    const TrailerReadResult r = ReadTrailer(saved, after.parts());
+    const TrailerReadResult r = ReadTrailer(saved, after.doc, after.state);
     EXPECT_EQ(r.status, TrailerStatus::Found) << r.detail;
     EXPECT_TRUE(r.processed);
     EXPECT_TRUE(r.message.empty()) << r.message;
@@ -165,15 +165,15 @@ TEST_P(MeasurementFileRoundTrip, FullMeasurementThroughImageFile)
     EXPECT_EQ(after.calibration.fields().tInfo, "äöü µm");
     EXPECT_EQ(after.calibration.fields().tFaktor, "1,700");
     EXPECT_EQ(after.calibration.kalCaption(), "123,457 Pixel = 25,500");
-    EXPECT_FALSE(after.sheet.secondPhaseNotice().visible);
+    EXPECT_FALSE(after.calibration.secondPhaseNotice().visible);
 
     // Sheet rows: one per line plus the header, marks as stored, recomputed.
-    ASSERT_EQ(after.sheet.rowCount(), 301);
-    EXPECT_EQ(after.sheet.cell(2, 300), "300");
-    EXPECT_TRUE(after.sheet.rowMarked(1));
-    EXPECT_FALSE(after.sheet.rowMarked(3));
-    EXPECT_EQ(after.sheet.cell(3, 100), "1.000,000");  // sqrt(100) × 100, German separators
-    EXPECT_FALSE(after.sheet.sumCell(1, 1).empty());
+    ASSERT_EQ(after.sheet().rowCount(), 301);
+    EXPECT_EQ(after.sheet().cell(2, 300), "300");
+    EXPECT_TRUE(after.sheet().rowMarked(1));
+    EXPECT_FALSE(after.sheet().rowMarked(3));
+    EXPECT_EQ(after.sheet().cell(3, 100), "1.000,000");  // sqrt(100) × 100, German separators
+    EXPECT_FALSE(after.sheet().sumCell(1, 1).empty());
     fs::remove_all(dir);
 }
 
@@ -222,7 +222,7 @@ TEST(ReadTrailer, CalibrationAsTexts)
 {
     Document d;
     const Bytes file = trailerFile("100|25,5|Probe 4", kNoFraction, true);
-    const TrailerReadResult r = ReadTrailer(file, file.size(), d.parts());
+    const TrailerReadResult r = ReadTrailer(file, file.size(), d.doc, d.state);
     ASSERT_EQ(r.status, TrailerStatus::Found) << r.detail;
     EXPECT_TRUE(r.message.empty());
     EXPECT_EQ(d.measurement.lineCount(), 1);
@@ -231,40 +231,75 @@ TEST(ReadTrailer, CalibrationAsTexts)
     EXPECT_EQ(d.calibration.fields().tInfo, "Probe 4");
     EXPECT_EQ(d.measurement.calibration.conversionFactor, 2.5L);
     EXPECT_EQ(d.calibration.fields().tFaktor, "2,500");
-    EXPECT_EQ(d.sheet.cell(3, 1), "50,000");
+    EXPECT_EQ(d.sheet().cell(3, 1), "50,000");
 }
 
 TEST(ReadTrailer, InvalidStoredCalibrationTextReachesTheCaller)
 {
     Document d;
     const Bytes file = trailerFile("abc|25.5|x", kNoFraction, true);
-    const TrailerReadResult r = ReadTrailer(file, file.size(), d.parts());
+    const TrailerReadResult r = ReadTrailer(file, file.size(), d.doc, d.state);
     EXPECT_EQ(r.status, TrailerStatus::Found);
     EXPECT_EQ(r.calibrationFailure, CalibrationFailure::PixelLength);
     EXPECT_EQ(r.message, "Die Eingabe der Länge in Pixel ist fehlerhaft!");
     EXPECT_EQ(r.caption, "Kalibierung");
-    // The lines are in; the calibration stays at its defaults.
+    // The lines are in; the calibration and the dialog's fields stay as they were.
     EXPECT_EQ(d.measurement.lineCount(), 1);
     EXPECT_EQ(d.measurement.calibration.scale, 1.0L);
     EXPECT_EQ(d.calibration.kalCaption(), "Not calibrated");
-    EXPECT_EQ(d.calibration.fields().tPixel, "abc");
+    EXPECT_EQ(d.calibration.fields().tPixel, "");
+    EXPECT_FALSE(d.doc.calibrated());
+}
+
+// A stored length that is no number is refused with its message, and the dialog shows no
+// "NAN" or "INF": its fields are those from before the load.
+TEST(ReadTrailer, StoredLengthThatIsNoNumberLeavesTheFields)
+{
+    const long double nan = std::numeric_limits<long double>::quiet_NaN();
+    const long double inf = std::numeric_limits<long double>::infinity();
+    const struct {
+        long double pixel, real;
+        CalibrationFailure failure;
+    } cases[] = {{nan, 25.5L, CalibrationFailure::PixelLength},
+                 {inf, 25.5L, CalibrationFailure::PixelLength},
+                 {-inf, 25.5L, CalibrationFailure::PixelLength},
+                 {100.0L, nan, CalibrationFailure::RealLength},
+                 {100.0L, -inf, CalibrationFailure::RealLength}};
+    for (const auto& c : cases) {
+        Document d;
+        const CalibrationFields before = d.calibration.fields();
+        TrailerContent content;
+        content.calibration.form = StoredCalibrationForm::Calibrated;
+        content.calibration.pixelLength = c.pixel;
+        content.calibration.realLength = c.real;
+        content.calibration.remark = "x";
+        Bytes file(300, 0x42);
+        const Bytes trailer = EncodeTrailer(content, file.size());
+        file.insert(file.end(), trailer.begin(), trailer.end());
+        const TrailerReadResult r = ReadTrailer(file, file.size(), d.doc, d.state);
+        EXPECT_EQ(r.calibrationFailure, c.failure) << static_cast<double>(c.pixel) << " " << static_cast<double>(c.real);
+        EXPECT_EQ(r.message, CalibrationFailureMessage(c.failure));
+        EXPECT_EQ(d.calibration.fields(), before);
+        EXPECT_FALSE(d.doc.calibrated());
+        EXPECT_EQ(d.measurement.calibration.scale, 1.0L);
+    }
 }
 
 TEST(ReadTrailer, SecondPhaseFractionAndMissingKey)
 {
     Document d;
     const Bytes file = trailerFile("Nicht Kalibtiert", kFraction12_5, false);
-    const TrailerReadResult r = ReadTrailer(file, file.size(), d.parts());
+    const TrailerReadResult r = ReadTrailer(file, file.size(), d.doc, d.state);
     ASSERT_EQ(r.status, TrailerStatus::Found) << r.detail;
     EXPECT_EQ(d.measurement.calibration.secondPhasePercent, 12.5L);
     EXPECT_EQ(d.calibration.fields().tFremdPhase, "12,500");
-    EXPECT_EQ(d.sheet.secondPhaseNotice().caption, "Second phase fraction set by calibration: 12,500 Vol%");
-    EXPECT_TRUE(d.sheet.secondPhaseNotice().visible);
+    EXPECT_EQ(d.calibration.secondPhaseNotice().caption, "Second phase fraction set by calibration: 12,500 Vol%");
+    EXPECT_TRUE(d.calibration.secondPhaseNotice().visible);
     EXPECT_EQ(d.measurement.calibration.conversionFactor, 1.56L);
     EXPECT_EQ(d.calibration.fields().tFaktor, "1,560");
     // The recomputation uses the fraction: 12.5 % of 50 pixels.
-    EXPECT_EQ(d.sheet.cell(4, 1), "6,250");
-    EXPECT_EQ(d.sheet.cell(10, 1), "12,500");
+    EXPECT_EQ(d.sheet().cell(4, 1), "6,250");
+    EXPECT_EQ(d.sheet().cell(10, 1), "12,500");
 }
 
 Bytes extended(long double v)
@@ -283,21 +318,21 @@ TEST(ReadTrailer, StoredFractionAndFactorPassTheDialogsChecks)
     for (long double fraction : {nan, inf, -inf, 150.0L, 100.0L, -5.0L}) {
         Document d;
         const Bytes file = trailerFile("100|25,5|Probe", extended(fraction), true);
-        const TrailerReadResult r = ReadTrailer(file, file.size(), d.parts());
+        const TrailerReadResult r = ReadTrailer(file, file.size(), d.doc, d.state);
         ASSERT_EQ(r.status, TrailerStatus::Found) << r.detail;
         EXPECT_EQ(r.calibrationFailure, CalibrationFailure::SecondPhase) << static_cast<double>(fraction);
         EXPECT_EQ(r.message, "Die Eingabe des Fremdphasenanteils ist fehlerhaft!");
         EXPECT_EQ(r.caption, "Kalibierung");
         EXPECT_EQ(d.measurement.calibration.secondPhasePercent, -1.0L);
         EXPECT_TRUE(d.calibration.fields().tFremdPhase.empty());
-        EXPECT_FALSE(d.sheet.secondPhaseNotice().visible);
+        EXPECT_FALSE(d.calibration.secondPhaseNotice().visible);
         EXPECT_EQ(d.measurement.calibration.conversionFactor, 2.5L);  // the factor itself is fine
-        EXPECT_EQ(d.sheet.cell(4, 1), "0,000");                       // no NAN on the sheet
+        EXPECT_EQ(d.sheet().cell(4, 1), "0,000");                       // no NAN on the sheet
     }
     for (long double factor : {0.0L, nan, inf}) {
         Document d;
         const Bytes file = trailerFile("Nicht Kalibtiert", kFraction12_5, true, extended(factor));
-        const TrailerReadResult r = ReadTrailer(file, file.size(), d.parts());
+        const TrailerReadResult r = ReadTrailer(file, file.size(), d.doc, d.state);
         ASSERT_EQ(r.status, TrailerStatus::Found) << r.detail;
         EXPECT_EQ(r.calibrationFailure, CalibrationFailure::ConversionFactor) << static_cast<double>(factor);
         EXPECT_EQ(r.message, "Die Eingabe des Umrechnungsfaktors ist fehlerhaft!");
@@ -308,7 +343,7 @@ TEST(ReadTrailer, StoredFractionAndFactorPassTheDialogsChecks)
     // The edges the dialog accepts: a fraction of 0 and a negative factor.
     Document d;
     const Bytes file = trailerFile("Nicht Kalibtiert", extended(0.0L), true, extended(-1.56L));
-    const TrailerReadResult r = ReadTrailer(file, file.size(), d.parts());
+    const TrailerReadResult r = ReadTrailer(file, file.size(), d.doc, d.state);
     EXPECT_EQ(r.calibrationFailure, CalibrationFailure::None);
     EXPECT_EQ(d.measurement.calibration.secondPhasePercent, 0.0L);
     EXPECT_EQ(d.measurement.calibration.conversionFactor, -1.56L);
@@ -318,34 +353,34 @@ TEST(ReadTrailer, PlainDamagedAndTinyFiles)
 {
     {
         Document d;
-        d.sheet.showSecondPhaseNotice("left over");
+        d.calibration.showSecondPhaseNotice("left over");
         const Bytes tiny(256, 0);
-        const TrailerReadResult r = ReadTrailer(tiny, tiny.size(), d.parts());
+        const TrailerReadResult r = ReadTrailer(tiny, tiny.size(), d.doc, d.state);
         EXPECT_EQ(r.status, TrailerStatus::TooSmall);
         EXPECT_FALSE(r.processed);
-        EXPECT_TRUE(d.sheet.secondPhaseNotice().visible);  // nothing at all was done
+        EXPECT_TRUE(d.calibration.secondPhaseNotice().visible);  // nothing at all was done
     }
     {
         Document d;
-        d.sheet.showSecondPhaseNotice("left over");
+        d.calibration.showSecondPhaseNotice("left over");
         const Bytes plain(2000, 7);
-        const TrailerReadResult r = ReadTrailer(plain, plain.size(), d.parts());
+        const TrailerReadResult r = ReadTrailer(plain, plain.size(), d.doc, d.state);
         EXPECT_EQ(r.status, TrailerStatus::Absent);
         EXPECT_TRUE(r.processed);
         EXPECT_TRUE(r.message.empty());
-        EXPECT_FALSE(d.sheet.secondPhaseNotice().visible);
+        EXPECT_FALSE(d.calibration.secondPhaseNotice().visible);
         EXPECT_EQ(d.measurement.calibration.conversionFactor, 1.56L);
     }
     {
         Document d;
         Bytes file = trailerFile("Kalibtiert", kNoFraction, true);  // values and remark missing
-        const TrailerReadResult r = ReadTrailer(file, file.size(), d.parts());
+        const TrailerReadResult r = ReadTrailer(file, file.size(), d.doc, d.state);
         EXPECT_EQ(r.status, TrailerStatus::Damaged);
         EXPECT_EQ(r.message, "The measurement stored in this file is damaged and was not loaded.");
         EXPECT_FALSE(r.detail.empty());
         EXPECT_EQ(d.measurement.lineCount(), 0);
-        EXPECT_EQ(d.sheet.rowCount(), 2);
-        EXPECT_TRUE(d.sheet.cell(2, 1).empty());
+        EXPECT_EQ(d.sheet().rowCount(), 2);
+        EXPECT_TRUE(d.sheet().cell(2, 1).empty());
     }
 }
 
@@ -355,7 +390,7 @@ TEST(ReadTrailer, DamagedTrailerBehindRealImageStillOpens)
     const std::string name = dir + "/probe.bmp";
     Document before;
     before.measurement.AddTestLine(1, 1, 30, 20, false);
-    SaveImageWithMeasurement(gradientImage(), name, before.measurement, before.calibration);
+    SaveImageWithMeasurement(gradientImage(), name, before.doc);
     Bytes file = test::readFile(name);
     file[file.size() - (798 + 52 + 2 * 24)] = 0x2D;  // line count 45: does not fit
     test::writeFile(name, file);
@@ -364,7 +399,7 @@ TEST(ReadTrailer, DamagedTrailerBehindRealImageStillOpens)
     ASSERT_NO_THROW(loadImage(name, image));
     EXPECT_EQ(image.Width(), 64);
     Document after;
-    const TrailerReadResult r = ReadTrailer(name, after.parts());
+    const TrailerReadResult r = ReadTrailer(name, after.doc, after.state);
     EXPECT_EQ(r.status, TrailerStatus::Damaged);
     EXPECT_EQ(after.measurement.lineCount(), 0);
     EXPECT_EQ(after.measurement.interceptCount(), 0);
@@ -375,7 +410,7 @@ TEST(ReadTrailer, MissingFileIsAnErrorWithTheSystemsMessage)
 {
     Document d;
     try {
-        ReadTrailer("/nonexistent-folder/probe.png", d.parts());
+        ReadTrailer("/nonexistent-folder/probe.png", d.doc, d.state);
         FAIL();
     } catch (const StorageError& e) {
         EXPECT_NE(std::string(e.what()).find(std::strerror(ENOENT)), std::string::npos) << e.what();
@@ -407,7 +442,7 @@ TEST(SaveWithTrailer, WriterFailingHalfWayLeavesOldFile)
         throw EImageFormat("PNG: ", "disk image writer broke");
     };
     try {
-        SaveWithTrailer(name, failing, d.measurement, d.calibration);
+        SaveWithTrailer(name, failing, d.doc);
         FAIL();
     } catch (const EImageFormat& e) {
         EXPECT_STREQ(e.what(), "PNG: disk image writer broke");
@@ -420,7 +455,7 @@ TEST(SaveWithTrailer, WriterFailingHalfWayLeavesOldFile)
         out.write("abc", 3);
         out.setstate(std::ios::badbit);
     };
-    EXPECT_THROW(SaveWithTrailer(name, bad, d.measurement, d.calibration), EImageFile);
+    EXPECT_THROW(SaveWithTrailer(name, bad, d.doc), EImageFile);
     EXPECT_EQ(test::readFile(name), old);
     EXPECT_EQ(folderEntries(dir), std::vector<std::string>{"probe.png"});
     fs::remove_all(dir);
@@ -447,7 +482,7 @@ TEST(SaveWithTrailer, UnwritableFolderLeavesOldFile)
     }
     Document d;
     try {
-        SaveImageWithMeasurement(gradientImage(), name, d.measurement, d.calibration);
+        SaveImageWithMeasurement(gradientImage(), name, d.doc);
         FAIL();
     } catch (const EImageFile& e) {
         EXPECT_NE(std::string(e.what()).find(std::strerror(EACCES)), std::string::npos) << e.what();
@@ -462,7 +497,7 @@ TEST(SaveWithTrailer, MissingFolderAndSymbolicLink)
 {
     Document d;
     try {
-        SaveImageWithMeasurement(gradientImage(), "/nonexistent-folder/probe.bmp", d.measurement, d.calibration);
+        SaveImageWithMeasurement(gradientImage(), "/nonexistent-folder/probe.bmp", d.doc);
         FAIL();
     } catch (const EImageFile& e) {
         EXPECT_NE(std::string(e.what()).find(std::strerror(ENOENT)), std::string::npos) << e.what();
@@ -473,7 +508,7 @@ TEST(SaveWithTrailer, MissingFolderAndSymbolicLink)
     const std::string link = dir + "/link.bmp";
     test::writeFile(real, {1});
     fs::create_symlink("real.bmp", link);
-    SaveImageWithMeasurement(gradientImage(), link, d.measurement, d.calibration);
+    SaveImageWithMeasurement(gradientImage(), link, d.doc);
     EXPECT_TRUE(fs::is_symlink(link));
     const Bytes file = test::readFile(real);
     ASSERT_GT(file.size(), 798u);
@@ -490,7 +525,7 @@ TEST(SaveWithTrailer, ImageDataOf2GBIsRefusedAtOnce)
     Document d;
     bool written = false;
     try {
-        SaveWithTrailer(name, [&](std::ostream&) { written = true; }, d.measurement, d.calibration, 1ull << 31);
+        SaveWithTrailer(name, [&](std::ostream&) { written = true; }, d.doc, 1ull << 31);
         FAIL();
     } catch (const TrailerError& e) {
         EXPECT_STREQ(e.what(), "The image data is too large (2 GB or more) to carry a measurement.");
@@ -498,7 +533,7 @@ TEST(SaveWithTrailer, ImageDataOf2GBIsRefusedAtOnce)
     EXPECT_FALSE(written);
     EXPECT_TRUE(folderEntries(dir).empty());
     // One byte less still goes ahead (here with a few bytes written).
-    EXPECT_NO_THROW(SaveWithTrailer(name, [](std::ostream& out) { out.write("abc", 3); }, d.measurement, d.calibration,
+    EXPECT_NO_THROW(SaveWithTrailer(name, [](std::ostream& out) { out.write("abc", 3); }, d.doc,
                                     (1ull << 31) - 1));
     EXPECT_EQ(fs::file_size(name), 3u + 798u);
     fs::remove_all(dir);
@@ -511,10 +546,10 @@ TEST(SaveWithTrailer, EmptyAndCalibratedSizes)
     const Bytes image(1000, 0x5A);
     auto writeImage = [&](std::ostream& out) { out.write(reinterpret_cast<const char*>(image.data()), 1000); };
     Document d;
-    SaveWithTrailer(name, writeImage, d.measurement, d.calibration);
+    SaveWithTrailer(name, writeImage, d.doc);
     EXPECT_EQ(fs::file_size(name), 1000u + 798u);
     calibrate(d, "10", "1", "", "", "1,56");
-    SaveWithTrailer(name, writeImage, d.measurement, d.calibration);
+    SaveWithTrailer(name, writeImage, d.doc);
     EXPECT_EQ(fs::file_size(name), 1000u + 1074u);
     const Bytes file = test::readFile(name);
     EXPECT_TRUE(std::equal(image.begin(), image.end(), file.begin()));

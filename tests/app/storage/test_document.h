@@ -1,18 +1,27 @@
 #pragma once
-// The pieces of the program that opening or saving a measurement touches, as right after an
-// image of w × h pixels was opened in a German locale.
+// A measuring document as right after an image of w × h pixels was opened in a German
+// locale, with the sheet that shows it.
 #include "app/storage/measurement_file.h"
+#include "results/result_sheet.h"
 
 namespace tesra::test {
 
 struct TestDocument {
-    Measurement measurement;
-    ResultSheet sheet{NumberLocale::German()};
-    CalibrationModel calibration{NumberLocale::German()};
-    EditState state;
+    MeasuringDocument doc{NumberLocale::German()};
+    Measurement& measurement = doc.measurementForLoading();
+    CalibrationModel& calibration = doc.calibrationTexts();
+    EditState& state = doc.editState();
 
-    TestDocument(int w, int h) { calibration.resetForImage(measurement, sheet, w, h); }
-    MeasurementDocument parts() { return {measurement, sheet, calibration, state}; }
+    TestDocument(int w, int h) { doc.resetForImage(w, h); }
+    // The sheet as the sheet window shows the document now.
+    const ResultSheet& sheet()
+    {
+        m_sheet.Recompute(measurement);
+        return m_sheet;
+    }
+
+private:
+    ResultSheet m_sheet{NumberLocale::German()};
 };
 
 }  // namespace tesra::test
