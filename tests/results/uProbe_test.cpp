@@ -47,8 +47,7 @@ protected:
         ASSERT_TRUE(QTest::qWaitForWindowExposed(main));
         main->showNormal();
         main->resize(1600, 1000);
-        fTabelle()->applyLocale(QLocale(QLocale::German, QLocale::Germany));
-        fKalibieren()->applyLocale(QLocale(QLocale::German, QLocale::Germany));
+        main->applyLocale(QLocale(QLocale::German, QLocale::Germany));
     }
     void TearDown() override
     {
@@ -199,20 +198,20 @@ TEST_F(SpecimenWindow, PatternsAreLaidInOneStepAndRefusedWhenTheyDoNotFit)
     press("bLinie");
     ASSERT_TRUE(main->findChild<QToolButton*>("bPattern")->isVisible());
     main->findChild<QAction*>("mPatternCircles")->trigger();
-    ASSERT_EQ(TheMeasurement().lineCount(), 3);
-    EXPECT_TRUE(TheMeasurement().line(1).isCircle);
+    ASSERT_EQ(main->document().measurement().lineCount(), 3);
+    EXPECT_TRUE(main->document().measurement().line(1).isCircle);
     main->findChild<QSpinBox*>("tPatternN")->setValue(3);
     main->findChild<QSpinBox*>("tPatternM")->setValue(2);
     main->findChild<QAction*>("mPatternGrid")->trigger();
-    ASSERT_EQ(TheMeasurement().lineCount(), 8);
+    ASSERT_EQ(main->document().measurement().lineCount(), 8);
     EXPECT_EQ(fTabelle()->sheet().rowCount(), 9);
     EXPECT_TRUE(main->modified());
-    for (const TestLine& l : TheMeasurement().lines())
+    for (const TestLine& l : main->document().measurement().lines())
         EXPECT_TRUE(l.x1 >= 0 && l.x2 < 640 && std::min(l.y1, l.y2) >= 0 && std::max(l.y1, l.y2) < 480);
 
     main->findChild<QSpinBox*>("tPatternN")->setValue(300);
     main->findChild<QAction*>("mPatternParallel")->trigger();
-    EXPECT_EQ(TheMeasurement().lineCount(), 8);
+    EXPECT_EQ(main->document().measurement().lineCount(), 8);
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_NE(boxes[0].find("292"), std::string::npos) << boxes[0];
 }
@@ -222,7 +221,7 @@ TEST_F(SpecimenWindow, PatternsAreLaidInOneStepAndRefusedWhenTheyDoNotFit)
 TEST_F(SpecimenWindow, TheCalibrationsUnitIsStoredWithIt)
 {
     ASSERT_NO_FATAL_FAILURE(measureField(1, 9, "0,1", "mm"));
-    EXPECT_EQ(TheMeasurement().calibration.unit, LengthUnit::Millimetre);
+    EXPECT_EQ(main->document().measurement().calibration.unit, LengthUnit::Millimetre);
     EXPECT_EQ(fTabelle()->sheet().sumCell(9, 1), "8,0");
     std::ostringstream out, err;
     EXPECT_EQ(PrintFields(saved, out, err), 0);
