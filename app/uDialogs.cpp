@@ -7,18 +7,6 @@
 namespace tesra {
 namespace {
 
-BoxHandler& boxHandler()
-{
-    static BoxHandler handler;
-    return handler;
-}
-
-FileHandler& fileHandler()
-{
-    static FileHandler handler;
-    return handler;
-}
-
 QMessageBox::Icon qtIcon(BoxIcon icon)
 {
     switch (icon) {
@@ -33,13 +21,13 @@ QMessageBox::Icon qtIcon(BoxIcon icon)
 
 }  // namespace
 
-void SetBoxHandler(BoxHandler handler) { boxHandler() = std::move(handler); }
-void SetFileHandler(FileHandler handler) { fileHandler() = std::move(handler); }
+void SetBoxHandler(BoxHandler handler) { TestHandler<BoxHandler>() = std::move(handler); }
+void SetFileHandler(FileHandler handler) { TestHandler<FileHandler>() = std::move(handler); }
 
 BoxAnswer ShowMessageBox(QWidget* parent, const BoxRequest& request)
 {
-    if (boxHandler())
-        return boxHandler()(request);
+    if (TestHandler<BoxHandler>())
+        return TestHandler<BoxHandler>()(request);
     QMessageBox::StandardButtons buttons = QMessageBox::Ok;
     if (request.buttons == BoxButtons::YesNo)
         buttons = QMessageBox::Yes | QMessageBox::No;
@@ -70,8 +58,8 @@ BoxAnswer ShowMessageBox(QWidget* parent, const BoxRequest& request)
 
 FileAnswer ShowFileDialog(QWidget* parent, const FileRequest& request)
 {
-    if (fileHandler())
-        return fileHandler()(request);
+    if (TestHandler<FileHandler>())
+        return TestHandler<FileHandler>()(request);
     QFileDialog dialog(parent, request.caption, request.fileName);
     dialog.setAcceptMode(request.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog.setFileMode(request.save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);

@@ -46,6 +46,15 @@ BoxAnswer ShowMessageBox(QWidget* parent, const BoxRequest& request);
 // Shows an open or save dialog (or asks the installed handler).
 FileAnswer ShowFileDialog(QWidget* parent, const FileRequest& request);
 
+// The answerer a test put in place of the dialogs of one kind (one per handler type: boxes,
+// file dialogs, help, filter dialogs); empty while a person answers.
+template <typename Handler>
+Handler& TestHandler()
+{
+    static Handler handler;
+    return handler;
+}
+
 // Installs answerers for tests; an empty function restores the real dialogs.
 void SetBoxHandler(BoxHandler handler);
 void SetFileHandler(FileHandler handler);

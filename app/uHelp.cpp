@@ -14,6 +14,7 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
+#include "app/uDialogs.h"
 #include "app/uLanguage.h"
 
 namespace tesra {
@@ -26,12 +27,6 @@ QString& helpFileSetting()
 {
     static QString path;
     return path;
-}
-
-HelpHandler& helpHandler()
-{
-    static HelpHandler handler;
-    return handler;
 }
 
 QPointer<TfHelp>& helpWindow()
@@ -117,7 +112,7 @@ QString HelpFile()
 
 void SetHelpFile(const QString& path) { helpFileSetting() = path; }
 
-void SetHelpHandler(HelpHandler handler) { helpHandler() = std::move(handler); }
+void SetHelpHandler(HelpHandler handler) { TestHandler<HelpHandler>() = std::move(handler); }
 
 TfHelp* fHelp() { return helpWindow(); }
 
@@ -126,8 +121,8 @@ void ShowHelpContents(QWidget* parent) { ShowHelpContext(parent, help::kContents
 void ShowHelpContext(QWidget* parent, int context)
 {
     Q_UNUSED(parent);
-    if (helpHandler()) {
-        helpHandler()(context);
+    if (TestHandler<HelpHandler>()) {
+        TestHandler<HelpHandler>()(context);
         return;
     }
     // The help window stands on its own, like a separate viewer: it stays usable while a

@@ -1,33 +1,17 @@
 // The filter dialogs' live preview on a 6000 × 4000 true-colour image: opening the dialog
 // until the first preview shows (scaling the image down and filtering it), and one slider
 // move until the new preview shows.
-#include <QApplication>
 #include <QSlider>
-#include <benchmark/benchmark.h>
 
 #include <cstdint>
 
 #include "imaging/filters/uFilterDialogs.h"
+#include "bench/window_bench.h"
 
 namespace tesra {
 namespace {
 
-const TPixelGraphic& bigImage()
-{
-    static const TPixelGraphic image = [] {
-        TPixelGraphic g(6000, 4000, TPixelFormat::pf24Bit);
-        std::uint32_t state = 12345;
-        for (int y = 0; y < g.Height(); ++y) {
-            std::uint8_t* row = g.rowData(y);
-            for (std::size_t k = 0; k < static_cast<std::size_t>(g.Width()) * 3; ++k) {
-                state = state * 1664525u + 1013904223u;
-                row[k] = static_cast<std::uint8_t>(state >> 24);
-            }
-        }
-        return g;
-    }();
-    return image;
-}
+using bench::NoiseImage;
 
 void waitForPreview(const TFilterPreviewDialog& dialog, int shown)
 {
@@ -38,7 +22,7 @@ void waitForPreview(const TFilterPreviewDialog& dialog, int shown)
 void BM_OpenUntilFirstPreview(benchmark::State& state)
 {
     for (auto _ : state) {
-        TConvFilterDialog dialog(nullptr, ConvFilterKind::Sharpen, &bigImage(),
+        TConvFilterDialog dialog(nullptr, ConvFilterKind::Sharpen, &NoiseImage(),
                                  DefaultConvParameters(ConvFilterKind::Sharpen));
         dialog.show();
         waitForPreview(dialog, 0);
@@ -48,7 +32,7 @@ BENCHMARK(BM_OpenUntilFirstPreview)->Unit(benchmark::kMillisecond)->UseRealTime(
 
 void BM_SharpenSliderMove(benchmark::State& state)
 {
-    TConvFilterDialog dialog(nullptr, ConvFilterKind::Sharpen, &bigImage(),
+    TConvFilterDialog dialog(nullptr, ConvFilterKind::Sharpen, &NoiseImage(),
                              DefaultConvParameters(ConvFilterKind::Sharpen));
     dialog.show();
     waitForPreview(dialog, 0);
@@ -64,7 +48,7 @@ BENCHMARK(BM_SharpenSliderMove)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void BM_BrightnessSliderMove(benchmark::State& state)
 {
-    TBCGFilterDialog dialog(nullptr, &bigImage(), BCGParameters{});
+    TBCGFilterDialog dialog(nullptr, &NoiseImage(), BCGParameters{});
     dialog.show();
     waitForPreview(dialog, 0);
     auto* s = dialog.findChild<QSlider*>(QStringLiteral("Brightness"));
@@ -80,13 +64,4 @@ BENCHMARK(BM_BrightnessSliderMove)->Unit(benchmark::kMillisecond)->UseRealTime()
 }  // namespace
 }  // namespace tesra
 
-int main(int argc, char** argv)
-{
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+int main(int argc, char** argv) { return tesra::bench::RunWindowBenchmarks(argc, argv); }

@@ -3,9 +3,7 @@
 // Measures one mouse move in the set-intercept mode (handler, feedback and the repaint it
 // causes), a full repaint of the visible area, and the heap the window holds beyond the image
 // buffer after painting at each zoom. Run on the offscreen platform from a Release build.
-#include <benchmark/benchmark.h>
 
-#include <QApplication>
 #include <QMouseEvent>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -19,6 +17,7 @@
 #include "app/uMain.h"
 #include "view/image_raster.h"
 #include "view/uImage.h"
+#include "bench/window_bench.h"
 
 namespace {
 
@@ -214,13 +213,8 @@ BENCHMARK(BM_BuildOverlay)->Unit(benchmark::kMicrosecond);
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    scene().window.reset();
-    scene().main.reset();
-    return 0;
+    return tesra::bench::RunWindowBenchmarks(argc, argv, [] {
+        scene().window.reset();
+        scene().main.reset();
+    });
 }

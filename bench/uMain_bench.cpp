@@ -2,12 +2,10 @@
 // beside the bare load of the same file; and the time a filter dialog needs to show a new
 // preview after a slider move on that image. Run on the offscreen platform from a Release
 // build.
-#include <QApplication>
 #include <QElapsedTimer>
 #include <QPixmap>
 #include <QSlider>
 
-#include <benchmark/benchmark.h>
 
 #include <cstdio>
 #include <filesystem>
@@ -20,6 +18,7 @@
 #include "imaging/filters/uFilterDialogs.h"
 #include "imaging/formats/image_format.h"
 #include "view/uImage.h"
+#include "bench/window_bench.h"
 
 namespace tesra {
 namespace {
@@ -146,15 +145,8 @@ BENCHMARK(FilterPreviewUpdate)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    for (const char* extension : {"png", "jpg"})
-        std::filesystem::remove(std::filesystem::temp_directory_path() / (std::string("tesra-bench-large.") + extension));
-    return 0;
+    return tesra::bench::RunWindowBenchmarks(argc, argv, [] {
+        for (const char* extension : {"png", "jpg"})
+            std::filesystem::remove(std::filesystem::temp_directory_path() / (std::string("tesra-bench-large.") + extension));
+    });
 }

@@ -3,9 +3,7 @@
 // in the set-intercept mode that adds an intercept, from the mouse event until the sheet has
 // recomputed and both the sheet and the image window have repainted. Run on the offscreen
 // platform from a Release build.
-#include <benchmark/benchmark.h>
 
-#include <QApplication>
 #include <QMouseEvent>
 
 #include <filesystem>
@@ -17,6 +15,7 @@
 #include "imaging/formats/image_format.h"
 #include "results/uTabelle.h"
 #include "view/uImage.h"
+#include "bench/window_bench.h"
 
 namespace {
 
@@ -48,6 +47,9 @@ struct Session {
         main->resize(1920, 1080);
         main->show();
         main->openImageFile(QString::fromStdString(file));
+        // Measuring at 100 %, the view at the image's top-left.
+        fImage()->SetZoom(Zoom(1));
+        fImage()->CentreOn(0, 0);
         std::filesystem::remove(file);
 
         // The measurement as the user would have made it, every edit a step of the history.
@@ -79,10 +81,18 @@ struct Session {
         QCoreApplication::sendEvent(canvas, &event);
     }
 
-    // A click somewhere in the visible part of the image (the window shows its top-left).
+    // A click on a line in the visible part of the image (the window shows its top-left at
+    // 100 %), where the user adds an intercept; a click beside every line would do nothing.
     void click()
     {
-        const QPoint p(static_cast<int>(rng() % 1200), static_cast<int>(rng() % 700));
+        QPoint p;
+        for (;;) {
+            PixelPoint q{static_cast<int>(rng() % 1200), static_cast<int>(rng() % 700)};
+            NearestLine(main->document().measurement(), q);
+            p = QPoint(static_cast<int>(q.x), static_cast<int>(q.y));
+            if (p.x() >= 0 && p.x() < 1200 && p.y() >= 0 && p.y() < 700)
+                break;
+        }
         send(QEvent::MouseMove, p, Qt::NoButton, Qt::NoButton);
         send(QEvent::MouseButtonPress, p, Qt::LeftButton, Qt::LeftButton);
         send(QEvent::MouseButtonRelease, p, Qt::LeftButton, Qt::NoButton);
@@ -111,13 +121,8 @@ BENCHMARK(BM_ClickAddsIntercept)->Iterations(kClicks)->Unit(benchmark::kMillisec
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    delete session().main;
-    session().main = nullptr;
-    return 0;
+    return tesra::bench::RunWindowBenchmarks(argc, argv, [] {
+        delete session().main;
+        session().main = nullptr;
+    });
 }

@@ -7,19 +7,6 @@
 
 namespace tesra {
 
-namespace {
-
-std::uint8_t clampByte(std::int64_t v)
-{
-    if (v < 0)
-        return 0;
-    if (v > 255)
-        return 255;
-    return static_cast<std::uint8_t>(v);
-}
-
-}  // namespace
-
 std::array<std::uint8_t, 256> BCGToneTable(int brightness, long double contrast, long double gamma)
 {
     std::array<std::uint8_t, 256> table{};
@@ -35,7 +22,7 @@ std::array<std::uint8_t, 256> BCGToneTable(int brightness, long double contrast,
         y = y * 255.0L;
         y = (y - 127.5L) * contrast + 127.5L;
         y = y + brightness * 255 * 0.01L;
-        table[static_cast<std::size_t>(i)] = clampByte(R(y));
+        table[static_cast<std::size_t>(i)] = ClampByte(R(y));
     }
     return table;
 }
@@ -94,7 +81,7 @@ std::uint32_t TBCGFilter::mapLuminance(std::uint32_t color) const
     const long double r2 = y2 + 1.403L * cr;
     const long double g2 = y2 - 0.344L * cb - 0.714L * cr;
     const long double b2 = y2 + 1.773L * cb;
-    return rgb(clampByte(R(r2 * 255.0L)), clampByte(R(g2 * 255.0L)), clampByte(R(b2 * 255.0L)));
+    return rgb(ClampByte(R(r2 * 255.0L)), ClampByte(R(g2 * 255.0L)), ClampByte(R(b2 * 255.0L)));
 }
 
 void TBCGFilter::ComputeRows(const TPixelGraphic& source, const FilterRowSink& sink, ProgressScope& progress) const

@@ -17,15 +17,6 @@ constexpr long double kPiL = 3.141592653589793238462643383279502884L;
 // table stays this small (bytes); larger kernels compute each byte from the formula.
 constexpr std::int64_t kMaxLookupEntries = std::int64_t{1} << 22;
 
-std::uint8_t clampByte(std::int64_t v)
-{
-    if (v < 0)
-        return 0;
-    if (v > 255)
-        return 255;
-    return static_cast<std::uint8_t>(v);
-}
-
 // acc[k] += w × s[k]: the whole kernel is run as one such pass per cell over the bytes of a
 // row, since blue, green and red are weighted alike and three bytes apart.
 template <typename Acc>
@@ -201,7 +192,7 @@ std::uint8_t TConvFilter::channel(std::int64_t a, std::int64_t s) const
 {
     const long double q = s != 0 ? static_cast<long double>(a) / static_cast<long double>(s)
                                  : static_cast<long double>(a);
-    return clampByte(R(gain * q + bias * 255 * 0.01L));
+    return ClampByte(R(gain * q + bias * 255 * 0.01L));
 }
 
 std::uint32_t TConvFilter::PixelFunction(const TPixelGraphic& source, int x, int y) const

@@ -16,6 +16,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "app/uDialogs.h"
 #include "app/uLanguage.h"
 #include "imaging/filters/filter_preview.h"
 #include "imaging/filters/image_filter.h"
@@ -23,18 +24,6 @@
 
 namespace tesra {
 namespace {
-
-BCGDialogHandler& bcgHandler()
-{
-    static BCGDialogHandler handler;
-    return handler;
-}
-
-ConvDialogHandler& convHandler()
-{
-    static ConvDialogHandler handler;
-    return handler;
-}
 
 QString qs(const std::string& s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
 
@@ -70,13 +59,13 @@ private:
 
 }  // namespace
 
-void SetBCGDialogHandler(BCGDialogHandler handler) { bcgHandler() = std::move(handler); }
-void SetConvDialogHandler(ConvDialogHandler handler) { convHandler() = std::move(handler); }
+void SetBCGDialogHandler(BCGDialogHandler handler) { TestHandler<BCGDialogHandler>() = std::move(handler); }
+void SetConvDialogHandler(ConvDialogHandler handler) { TestHandler<ConvDialogHandler>() = std::move(handler); }
 
 bool RunBCGDialog(QWidget* parent, const TPixelGraphic& previewSource, BCGParameters& parameters)
 {
-    if (bcgHandler())
-        return bcgHandler()(parameters);
+    if (TestHandler<BCGDialogHandler>())
+        return TestHandler<BCGDialogHandler>()(parameters);
     TBCGFilterDialog dialog(parent, &previewSource, parameters);
     if (dialog.exec() != QDialog::Accepted)
         return false;
@@ -87,8 +76,8 @@ bool RunBCGDialog(QWidget* parent, const TPixelGraphic& previewSource, BCGParame
 bool RunConvDialog(QWidget* parent, ConvFilterKind kind, const TPixelGraphic* previewSource,
                    ConvParameters& parameters)
 {
-    if (convHandler())
-        return convHandler()(kind, parameters);
+    if (TestHandler<ConvDialogHandler>())
+        return TestHandler<ConvDialogHandler>()(kind, parameters);
     TConvFilterDialog dialog(parent, kind, previewSource, parameters);
     if (dialog.exec() != QDialog::Accepted)
         return false;

@@ -75,12 +75,15 @@ struct DecoderDeleter {
     }
 };
 
+// libpng's error handler for a decoder or an encoder: the message kept in its text, then the
+// jump back into the function that called libpng.
+template <typename Codec>
 void onError(png_structp png, png_const_charp message)
 {
-    auto* d = static_cast<Decoder*>(png_get_error_ptr(png));
-    if (d) {
-        std::strncpy(d->message, message ? message : "", sizeof d->message - 1);
-        d->message[sizeof d->message - 1] = '\0';
+    auto* codec = static_cast<Codec*>(png_get_error_ptr(png));
+    if (codec) {
+        std::strncpy(codec->message, message ? message : "", sizeof codec->message - 1);
+        codec->message[sizeof codec->message - 1] = '\0';
     }
     png_longjmp(png, 1);
 }
@@ -421,16 +424,6 @@ struct EncoderDeleter {
     }
 };
 
-void onWriteError(png_structp png, png_const_charp message)
-{
-    auto* e = static_cast<Encoder*>(png_get_error_ptr(png));
-    if (e) {
-        std::strncpy(e->message, message ? message : "", sizeof e->message - 1);
-        e->message[sizeof e->message - 1] = '\0';
-    }
-    png_longjmp(png, 1);
-}
-
 // A failing (or throwing) stream ends the libpng call through the error jump, so no C++
 // exception ever crosses libpng's frames.
 void writeBytes(png_structp png, png_bytep data, png_size_t length)
@@ -504,7 +497,7 @@ void decodePng(ByteSpan data, TPixelGraphic& image, double& imageGamma, Progress
     std::unique_ptr<Decoder, DecoderDeleter> d(new Decoder{});
     d->data = data.data();
     d->size = data.size();
-    d->png = png_create_read_struct(PNG_LIBPNG_VER_STRING, d.get(), onError, onWarning);
+    d->png = png_create_read_struct(PNG_LIBPNG_VER_STRING, d.get(), onError<Decoder>, onWarning);
     if (!d->png)
         throw EImageFormat(formattag::png, formatmsg::failed("png_create_read_struct"));
     d->info = png_create_info_struct(d->png);
@@ -669,7 +662,7 @@ void writePng(const TPixelGraphic& image, std::ostream& out, double imageGamma, 
 
     std::unique_ptr<Encoder, EncoderDeleter> e(new Encoder{});
     e->out = &out;
-    e->png = png_create_write_struct(PNG_LIBPNG_VER_STRING, e.get(), onWriteError, onWarning);
+    e->png = png_create_write_struct(PNG_LIBPNG_VER_STRING, e.get(), onError<Encoder>, onWarning);
     if (!e->png)
         throw EImageFormat(formattag::png, formatmsg::failed("png_create_write_struct"));
     e->info = png_create_info_struct(e->png);

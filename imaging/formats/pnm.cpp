@@ -61,12 +61,7 @@ public:
     // rather than refused, and comments are not expected between samples (but allowed).
     std::uint32_t sample(std::uint32_t maxval)
     {
-        while (m_pos < m_data.size() && isSpace(m_data[m_pos]))
-            ++m_pos;
-        if (m_pos < m_data.size() && m_data[m_pos] == '#')
-            skipSpaceAndComments();
-        if (m_pos >= m_data.size())
-            fail(formatmsg::unexpectedEnd);
+        skipToPixel();
         std::uint8_t c = m_data[m_pos];
         if (c < '0' || c > '9')
             fail(formatmsg::invalidValueFor("sample"));
@@ -82,12 +77,7 @@ public:
     // One pixel of a P1 file: the characters "0" and "1", with or without space between them.
     bool bit()
     {
-        while (m_pos < m_data.size() && isSpace(m_data[m_pos]))
-            ++m_pos;
-        if (m_pos < m_data.size() && m_data[m_pos] == '#')
-            skipSpaceAndComments();
-        if (m_pos >= m_data.size())
-            fail(formatmsg::unexpectedEnd);
+        skipToPixel();
         const std::uint8_t c = m_data[m_pos++];
         if (c != '0' && c != '1')
             fail(formatmsg::invalidValueFor("sample"));
@@ -95,6 +85,17 @@ public:
     }
 
 private:
+    // Before a pixel of the text forms: white space, seldom a comment; the file must go on.
+    void skipToPixel()
+    {
+        while (m_pos < m_data.size() && isSpace(m_data[m_pos]))
+            ++m_pos;
+        if (m_pos < m_data.size() && m_data[m_pos] == '#')
+            skipSpaceAndComments();
+        if (m_pos >= m_data.size())
+            fail(formatmsg::unexpectedEnd);
+    }
+
     ByteSpan m_data;
     std::size_t m_pos;
 };

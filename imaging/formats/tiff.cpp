@@ -647,17 +647,20 @@ ByteSpan chunkData(const Layout& l, const TiffBytes& bytes, std::size_t index)
 void checkChunks(const Layout& l, const TiffBytes& bytes)
 {
     // Strips cost exactly the image; tiles may reach beyond its right and bottom edges, but
-    // not so far that decoding them would take far more than the image itself.
+    // not so far that decoding them would take far more than the image itself. Each row of a
+    // tile also costs its own handling: tiles narrower than the 16 pixels every writer uses
+    // count as 16 bytes a row.
     const std::uint64_t most = 2 * l.fileRowBytes * l.height + (16u << 20);
+    const std::uint64_t rowCost = l.tiled ? std::max<std::uint64_t>(l.chunkRowBytes, 16) : l.chunkRowBytes;
     std::uint64_t work = 0;
     for (std::uint32_t p = 0; p < l.planes; ++p)
         forEachChunkPlace(l, [&](const ChunkPlace& at) {
             const std::size_t index = chunkIndex(l, at, p);
-            if (l.chunkRowBytes > most || at.rows > (most - work) / l.chunkRowBytes)
-                fail("TIFF: Tiles far larger than the image (TileWidth " + std::to_string(l.chunkWidth) +
+            if (rowCost > most || at.rows > (most - work) / rowCost)
+                fail("TIFF: Tiles cost far more than the image (TileWidth " + std::to_string(l.chunkWidth) +
                      ", TileLength " + std::to_string(l.chunkHeight) + ")");
+            work += std::uint64_t(at.rows) * rowCost;
             const std::uint64_t needed = std::uint64_t(at.rows) * l.chunkRowBytes;
-            work += needed;
             if (l.compression == compressionNone) {
                 if (!bytes.contains(l.offsets[index], needed))
                     failTruncated();

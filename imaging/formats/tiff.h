@@ -3,13 +3,17 @@
 //
 // Reading takes the first image of the file, in either byte order, in strips or tiles, with the
 // samples side by side or in planes of their own, uncompressed, PackBits, LZW or Deflate (with
-// or without the horizontal predictor), and either bit order within the bytes. Photometric
+// or without the horizontal or floating-point predictor), JPEG (8-bit grey, RGB or YCbCr, with
+// the file's shared tables), and either bit order within the bytes. Photometric
 // interpretations white-is-zero, black-is-zero, RGB, palette and CMYK at 1, 4, 8, 24 or 32
 // bits per pixel are read as they are; 16-bit grey and RGB and 32-bit grey (integer or
 // floating point) are reduced to 8 bits by the image's own range (deep_samples.h). Every
 // count, offset and chunk size of the directory is checked against the file before it is
-// used, and no compressed chunk may decode to more than its share of the image. Writing produces a little-endian, uncompressed
-// file with one directory, 300 dpi and every value at an even offset.
+// used: before anything is allocated, every chunk must be able to hold what the image needs
+// from it, and all chunks together may cost little more to decode than the image holds; only
+// the rows inside the image are decoded, and no chunk may decode to more than its share.
+// Writing produces a little-endian, uncompressed file with one directory, 300 dpi and every
+// value at an even offset.
 #include <cstdint>
 #include <functional>
 #include <ostream>

@@ -164,7 +164,6 @@ TEST_F(GrauTest, PlotPixelsOfAHandMadeProfile)
     EXPECT_EQ(plotPixel(shot, 9, 0), kWhite);
     // The jump of 120 at column 20 shows as an increment point at 128 − 60 = 68.
     EXPECT_EQ(plotPixel(shot, 20, 68), qRgb(128, 128, 128));
-    shot.save(QStringLiteral("/tmp/grau_profile.png"));
 }
 
 TEST_F(GrauTest, FlatProfileReadsGreyAndIncrementUnderTheMouse)
@@ -245,7 +244,6 @@ TEST_F(GrauTest, HistogramBarsReadOutAndCopy)
     EXPECT_EQ(plotPixel(shot, 3, 134), kBlue);  // R(50 × 200 / 150) = 67
     EXPECT_EQ(plotPixel(shot, 3, 133), kWhite);
     EXPECT_EQ(plotPixel(shot, 4, 200), kWhite);
-    shot.save(QStringLiteral("/tmp/grau_histogram.png"));
 
     moveOverPlot(128);
     EXPECT_EQ(panelText(), "Position: 128   Count: 150");
@@ -315,7 +313,6 @@ TEST_F(GrauTest, SegmentGridsAndTheirText)
     EXPECT_EQ(lines[10], " \tLength [Pixel]\tCalibrated length");
     EXPECT_EQ(lines[11], "Mean\t10,000\t5,000");
     EXPECT_EQ(lines[12], "Std. deviation\t\t");
-    window.grab().save(QStringLiteral("/tmp/grau_segments.png"));
 }
 
 TEST_F(GrauTest, LineWithOneInterceptKeepsTheGrids)

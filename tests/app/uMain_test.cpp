@@ -40,6 +40,7 @@
 #include "results/uTabelle.h"
 #include "widgets/uAlignedGrid.h"
 #include "tests/test_support.h"
+#include "tests/window_pictures.h"
 #include "widgets/uAlignedGrid.h"
 #include "view/uImage.h"
 
@@ -913,6 +914,8 @@ TEST_F(MainWindowTest, AFirstImageThatCannotBeReadLeavesTheStartState)
     EXPECT_TRUE(main->imageFileName().isEmpty());
 }
 
+// The frame as the user sees it, read from one picture of it: the image, the magnifier over
+// the cursor's place with its red mark, the overview of the whole image, the yellow strip.
 TEST_F(MainWindowTest, LookOfTheFrame)
 {
     openImage(writeImage("probe.bmp", 400, 300));
@@ -920,8 +923,32 @@ TEST_F(MainWindowTest, LookOfTheFrame)
     main->ShowMagnifier(120, 80);
     main->ShowInfo("Length: 12,5");
     QApplication::processEvents();
-    const QString out = QString::fromStdString(dir + "/../tesra-main-window.png");
-    EXPECT_TRUE(main->grab().save(out));
+    const QImage frame = main->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    auto areaOf = [this](QWidget* w) { return QRect(w->mapTo(main, QPoint(0, 0)), w->size()); };
+    // Pixels of the written pattern (blue 40) inside a widget's place.
+    auto imagePixels = [&frame](const QRect& area) {
+        int count = 0;
+        for (int y = area.top(); y <= area.bottom(); ++y)
+            for (int x = area.left(); x <= area.right(); ++x)
+                count += qBlue(frame.pixel(x, y)) == 40 && qRed(frame.pixel(x, y)) < 200;
+        return count;
+    };
+    QWidget* canvas = fImage()->findChild<QWidget*>("TempImage");
+    EXPECT_EQ(frame.pixel(canvas->mapTo(main, QPoint(10, 20))), qRgb(10, 20, 40));
+    QWidget* magnifier = main->findChild<TMagnifier*>("Image");
+    const QRect lens = areaOf(magnifier);
+    EXPECT_GT(imagePixels(lens), lens.width() * lens.height() / 2);
+    int red = 0;
+    for (int y = lens.top(); y <= lens.bottom(); ++y)
+        for (int x = lens.left(); x <= lens.right(); ++x)
+            red += frame.pixel(x, y) == qRgb(255, 0, 0);
+    EXPECT_GT(red, 8);
+    const QRect overview = areaOf(main->findChild<QWidget*>("ViewPortPanel"));
+    EXPECT_GT(imagePixels(overview), overview.width() * overview.height() / 2);
+    QLabel* strip = label("pInfo");
+    ASSERT_TRUE(strip->isVisible());
+    EXPECT_EQ(strip->text(), "Length: 12,5");
+    EXPECT_EQ(test::MostFrequentColour(frame, areaOf(strip)), QColor(255, 255, 0));
 }
 
 // The close button in the title bar the frame draws for a sub-window, clicked.

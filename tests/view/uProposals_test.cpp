@@ -118,5 +118,20 @@ TEST_F(Proposals, EscapeAndLeavingTheModeDiscardThem)
     EXPECT_EQ(main->document().measurement().interceptCount(), 4 + 8);
 }
 
+TEST_F(Proposals, OneUndoTakesAllAcceptedProposalsBack)
+{
+    press("bPropose");
+    QTest::keyClick(canvas, Qt::Key_Return);
+    ASSERT_EQ(main->document().measurement().interceptCount(), 4 + 8);
+    ASSERT_EQ(intersections(1), 4.5);
+    QTest::keyClick(main, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(main->document().measurement().interceptCount(), 4);
+    EXPECT_EQ(intersections(1), 0);
+    EXPECT_EQ(intersections(2), 0);
+    QTest::keyClick(main, Qt::Key_Y, Qt::ControlModifier);
+    EXPECT_EQ(main->document().measurement().interceptCount(), 4 + 8);
+    EXPECT_EQ(intersections(2), 4.5);
+}
+
 }  // namespace
 }  // namespace tesra

@@ -75,15 +75,15 @@ inline std::vector<std::uint8_t> interlacedAlphaBomb(std::uint32_t side = 31622)
     return PngChunks().header(side, side, 8, 6, 1).compressed({0, 0, 0, 0, 0}).end();
 }
 
-// A 1 × 1 grey PNG (grey 128) whose one zlib stream goes on after the pixel's row with
-// `extraMegabytes` MB of zeros (about 1 KB of file per MB). The image is complete after the
-// stream's first two bytes. With `finished` false the stream is flushed but never ended.
-inline std::vector<std::uint8_t> trailingStreamBomb(std::uint32_t extraMegabytes, bool finished = true)
+// A zlib stream of `prefix` followed by `zeros` zero bytes, ended, or with `finished` false
+// only flushed.
+inline std::vector<std::uint8_t> zlibWithZeros(const std::vector<std::uint8_t>& prefix, std::uint64_t zeros,
+                                               bool finished = true)
 {
     z_stream z{};
     deflateInit(&z, 9);
     std::vector<std::uint8_t> out;
-    std::vector<std::uint8_t> zeros(1u << 20, 0);
+    std::vector<std::uint8_t> block(1u << 20, 0);
     std::vector<std::uint8_t> buffer(1u << 16);
     auto feed = [&](const std::uint8_t* data, std::size_t size, int flush) {
         z.next_in = const_cast<std::uint8_t*>(data);
@@ -95,13 +95,24 @@ inline std::vector<std::uint8_t> trailingStreamBomb(std::uint32_t extraMegabytes
             out.insert(out.end(), buffer.data(), buffer.data() + (buffer.size() - z.avail_out));
         } while (z.avail_out == 0);
     };
-    const std::uint8_t row[2] = {0, 0x80};  // filter none, grey 128
-    feed(row, 2, Z_NO_FLUSH);
-    for (std::uint32_t i = 0; i < extraMegabytes; ++i)
-        feed(zeros.data(), zeros.size(), Z_NO_FLUSH);
+    feed(prefix.data(), prefix.size(), Z_NO_FLUSH);
+    for (std::uint64_t left = zeros; left > 0;) {
+        const std::uint64_t n = std::min<std::uint64_t>(left, block.size());
+        feed(block.data(), static_cast<std::size_t>(n), Z_NO_FLUSH);
+        left -= n;
+    }
     feed(nullptr, 0, finished ? Z_FINISH : Z_SYNC_FLUSH);
     deflateEnd(&z);
-    return PngChunks().header(1, 1, 8, 0).idat(out).end();
+    return out;
+}
+
+// A 1 × 1 grey PNG (grey 128) whose one zlib stream goes on after the pixel's row with
+// `extraMegabytes` MB of zeros (about 1 KB of file per MB). The image is complete after the
+// stream's first two bytes. With `finished` false the stream is flushed but never ended.
+inline std::vector<std::uint8_t> trailingStreamBomb(std::uint32_t extraMegabytes, bool finished = true)
+{
+    // Filter none, grey 128.
+    return PngChunks().header(1, 1, 8, 0).idat(zlibWithZeros({0, 0x80}, std::uint64_t(extraMegabytes) << 20, finished)).end();
 }
 
 // ---- TIFF ----
@@ -155,27 +166,7 @@ inline std::vector<std::uint8_t> tiffZeros(std::uint32_t compression, std::uint6
             out.push_back(static_cast<std::uint8_t>(acc << (8 - bits)));
         return out;
     }
-    z_stream z{};
-    deflateInit(&z, 9);
-    std::vector<std::uint8_t> zeros(1u << 20, 0);
-    std::vector<std::uint8_t> buffer(1u << 16);
-    for (std::uint64_t left = size;;) {
-        const std::uint64_t n = std::min<std::uint64_t>(left, zeros.size());
-        left -= n;
-        z.next_in = zeros.data();
-        z.avail_in = static_cast<uInt>(n);
-        const int flush = left == 0 ? Z_FINISH : Z_NO_FLUSH;
-        do {
-            z.next_out = buffer.data();
-            z.avail_out = static_cast<uInt>(buffer.size());
-            deflate(&z, flush);
-            out.insert(out.end(), buffer.data(), buffer.data() + (buffer.size() - z.avail_out));
-        } while (z.avail_out == 0);
-        if (left == 0)
-            break;
-    }
-    deflateEnd(&z);
-    return out;
+    return zlibWithZeros({}, size);
 }
 
 // What a generated TIFF claims. Every strip or tile points at one shared stream (`data`),
@@ -283,35 +274,33 @@ struct HostileTiffCase {
 inline std::vector<HostileTiffCase> hostileTiffs()
 {
     std::vector<HostileTiffCase> cases;
+    // side × side pixels whose one strip or tile holds a stream of 64 zero bytes.
+    auto square = [](std::uint32_t side, std::uint32_t compression) {
+        HostileTiff t;
+        t.width = t.height = side;
+        t.compression = compression;
+        t.data = tiffZeros(compression, 64);
+        return t;
+    };
     for (std::uint32_t c : {5u, 8u, 32773u}) {
-        HostileTiff rgb;
-        rgb.width = rgb.height = 30000;
+        HostileTiff rgb = square(30000, c);
         rgb.samples = 3;
-        rgb.compression = c;
-        rgb.data = tiffZeros(c, 64);
         const std::string tag = c == 5 ? "LZW" : c == 8 ? "Deflate" : "PackBits";
         cases.push_back({"rgb-30000-one-strip-" + tag, rgb,
                          c == 32773 ? "TIFF (PackBits): Invalid count of bytes in row 0"
                                     : "TIFF (" + tag + "): Not enough data in strip 1"});
     }
-    HostileTiff floating;
-    floating.width = floating.height = 29300;
+    HostileTiff floating = square(29300, 5);
     floating.bits = 32;
     floating.sampleFormat = 3;
-    floating.compression = 5;
-    floating.data = tiffZeros(5, 64);
     cases.push_back({"float32-29300-LZW", floating, "TIFF (LZW): Not enough data in strip 1"});
-    HostileTiff planes;
-    planes.width = planes.height = 21800;
+    HostileTiff planes = square(21800, 8);
     planes.samples = 3;
     planes.bits = 16;
     planes.planar = 2;
-    planes.data = tiffZeros(8, 64);
     cases.push_back({"rgb16-21800-planes-Deflate", planes, "TIFF (Deflate): Not enough data in strip 1"});
-    HostileTiff tile;
-    tile.width = tile.height = tile.tileWidth = tile.tileLength = 30000;
-    tile.compression = 5;
-    tile.data = tiffZeros(5, 64);
+    HostileTiff tile = square(30000, 5);
+    tile.tileWidth = tile.tileLength = 30000;
     cases.push_back({"grey-30000-one-tile-LZW", tile, "TIFF (LZW): Not enough data in tile 1"});
     // Tiles of 16 M pixels (1 × 16777216) for an image one row high, all pointing at one
     // stream of 16 KB that decodes to megabytes: only the row inside the image is decoded.
@@ -326,6 +315,14 @@ inline std::vector<HostileTiffCase> hostileTiffs()
             tall.data = tiffZeros(c, c == 8 ? 1u << 24 : 1u << 21);
             cases.push_back({"tiles-16M-pixels-" + std::to_string(tiles) + (c == 8 ? "-Deflate" : "-LZW"), tall, ""});
         }
+    // Tiles one pixel wide for an image of 216 M pixels: each of their rows is handled alone.
+    HostileTiff narrow;
+    narrow.width = 100;
+    narrow.height = 2162689;
+    narrow.tileWidth = 1;
+    narrow.tileLength = 1u << 24;
+    narrow.data = tiffZeros(8, 1u << 24);
+    cases.push_back({"tiles-1-pixel-wide-216M-pixels", narrow, "TIFF: Tiles cost far more than the image (TileWidth 1, TileLength 16777216)"});
     // A tile far wider than the image: decoding its rows would cost far more than the image.
     HostileTiff wide;
     wide.width = 1;
@@ -333,7 +330,7 @@ inline std::vector<HostileTiffCase> hostileTiffs()
     wide.tileWidth = 1u << 20;
     wide.tileLength = 16;
     wide.data = tiffZeros(8, 1u << 24);
-    cases.push_back({"tile-1M-wide-for-1-pixel", wide, "TIFF: Tiles far larger than the image (TileWidth 1048576, TileLength 16)"});
+    cases.push_back({"tile-1M-wide-for-1-pixel", wide, "TIFF: Tiles cost far more than the image (TileWidth 1048576, TileLength 16)"});
     return cases;
 }
 

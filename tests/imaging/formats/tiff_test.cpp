@@ -426,6 +426,21 @@ TEST(TiffRead, LzwAndDeflateStreamsAreChecked)
             EXPECT_EQ(readError(b.bytes()), row.message) << row.name;
         }
     }
+    // A last strip that reaches beyond the image may hold its full rows, however many: only
+    // the rows inside the image are decoded.
+    for (std::uint32_t compression : {5u, 8u}) {
+        auto encode = [&](const std::vector<std::uint8_t>& v) { return compression == 5 ? lzwLiterals(v) : zlibOf(v); };
+        std::vector<std::uint8_t> data = encode(std::vector<std::uint8_t>(6, 5));
+        const std::uint32_t first = static_cast<std::uint32_t>(data.size());
+        const std::vector<std::uint8_t> last = encode(std::vector<std::uint8_t>(6, 7));  // rows 2 and 3 of 3
+        data.insert(data.end(), last.begin(), last.end());
+        TiffBuilder b = TiffBuilder::image(3, 3, 8, 1, 1, data);
+        b.set(259, 3, {compression});
+        b.set(273, 4, {8, 8 + first});
+        b.set(278, 4, {2});
+        b.set(279, 4, {first, static_cast<std::uint32_t>(last.size())});
+        EXPECT_EQ(read(b.bytes()).greyValue(2, 2), 7) << compression;
+    }
 }
 
 TEST(TiffRead, PredictorOnSixteenBitSamplesInBothByteOrders)
