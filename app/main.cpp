@@ -2,6 +2,7 @@
 // main window; the program ends when the window closes.
 #include <QApplication>
 #include <QCoreApplication>
+#include <QSettings>
 #include <QStringList>
 
 #include <cstdio>
@@ -54,7 +55,11 @@ int main(int argc, char** argv)
     tesra::StartupOptions options;
     options.showSplash = true;
     tesra::TfMain* mainWindow = tesra::StartProgram(app, files.value(0), options);
+    // The layout of the last run, and this run's for the next.
+    QSettings settings;
+    mainWindow->RestoreLayout(settings);
     const int result = QApplication::exec();
+    mainWindow->SaveLayout(settings);
     delete mainWindow;
     return result;
 }

@@ -234,4 +234,34 @@ std::string FileErrorMessage(const std::string& libraryMessage, const std::strin
     return libraryMessage + "\n" + fileName;
 }
 
+std::string PositionReadout(const TPixelGraphic& image, int x, int y, long double scale, bool calibrated,
+                            const NumberLocale& locale)
+{
+    if (x < 0 || y < 0 || x >= image.Width() || y >= image.Height())
+        return {};
+    std::string text = "x " + std::to_string(x) + "  y " + std::to_string(y);
+    if (calibrated)
+        text += "  |  " + FormatF(x * scale, 15, 3, locale) + "  " + FormatF(y * scale, 15, 3, locale);
+    const std::uint32_t c = image.GetColor(x, y);
+    const int r = c & 0xFF, g = c >> 8 & 0xFF, b = c >> 16 & 0xFF;
+    if (r == g && g == b)
+        return text + "  |  Grey " + std::to_string(g);
+    return text + "  |  RGB " + std::to_string(r) + ", " + std::to_string(g) + ", " + std::to_string(b);
+}
+
+WindowPlaces DefaultWindowPlaces(int width, int height, int sheetHeight, int greyWidth, bool greyShown)
+{
+    width = std::max(width, 2);
+    height = std::max(height, 2);
+    // On a small screen the image keeps the larger part; the sheet scrolls.
+    const int sheet = std::clamp(sheetHeight, 1, height * 2 / 5);
+    const int top = height - sheet;
+    const int grey = greyShown ? std::clamp(greyWidth, 1, width / 2) : 0;
+    WindowPlaces places;
+    places.image = {0, 0, width - grey - 1, top - 1};
+    places.sheet = {0, top, width - 1, height - 1};
+    places.grey = {width - std::max(grey, 1), 0, width - 1, top - 1};
+    return places;
+}
+
 }  // namespace tesra

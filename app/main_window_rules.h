@@ -7,7 +7,9 @@
 #include <vector>
 
 #include "app/common/user_text.h"
+#include "app/common/number_format.h"
 #include "app/measurement/measurement.h"
+#include "imaging/pixel_graphic.h"
 #include "view/zoom.h"
 
 namespace tesra {
@@ -79,6 +81,28 @@ int OverviewHeight(int viewerWidth, int imageWidth, int imageHeight);
 // The part of the image the image window shows, in image pixels: the scroll positions and
 // the client size divided by the zoom, each rounded with R.
 PixelRect OverviewFrame(int scrollX, int scrollY, int clientWidth, int clientHeight, Zoom zoom);
+
+// ---- Layout ----
+
+// Where the child windows sit in a client area of width × height: the sheet across the full
+// width at the bottom, `sheetHeight` high (at most 2/5 of the area); the image above it, filling
+// the rest; the grey-value window, `greyWidth` wide, at the right beside the image, which then
+// leaves it the room (when `greyShown`). Rectangles are frames, in client pixels.
+struct WindowPlaces {
+    PixelRect image;
+    PixelRect sheet;
+    PixelRect grey;
+};
+WindowPlaces DefaultWindowPlaces(int width, int height, int sheetHeight, int greyWidth, bool greyShown);
+
+// ---- Status bar ----
+
+// The read-out under the cursor: the image position, the calibrated position (when
+// calibrated, `scale` real units per pixel, 3 decimals) and the colour there, as the grey
+// value for grey images and R, G, B otherwise ("x 120  y 80  |  60,000  40,000  |  Grey 128").
+// Empty outside the image.
+std::string PositionReadout(const TPixelGraphic& image, int x, int y, long double scale, bool calibrated,
+                            const NumberLocale& locale);
 
 // ---- Files ----
 

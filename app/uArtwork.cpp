@@ -1,5 +1,6 @@
 #include "app/uArtwork.h"
 
+#include <QCoreApplication>
 #include <QFont>
 #include <QPainter>
 #include <QPainterPath>
@@ -64,7 +65,7 @@ void drawName(QPainter& painter, double cx, double cy, double radius, int bandTo
     painter.setFont(sansFont(11, false));
     painter.setPen(QColor(200, 210, 200));
     painter.drawText(QRectF(0, bandTop + bandHeight * 0.68, cx * 2, bandHeight * 0.3), Qt::AlignCenter,
-                     "grain size by the linear-intercept method");
+                     QCoreApplication::translate("Artwork", "grain size by the linear-intercept method"));
 }
 
 void drawPanel(QPainter& painter, const QRectF& box)
@@ -107,23 +108,18 @@ QImage MakeAboutPicture()
     painter.setPen(QColor(214, 218, 222));
     painter.setFont(sansFont(13, true));
     painter.drawText(QRectF(20, 332, 283, 20), Qt::AlignLeft | Qt::AlignVCenter,
-                     "Mean grain size of micrographs");
+                     QCoreApplication::translate("Artwork", "Mean grain size of micrographs"));
     painter.setFont(sansFont(12, false));
-    const char* lines[] = {
-        "Test lines and circles over the image,",
-        "intercepts of six types, second-phase",
-        "stretches and a calibration give the mean",
-        "intercept length with its confidence and",
-        "the intercepts still needed.",
-    };
-    double y = 358;
-    for (const char* line : lines) {
-        painter.drawText(QRectF(20, y, 283, 18), Qt::AlignLeft | Qt::AlignVCenter, line);
-        y += 18;
-    }
+    // One paragraph, wrapped to the panel, so that each language breaks its own lines.
+    painter.drawText(QRectF(20, 349, 283, 100), Qt::AlignLeft | Qt::AlignVCenter | Qt::TextWordWrap,
+                     QCoreApplication::translate("Artwork", "Test lines and circles over the image, intercepts of six "
+                                                            "types, second-phase stretches and a calibration give the "
+                                                            "mean intercept length with its confidence and the "
+                                                            "intercepts still needed."));
     painter.setFont(sansFont(14, false));
     painter.setPen(QColor(170, 176, 182));
-    painter.drawText(QRectF(20, 456, 140, 24), Qt::AlignLeft | Qt::AlignVCenter, "Version");
+    painter.drawText(QRectF(20, 456, 140, 24), Qt::AlignLeft | Qt::AlignVCenter,
+                     QCoreApplication::translate("Artwork", "Version"));
     painter.setPen(QPen(QColor(70, 76, 82), 1));
     painter.drawLine(QPointF(20, 488), QPointF(303, 488));
     return image;

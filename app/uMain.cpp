@@ -22,6 +22,7 @@
 #include <QProgressBar>
 #include <QRadioButton>
 #include <QScrollBar>
+#include <QSettings>
 #include <QSpinBox>
 #include <QStatusBar>
 #include <QStyle>
@@ -107,6 +108,13 @@ public:
     WaitCursor(const WaitCursor&) = delete;
     WaitCursor& operator=(const WaitCursor&) = delete;
 };
+
+void keepRoomWhenHidden(QWidget* widget)
+{
+    QSizePolicy policy = widget->sizePolicy();
+    policy.setRetainSizeWhenHidden(true);
+    widget->setSizePolicy(policy);
+}
 
 QAbstractScrollArea* scrollAreaOf(QWidget* window)
 {
@@ -242,8 +250,15 @@ void TfMain::createControls()
     datei->setObjectName("Datei");
     connect(addButton(datei, "bLaden", tr("Open image"), tr("Open image"), QKeySequence("Ctrl+O")), &QAction::triggered, this,
             &TfMain::bLadenClick);
-    connect(addButton(datei, "bSpeichern", tr("Save image"), tr("Save image"), QKeySequence("Ctrl+S")), &QAction::triggered,
-            this, &TfMain::bSpeichernClick);
+    connect(addButton(datei, "bSpeichern", tr("Save image"), tr("Save image"), QKeySequence("Ctrl+Shift+S")),
+            &QAction::triggered, this, &TfMain::bSpeichernClick);
+    // "Save" has no button of its own: the key saves to the current file.
+    auto* save = new QAction(tr("Save"), this);
+    save->setObjectName("aSave");
+    save->setShortcut(QKeySequence("Ctrl+S"));
+    addAction(save);
+    m_actions["aSave"] = save;
+    connect(save, &QAction::triggered, this, &TfMain::saveCurrentClick);
     QAction* photo = addButton(datei, "bPhoto", tr("Save photo"), tr("Save photo"));
     connect(photo, &QAction::triggered, this, &TfMain::bPhotoClick);
     // The photo's options: a click on the button saves, its arrow offers the scale bar.
@@ -310,6 +325,13 @@ void TfMain::createControls()
     QAction* mfSonst = m_windowMenu->addAction(tr("Histogram"));
     mfSonst->setObjectName("mfSonst");
     connect(mfSonst, &QAction::triggered, this, [this] { bringToFront(fGrau()); });
+    m_windowMenu->addSeparator();
+    QAction* mfReset = m_windowMenu->addAction(tr("Reset layout"));
+    mfReset->setObjectName("mfReset");
+    connect(mfReset, &QAction::triggered, this, [this] {
+        m_savedPlaces.clear();
+        ArrangeWindows();
+    });
     m_actions["mfSonst"] = mfSonst;
     QAction* mfProbe = m_windowMenu->addAction(tr("Specimen"));
     mfProbe->setObjectName("mfProbe");
@@ -366,6 +388,8 @@ void TfMain::createControls()
     for (int type = itNormal; type <= itStartEndAtBoundary; ++type) {
         QAction* action = addButton(context, QString("bTyp%1").arg(type), InterceptTypeButton(type),
                                     CoreText(InterceptTypeName(type)));
+        // The digit keys choose the type in the image window.
+        action->setToolTip(QString("%1 (%2)").arg(CoreText(InterceptTypeName(type))).arg(type));
         action->setCheckable(true);
         action->setData(type);
         action->setChecked(type == itNormal);
@@ -402,6 +426,10 @@ void TfMain::createControls()
     // Ctrl+Z belongs to the Edit menu's undo of any step; this button undoes image steps.
     connect(addButton(context, "bUndo", "0", tr("Undo")), &QAction::triggered, this, &TfMain::bUndoClick);
 
+    // The row keeps the height of its buttons in every mode, also in those without context
+    // buttons, so that the image never jumps under the cursor.
+    context->setMinimumHeight(context->sizeHint().height());
+
     // Toolbar "Info" (left): the calibration and the intercept indicators.
     QToolBar* info = new QToolBar(tr("Info"), this);
     info->setObjectName("Info");
@@ -427,6 +455,7 @@ void TfMain::createControls()
     m_pG->setToolTip(tr("Grain size number of the calibrated mean lineal intercept"));
     m_tKal->setStyleSheet(kWarningStyle);
     m_tMisInter->setStyleSheet(kWarningStyle);
+    keepRoomWhenHidden(m_tMisInter);
     m_tMisInter->hide();
     info->addWidget(infoPanel);
 
@@ -442,6 +471,9 @@ void TfMain::createControls()
     m_pInfo->setObjectName("pInfo");
     m_pInfo->setFixedWidth(kMagnifierWidth);
     m_pInfo->setStyleSheet("QLabel { background-color: rgb(255, 255, 0); color: black; }");
+    // The strips keep their room while hidden, so that the magnifier and the overview below
+    // them never move under the user's eyes.
+    keepRoomWhenHidden(m_pInfo);
     m_pInfo->hide();
     lensLayout->addWidget(m_pInfo);
     m_magnifier = new TMagnifier(lens);
@@ -482,6 +514,9 @@ void TfMain::createControls()
     m_progressBar->setMaximumWidth(200);
     m_progressBar->hide();
     statusBar()->addPermanentWidget(m_progressBar);
+    m_position = new QLabel(this);
+    m_position->setObjectName("pPosition");
+    statusBar()->addPermanentWidget(m_position);
     m_progress = std::make_unique<StatusProgress>(m_progressBar);
 }
 
@@ -544,6 +579,7 @@ void TfMain::updateControls()
 
     enable("bLaden", unlocked);
     enable("bSpeichern", open && unlocked);
+    enable("aSave", open && unlocked);
     enable("bPhoto", open);
     enable("bLinieLaden", open);
     // Lines read with an image count as well as lines drawn.
@@ -615,8 +651,12 @@ void TfMain::documentChanged(unsigned changes)
         m_redoAction->setText(history.canRedo() ? tr("Redo %1").arg(CoreText(history.redoText())) : tr("Redo"));
         UndoDepthChanged(history.imageSteps());
     }
-    if (changes & dcImage)
+    if (changes & dcImage) {
+        // The pixels are no longer what the file holds (opening sets the file's state after
+        // the image is in).
+        m_imageFile.reset();
         UpdateOverview();
+    }
 }
 
 void TfMain::UndoClick() { m_document.Undo(); }
@@ -698,6 +738,9 @@ void TfMain::ShowMagnifier(int x, int y)
             break;
         }
     m_magnifier->showAt(image->image(), x, y, zoom);
+    const Calibration& calibration = m_document.calibration();
+    m_position->setText(qs(PositionReadout(image->image(), x, y, calibration.scale, calibration.pixelLength > 0,
+                                           m_document.numberLocale())));
 }
 
 void TfMain::UpdateOverview()
@@ -864,6 +907,96 @@ void TfMain::addChildWindow(QWidget* window, bool closable)
         sub->setWindowFlags(Qt::SubWindow | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
 }
 
+namespace {
+
+QMdiSubWindow* frameOf(QWidget* window)
+{
+    return window ? qobject_cast<QMdiSubWindow*>(window->parentWidget()) : nullptr;
+}
+
+// Title bar and borders the frame adds around a window.
+QSize frameExtra(const QMdiSubWindow* sub)
+{
+    const int border = sub->style()->pixelMetric(QStyle::PM_MdiSubWindowFrameWidth, nullptr, sub);
+    return QSize(2 * border, 2 * border + sub->style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, sub));
+}
+
+QRect qtRect(const PixelRect& r) { return QRect(r.left, r.top, r.width(), r.height()); }
+
+// The child windows by the names their places are remembered under.
+std::vector<std::pair<QString, QWidget*>> placedWindows()
+{
+    return {{"image", fImage()}, {"sheet", fTabelle()}, {"grey", fGrau()}};
+}
+
+}  // namespace
+
+void TfMain::ArrangeWindows()
+{
+    const QSize area = m_mdi->viewport()->size();
+    QMdiSubWindow* sheet = frameOf(fTabelle());
+    QMdiSubWindow* grey = frameOf(fGrau());
+    const int sheetHeight = sheet ? fTabelle()->sizeHint().height() + frameExtra(sheet).height() : 0;
+    const int greyWidth = grey ? fGrau()->width() + frameExtra(grey).width() : 0;
+    const WindowPlaces places =
+        DefaultWindowPlaces(area.width(), area.height(), sheetHeight, greyWidth, grey && grey->isVisible());
+    const std::map<QString, QRect> defaults{
+        {"image", qtRect(places.image)}, {"sheet", qtRect(places.sheet)}, {"grey", qtRect(places.grey)}};
+    for (const auto& [name, window] : placedWindows()) {
+        QMdiSubWindow* sub = frameOf(window);
+        if (!sub)
+            continue;
+        const auto saved = m_savedPlaces.find(name);
+        if (sub->isMaximized())
+            sub->showNormal();
+        sub->setGeometry(saved != m_savedPlaces.end() ? saved->second : defaults.at(name));
+    }
+    if (sheet && fImage()) {
+        fTabelle()->show();
+        sheet->show();
+    }
+}
+
+void TfMain::makeRoomBeside(QWidget* window)
+{
+    QMdiSubWindow* sub = frameOf(window);
+    QMdiSubWindow* image = frameOf(fImage());
+    if (!sub || !image || image->isMaximized())
+        return;
+    // Never over the image and never outside the frame: a narrow pane goes to the right edge
+    // beside the image, a wide one (the profile) to the bottom over the sheet; the image
+    // window gives up what room is still needed.
+    const QRect area = m_mdi->viewport()->rect();
+    if (sub->width() <= area.width() / 2) {
+        sub->move(std::max(0, area.right() + 1 - sub->width()), image->y());
+        if (sub->geometry().intersects(image->geometry()))
+            image->resize(std::max(sub->x() - image->x(), 100), image->height());
+        return;
+    }
+    sub->move(0, std::max(0, area.bottom() + 1 - sub->height()));
+    if (sub->geometry().intersects(image->geometry()))
+        image->resize(image->width(), std::max(sub->y() - image->y(), 100));
+}
+
+void TfMain::SaveLayout(QSettings& settings) const
+{
+    settings.setValue("layout/frame", saveGeometry());
+    for (const auto& [name, window] : placedWindows())
+        if (QMdiSubWindow* sub = frameOf(window); sub && !sub->isMaximized())
+            settings.setValue("layout/" + name, sub->geometry());
+}
+
+void TfMain::RestoreLayout(const QSettings& settings)
+{
+    if (settings.contains("layout/frame"))
+        restoreGeometry(settings.value("layout/frame").toByteArray());
+    for (const auto& [name, window] : placedWindows()) {
+        const QRect place = settings.value("layout/" + name).toRect();
+        if (place.isValid())
+            m_savedPlaces[name] = place;
+    }
+}
+
 void TfMain::bringToFront(QWidget* window)
 {
     if (!window)
@@ -905,6 +1038,7 @@ void TfMain::showGreyView(int view)
         break;
     }
     bringToFront(grau);
+    makeRoomBeside(grau);
 }
 
 // ---- Files ----
@@ -959,20 +1093,25 @@ bool TfMain::openImageFile(const QString& fileName)
 bool TfMain::loadImage(const QString& fileName)
 {
     TfImage* image = fImage();
+    bool placeWindows = false;
     if (!image) {
         image = new TfImage(m_document);
         addChildWindow(image, false);
-        // The image window's design size: a client area of 510 x 332 inside its frame.
         if (auto* sub = qobject_cast<QMdiSubWindow*>(image->parentWidget())) {
-            const QSize frame = sub->size() - sub->contentsRect().size();
-            sub->resize(QSize(510, 332) + frame + QSize(0, sub->style()->pixelMetric(QStyle::PM_TitleBarHeight)));
+            // It can be maximised over the other windows, never closed.
+            sub->setWindowFlags(Qt::SubWindow | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                                Qt::WindowMinMaxButtonsHint);
             sub->hide();
         }
+        placeWindows = true;
         if (QAbstractScrollArea* area = scrollAreaOf(image))
             area->viewport()->installEventFilter(this);
         else
             image->installEventFilter(this);
     }
+    // The file as it was before the load: its image data is kept by later saves only if it
+    // is still the same after the load and the trailer.
+    const std::optional<ImageFileState> before = CurrentImageFileState(fsName(fileName), 0);
     // The image is loaded before anything of the old document is let go: a file that cannot
     // be read leaves image, measurement, sheet and calibration as they were.
     try {
@@ -996,11 +1135,16 @@ bool TfMain::loadImage(const QString& fileName)
     if (auto* sub = qobject_cast<QMdiSubWindow*>(image->parentWidget()))
         sub->show();
     image->show();
+    // The first image: the windows take their places, the remembered ones or the default.
+    if (placeWindows)
+        ArrangeWindows();
     // An image larger than its window is first seen whole.
     image->FitWhenLarger();
 
+    std::uint64_t imageDataSize = 0;
     try {
         const TrailerReadResult result = ReadTrailer(fsName(fileName), m_document, state());
+        imageDataSize = result.imageDataSize;
         if (!result.message.empty())
             ShowMessageBox(this, {CoreText(result.message), CoreText(result.caption),
                                   result.status == TrailerStatus::Damaged ? BoxIcon::Warning : BoxIcon::Error,
@@ -1013,6 +1157,10 @@ bool TfMain::loadImage(const QString& fileName)
     if (state().mode != emCalibrate)
         pressModeButton(state().mode);
     m_document.notify(dcEverything);
+    // After the notification, which lets go of the old file's state with the old image.
+    m_imageFile = CurrentImageFileState(fsName(fileName), imageDataSize);
+    if (!before || !m_imageFile || !SameFileContent(*before, *m_imageFile))
+        m_imageFile.reset();
     return true;
 }
 
@@ -1024,7 +1172,13 @@ bool TfMain::saveImage(const QString& fileName)
     ClearModified();
     try {
         WaitCursor busy;
-        SaveImageWithMeasurement(m_document.image(), fsName(fileName), m_document, fileOptions());
+        // Unchanged pixels going back to their own file keep the file's image data as it is:
+        // no second encoding (and no JPEG loss) for a saved measurement.
+        const std::string name = fsName(fileName);
+        if (m_imageFile && CanKeepImageData(*m_imageFile, name))
+            m_imageFile = SaveMeasurementKeepingImage(*m_imageFile, m_document);
+        else
+            m_imageFile = SaveImageWithMeasurement(m_document.image(), name, m_document, fileOptions());
     } catch (const std::exception& e) {
         // Nothing was written (the file is replaced only when complete): the document is
         // still unsaved.
@@ -1063,6 +1217,18 @@ bool TfMain::saveImageAs()
     // A name typed without extension gets the one of the chosen type.
     const std::string name = WithDefaultSuffix(fsName(answer.path), SaveImageFilterExtension(answer.filterIndex));
     return saveImage(QFile::decodeName(QByteArray::fromStdString(name)));
+}
+
+void TfMain::saveCurrentClick()
+{
+    if (!fImage())
+        return;
+    const QString fileName = imageFileName();
+    if (fileName.isEmpty() || !findWriter(fileExtension(fsName(fileName)))) {
+        bSpeichernClick();
+        return;
+    }
+    saveImage(fileName);
 }
 
 void TfMain::bPhotoClick()

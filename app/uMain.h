@@ -8,10 +8,12 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 
 #include "analysis/boundary_proposals.h"
 #include "analysis/test_patterns.h"
 #include "app/document/measuring_document.h"
+#include "app/storage/measurement_file.h"
 #include "imaging/filters/filter_dialogs.h"
 #include "imaging/formats/image_format.h"
 #include "view/zoom.h"
@@ -24,6 +26,7 @@ class QMdiArea;
 class QMenu;
 class QProgressBar;
 class QRadioButton;
+class QSettings;
 class QSpinBox;
 class QToolBar;
 
@@ -101,6 +104,14 @@ public:
     // that is not closable gets no buttons in its title bar.
     void addChildWindow(QWidget* window, bool closable = true);
 
+    // Places the image window across the frame, the sheet below it at full width and the
+    // grey-value window (when shown) beside the image: the remembered places where there are
+    // some, else the default ("Reset layout" forgets the remembered ones first).
+    void ArrangeWindows();
+    // The frame's size and the child windows' places, kept between runs.
+    void SaveLayout(QSettings& settings) const;
+    void RestoreLayout(const QSettings& settings);
+
     // Opens an image file through the whole Open image sequence without the file dialog (the
     // unsaved-data question included): the command line and dropped files come here.
     // Returns true when the image is open.
@@ -112,6 +123,9 @@ public:
     // ---- Commands (the buttons' handlers) ----
     void bLadenClick();
     void bSpeichernClick();
+    // "Save" (Ctrl+S): the current file, without a dialog; a file no writer can store (PCX)
+    // goes through bSpeichernClick's dialog.
+    void saveCurrentClick();
     void bPhotoClick();
     void bLinieLadenClick();
     void bLinieSpeichernClick();
@@ -146,6 +160,8 @@ private:
     void zoomBy(int steps);
     void zoomTo(Zoom zoom);
     void bringToFront(QWidget* window);
+    // A newly shown pane moves beside the image window, which gives it room.
+    void makeRoomBeside(QWidget* window);
     void showGreyView(int view);
     void runFilter(int filter);
     bool loadImage(const QString& fileName);
@@ -167,6 +183,9 @@ private:
     bool m_rubberBandLock = false;
     bool m_calibrationLock = false;
     int m_undoDepth = 0;
+    // The file whose image data encodes the image as shown (opened or saved since, no filter
+    // applied): saving the measurement to it keeps that data.
+    std::optional<ImageFileState> m_imageFile;
     QMdiArea* m_mdi = nullptr;
 
     std::map<QString, QAction*> m_actions;
@@ -189,6 +208,8 @@ private:
     QSpinBox* m_patternDown = nullptr;
     QLabel* m_pInfo = nullptr;
     QLabel* m_tBildName = nullptr;
+    QLabel* m_position = nullptr;
+    std::map<QString, QRect> m_savedPlaces;
     QRadioButton* m_bx[4] = {};
     TMagnifier* m_magnifier = nullptr;
     TOverview* m_overview = nullptr;

@@ -13,40 +13,16 @@
 #include <string>
 
 #include "analysis/grey_analysis.h"
+#include "bench/bench_micrograph.h"
 #include "imaging/filters/conv_filter.h"
 #include "imaging/filters/filter_dialogs.h"
 
 namespace tesra {
 namespace {
 
-constexpr int kWidth = 6000;
-constexpr int kHeight = 4000;
-
-// Grains of a few hundred pixels with slightly noisy interiors and darker boundaries.
-const TPixelGraphic& micrograph()
-{
-    static const TPixelGraphic image = [] {
-        TPixelGraphic g(kWidth, kHeight, TPixelFormat::pf24Bit);
-        std::uint32_t state = 12345;
-        for (int y = 0; y < kHeight; ++y) {
-            std::uint8_t* row = g.rowData(y);
-            for (int x = 0; x < kWidth; ++x) {
-                state ^= state << 13;
-                state ^= state >> 17;
-                state ^= state << 5;
-                const int gx = (x + (y / 7) % 11) / 45, gy = (y + (x / 9) % 13) / 38;
-                const bool edge = (x + (y / 7) % 11) % 45 < 2 || (y + (x / 9) % 13) % 38 < 2;
-                int v = edge ? 40 : 90 + (gx * 37 + gy * 71) % 120;
-                v += static_cast<int>(state % 9) - 4;
-                row[3 * x] = static_cast<std::uint8_t>(v);
-                row[3 * x + 1] = static_cast<std::uint8_t>(v + 3);
-                row[3 * x + 2] = static_cast<std::uint8_t>(v - 2);
-            }
-        }
-        return g;
-    }();
-    return image;
-}
+using bench::kLargeHeight;
+using bench::kLargeWidth;
+const TPixelGraphic& micrograph() { return bench::largeGrainMicrograph(); }
 
 void BM_Sharpen(benchmark::State& state)
 {
@@ -92,11 +68,11 @@ const std::string& ppmPath()
         const std::string name = "/tmp/tesra_filters_bench.ppm";
         const TPixelGraphic& g = micrograph();
         std::ofstream out(name, std::ios::binary);
-        out << "P6\n" << kWidth << " " << kHeight << "\n255\n";
-        std::string row(3 * static_cast<std::size_t>(kWidth), '\0');
-        for (int y = 0; y < kHeight; ++y) {
+        out << "P6\n" << kLargeWidth << " " << kLargeHeight << "\n255\n";
+        std::string row(3 * static_cast<std::size_t>(kLargeWidth), '\0');
+        for (int y = 0; y < kLargeHeight; ++y) {
             const std::uint8_t* p = g.rowData(y);
-            for (int x = 0; x < kWidth; ++x) {
+            for (int x = 0; x < kLargeWidth; ++x) {
                 row[3 * x] = static_cast<char>(p[3 * x + 2]);
                 row[3 * x + 1] = static_cast<char>(p[3 * x + 1]);
                 row[3 * x + 2] = static_cast<char>(p[3 * x]);

@@ -2,8 +2,11 @@
 // circles and 5000 intercepts, shown in a 1600 × 1000 visible area at zoom 1 and zoom 10.
 // Measures one mouse move in the set-intercept mode (handler, feedback and the repaint it
 // causes), a full repaint of the visible area, and the heap the window holds beyond the image
-// buffer after painting at each zoom. Run on the offscreen platform from a Release build.
+// buffer after painting at each zoom; and seeing the whole image: opening to a fitted paint
+// against the bare load, repaints, pans and zoom steps below 100 %. Run on the offscreen
+// platform from a Release build.
 
+#include <QDir>
 #include <QMouseEvent>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -15,6 +18,7 @@
 
 #include "analysis/line_geometry.h"
 #include "app/uMain.h"
+#include "imaging/formats/image_format.h"
 #include "view/image_raster.h"
 #include "view/uImage.h"
 #include "bench/window_bench.h"
@@ -208,6 +212,95 @@ void BM_BuildOverlay(benchmark::State& state)
         benchmark::DoNotOptimize(s.window->editor().overlay(false));
 }
 BENCHMARK(BM_BuildOverlay)->Unit(benchmark::kMicrosecond);
+
+// ---- Seeing the whole image ----
+
+// The micrograph as a PNG file, written once.
+const std::string& micrographFile()
+{
+    static const std::string path = [] {
+        const std::string name = QDir::temp().filePath("tesra-bench-6000x4000.png").toStdString();
+        saveImage(micrograph(), name);
+        return name;
+    }();
+    return path;
+}
+
+// The reference: decoding the file into an image buffer, nothing shown.
+void BM_OpenBareLoad(benchmark::State& state)
+{
+    const std::string& path = micrographFile();
+    for (auto _ : state) {
+        TPixelGraphic g;
+        loadImage(path, g);
+        benchmark::DoNotOptimize(g.Width());
+    }
+}
+BENCHMARK(BM_OpenBareLoad)->Unit(benchmark::kMillisecond);
+
+// Opening the file in the window up to its first complete paint, fitted into the visible area.
+void BM_OpenToFittedPaint(benchmark::State& state)
+{
+    const std::string& path = micrographFile();
+    Scene& s = scene();
+    TfImage window(s.main->document());
+    window.resize(s.window->size());
+    window.show();
+    QCoreApplication::processEvents();
+    QWidget* canvas = window.findChild<QWidget*>("TempImage");
+    for (auto _ : state) {
+        window.ShowImageFile(QString::fromStdString(path));
+        window.FitWhenLarger();
+        canvas->repaint();
+    }
+    state.counters["percent"] = window.zoom().percent();
+}
+BENCHMARK(BM_OpenToFittedPaint)->Unit(benchmark::kMillisecond);
+
+// A full repaint of the visible area at the fit zoom.
+void BM_RepaintAtFit(benchmark::State& state)
+{
+    Scene& s = scene();
+    s.main->state().mode = emInfo;
+    s.window->SetZoom(s.window->fitZoom());
+    QCoreApplication::processEvents();
+    for (auto _ : state)
+        s.canvas->repaint();
+    state.counters["percent"] = s.window->zoom().percent();
+}
+BENCHMARK(BM_RepaintAtFit)->Unit(benchmark::kMillisecond);
+
+// One step of panning at 50 %: scroll by 40 pixels and paint what shows.
+void BM_PanStepAtHalf(benchmark::State& state)
+{
+    Scene& s = scene();
+    s.main->state().mode = emInfo;
+    s.window->SetZoom(Zoom::Percent(50));
+    QCoreApplication::processEvents();
+    auto* bar = s.window->findChild<QScrollArea*>("ScrollBar")->horizontalScrollBar();
+    int direction = 40;
+    for (auto _ : state) {
+        if (bar->value() + direction > bar->maximum() || bar->value() + direction < 0)
+            direction = -direction;
+        bar->setValue(bar->value() + direction);
+        s.canvas->repaint();
+    }
+}
+BENCHMARK(BM_PanStepAtHalf)->Unit(benchmark::kMillisecond);
+
+// One zoom step below 100 % (25 % and 33 % in turn), with the repaint it causes.
+void BM_ZoomStepReduced(benchmark::State& state)
+{
+    Scene& s = scene();
+    s.main->state().mode = emInfo;
+    bool in = true;
+    for (auto _ : state) {
+        s.window->SetZoom(Zoom::Percent(in ? 33 : 25));
+        s.canvas->repaint();
+        in = !in;
+    }
+}
+BENCHMARK(BM_ZoomStepReduced)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

@@ -2,6 +2,25 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="de_DE">
 <context>
+    <name>Artwork</name>
+    <message>
+        <source>grain size by the linear-intercept method</source>
+        <translation>Korngröße nach dem Linienschnittverfahren</translation>
+    </message>
+    <message>
+        <source>Mean grain size of micrographs</source>
+        <translation>Mittlere Korngröße von Gefügebildern</translation>
+    </message>
+    <message>
+        <source>Test lines and circles over the image, intercepts of six types, second-phase stretches and a calibration give the mean intercept length with its confidence and the intercepts still needed.</source>
+        <translation>Messlinien und -kreise über dem Bild, Schnittpunkte sechs verschiedener Typen, Stücke zweiter Phase und eine Kalibrierung ergeben die mittlere Sehnenlänge mit ihrem Vertrauensbereich und die noch benötigten Schnittpunkte.</translation>
+    </message>
+    <message>
+        <source>Version</source>
+        <translation>Version</translation>
+    </message>
+</context>
+<context>
     <name>CommandLine</name>
     <message>
         <source>Try &apos;%1 --help&apos; for more information.</source>
@@ -441,6 +460,82 @@
     <message>
         <source>Lay pattern</source>
         <translation>Muster legen</translation>
+    </message>
+    <message>
+        <source>No test line here</source>
+        <translation>Hier ist keine Messlinie</translation>
+    </message>
+    <message>
+        <source>%1-bit image shown as 8-bit, range %2–%3</source>
+        <translation>%1-Bit-Bild als 8 Bit gezeigt, Bereich %2–%3</translation>
+    </message>
+    <message>
+        <source>Invalid size of %1</source>
+        <translation>Ungültige Größe von %1</translation>
+    </message>
+    <message>
+        <source>%1 invalid</source>
+        <translation>%1 ungültig</translation>
+    </message>
+    <message>
+        <source>Not a %1 file</source>
+        <translation>Keine %1-Datei</translation>
+    </message>
+    <message>
+        <source>Invalid value for %1</source>
+        <translation>Ungültiger Wert für %1</translation>
+    </message>
+    <message>
+        <source>%1 failed</source>
+        <translation>%1 fehlgeschlagen</translation>
+    </message>
+    <message>
+        <source>Not supported subformat</source>
+        <translation>Nicht unterstütztes Unterformat</translation>
+    </message>
+    <message>
+        <source>Unknown subformat</source>
+        <translation>Unbekanntes Unterformat</translation>
+    </message>
+    <message>
+        <source>Invalid library version</source>
+        <translation>Ungültige Bibliotheksversion</translation>
+    </message>
+    <message>
+        <source>Width = 0 or Height = 0</source>
+        <translation>Breite = 0 oder Höhe = 0</translation>
+    </message>
+    <message>
+        <source>Invalid color resolution</source>
+        <translation>Ungültige Farbtiefe</translation>
+    </message>
+    <message>
+        <source>Unknown file format</source>
+        <translation>Unbekanntes Dateiformat</translation>
+    </message>
+    <message>
+        <source>Unknown file extension &quot;%1&quot;</source>
+        <translation>Unbekannte Dateiendung „%1“</translation>
+    </message>
+    <message>
+        <source>Unexpected end of file</source>
+        <translation>Unerwartetes Dateiende</translation>
+    </message>
+    <message>
+        <source>Image too large</source>
+        <translation>Bild zu groß</translation>
+    </message>
+    <message>
+        <source>The graphic cannot be saved to a %1 file with the current color resolution (%2).<byte value="xd"/><byte value="xd"/>The graphic will be saved with a different color resolution (%3).</source>
+        <translation>Das Bild lässt sich mit seiner aktuellen Farbtiefe (%2) nicht als %1-Datei speichern.<byte value="xd"/><byte value="xd"/>Es wird mit einer anderen Farbtiefe (%3) gespeichert.</translation>
+    </message>
+    <message>
+        <source>The graphic cannot be saved with to a %1 file with the current color resolution (%2)</source>
+        <translation>Das Bild lässt sich mit seiner aktuellen Farbtiefe (%2) nicht als %1-Datei speichern</translation>
+    </message>
+    <message>
+        <source>Warning</source>
+        <translation>Warnung</translation>
     </message>
 </context>
 <context>
@@ -889,8 +984,16 @@
         <translation>%1 gespeichert</translation>
     </message>
     <message>
+        <source>Save</source>
+        <translation>Speichern</translation>
+    </message>
+    <message>
         <source>Fit to window</source>
         <translation>An Fenster anpassen</translation>
+    </message>
+    <message>
+        <source>Reset layout</source>
+        <translation>Anordnung zurücksetzen</translation>
     </message>
     <message>
         <source>&amp;Edit</source>

@@ -2,6 +2,25 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="en_US">
 <context>
+    <name>Artwork</name>
+    <message>
+        <source>grain size by the linear-intercept method</source>
+        <translation>grain size by the linear-intercept method</translation>
+    </message>
+    <message>
+        <source>Mean grain size of micrographs</source>
+        <translation>Mean grain size of micrographs</translation>
+    </message>
+    <message>
+        <source>Test lines and circles over the image, intercepts of six types, second-phase stretches and a calibration give the mean intercept length with its confidence and the intercepts still needed.</source>
+        <translation>Test lines and circles over the image, intercepts of six types, second-phase stretches and a calibration give the mean intercept length with its confidence and the intercepts still needed.</translation>
+    </message>
+    <message>
+        <source>Version</source>
+        <translation>Version</translation>
+    </message>
+</context>
+<context>
     <name>CommandLine</name>
     <message>
         <source>Try &apos;%1 --help&apos; for more information.</source>
@@ -441,6 +460,82 @@
     <message>
         <source>Lay pattern</source>
         <translation>Lay pattern</translation>
+    </message>
+    <message>
+        <source>No test line here</source>
+        <translation>No test line here</translation>
+    </message>
+    <message>
+        <source>%1-bit image shown as 8-bit, range %2–%3</source>
+        <translation>%1-bit image shown as 8-bit, range %2–%3</translation>
+    </message>
+    <message>
+        <source>Invalid size of %1</source>
+        <translation>Invalid size of %1</translation>
+    </message>
+    <message>
+        <source>%1 invalid</source>
+        <translation>%1 invalid</translation>
+    </message>
+    <message>
+        <source>Not a %1 file</source>
+        <translation>Not a %1 file</translation>
+    </message>
+    <message>
+        <source>Invalid value for %1</source>
+        <translation>Invalid value for %1</translation>
+    </message>
+    <message>
+        <source>%1 failed</source>
+        <translation>%1 failed</translation>
+    </message>
+    <message>
+        <source>Not supported subformat</source>
+        <translation>Subformat not supported</translation>
+    </message>
+    <message>
+        <source>Unknown subformat</source>
+        <translation>Unknown subformat</translation>
+    </message>
+    <message>
+        <source>Invalid library version</source>
+        <translation>Invalid library version</translation>
+    </message>
+    <message>
+        <source>Width = 0 or Height = 0</source>
+        <translation>Width = 0 or Height = 0</translation>
+    </message>
+    <message>
+        <source>Invalid color resolution</source>
+        <translation>Invalid colour resolution</translation>
+    </message>
+    <message>
+        <source>Unknown file format</source>
+        <translation>Unknown file format</translation>
+    </message>
+    <message>
+        <source>Unknown file extension &quot;%1&quot;</source>
+        <translation>Unknown file extension &quot;%1&quot;</translation>
+    </message>
+    <message>
+        <source>Unexpected end of file</source>
+        <translation>Unexpected end of file</translation>
+    </message>
+    <message>
+        <source>Image too large</source>
+        <translation>Image too large</translation>
+    </message>
+    <message>
+        <source>The graphic cannot be saved to a %1 file with the current color resolution (%2).<byte value="xd"/><byte value="xd"/>The graphic will be saved with a different color resolution (%3).</source>
+        <translation>The image cannot be saved to a %1 file with its current colour resolution (%2).<byte value="xd"/><byte value="xd"/>It will be saved with a different colour resolution (%3).</translation>
+    </message>
+    <message>
+        <source>The graphic cannot be saved with to a %1 file with the current color resolution (%2)</source>
+        <translation>The image cannot be saved to a %1 file with its current colour resolution (%2)</translation>
+    </message>
+    <message>
+        <source>Warning</source>
+        <translation>Warning</translation>
     </message>
 </context>
 <context>
@@ -889,8 +984,16 @@
         <translation>Saved %1</translation>
     </message>
     <message>
+        <source>Save</source>
+        <translation>Save</translation>
+    </message>
+    <message>
         <source>Fit to window</source>
         <translation>Fit to window</translation>
+    </message>
+    <message>
+        <source>Reset layout</source>
+        <translation>Reset layout</translation>
     </message>
     <message>
         <source>&amp;Edit</source>

@@ -170,6 +170,14 @@ bool ColorStorer::prepareGreyRows()
             m_greyIndex[static_cast<std::size_t>(g)] = static_cast<std::uint8_t>(index);
             m_greyError[static_cast<std::size_t>(g)] = g - greenOf(m_target.PaletteColor(index));
         }
+        // A palette that holds every grey exactly (256 greys) leaves no error anywhere: the
+        // accumulators stay 0, and the dithered choice is the grey L / 3 itself, which a
+        // table per luminance gives without the error loop.
+        m_greyExact = std::all_of(m_greyError.begin(), m_greyError.end(), [](int d) { return d == 0; });
+        if (m_greyExact)
+            for (int l = 0; l < 766; ++l)
+                m_luminanceIndex[static_cast<std::size_t>(l)] =
+                    m_greyIndex[static_cast<std::size_t>(std::clamp(l / 3 + limit(0), 0, 255))];
     } else {
         if (TPixelGraphic::luminanceIndex(m_target.PaletteIdent(), 0) < 0)
             return false;
@@ -183,7 +191,7 @@ bool ColorStorer::prepareGreyRows()
     const auto w = static_cast<std::size_t>(m_target.Width());
     m_luminance.assign(w, 0);
     m_indexes.assign(w, 0);
-    if (m_dither) {
+    if (m_dither && !m_greyExact) {
         m_greyCurrent.assign(w + 2, 0);
         m_greyNext.assign(w + 2, 0);
     }
@@ -194,6 +202,18 @@ bool ColorStorer::prepareGreyRows()
 void ColorStorer::setGreyRow(int y, const std::uint8_t* bgr)
 {
     const int w = m_target.Width();
+    if ((!m_dither || m_greyExact) && m_target.PixelFormat() == TPixelFormat::pf8Bit) {
+        // One pass from the colours to the stored bytes.
+        const std::uint8_t* table = m_luminanceIndex.data();
+        std::uint8_t* row = m_target.rowData(y);
+        if (m_target.RGBWeighting())
+            for (int x = 0; x < w; ++x, bgr += 3)
+                row[x] = table[(897 * bgr[2] + 1761 * bgr[1] + 342 * bgr[0]) / 1000];
+        else
+            for (int x = 0; x < w; ++x, bgr += 3)
+                row[x] = table[bgr[2] + bgr[1] + bgr[0]];
+        return;
+    }
     int* lum = m_luminance.data();
     if (m_target.RGBWeighting()) {
         for (int x = 0; x < w; ++x, bgr += 3)
@@ -204,7 +224,7 @@ void ColorStorer::setGreyRow(int y, const std::uint8_t* bgr)
     }
 
     std::uint8_t* out = m_indexes.data();
-    if (!m_dither) {
+    if (!m_dither || m_greyExact) {
         for (int x = 0; x < w; ++x)
             out[x] = m_luminanceIndex[static_cast<std::size_t>(lum[x])];
     } else {

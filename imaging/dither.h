@@ -73,9 +73,10 @@ private:
 
     // The row loop for grey palettes (see prepareGreyRows). Stored values depend on the
     // luminance alone: dithered, on the grey g it is corrected to (index and remaining error
-    // per g); undithered, on the luminance (index per luminance).
+    // per g); undithered or without any error, on the luminance (index per luminance).
     enum class GreyRows : std::uint8_t { Unknown, Yes, No };
     GreyRows m_greyRows = GreyRows::Unknown;
+    bool m_greyExact = false;  // dithered, but every grey is an entry: no error ever arises
     std::array<std::uint8_t, 256> m_greyIndex{};
     std::array<int, 256> m_greyError{};
     std::array<std::uint8_t, 766> m_luminanceIndex{};

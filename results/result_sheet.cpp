@@ -261,7 +261,7 @@ int ResultSheet::deletionCandidate(const Measurement& measurement) const
 
 std::string ResultSheet::deleteQuestion(int n)
 {
-    return FillIn(UserText(QT_TRANSLATE_NOOP("Core", "Delete line # %1?")), std::to_string(n));
+    return FillIn(UserText(QT_TRANSLATE_NOOP("Core", "Delete line # %1?")), {std::to_string(n)});
 }
 
 int ResultSheet::deleteLine(Measurement& measurement, int n, int selectedLine)

@@ -215,10 +215,15 @@ void TfTabelle::Recompute()
 {
     m_sheet.setLocale(m_doc.numberLocale());
     m_sheet.Recompute(m_doc.measurement(), m_doc.statistics());
+    const int rowsBefore = m_tabelle->gridRowCount();
     refresh();
-    // The grids keep widths that texts once needed; a fresh sheet starts from the set ones.
-    m_tabelle->fitColumnsToContents();
-    m_tabelle2->fitColumnsToContents();
+    // The grids keep widths that texts once needed and widen for a wider one by themselves;
+    // only when rows went away (a new image, a deleted line) are they measured afresh, so a
+    // fresh sheet starts from the set widths and a click re-measures nothing.
+    if (m_tabelle->gridRowCount() < rowsBefore) {
+        m_tabelle->fitColumnsToContents();
+        m_tabelle2->fitColumnsToContents();
+    }
 }
 
 void TfTabelle::SelectLineRow(int n)

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "app/common/number_format.h"
+#include "app/common/user_text.h"
 #include "app/document/measuring_document.h"
 #include "view/overlay.h"
 #include "view/zoom.h"
@@ -29,7 +30,7 @@ inline constexpr int kMaxZoom = 10;
 // intercept, delete and second-phase modes: a click on empty image never acts on a line far
 // away, perhaps outside the view.
 inline constexpr int kLineReach = 12;
-inline constexpr const char* kNoLineHereText = "No test line here";
+inline constexpr const char* kNoLineHereText = QT_TRANSLATE_NOOP("Core", "No test line here");
 
 // What the window (or a test) does for the controller.
 class EditorHost {

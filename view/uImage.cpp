@@ -663,7 +663,7 @@ void TfImage::selectLineRow(int line)
 void TfImage::showStatus(const std::string& text)
 {
     if (fMain())
-        fMain()->ShowStatus(QString::fromStdString(text));
+        fMain()->ShowStatus(CoreText(text));
 }
 
 void TfImage::highlightChanged(int oldLine, int newLine)

@@ -18,12 +18,23 @@ std::string UserText(const char* text)
     return translator ? translator(text) : std::string(text);
 }
 
-std::string FillIn(std::string text, const std::string& value)
+std::string FillIn(std::string text, std::initializer_list<std::string> values)
 {
-    const std::size_t at = text.find("%1");
-    if (at != std::string::npos)
-        text.replace(at, 2, value);
-    return text;
+    // One pass from the left, so a value that itself holds "%2" stays as it is.
+    std::string out;
+    std::size_t from = 0;
+    for (std::size_t at = text.find('%'); at != std::string::npos && at + 1 < text.size(); at = text.find('%', at + 1)) {
+        const char digit = text[at + 1];
+        const std::size_t index = static_cast<std::size_t>(digit - '1');
+        if (digit < '1' || digit > '9' || index >= values.size())
+            continue;
+        out.append(text, from, at - from);
+        out += values.begin()[index];
+        from = at + 2;
+        at = from - 1;
+    }
+    out.append(text, from, std::string::npos);
+    return out;
 }
 
 }  // namespace tesra

@@ -8,6 +8,7 @@
 // - a text the core puts together for a window only (a caption with a number, a message):
 //   the core translates the marked pieces as it composes, with UserText.
 // Texts other programs read (clipboard texts, the files) are never marked and never translated.
+#include <initializer_list>
 #include <string>
 
 // The same definition as Qt's own, so a window unit may include both.
@@ -29,8 +30,8 @@ void SetTextTranslator(TextTranslator translator);
 // The marked text `text` in the user's language (as written while no translator is set).
 std::string UserText(const char* text);
 
-// `text` with "%1" replaced by `value`: for texts whose number stands inside ("Delete line # %1?"),
-// where another language puts it elsewhere.
-std::string FillIn(std::string text, const std::string& value);
+// `text` with "%1", "%2", ... replaced by the values in order: for texts whose numbers or names
+// stand inside ("Delete line # %1?"), where another language puts them elsewhere.
+std::string FillIn(std::string text, std::initializer_list<std::string> values);
 
 }  // namespace tesra

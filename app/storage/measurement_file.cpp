@@ -1,8 +1,10 @@
 #include "app/storage/measurement_file.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <memory>
 #include <ostream>
 #include <streambuf>
@@ -12,6 +14,7 @@
 #include "app/common/number_format.h"
 #include "imaging/formats/mapped_file.h"
 #include "imaging/formats/safe_save.h"
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace tesra {
@@ -105,6 +108,28 @@ CalibrationFailure applyCalibration(const StoredCalibration& stored, MeasuringDo
     return failure;
 }
 
+// Bytes of a file's start kept in its state: enough to tell another image (or another
+// encoding of it) written at the same size within the same clock tick.
+constexpr std::uint64_t kStateHeadSize = 4096;
+
+// Reads exactly n bytes; false at an error or an early end.
+bool readFully(int fd, void* buffer, std::size_t n)
+{
+    auto* p = static_cast<char*>(buffer);
+    while (n > 0) {
+        const ssize_t got = ::read(fd, p, n);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got <= 0)
+            return false;
+        p += got;
+        n -= static_cast<std::size_t>(got);
+    }
+    return true;
+}
+
+ImageFileState stateAfterSave(const std::string& fileName, std::uint64_t imageSize);
+
 }  // namespace
 
 std::FILE* openForReading(const std::string& fileName)
@@ -156,8 +181,8 @@ void WriteTrailer(std::ostream& out, std::uint64_t imageSize, const MeasuringDoc
     out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
 }
 
-void SaveWithTrailer(const std::string& fileName, const std::function<void(std::ostream&)>& writeImage,
-                     const MeasuringDocument& document, std::uint64_t minimumImageSize)
+std::uint64_t SaveWithTrailer(const std::string& fileName, const std::function<void(std::ostream&)>& writeImage,
+                              const MeasuringDocument& document, std::uint64_t minimumImageSize)
 {
     if (minimumImageSize > kMaxImageDataSize)
         throw TrailerError(kImageDataTooLargeMessage);
@@ -168,6 +193,7 @@ void SaveWithTrailer(const std::string& fileName, const std::function<void(std::
         || content.segments.size() > static_cast<std::size_t>(kMaxSegments))
         throw TrailerError("The measurement has more records than a file can hold.");
 
+    std::uint64_t imageSize = 0;
     safeSave(fileName, [&](std::ostream& out) {
         CountingBuffer counter(out.rdbuf());
         std::ostream image(&counter);
@@ -186,16 +212,85 @@ void SaveWithTrailer(const std::string& fileName, const std::function<void(std::
             out.setstate(std::ios::badbit);
             return;
         }
-        const std::vector<std::uint8_t> trailer = EncodeTrailer(content, counter.count());
+        imageSize = counter.count();
+        const std::vector<std::uint8_t> trailer = EncodeTrailer(content, imageSize);
         out.write(reinterpret_cast<const char*>(trailer.data()), static_cast<std::streamsize>(trailer.size()));
     });
+    return imageSize;
 }
 
-void SaveImageWithMeasurement(const TPixelGraphic& image, const std::string& fileName,
-                              const MeasuringDocument& document, const FormatOptions& options)
+ImageFileState SaveImageWithMeasurement(const TPixelGraphic& image, const std::string& fileName,
+                                        const MeasuringDocument& document, const FormatOptions& options)
 {
     const PreparedSave prepared(image, fileExtension(fileName), options);
-    SaveWithTrailer(fileName, [&](std::ostream& out) { prepared.write(out); }, document, prepared.minimumDataSize());
+    const std::uint64_t imageSize = SaveWithTrailer(
+        fileName, [&](std::ostream& out) { prepared.write(out); }, document, prepared.minimumDataSize());
+    return stateAfterSave(fileName, imageSize);
+}
+
+std::optional<ImageFileState> CurrentImageFileState(const std::string& fileName, std::uint64_t imageDataSize)
+{
+    int fd = -1;
+    try {
+        fd = openRegularFile(fileName);
+    } catch (const EImageFile&) {
+        return std::nullopt;
+    }
+    ImageFileState state;
+    state.fileName = fileName;
+    state.imageDataSize = imageDataSize;
+    struct stat info {};
+    bool ok = ::fstat(fd, &info) == 0;
+    if (ok) {
+        state.size = static_cast<std::uint64_t>(info.st_size);
+        state.modifiedNs = static_cast<std::int64_t>(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec;
+        state.head.resize(static_cast<std::size_t>(std::min<std::uint64_t>(state.size, kStateHeadSize)));
+        ok = readFully(fd, state.head.data(), state.head.size());
+    }
+    ::close(fd);
+    if (!ok || imageDataSize > state.size)
+        return std::nullopt;
+    return state;
+}
+
+bool SameFileContent(const ImageFileState& a, const ImageFileState& b)
+{
+    return a.size == b.size && a.modifiedNs == b.modifiedNs && a.head == b.head;
+}
+
+bool CanKeepImageData(const ImageFileState& state, const std::string& target)
+{
+    std::error_code error;
+    if (state.imageDataSize == 0 || !std::filesystem::equivalent(target, state.fileName, error) || error)
+        return false;
+    const std::optional<ImageFileState> now = CurrentImageFileState(state.fileName, state.imageDataSize);
+    return now && SameFileContent(*now, state);
+}
+
+ImageFileState SaveMeasurementKeepingImage(const ImageFileState& state, const MeasuringDocument& document)
+{
+    const std::string& fileName = state.fileName;
+    const std::uint64_t imageSize = SaveWithTrailer(
+        fileName,
+        [&](std::ostream& out) {
+            // The image data is copied as it stands in the file, piece by piece; a file that
+            // is cut or written to meanwhile fails the save, which then leaves it as it is.
+            const int fd = openRegularFile(fileName);
+            std::vector<char> piece(1u << 20);
+            std::uint64_t left = state.imageDataSize;
+            bool ok = true;
+            while (ok && left > 0 && out) {
+                const std::size_t n = static_cast<std::size_t>(std::min<std::uint64_t>(left, piece.size()));
+                ok = readFully(fd, piece.data(), n);
+                out.write(piece.data(), static_cast<std::streamsize>(n));
+                left -= n;
+            }
+            ::close(fd);
+            if (!ok || !CanKeepImageData(state, fileName))
+                throw EImageFile(fileChangedMessage(fileName));
+        },
+        document, state.imageDataSize);
+    return stateAfterSave(fileName, imageSize);
 }
 
 std::vector<std::uint8_t> ReadFileTail(const std::string& fileName, std::uint64_t& fileSize)
@@ -228,8 +323,29 @@ TrailerReadResult ReadTrailer(const std::string& fileName, MeasuringDocument& do
 TrailerReadResult ReadTrailer(std::span<const std::uint8_t> tail, std::uint64_t fileSize,
                               MeasuringDocument& document, EditState& state)
 {
-    return ApplyTrailer(ParseTrailer(tail, fileSize), document, state);
+    const ParsedTrailer parsed = ParseTrailer(tail, fileSize);
+    TrailerReadResult result = ApplyTrailer(parsed, document, state);
+    result.imageDataSize = parsed.status == TrailerStatus::Found     ? parsed.start
+                           : parsed.status == TrailerStatus::Damaged ? 0
+                                                                      : fileSize;
+    return result;
 }
+
+namespace {
+
+// The state of a file just written by us; a file that cannot be read back has nothing worth
+// keeping, and the next save encodes the image again.
+ImageFileState stateAfterSave(const std::string& fileName, std::uint64_t imageSize)
+{
+    std::optional<ImageFileState> state = CurrentImageFileState(fileName, imageSize);
+    if (state)
+        return *state;
+    ImageFileState none;
+    none.fileName = fileName;
+    return none;
+}
+
+}  // namespace
 
 TrailerReadResult ApplyTrailer(const ParsedTrailer& parsed, MeasuringDocument& document, EditState& state)
 {

@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <functional>
 #include <iosfwd>
+#include <optional>
 #include <span>
 #include <stdexcept>
 #include <string>
@@ -54,7 +55,40 @@ struct TrailerReadResult {
     std::string caption;
     // For a damaged trailer: what was wrong and where (for a log or a developer).
     std::string detail;
+    // Where the image data ends: the trailer's start, or the file's size when it has none;
+    // 0 for a damaged trailer (the end is not known).
+    std::uint64_t imageDataSize = 0;
 };
+
+// An image file whose bytes before the trailer encode the image as it is in memory: the file
+// just opened (no filter applied since) or just saved. A later save of the measurement to the
+// same file may keep those bytes instead of encoding the image again, as long as the file is
+// still as recorded.
+struct ImageFileState {
+    std::string fileName;
+    std::uint64_t imageDataSize = 0;   // the bytes before the trailer
+    std::uint64_t size = 0;            // the file's size, modification time and first bytes
+    std::int64_t modifiedNs = 0;       // then: a file written since by someone else differs
+    std::vector<std::uint8_t> head;    // in at least one of them
+};
+
+// The state of `fileName` as it is on disk now, its image data ending at imageDataSize (0:
+// nothing to keep); nullopt when the file cannot be read or is shorter than that.
+std::optional<ImageFileState> CurrentImageFileState(const std::string& fileName, std::uint64_t imageDataSize);
+
+// True when both states saw the same file content (size, modification time, first bytes).
+bool SameFileContent(const ImageFileState& a, const ImageFileState& b);
+
+// True when a save to `target` may keep the image data recorded in `state`: there is image
+// data to keep, `target` is that file, and the file is still as recorded.
+bool CanKeepImageData(const ImageFileState& state, const std::string& target);
+
+// "Save" of a measurement whose image is unchanged: the file's bytes before its old trailer
+// are kept byte for byte and the new trailer is written behind them, as one safe save. The
+// caller checks CanKeepImageData first; a file that changes during the save throws
+// EImageFile "<name>: the file changed while it was read", and the file stays as it was.
+// Returns the file's new state.
+ImageFileState SaveMeasurementKeepingImage(const ImageFileState& state, const MeasuringDocument& document);
 
 // What the trailer writer stores for the document: the records, the calibration as
 // "Kalibtiert" with the 80-bit values when the document is calibrated (else "Nicht
@@ -74,14 +108,15 @@ void WriteTrailer(std::ostream& out, std::uint64_t imageSize, const MeasuringDoc
 // Image data of 2 GB or more cannot carry a trailer (S is a signed 32-bit offset): it is
 // refused with TrailerError before anything is written when `minimumImageSize` already says
 // so, otherwise as soon as the data passes the limit.
-void SaveWithTrailer(const std::string& fileName, const std::function<void(std::ostream&)>& writeImage,
-                     const MeasuringDocument& document, std::uint64_t minimumImageSize = 0);
+// Returns S.
+std::uint64_t SaveWithTrailer(const std::string& fileName, const std::function<void(std::ostream&)>& writeImage,
+                              const MeasuringDocument& document, std::uint64_t minimumImageSize = 0);
 
 // "Save image": the image in the format of the file name's extension, then the trailer, as
 // one safe save. The writer and colour resolution are settled (and the user asked) before
-// any byte is written; a refused save writes nothing.
-void SaveImageWithMeasurement(const TPixelGraphic& image, const std::string& fileName,
-                              const MeasuringDocument& document, const FormatOptions& options = {});
+// any byte is written; a refused save writes nothing. Returns the saved file's state.
+ImageFileState SaveImageWithMeasurement(const TPixelGraphic& image, const std::string& fileName,
+                                        const MeasuringDocument& document, const FormatOptions& options = {});
 
 // The last bytes of a file, as many as a trailer can take (kMaxTrailerSize, or the whole file
 // when it is shorter), and the file's size. Throws StorageError when the file cannot be read.

@@ -7,6 +7,8 @@
 #include <limits>
 #include <type_traits>
 
+#include "app/common/user_text.h"
+
 namespace tesra {
 
 namespace {
@@ -58,8 +60,8 @@ std::string depthReductionText(const DepthReduction& r)
 {
     if (!r.reduced())
         return std::string();
-    return std::to_string(r.bits) + "-bit image shown as 8-bit, range " + number(r.minimum, r.floating) + "\u2013" +
-           number(r.maximum, r.floating);
+    return FillIn(UserText(QT_TRANSLATE_NOOP("Core", "%1-bit image shown as 8-bit, range %2\u2013%3")),
+                  {std::to_string(r.bits), number(r.minimum, r.floating), number(r.maximum, r.floating)});
 }
 
 std::uint8_t reduceToByte(double v, double minimum, double maximum)

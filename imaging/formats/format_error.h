@@ -3,6 +3,7 @@
 // the format's tag ("BMP: ", "PBM, PGM, PPM: ", ...; empty for messages that carry their own,
 // like TIFF's) followed by the text. Failures of the file system itself (a file that cannot be
 // opened, created or renamed) are EImageFile with the system's own message.
+#include "app/common/user_text.h"
 #include "imaging/pixel_graphic.h"
 
 #include <stdexcept>
@@ -46,22 +47,25 @@ public:
 // The shared message texts, exactly as the user sees them (after the tag). "%S1" parts are
 // filled in by the functions below.
 namespace formatmsg {
-inline std::string invalidSizeOf(const std::string& what) { return "Invalid size of " + what; }
-inline std::string invalid(const std::string& what) { return what + " invalid"; }
-inline std::string notAFile(const std::string& what) { return "Not a " + what + " file"; }
-inline std::string invalidValueFor(const std::string& what) { return "Invalid value for " + what; }
-inline std::string failed(const std::string& what) { return what + " failed"; }
-inline constexpr const char* notSupportedSubformat = "Not supported subformat";
-inline constexpr const char* unknownSubformat = "Unknown subformat";
-inline constexpr const char* invalidLibraryVersion = "Invalid library version";
-inline constexpr const char* widthOrHeightZero = "Width = 0 or Height = 0";
-inline constexpr const char* invalidColorResolution = "Invalid color resolution";
-inline constexpr const char* unknownFileFormat = "Unknown file format";
-inline std::string unknownFileExtension(const std::string& ext) { return "Unknown file extension \"" + ext + "\""; }
+inline std::string invalidSizeOf(const std::string& what) { return FillIn(UserText(QT_TRANSLATE_NOOP("Core", "Invalid size of %1")), {what}); }
+inline std::string invalid(const std::string& what) { return FillIn(UserText(QT_TRANSLATE_NOOP("Core", "%1 invalid")), {what}); }
+inline std::string notAFile(const std::string& what) { return FillIn(UserText(QT_TRANSLATE_NOOP("Core", "Not a %1 file")), {what}); }
+inline std::string invalidValueFor(const std::string& what) { return FillIn(UserText(QT_TRANSLATE_NOOP("Core", "Invalid value for %1")), {what}); }
+inline std::string failed(const std::string& what) { return FillIn(UserText(QT_TRANSLATE_NOOP("Core", "%1 failed")), {what}); }
+inline constexpr const char* notSupportedSubformat = QT_TRANSLATE_NOOP("Core", "Not supported subformat");
+inline constexpr const char* unknownSubformat = QT_TRANSLATE_NOOP("Core", "Unknown subformat");
+inline constexpr const char* invalidLibraryVersion = QT_TRANSLATE_NOOP("Core", "Invalid library version");
+inline constexpr const char* widthOrHeightZero = QT_TRANSLATE_NOOP("Core", "Width = 0 or Height = 0");
+inline constexpr const char* invalidColorResolution = QT_TRANSLATE_NOOP("Core", "Invalid color resolution");
+inline constexpr const char* unknownFileFormat = QT_TRANSLATE_NOOP("Core", "Unknown file format");
+inline std::string unknownFileExtension(const std::string& ext)
+{
+    return FillIn(UserText(QT_TRANSLATE_NOOP("Core", "Unknown file extension \"%1\"")), {ext});
+}
 // Our own additions for damaged files: the header promises more than the file holds, or
 // describes an image beyond the buffer's size limit.
-inline constexpr const char* unexpectedEnd = "Unexpected end of file";
-inline constexpr const char* imageTooLarge = "Image too large";
+inline constexpr const char* unexpectedEnd = QT_TRANSLATE_NOOP("Core", "Unexpected end of file");
+inline constexpr const char* imageTooLarge = QT_TRANSLATE_NOOP("Core", "Image too large");
 }  // namespace formatmsg
 
 }  // namespace tesra

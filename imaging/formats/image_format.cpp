@@ -1,6 +1,7 @@
 #include "imaging/formats/image_format.h"
 
 #include "app/common/rounding.h"
+#include "app/common/user_text.h"
 #include "imaging/color_conversion.h"
 #include "imaging/formats/bmp.h"
 #include "imaging/formats/mapped_file.h"
@@ -188,20 +189,50 @@ std::vector<ImageWriter> buildWriters()
     return writers;
 }
 
-void loadBytes(ByteSpan data, const std::string& extension, TPixelGraphic& image, const FormatOptions& options);
+TPixelGraphic loadBytes(ByteSpan data, const std::string& extension, const FormatOptions& options);
+void takeLoaded(TPixelGraphic& image, TPixelGraphic&& loaded);
+
+// Passes a reader's progress on and lets go of the file's mapped pages at every step.
+class ReleasingProgress : public ProgressSink {
+public:
+    ReleasingProgress(const FileBytes& file, ProgressSink* next) : m_file(file), m_next(next) {}
+    void begin() override
+    {
+        if (m_next)
+            m_next->begin();
+    }
+    void step(int percent) override
+    {
+        m_file.releaseResident();
+        if (m_next)
+            m_next->step(percent);
+    }
+    void end() override
+    {
+        m_file.releaseResident();
+        if (m_next)
+            m_next->end();
+    }
+
+private:
+    const FileBytes& m_file;
+    ProgressSink* m_next;
+};
 
 std::string resolutionWarningText(const ImageWriter& writer, int r, int s)
 {
-    return "The graphic cannot be saved to a " + writer.description + " file with the current color resolution (" +
-           colorResolutionName(r) + ").\r\rThe graphic will be saved with a different color resolution (" +
-           colorResolutionName(s) + ").";
+    return FillIn(UserText(QT_TRANSLATE_NOOP("Core", "The graphic cannot be saved to a %1 file with the current color "
+                                                     "resolution (%2).\r\rThe graphic will be saved with a different "
+                                                     "color resolution (%3).")),
+                  {writer.description, colorResolutionName(r), colorResolutionName(s)});
 }
 
 // The text of a refused or cancelled resolution change, with its wording as users know it.
 std::string resolutionRefusedText(const ImageWriter& writer, int r)
 {
-    return "The graphic cannot be saved with to a " + writer.description + " file with the current color resolution (" +
-           colorResolutionName(r) + ")";
+    return FillIn(UserText(QT_TRANSLATE_NOOP("Core", "The graphic cannot be saved with to a %1 file with the current "
+                                                     "color resolution (%2)")),
+                  {writer.description, colorResolutionName(r)});
 }
 
 }  // namespace
@@ -285,19 +316,31 @@ std::string fileExtension(const std::string& fileName)
 
 void loadImage(const std::string& fileName, TPixelGraphic& image, const FormatOptions& options)
 {
-    // Mapped, not copied: the memory a load needs is the image's.
+    // Mapped, not copied: the memory a load needs is the image's. The pages behind the reader
+    // are let go at every step of its progress, so that they never add up to a second image.
     const FileBytes file(fileName);
+    ReleasingProgress progress(file, options.progress);
+    FormatOptions releasing = options;
+    releasing.progress = &progress;
+    TPixelGraphic loaded;
     try {
-        loadBytes(file.bytes(), fileExtension(fileName), image, options);
+        loaded = loadBytes(file.bytes(), fileExtension(fileName), releasing);
     } catch (const std::bad_alloc&) {
+        file.throwIfChanged();
         throw EImageFile(fileName + ": " + std::strerror(ENOMEM));
+    } catch (...) {
+        // Whatever a reader made of a file cut or overwritten under it, the cause is that.
+        file.throwIfChanged();
+        throw;
     }
+    file.throwIfChanged();
+    takeLoaded(image, std::move(loaded));
 }
 
 void loadImage(ByteSpan data, const std::string& extension, TPixelGraphic& image, const FormatOptions& options)
 {
     try {
-        loadBytes(data, extension, image, options);
+        takeLoaded(image, loadBytes(data, extension, options));
     } catch (const std::bad_alloc&) {
         throw EImageFormat(formatmsg::imageTooLarge);
     }
@@ -305,18 +348,24 @@ void loadImage(ByteSpan data, const std::string& extension, TPixelGraphic& image
 
 namespace {
 
-// The load proper. Readers check every size against the limits before they allocate; memory
-// the system still refuses comes out as std::bad_alloc, which the callers turn into a message.
-void loadBytes(ByteSpan data, const std::string& extension, TPixelGraphic& image, const FormatOptions& options)
+// The load proper, into a fresh buffer, so that a failure leaves the caller's image as it was.
+// Readers check every size against the limits before they allocate; memory the system still
+// refuses comes out as std::bad_alloc, which the callers turn into a message.
+TPixelGraphic loadBytes(ByteSpan data, const std::string& extension, const FormatOptions& options)
 {
     const ImageReader* reader = findReader(data, extension);
     if (!reader)
         throw EImageFormat(formatmsg::unknownFileFormat);
-    // Read into a fresh buffer, so that a failure leaves the caller's image as it was.
     TPixelGraphic loaded;
     LoadContext context(options);
     reader->read(data, loaded, context);
     applyGammaCorrection(loaded, context.gamma(), options);
+    return loaded;
+}
+
+// Puts a completed load in the caller's place; the caller's progress sink stays.
+void takeLoaded(TPixelGraphic& image, TPixelGraphic&& loaded)
+{
     ProgressSink* sink = image.progress();
     image = std::move(loaded);
     image.setProgress(sink);
@@ -384,7 +433,7 @@ PreparedSave::PreparedSave(const TPixelGraphic& image, const std::string& extens
     if (s == r)
         return;
     LoadContext asking(m_options);
-    if (!asking.confirm("Warning", resolutionWarningText(*m_writer, r, s)))
+    if (!asking.confirm(UserText(QT_TRANSLATE_NOOP("Core", "Warning")), resolutionWarningText(*m_writer, r, s)))
         throw EImageFormat(resolutionRefusedText(*m_writer, r));
     m_converted = ConvertTo(image, s);
     m_image = &*m_converted;

@@ -147,8 +147,10 @@ std::string fileExtension(const std::string& fileName);
 
 // Loads an image file into `image`. On failure `image` is left as it was. Throws EImageFormat
 // ("Unknown file format", a reader's message) or EImageFile (the file cannot be read, is not
-// a regular file, or the system has not the memory for the image: "<name>: <system message>").
-// The file is mapped, not copied, where the system allows.
+// a regular file, or the system has not the memory for the image: "<name>: <system message>";
+// a file cut or written to while it loads: "<name>: the file changed while it was read").
+// The file is mapped, not copied, where the system allows, and its pages are let go behind
+// the reader, so that the load needs little more memory than the image.
 void loadImage(const std::string& fileName, TPixelGraphic& image, const FormatOptions& options = {});
 // The same for a file already in memory; `extension` stands in for the file name's. Memory the
 // system refuses is EImageFormat "Image too large".

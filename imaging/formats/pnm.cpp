@@ -298,6 +298,12 @@ void writePnm(const TPixelGraphic& image, std::ostream& out, int kind, bool raw,
     for (int y = 0; y < height; ++y) {
         const std::uint8_t* src = image.rowData(y);
         char* p = line.data();
+        if (kind == 2 && raw) {
+            // A grey row is stored as it is in memory.
+            writeBytes(out, src, static_cast<std::size_t>(width));
+            scope.update(y + 1);
+            continue;
+        }
         if (kind == 1) {
             // Entry 0 of the black-and-white palette is black, which is 1 in a bit map.
             if (raw) {
@@ -316,13 +322,9 @@ void writePnm(const TPixelGraphic& image, std::ostream& out, int kind, bool raw,
             }
         } else if (raw) {
             for (int x = 0; x < width; ++x) {
-                if (kind == 2) {
-                    *p++ = static_cast<char>(src[x]);
-                } else {
-                    *p++ = static_cast<char>(src[3 * x + 2]);
-                    *p++ = static_cast<char>(src[3 * x + 1]);
-                    *p++ = static_cast<char>(src[3 * x]);
-                }
+                *p++ = static_cast<char>(src[3 * x + 2]);
+                *p++ = static_cast<char>(src[3 * x + 1]);
+                *p++ = static_cast<char>(src[3 * x]);
             }
         } else {
             auto put = [&](std::uint8_t v) {

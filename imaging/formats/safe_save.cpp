@@ -5,6 +5,8 @@
 
 #include <cerrno>
 #include <cstring>
+#include <ctime>
+#include <dirent.h>
 #include <fcntl.h>
 #include <filesystem>
 #include <ostream>
@@ -12,6 +14,7 @@
 #include <sstream>
 #include <streambuf>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 #include <vector>
 
@@ -106,15 +109,85 @@ fs::path resolveLinks(const fs::path& name)
     throwSystemError(ELOOP, name.string());
 }
 
+constexpr char kTemporaryPrefix[] = ".tesra-";
+constexpr char kTemporaryLetters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+constexpr std::size_t kTemporaryLetterCount = 6;
+
 // A short name for a temporary file in the folder: its length does not depend on the
 // target's, so a target name of 255 bytes still leaves room for it.
 std::string temporaryName(const fs::path& folder, std::mt19937& random)
 {
-    static const char letters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
-    std::string name = ".tesra-";
-    for (int i = 0; i < 6; ++i)
-        name += letters[random() % (sizeof letters - 1)];
+    std::string name = kTemporaryPrefix;
+    for (std::size_t i = 0; i < kTemporaryLetterCount; ++i)
+        name += kTemporaryLetters[random() % (sizeof kTemporaryLetters - 1)];
     return (folder / name).string();
+}
+
+bool isTemporaryName(const char* name)
+{
+    const std::size_t prefix = sizeof kTemporaryPrefix - 1;
+    if (std::strncmp(name, kTemporaryPrefix, prefix) != 0 || std::strlen(name) != prefix + kTemporaryLetterCount)
+        return false;
+    for (std::size_t i = prefix; name[i]; ++i)
+        if (!std::strchr(kTemporaryLetters, name[i]))
+            return false;
+    return true;
+}
+
+// Temporary files of saves that were killed before their rename: ours by name and owner, and
+// older than a minute, so that a save still running in another instance keeps its file.
+void removeStaleTemporaries(const fs::path& folder)
+{
+    DIR* dir = ::opendir(folder.c_str());
+    if (!dir)
+        return;
+    const time_t oldest = std::time(nullptr) - 60;
+    const uid_t user = ::geteuid();
+    while (const dirent* entry = ::readdir(dir)) {
+        if (!isTemporaryName(entry->d_name))
+            continue;
+        struct stat info {};
+        if (::fstatat(::dirfd(dir), entry->d_name, &info, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(info.st_mode) &&
+            info.st_uid == user && info.st_mtime < oldest)
+            ::unlinkat(::dirfd(dir), entry->d_name, 0);
+    }
+    ::closedir(dir);
+}
+
+// In a folder with the sticky bit only the owner of a file (or of the folder) may rename over
+// it: another user's writable file there is written in place instead.
+bool renameRefusedBySticky(const fs::path& folder, const struct stat& target)
+{
+    struct stat info {};
+    if (::stat(folder.c_str(), &info) != 0 || !(info.st_mode & S_ISVTX))
+        return false;
+    const uid_t user = ::geteuid();
+    return user != 0 && target.st_uid != user && info.st_uid != user;
+}
+
+// Extended attributes of the old file, its access control lists among them
+// (system.posix_acl_access), go to the new one where the file systems allow; attributes a
+// file system or the user may not set are left behind.
+void copyExtendedAttributes(const fs::path& from, int to)
+{
+    ssize_t size = ::listxattr(from.c_str(), nullptr, 0);
+    if (size <= 0)
+        return;
+    std::vector<char> names(static_cast<std::size_t>(size));
+    size = ::listxattr(from.c_str(), names.data(), names.size());
+    if (size <= 0)
+        return;
+    std::vector<char> value;
+    for (std::size_t at = 0; at < static_cast<std::size_t>(size); at += std::strlen(names.data() + at) + 1) {
+        const char* name = names.data() + at;
+        const ssize_t length = ::getxattr(from.c_str(), name, nullptr, 0);
+        if (length < 0)
+            continue;
+        value.resize(static_cast<std::size_t>(length));
+        const ssize_t got = ::getxattr(from.c_str(), name, value.data(), value.size());
+        if (got >= 0)
+            (void)::fsetxattr(to, name, value.data(), static_cast<std::size_t>(got), 0);
+    }
 }
 
 // The new content's file until it is named: an unnamed file (no name to remove), or a named
@@ -132,13 +205,15 @@ public:
     NewFile(const NewFile&) = delete;
     NewFile& operator=(const NewFile&) = delete;
 
-    // Creates the file in `folder`; false with `error` set when that is refused.
-    bool create(const fs::path& folder, int& error)
+    // Creates the file in `folder` with the permission bits `mode` (so that a private file's
+    // new content is never readable by others, not even for a moment); false with `error`
+    // set when that is refused.
+    bool create(const fs::path& folder, mode_t mode, int& error)
     {
         std::random_device seed;
         std::mt19937 random(seed());
         if (g_unnamedAllowed && ::access("/proc/self/fd", X_OK) == 0) {
-            m_fd = ::open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
+            m_fd = ::open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, mode);
             if (m_fd >= 0) {
                 m_unnamed = true;
                 return true;
@@ -151,7 +226,7 @@ public:
         }
         for (int attempt = 0; attempt < 100; ++attempt) {
             const std::string name = temporaryName(folder, random);
-            m_fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+            m_fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
             if (m_fd >= 0) {
                 m_name = name;
                 return true;
@@ -286,9 +361,15 @@ void safeSave(const std::string& fileName, const std::function<void(std::ostream
     if (exists && ::faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0)
         throwSystemError(errno, fileName);
 
+    if (exists && renameRefusedBySticky(folder, existing)) {
+        saveInPlace(target, fileName, write);
+        return;
+    }
+    removeStaleTemporaries(folder);
+
     NewFile file;
     int createError = 0;
-    if (!file.create(folder, createError)) {
+    if (!file.create(folder, exists ? (existing.st_mode & 0777) : 0666, createError)) {
         if (exists && (createError == EACCES || createError == EPERM)) {
             saveInPlace(target, fileName, write);
             return;
@@ -314,6 +395,7 @@ void safeSave(const std::string& fileName, const std::function<void(std::ostream
         if (::fchown(file.fd(), existing.st_uid, existing.st_gid) != 0)
             (void)::fchown(file.fd(), static_cast<uid_t>(-1), existing.st_gid);
         ::fchmod(file.fd(), existing.st_mode & 07777);
+        copyExtendedAttributes(target, file.fd());
     }
     if (::fsync(file.fd()) != 0)
         throwSystemError(errno, fileName);

@@ -6,16 +6,22 @@
 // files, into a temporary file with a short fixed-length name (".tesra-" and six characters,
 // so that a target name of the longest legal length still works), renamed over the target at
 // the end. Either way the target is the old or the new file, complete. On failure the
-// temporary file is removed and the target is untouched.
+// temporary file is removed and the target is untouched. Named temporary files that a killed
+// save left behind (ours by name and owner, older than a minute) are removed from the folder
+// before the next save there.
 //
 // The target is refused, before anything is written, when it exists and the user may not write
 // it ("Permission denied", as the system would say; renaming over it would need only the
 // folder's permission), or when it is not a regular file. A target that is a symbolic link is
 // followed: the file it points to is replaced and the link stays. An existing target's
-// permission bits are kept, and its owner and group where the system allows. A hard link to
-// the old file keeps the old content: the target becomes a new file.
+// permission bits are kept (the new file is made with them, so a private file's content is
+// never readable by others), and its owner, group, extended attributes and access control
+// lists where the system allows. A hard link to the old file keeps the old content: the
+// target becomes a new file.
 //
-// A writable file in a folder where no new file can be made is written in place: the whole
+// A writable file in a folder where no new file can be made, or another user's writable file
+// in a folder with the sticky bit (where only the owner may replace it), is written in place:
+// the whole
 // new content is prepared in memory first, room for it is reserved, and it is written in one
 // go and flushed. That case gives up the protection against a crash, a kill or a power loss
 // during the write (the file may then hold a mix of new and old content); a full disk is

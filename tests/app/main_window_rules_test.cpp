@@ -169,5 +169,30 @@ TEST(MainWindowRules, FileErrorNamesTheFileOnce)
     EXPECT_EQ(FileNameOnly("/d/a.png"), "a.png");
 }
 
+TEST(MainWindowRules, PositionReadoutShowsPlaceCalibratedPlaceAndColour)
+{
+    TPixelGraphic image(4, 3, TPixelFormat::pf24Bit);
+    image.SetPixel(1, 2, rgb(200, 100, 50));
+    image.SetPixel(2, 1, rgb(77, 77, 77));
+    const NumberLocale de = NumberLocale::German();
+    EXPECT_EQ(PositionReadout(image, 1, 2, 1.0L, false, de), "x 1  y 2  |  RGB 200, 100, 50");
+    EXPECT_EQ(PositionReadout(image, 2, 1, 0.5L, true, de), "x 2  y 1  |  1,000  0,500  |  Grey 77");
+    EXPECT_EQ(PositionReadout(image, 4, 0, 1.0L, false, de), "");
+    EXPECT_EQ(PositionReadout(image, -1, 0, 1.0L, false, de), "");
+}
+
+TEST(MainWindowRules, DefaultPlacesTileTheAreaWithoutOverlap)
+{
+    // 1740 x 900: the sheet 270 high across the width, the image above, the grey pane
+    // (300 wide) beside the image when shown.
+    const WindowPlaces shown = DefaultWindowPlaces(1740, 900, 270, 300, true);
+    EXPECT_EQ(shown.sheet, (PixelRect{0, 630, 1739, 899}));
+    EXPECT_EQ(shown.image, (PixelRect{0, 0, 1439, 629}));
+    EXPECT_EQ(shown.grey, (PixelRect{1440, 0, 1739, 629}));
+    EXPECT_EQ(DefaultWindowPlaces(1740, 900, 270, 300, false).image, (PixelRect{0, 0, 1739, 629}));
+    // A small screen: the sheet gets at most 2/5 of the height.
+    EXPECT_EQ(DefaultWindowPlaces(1200, 600, 500, 300, false).sheet.top, 360);
+}
+
 }  // namespace
 }  // namespace tesra

@@ -1,13 +1,14 @@
 // Pictures of the windows in English and in German, for a person to look at: with
 // TESRA_LANGUAGE_SHOTS set to a folder, a measuring session runs in each language and saves
 // the main window (1920 x 1080 and 1366 x 768), the sheet, the calibration dialog with its
-// error box, and the grey-value window. Without it the test is skipped.
+// error box, the grey-value window and the about box. Without it the test is skipped.
 #include <QDir>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
 
 #include "analysis/uGrau.h"
+#include "app/uCopyRight.h"
 #include "app/uLanguage.h"
 #include "results/uKalibieren.h"
 #include "results/uTabelle.h"
@@ -71,6 +72,7 @@ TEST_P(LanguageShots, WindowsOfAMeasuringSession)
     press("bLinieAnalysieren");
     save(fGrau(), "grey");
     save(fTabelle(), "sheet");
+    save(fCopyRight(), "about");
     for (const QSize size : {QSize(1920, 1080), QSize(1366, 768)}) {
         main->resize(size);
         save(main, QString("main-%1").arg(size.width()));

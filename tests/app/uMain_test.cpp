@@ -11,6 +11,8 @@
 #include <QLineEdit>
 #include <QLocale>
 #include <QMdiSubWindow>
+#include <QSettings>
+#include <QMdiArea>
 #include <QMenu>
 #include <QPointer>
 #include <QMimeData>
@@ -178,7 +180,7 @@ TEST_F(MainWindowTest, AtStartOnlyOpenHelpAboutAndTheMagnifierZoomsCanBeUsed)
 TEST_F(MainWindowTest, ShortcutsAreNamedInTheTooltipsAndWork)
 {
     EXPECT_EQ(action("bLaden")->toolTip(), "Open image (Ctrl+O)");
-    EXPECT_EQ(action("bSpeichern")->toolTip(), "Save image (Ctrl+S)");
+    EXPECT_EQ(action("bSpeichern")->toolTip(), "Save image (Ctrl+Shift+S)");
     EXPECT_EQ(action("bLupePlus")->toolTip(), "Zoom in (Ctrl++)");
     EXPECT_EQ(action("bLupeMinus")->toolTip(), "Zoom out (Ctrl+-)");
     EXPECT_EQ(action("bHelp")->toolTip(), "Help (F1)");
@@ -452,6 +454,76 @@ TEST_F(MainWindowTest, FailedSaveShowsOneMessageWithTheFileNameAndKeepsTheDocume
     EXPECT_EQ(main->windowTitle(), "*Tesra");
     EXPECT_FALSE(fs::exists(target));
     EXPECT_EQ(main->imageFileName().toStdString(), dir + "/probe.bmp");
+}
+
+// Ctrl+S saves the measurement to the open file without a dialog; while the pixels are those
+// of the file, its image data stays byte for byte (a JPEG loses nothing by a second save),
+// and only the measurement behind it is new. Ctrl+Shift+S asks for a name.
+TEST_F(MainWindowTest, SaveKeepsTheImageDataOfTheOpenFile)
+{
+    const std::string path = writeImage("probe.jpg", 300, 200);
+    const std::vector<std::uint8_t> original = test::readFile(path);
+    openImage(path);
+    QWidget* canvas = fImage()->findChild<QWidget*>("TempImage");
+    ASSERT_NE(canvas, nullptr);
+    for (const QPoint& p : {QPoint(20, 30), QPoint(200, 30)}) {
+        QTest::mouseMove(canvas, p);
+        QTest::mousePress(canvas, Qt::LeftButton, {}, p);
+        QTest::mouseRelease(canvas, Qt::LeftButton, {}, p);
+    }
+    ASSERT_EQ(main->document().measurement().lineCount(), 1);
+    main->activateWindow();
+    auto imageData = [&] {
+        const std::vector<std::uint8_t> file = test::readFile(path);
+        const ParsedTrailer trailer = ParseTrailer(file);
+        EXPECT_EQ(trailer.status, TrailerStatus::Found);
+        return std::vector<std::uint8_t>(file.begin(), file.begin() + static_cast<std::ptrdiff_t>(trailer.start));
+    };
+    QTest::keyClick(main, Qt::Key_S, Qt::ControlModifier);
+    EXPECT_EQ(files.size(), 1u);  // only the open dialog
+    EXPECT_FALSE(main->modified());
+    EXPECT_EQ(imageData(), original);
+    main->document().AddTestLine(10, 100, 250, 100, false);
+    QTest::keyClick(main, Qt::Key_S, Qt::ControlModifier);
+    EXPECT_EQ(imageData(), original);
+    openImage(path);
+    EXPECT_EQ(main->document().measurement().lineCount(), 2);
+
+    // Ctrl+Shift+S is "Save as": the dialog, here to the same file, which keeps its data too.
+    fileAnswers.push_back({QString::fromStdString(path), 1});
+    QTest::keyClick(main, Qt::Key_S, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(files.size(), 3u);
+    EXPECT_EQ(imageData(), original);
+
+    // A filter changes the pixels: the image is encoded again.
+    press("bManipulation");
+    SetBCGDialogHandler([](BCGParameters& parameters) {
+        parameters.Brightness = 10;
+        return true;
+    });
+    press("bFilterBCG");
+    QTest::keyClick(main, Qt::Key_S, Qt::ControlModifier);
+    EXPECT_NE(imageData(), original);
+}
+
+// Someone else wrote the file after it was opened: a save encodes the image as shown
+// instead of keeping what is now in the file.
+TEST_F(MainWindowTest, SaveEncodesAgainWhenTheFileChangedOnDisk)
+{
+    const std::string path = writeImage("probe.png", 300, 200);
+    openImage(path);
+    TPixelGraphic other(300, 200, TPixelFormat::pf24Bit);
+    saveImage(other, path);
+    const std::vector<std::uint8_t> written = test::readFile(path);
+    main->activateWindow();
+    QTest::keyClick(main, Qt::Key_S, Qt::ControlModifier);
+    const std::vector<std::uint8_t> file = test::readFile(path);
+    const ParsedTrailer trailer = ParseTrailer(file);
+    ASSERT_EQ(trailer.status, TrailerStatus::Found);
+    EXPECT_NE(std::vector<std::uint8_t>(file.begin(), file.begin() + static_cast<std::ptrdiff_t>(trailer.start)), written);
+    TPixelGraphic back;
+    loadImage(path, back);
+    EXPECT_EQ(back.GetColor(150, 100), rgb(150, 100, 40));
 }
 
 TEST_F(MainWindowTest, SavePhotoOffersAPngNameAndWritesTheFormatOfTheChosenName)
@@ -766,11 +838,15 @@ TEST_F(MainWindowTest, ZoomButtonsAndMenuStayInStepWithTheImageWindow)
 
 TEST_F(MainWindowTest, CtrlWheelZoomsAtTheMouseKeepingThePointUnderIt)
 {
-    // Fits the window at 100 %, and reaches beyond it when magnified.
-    openImage(writeImage("probe.bmp", 500, 320));
+    // Larger than the window: it opens fitted, and the user goes to 100 %.
+    openImage(writeImage("probe.bmp", 1500, 1000));
+    EXPECT_LT(fImage()->zoom().percent(), 100);
+    action("mZoom1")->trigger();
     ASSERT_EQ(fImage()->zoom(), 1);
     auto* area = fImage()->findChild<QAbstractScrollArea*>();
     ASSERT_NE(area, nullptr);
+    area->horizontalScrollBar()->setValue(0);
+    area->verticalScrollBar()->setValue(0);
     QWidget* viewport = area->viewport();
     const QPoint mouse(100, 80);
     auto wheel = [&](int delta, Qt::KeyboardModifiers modifiers) {
@@ -793,6 +869,82 @@ TEST_F(MainWindowTest, CtrlWheelZoomsAtTheMouseKeepingThePointUnderIt)
     // Without Ctrl the wheel scrolls as usual and the zoom stays.
     wheel(-120, Qt::NoModifier);
     EXPECT_EQ(fImage()->zoom(), 2);
+}
+
+TEST_F(MainWindowTest, ImageMagnifierAndOverviewStayPutWhenModesAndStripsChange)
+{
+    openImage(writeImage("probe.bmp", 300, 200));
+    QApplication::processEvents();
+    QWidget* canvas = fImage()->findChild<QWidget*>("TempImage");
+    QWidget* magnifier = main->findChild<TMagnifier*>();
+    QWidget* overview = main->findChild<TOverview*>();
+    auto places = [&] {
+        QApplication::processEvents();
+        return std::vector<QPoint>{canvas->mapTo(main, QPoint()), magnifier->mapTo(main, QPoint()),
+                                   overview->mapTo(main, QPoint())};
+    };
+    const std::vector<QPoint> start = places();
+    for (const char* mode : {"bKillInter", "bFail", "bSetInter", "bInfoModus", "bManipulation", "bLinie"}) {
+        press(mode);
+        EXPECT_EQ(places(), start) << mode;
+    }
+    main->ShowInfo("Length: 1,00000");
+    label("tMisInter")->setText("Needed Intersections: 50,0");
+    label("tMisInter")->show();
+    EXPECT_EQ(places(), start);
+    main->HideInfo();
+    EXPECT_EQ(places(), start);
+}
+
+TEST_F(MainWindowTest, WindowsTakeTheirPlacesWithoutOverlapAndTheLayoutIsRemembered)
+{
+    openImage(writeImage("probe.bmp", 300, 200));
+    QApplication::processEvents();
+    auto frame = [](QWidget* w) { return qobject_cast<QMdiSubWindow*>(w->parentWidget()); };
+    QMdiSubWindow* image = frame(fImage());
+    QMdiSubWindow* sheet = frame(fTabelle());
+    ASSERT_TRUE(image && sheet);
+    const QRect area = main->findChild<QMdiArea*>()->viewport()->rect();
+    EXPECT_TRUE(sheet->isVisible());
+    EXPECT_FALSE(image->geometry().intersects(sheet->geometry()));
+    EXPECT_EQ(sheet->geometry().width(), area.width());
+    EXPECT_EQ(sheet->geometry().bottom(), area.bottom());
+    // The image fills the rest, beside the grey-value pane when that is open.
+    QMdiSubWindow* grey = frame(fGrau());
+    const int right = grey->isVisible() ? grey->geometry().left() - 1 : area.right();
+    EXPECT_EQ(image->geometry().right(), right);
+    EXPECT_EQ(image->geometry().bottom() + 1, sheet->geometry().top());
+    EXPECT_GE(image->geometry().height(), sheet->geometry().height());
+    // The grey-value pane opens beside the image, not over it.
+    press("bInfoModus");
+    press("bHistogram");
+    QApplication::processEvents();
+    EXPECT_FALSE(frame(fGrau())->geometry().intersects(image->geometry()));
+    EXPECT_TRUE(area.contains(frame(fGrau())->geometry()));
+
+    // The places a user chose come back in the next run; Reset layout forgets them.
+    const QRect defaultSheet = sheet->geometry();
+    sheet->setGeometry(10, 20, 400, 300);
+    QSettings settings(QString::fromStdString(dir + "/layout.ini"), QSettings::IniFormat);
+    main->SaveLayout(settings);
+    sheet->setGeometry(defaultSheet);
+    main->RestoreLayout(settings);
+    main->ArrangeWindows();
+    EXPECT_EQ(sheet->geometry(), QRect(10, 20, 400, 300));
+    action("mfReset")->trigger();
+    EXPECT_EQ(sheet->geometry(), defaultSheet);
+}
+
+TEST_F(MainWindowTest, StatusBarReadsOutTheCursorAndTooltipsNameTheKeys)
+{
+    openImage(writeImage("probe.bmp", 300, 200));
+    QWidget* canvas = fImage()->findChild<QWidget*>("TempImage");
+    press("bInfoModus");
+    QTest::mouseMove(canvas, QPoint(30, 20));
+    // The test picture's colour is (x % 200, y % 200, 40).
+    EXPECT_EQ(label("pPosition")->text(), "x 30  y 20  |  RGB 30, 20, 40");
+    EXPECT_EQ(action("bTyp3")->toolTip(), QString("%1 (3)").arg(action("bTyp3")->statusTip()));
+    EXPECT_TRUE(action("bLaden")->toolTip().endsWith("(Ctrl+O)"));
 }
 
 TEST_F(MainWindowTest, UndoCountsFiveFilterRunsAndGoesBackToZero)

@@ -125,9 +125,11 @@ protected:
         options.startTimer = [](QObject*, int, std::function<void()>) {};  // the splash stays
         main = StartProgram(*qApp, QString(), options);
         ASSERT_TRUE(QTest::qWaitForWindowExposed(main));
-        // Room for every toolbar button, as on a desktop screen (the offscreen screen is small).
+        // A desktop screen (the offscreen screen is small): 1920 x 1080, or the size
+        // TESRA_SCREEN names ("1366x768").
         main->showNormal();
-        main->resize(1600, 1000);
+        const QStringList screen = qEnvironmentVariable("TESRA_SCREEN", "1920x1080").split('x');
+        main->resize(screen.value(0).toInt(), screen.value(1).toInt());
         // The sheet and the dialog format numbers as a German desktop would.
         main->applyLocale(QLocale(QLocale::German, QLocale::Germany));
     }

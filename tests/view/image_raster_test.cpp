@@ -56,5 +56,41 @@ TEST(ImageRaster, MissingPaletteEntriesShowBlack)
     EXPECT_EQ(out[1], 0xFF000000u);
 }
 
+TEST(ImageRaster, HalvingAveragesEachTwoByTwoBlockInEveryFormat)
+{
+    // A 5 × 3 grey ramp: pixel (x, y) has grey 10 x + 50 y.
+    std::vector<std::uint32_t> greys(256);
+    for (int i = 0; i < 256; ++i)
+        greys[static_cast<std::size_t>(i)] = rgb(i, i, i);
+    TPixelGraphic palette(5, 3, TPixelFormat::pf8Bit);
+    palette.SetPalette(greys);
+    TPixelGraphic trueColour(5, 3, TPixelFormat::pf24Bit);
+    for (int y = 0; y < 3; ++y)
+        for (int x = 0; x < 5; ++x) {
+            const int v = 10 * x + 50 * y;
+            palette.SetPixel(x, y, static_cast<std::uint32_t>(v));
+            trueColour.SetPixel(x, y, rgb(v, v, 255 - v));
+        }
+    // Means by hand, rounded: (0+10+50+60)/4 = 30; the odd column and row stand alone or in pairs.
+    const int expected[2][3] = {{30, 50, 65}, {105, 125, 140}};
+    const ScreenRaster fromPalette = HalfScreenRaster(palette);
+    const ScreenRaster fromTrueColour = HalfScreenRaster(trueColour);
+    ASSERT_EQ(fromPalette.width, 3);
+    ASSERT_EQ(fromPalette.height, 2);
+    ASSERT_EQ(fromTrueColour.pixels.size(), 6u);
+    for (int y = 0; y < 2; ++y)
+        for (int x = 0; x < 3; ++x) {
+            const int v = expected[y][x];
+            const std::size_t i = static_cast<std::size_t>(y * 3 + x);
+            EXPECT_EQ(fromPalette.pixels[i], screenPixel(rgb(v, v, v))) << x << "," << y;
+            EXPECT_EQ(fromTrueColour.pixels[i], screenPixel(rgb(v, v, 255 - v))) << x << "," << y;
+        }
+    // Halving the half: one more level.
+    const ScreenRaster quarter = HalfScreenRaster(fromPalette);
+    EXPECT_EQ(quarter.width, 2);
+    EXPECT_EQ(quarter.height, 1);
+    EXPECT_EQ(quarter.pixels[0], screenPixel(rgb(78, 78, 78)));  // (30 + 50 + 105 + 125) / 4, rounded
+}
+
 }  // namespace
 }  // namespace tesra

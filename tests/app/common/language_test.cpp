@@ -1,5 +1,6 @@
 // Which language the program chooses from the user's setting and the system's variables.
 #include "app/common/language.h"
+#include "app/common/user_text.h"
 
 #include <gtest/gtest.h>
 
@@ -53,6 +54,18 @@ TEST(ChooseLanguage, SettingThenLanguageListThenLocaleVariables)
             described += " " + name + "=" + value;
         EXPECT_EQ(ChooseLanguage(c.setting, environment), c.expected) << described;
     }
+}
+
+// Numbers and names go where the sentence of each language puts them.
+TEST(FillIn, PutsEachValueInItsPlace)
+{
+    EXPECT_EQ(FillIn("Delete line # %1?", {"3"}), "Delete line # 3?");
+    EXPECT_EQ(FillIn("Linie Nr. %1 löschen?", {"3"}), "Linie Nr. 3 löschen?");
+    EXPECT_EQ(FillIn("nicht als %1-Datei (%2) %1", {"PBM", "24 bit"}), "nicht als PBM-Datei (24 bit) PBM");
+    EXPECT_EQ(FillIn("%2 before %1", {"a", "b"}), "b before a");
+    // A value holding a marker stays as it is; markers without a value and lone signs too.
+    EXPECT_EQ(FillIn("%1 and %2", {"%2", "x"}), "%2 and x");
+    EXPECT_EQ(FillIn("100% of %3 at %", {"a"}), "100% of %3 at %");
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <limits>
@@ -554,6 +555,53 @@ TEST(SaveWithTrailer, EmptyAndCalibratedSizes)
     const Bytes file = test::readFile(name);
     EXPECT_TRUE(std::equal(image.begin(), image.end(), file.begin()));
     EXPECT_EQ(file[1000 + 6], 10);  // "Kalibtiert"
+    fs::remove_all(dir);
+}
+
+}  // namespace
+}  // namespace tesra
+
+namespace tesra {
+namespace {
+
+// Keeping the image data: the bytes before the old trailer stay, the trailer behind them is
+// the new measurement's; the file must be the one recorded (also through a link), unchanged.
+TEST(KeepImageData, NewTrailerBehindTheOldImageBytes)
+{
+    const std::string dir = test::makeTempDir("storage-keep");
+    const std::string path = dir + "/probe.png";
+    Document first;
+    first.doc.AddTestLine(1, 1, 30, 1, false);
+    const ImageFileState saved = SaveImageWithMeasurement(gradientImage(), path, first.doc);
+    const Bytes before = test::readFile(path);
+    const ParsedTrailer old = ParseTrailer(before);
+    ASSERT_EQ(saved.imageDataSize, old.start);
+    ASSERT_TRUE(CanKeepImageData(saved, path));
+    fs::create_symlink(path, dir + "/link.png");
+    EXPECT_TRUE(CanKeepImageData(saved, dir + "/link.png"));
+    EXPECT_FALSE(CanKeepImageData(saved, dir + "/other.png"));
+
+    Document second;
+    second.doc.AddTestLine(1, 1, 30, 1, false);
+    second.doc.AddTestLine(2, 5, 40, 20, false);
+    const ImageFileState kept = SaveMeasurementKeepingImage(saved, second.doc);
+    const Bytes after = test::readFile(path);
+    const ParsedTrailer now = ParseTrailer(after);
+    ASSERT_EQ(now.status, TrailerStatus::Found);
+    EXPECT_EQ(now.start, old.start);
+    EXPECT_TRUE(std::equal(before.begin(), before.begin() + static_cast<std::ptrdiff_t>(old.start), after.begin()));
+    EXPECT_EQ(now.content.lines.size(), 2u);
+    EXPECT_EQ(kept.size, after.size());
+    EXPECT_TRUE(CanKeepImageData(kept, path));
+    EXPECT_FALSE(CanKeepImageData(saved, path));  // the file has changed since `saved`
+
+    // Written to by someone else at the same size: no longer the recorded file.
+    Bytes changed = after;
+    changed[100] ^= 0xFF;
+    test::writeFile(path, changed);
+    const timespec times[2] = {{0, UTIME_OMIT}, {kept.modifiedNs / 1000000000, kept.modifiedNs % 1000000000}};
+    ::utimensat(AT_FDCWD, path.c_str(), times, 0);
+    EXPECT_FALSE(CanKeepImageData(kept, path));
     fs::remove_all(dir);
 }
 

@@ -5,12 +5,14 @@
 
 #include "imaging/formats/format_error.h"
 #include "imaging/formats/image_format.h"
+#include "tests/imaging/formats/format_test_support.h"
 #include "tests/test_support.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <csignal>
+#include <fcntl.h>
 #include <cstring>
 #include <filesystem>
 #include <functional>
@@ -19,6 +21,7 @@
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 namespace tesra {
@@ -246,6 +249,133 @@ TEST(SafeSave, TargetsThatAreNoRegularFiles)
         }
     }
     EXPECT_EQ(entries(dir), (std::vector<std::string>{"folder.png", "pipe.png"}));
+    fs::remove_all(dir);
+}
+
+// Named temporaries that killed saves left behind are cleared by the next save in the folder:
+// only ours (by name and owner) and only those older than a minute, since a fresh one may
+// belong to a save still running.
+TEST(SafeSave, StaleTemporariesOfKilledSavesAreRemoved)
+{
+    const std::string dir = test::makeTempDir("safesave-stale");
+    const std::string target = dir + "/image.bmp";
+    test::writeFile(target, {'o', 'l', 'd'});
+    detail::setUnnamedTemporaryAllowed(false);
+    for (int kill = 0; kill < 3; ++kill)
+        inChild(false, [&] {
+            safeSave(target, [](std::ostream& out) {
+                writeText(out, "killed");
+                out.flush();
+                ::_exit(9);
+            });
+            return std::string();
+        });
+    std::vector<std::string> left = entries(dir);
+    ASSERT_EQ(left.size(), 4u);
+    left.erase(std::find(left.begin(), left.end(), "image.bmp"));
+    const timespec longAgo[2] = {{1000, 0}, {1000, 0}};
+    // left[0] stays fresh; left[1] is old and ours; left[2] is old and another user's.
+    ASSERT_EQ(::utimensat(AT_FDCWD, (dir + "/" + left[1]).c_str(), longAgo, 0), 0);
+    ASSERT_EQ(::utimensat(AT_FDCWD, (dir + "/" + left[2]).c_str(), longAgo, 0), 0);
+    const bool otherOwner = isRoot() && ::chown((dir + "/" + left[2]).c_str(), kNobody, kNobody) == 0;
+    for (const char* lookalike : {".tesra-abc", ".tesra-abcdefg", "tesra-abcdef"}) {
+        test::writeFile(dir + "/" + lookalike, {1});
+        ASSERT_EQ(::utimensat(AT_FDCWD, (dir + "/" + lookalike).c_str(), longAgo, 0), 0);
+    }
+    safeSave(target, [](std::ostream& out) { writeText(out, "new"); });
+    detail::setUnnamedTemporaryAllowed(true);
+    EXPECT_EQ(text(target), "new");
+    std::vector<std::string> expected = {".tesra-abc", ".tesra-abcdefg", "image.bmp", left[0], "tesra-abcdef"};
+    if (otherOwner)
+        expected.push_back(left[2]);
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(entries(dir), expected);
+    fs::remove_all(dir);
+}
+
+// Root's writable file in a folder with the sticky bit, saved by another user: renaming over
+// it is not allowed there, so it is written in place.
+TEST(SafeSave, OtherUsersWritableFileInStickyFolderIsWrittenInPlace)
+{
+    if (!isRoot())
+        GTEST_SKIP() << "needs a file of another user";
+    const std::string dir = test::makeTempDir("safesave-sticky");
+    ::chmod(dir.c_str(), 01777);
+    const std::string target = dir + "/shared.png";
+    test::writeFile(target, {'o', 'l', 'd'});
+    ::chmod(target.c_str(), 0666);
+    struct stat before {};
+    ::stat(target.c_str(), &before);
+    EXPECT_EQ(inChild(true,
+                      [&] {
+                          safeSave(target, [](std::ostream& out) { writeText(out, "new content"); });
+                          return std::string("saved");
+                      }),
+              "saved");
+    EXPECT_EQ(text(target), "new content");
+    struct stat after {};
+    ::stat(target.c_str(), &after);
+    EXPECT_EQ(after.st_ino, before.st_ino);
+    EXPECT_EQ(after.st_uid, 0u);
+    EXPECT_EQ(entries(dir), std::vector<std::string>{"shared.png"});
+    fs::remove_all(dir);
+}
+
+// A private file's new content is private from the first byte, also in a named temporary;
+// its extended attributes and access control list come along.
+TEST(SafeSave, PrivateModeAttributesAndAclAreThereFromTheStart)
+{
+    const std::string dir = test::makeTempDir("safesave-private");
+    const std::string target = dir + "/private.tif";
+    test::writeFile(target, {'o', 'l', 'd'});
+    ::chmod(target.c_str(), 0600);
+    const std::string note = "etched 10 s";
+    const bool attributes = ::setxattr(target.c_str(), "user.tesra.note", note.data(), note.size(), 0) == 0;
+    // An access control list in the system's stored form: owner rw, user nobody r, group
+    // none, mask r, others none.
+    test::Bytes acl;
+    acl.u32(2);
+    const struct {
+        unsigned tag, perm;
+        std::uint32_t id;
+    } aclEntries[] = {{1, 6, 0xFFFFFFFF}, {2, 4, kNobody}, {4, 0, 0xFFFFFFFF}, {0x10, 4, 0xFFFFFFFF}, {0x20, 0, 0xFFFFFFFF}};
+    for (const auto& e : aclEntries)
+        acl.u16(e.tag).u16(e.perm).u32(e.id);
+    const bool acls = ::setxattr(target.c_str(), "system.posix_acl_access", acl.v.data(), acl.v.size(), 0) == 0;
+    struct stat aclMode {};
+    ::stat(target.c_str(), &aclMode);
+
+    for (bool unnamed : {false, true}) {
+        detail::setUnnamedTemporaryAllowed(unnamed);
+        std::vector<mode_t> modes;
+        safeSave(target, [&](std::ostream& out) {
+            writeText(out, "secret");
+            out.flush();
+            for (const auto& e : fs::directory_iterator(dir))
+                if (e.path().filename().string().rfind(".tesra-", 0) == 0) {
+                    struct stat info {};
+                    ::stat(e.path().c_str(), &info);
+                    modes.push_back(info.st_mode & 0777);
+                }
+        });
+        EXPECT_EQ(modes, unnamed ? std::vector<mode_t>{} : std::vector<mode_t>{aclMode.st_mode & 0777});
+        EXPECT_EQ(text(target), "secret");
+        struct stat info {};
+        ::stat(target.c_str(), &info);
+        EXPECT_EQ(info.st_mode & 0777, aclMode.st_mode & 0777);
+        if (attributes) {
+            char value[64] = {};
+            EXPECT_EQ(::getxattr(target.c_str(), "user.tesra.note", value, sizeof value), static_cast<ssize_t>(note.size()));
+            EXPECT_EQ(std::string(value), note);
+        }
+        if (acls) {
+            std::vector<std::uint8_t> value(256);
+            const ssize_t n = ::getxattr(target.c_str(), "system.posix_acl_access", value.data(), value.size());
+            value.resize(n > 0 ? static_cast<std::size_t>(n) : 0);
+            EXPECT_EQ(value, acl.v);
+        }
+    }
+    detail::setUnnamedTemporaryAllowed(true);
     fs::remove_all(dir);
 }
 
