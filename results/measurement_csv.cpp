@@ -2,7 +2,7 @@
 
 #include "app/common/csv_text.h"
 #include "results/measurement_statistics.h"
-#include "results/specimen_statistics.h"
+#include "results/fields_statistics.h"
 
 namespace tesra {
 

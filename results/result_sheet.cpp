@@ -4,8 +4,8 @@
 #include <charconv>
 #include <cmath>
 
-#include "results/specimen_statistics.h"
-#include "results/specimen_texts.h"
+#include "results/fields_statistics.h"
+#include "results/fields_texts.h"
 
 #include "app/common/user_text.h"
 

@@ -7,7 +7,7 @@
 
 #include <vector>
 
-#include "results/specimen_statistics.h"
+#include "results/fields_statistics.h"
 
 class QCheckBox;
 class QLabel;

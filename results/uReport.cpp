@@ -18,7 +18,7 @@
 #include "imaging/formats/safe_save.h"
 #include "results/calibration_model.h"
 #include "results/result_sheet.h"
-#include "results/specimen_texts.h"
+#include "results/fields_texts.h"
 #include "view/image_raster.h"
 #include "view/overlay.h"
 #include "view/uImage.h"

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "app/common/number_format.h"
-#include "results/specimen_statistics.h"
+#include "results/fields_statistics.h"
 
 namespace tesra {
 

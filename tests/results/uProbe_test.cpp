@@ -21,7 +21,7 @@
 #include "app/uMain.h"
 #include "app/uStartup.h"
 #include "imaging/formats/image_format.h"
-#include "results/specimen_csv.h"
+#include "results/fields_csv.h"
 #include "results/uKalibieren.h"
 #include "results/uProbe.h"
 #include "results/uReport.h"

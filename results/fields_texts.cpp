@@ -1,4 +1,4 @@
-#include "results/specimen_texts.h"
+#include "results/fields_texts.h"
 
 namespace tesra {
 
