@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <sstream>
 
+#include "app/document/measuring_document.h"
 #include "app/storage/measurement_file.h"
 #include "imaging/formats/image_format.h"
 #include "results/uReport.h"
@@ -34,21 +35,19 @@ struct Specimen {
                 row[x] = static_cast<std::uint8_t>(((x / 3) * 7 ^ y * 13) & 0xFF);
         }
         for (int f = 0; f < kFields; ++f) {
-            Measurement m;
-            ResultSheet sheet;
-            CalibrationModel calibration;
-            EditState state;
+            MeasuringDocument document;
+            document.resetForImage(kWidth, kHeight);
             for (int i = 0; i < 30; ++i) {
-                m.AddTestLine(50, 50 + i * 60, kWidth - 50, 50 + i * 60, false);
+                document.AddTestLine(50, 50 + i * 60, kWidth - 50, 50 + i * 60, false);
                 for (int k = 1; k <= 20; ++k)
-                    m.AddIntercept({50 + k * 120, 50 + i * 60}, i + 1, itNormal);
+                    document.AddIntercept({50 + k * 120, 50 + i * 60}, i + 1, itNormal);
             }
-            calibration.fields().tPixel = "200";
-            calibration.fields().tEcht = "50";
-            calibration.bOkClick(m, sheet, state);
+            document.calibrationTexts().fields().tPixel = "200";
+            document.calibrationTexts().fields().tEcht = "50";
+            document.AcceptCalibration();
             const std::string file = (dir / ("field" + std::to_string(f) + ".jpg")).string();
-            SaveImageWithMeasurement(g, file, m, calibration);
-            fields.push_back(MeasureField(file, m, true, LengthUnit::Micrometre));
+            SaveImageWithMeasurement(g, file, document);
+            fields.push_back(MeasureField(file, document.measurement(), true, LengthUnit::Micrometre));
         }
     }
     ~Specimen() { fs::remove_all(dir); }
