@@ -677,6 +677,26 @@
         <source>TIFF: Not a TIF file</source>
         <translation>TIFF: Keine TIF-Datei</translation>
     </message>
+    <message>
+        <source>Grey %1</source>
+        <translation>Grau %1</translation>
+    </message>
+    <message>
+        <source>%1 line</source>
+        <translation>%1 Linie</translation>
+    </message>
+    <message>
+        <source>%1 lines</source>
+        <translation>%1 Linien</translation>
+    </message>
+    <message>
+        <source>The line set ends before its %1 (it holds %2); no line was loaded.</source>
+        <translation>Der Liniensatz endet vor seinen %1 (er enthält %2); es wurde keine Linie geladen.</translation>
+    </message>
+    <message>
+        <source>The line set ends before its line count; no line was loaded.</source>
+        <translation>Der Liniensatz endet vor seiner Linienanzahl; es wurde keine Linie geladen.</translation>
+    </message>
 </context>
 <context>
     <name>QCommandLineParser</name>

@@ -677,6 +677,26 @@
         <source>TIFF: Not a TIF file</source>
         <translation>TIFF: Not a TIF file</translation>
     </message>
+    <message>
+        <source>Grey %1</source>
+        <translation>Grey %1</translation>
+    </message>
+    <message>
+        <source>%1 line</source>
+        <translation>%1 line</translation>
+    </message>
+    <message>
+        <source>%1 lines</source>
+        <translation>%1 lines</translation>
+    </message>
+    <message>
+        <source>The line set ends before its %1 (it holds %2); no line was loaded.</source>
+        <translation>The line set ends before its %1 (it holds %2); no line was loaded.</translation>
+    </message>
+    <message>
+        <source>The line set ends before its line count; no line was loaded.</source>
+        <translation>The line set ends before its line count; no line was loaded.</translation>
+    </message>
 </context>
 <context>
     <name>QCommandLineParser</name>
