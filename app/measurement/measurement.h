@@ -12,6 +12,7 @@
 #include <variant>
 #include <vector>
 
+#include "app/measurement/length_unit.h"
 #include "app/measurement/shapes.h"
 
 namespace tesra {
@@ -54,6 +55,7 @@ struct Calibration {
     long double secondPhasePercent = -1.0L; // Vol%, 0 <= v < 100; -1 = not set
     long double conversionFactor = kDefaultConversionFactor;  // mean intercept length -> grain size ("PropFaktor")
     std::string remark;                     // UTF-8; the image size ("640x480") after opening
+    LengthUnit unit = kDefaultLengthUnit;   // of realLength (and so of every calibrated length)
 };
 
 // The calibration as it stands right after an image of the given size has been opened.

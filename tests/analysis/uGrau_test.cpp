@@ -21,7 +21,7 @@
 #include <cmath>
 
 #include "app/measurement/measurement.h"
-#include "tests/window_pictures.h"
+#include "tests/uWindowPictures.h"
 
 namespace tesra {
 namespace {

@@ -12,7 +12,7 @@
 #include "app/uLanguage.h"
 #include "results/uKalibieren.h"
 #include "results/uTabelle.h"
-#include "tests/program_with_image.h"
+#include "tests/uProgramWithImage.h"
 #include "tests/synthetic_micrograph.h"
 
 namespace tesra::test {

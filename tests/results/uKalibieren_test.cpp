@@ -11,9 +11,9 @@
 #include "app/uHelp.h"
 #include "app/uStartup.h"
 #include "imaging/formats/image_format.h"
-#include "tests/program_with_image.h"
+#include "tests/uProgramWithImage.h"
 #include "tests/test_support.h"
-#include "tests/results/sheet_windows.h"
+#include "tests/results/uSheetWindows.h"
 
 namespace tesra::test {
 namespace {
@@ -46,7 +46,7 @@ protected:
 TEST_F(TfKalibierenTest, IsAModelessToolWindowStayingOnTop)
 {
     EXPECT_EQ(kalibieren->windowTitle(), "Calibrate");
-    EXPECT_EQ(kalibieren->size(), QSize(269, 232));
+    EXPECT_EQ(kalibieren->size(), QSize(349, 232));
     const Qt::WindowFlags flags = kalibieren->windowFlags();
     EXPECT_EQ(flags & Qt::WindowType_Mask, Qt::Tool);
     EXPECT_TRUE(flags & Qt::WindowStaysOnTopHint);
