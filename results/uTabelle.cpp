@@ -102,17 +102,6 @@ TfTabelle::TfTabelle(MeasuringDocument& document, QWidget* parent)
     m_copyButton->setToolButtonStyle(Qt::ToolButtonTextOnly);
     connect(m_copyButton, &QToolButton::clicked, this, &TfTabelle::Copy);
     m_toolbar->addWidget(m_copyButton);
-    auto csvButton = [this](const char* name, const QString& text, void (TfTabelle::*save)()) {
-        auto* button = new QToolButton(m_toolbar);
-        button->setObjectName(name);
-        button->setText(text);
-        button->setToolButtonStyle(Qt::ToolButtonTextOnly);
-        connect(button, &QToolButton::clicked, this, save);
-        m_toolbar->addWidget(button);
-        return button;
-    };
-    m_sheetCsvButton = csvButton("tSheetCsv", tr("Sheet as CSV"), &TfTabelle::SaveSheetCsv);
-    m_interceptCsvButton = csvButton("tInterceptCsv", tr("Intercepts as CSV"), &TfTabelle::SaveInterceptCsv);
     // The panels sit in a box of their own, so that showing and hiding them takes effect
     // at once, also while the sheet is hidden and its toolbar not laid out.
     auto* panels = new QWidget(m_toolbar);
@@ -127,6 +116,19 @@ TfTabelle::TfTabelle(MeasuringDocument& document, QWidget* parent)
     m_fremd->hide();
     m_warnung->hide();
     m_toolbar->addWidget(panels);
+    // The CSV buttons come after the panels: a narrow sheet hides them behind the toolbar's
+    // arrow before it hides a warning.
+    auto csvButton = [this](const char* name, const QString& text, void (TfTabelle::*save)()) {
+        auto* button = new QToolButton(m_toolbar);
+        button->setObjectName(name);
+        button->setText(text);
+        button->setToolButtonStyle(Qt::ToolButtonTextOnly);
+        connect(button, &QToolButton::clicked, this, save);
+        m_toolbar->addWidget(button);
+        return button;
+    };
+    m_sheetCsvButton = csvButton("tSheetCsv", tr("Sheet as CSV"), &TfTabelle::SaveSheetCsv);
+    m_interceptCsvButton = csvButton("tInterceptCsv", tr("Intercepts as CSV"), &TfTabelle::SaveInterceptCsv);
 
     auto* central = new QWidget(this);
     auto* layout = new QVBoxLayout(central);
