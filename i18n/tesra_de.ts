@@ -458,6 +458,10 @@
         <translation>Fremdphasenanteil ändern</translation>
     </message>
     <message>
+        <source>Lay pattern</source>
+        <translation>Muster legen</translation>
+    </message>
+    <message>
         <source>No test line here</source>
         <translation>Hier ist keine Messlinie</translation>
     </message>
@@ -533,6 +537,170 @@
         <source>Warning</source>
         <translation>Warnung</translation>
     </message>
+    <message>
+        <source> — save the image again as a Windows bitmap or as PNG and open it again</source>
+        <translation> — speichern Sie das Bild erneut als Windows-Bitmap oder als PNG und öffnen Sie es wieder</translation>
+    </message>
+    <message>
+        <source> — save the image as an uncompressed bitmap or as PNG and open it again</source>
+        <translation> — speichern Sie das Bild als unkomprimierte Bitmap oder als PNG und öffnen Sie es wieder</translation>
+    </message>
+    <message>
+        <source> — save the image with 1, 4, 8, 24 or 32 bits per pixel, or as PNG, and open it again</source>
+        <translation> — speichern Sie das Bild mit 1, 4, 8, 24 oder 32 Bit pro Pixel oder als PNG und öffnen Sie es wieder</translation>
+    </message>
+    <message>
+        <source>Invalid image width</source>
+        <translation>Ungültige Bildbreite</translation>
+    </message>
+    <message>
+        <source>Invalid image height</source>
+        <translation>Ungültige Bildhöhe</translation>
+    </message>
+    <message>
+        <source>Invalid offset of the pixel data</source>
+        <translation>Ungültiger Versatz der Pixeldaten</translation>
+    </message>
+    <message>
+        <source>Invalid colour masks</source>
+        <translation>Ungültige Farbmasken</translation>
+    </message>
+    <message>
+        <source>Invalid number of palette colours</source>
+        <translation>Ungültige Anzahl von Palettenfarben</translation>
+    </message>
+    <message>
+        <source>Invalid run-length data</source>
+        <translation>Ungültige Lauflängendaten</translation>
+    </message>
+    <message>
+        <source>Invalid palette index</source>
+        <translation>Ungültiger Palettenindex</translation>
+    </message>
+    <message>
+        <source>Too many progressive scans</source>
+        <translation>Zu viele progressive Durchläufe</translation>
+    </message>
+    <message>
+        <source>Write error</source>
+        <translation>Schreibfehler</translation>
+    </message>
+    <message>
+        <source>Decoding failed</source>
+        <translation>Dekodieren fehlgeschlagen</translation>
+    </message>
+    <message>
+        <source>Not a regular file</source>
+        <translation>Keine gewöhnliche Datei</translation>
+    </message>
+    <message>
+        <source>%1: the file changed while it was read</source>
+        <translation>%1: Die Datei wurde geändert, während sie gelesen wurde</translation>
+    </message>
+    <message>
+        <source>IDAT: CRC error</source>
+        <translation>IDAT: Prüfsummenfehler</translation>
+    </message>
+    <message>
+        <source>Missing palette</source>
+        <translation>Palette fehlt</translation>
+    </message>
+    <message>
+        <source>TIFF (PackBits): Invalid count of bytes in row %1</source>
+        <translation>TIFF (PackBits): Ungültige Anzahl von Bytes in Zeile %1</translation>
+    </message>
+    <message>
+        <source>TIFF: Invalid %1</source>
+        <translation>TIFF: Ungültiges Feld %1</translation>
+    </message>
+    <message>
+        <source> — save the image uncompressed or as PNG and open it again</source>
+        <translation> — speichern Sie das Bild unkomprimiert oder als PNG und öffnen Sie es wieder</translation>
+    </message>
+    <message>
+        <source> — save the image as 8-bit grey or RGB, or as PNG, and open it again</source>
+        <translation> — speichern Sie das Bild als 8-Bit-Grau oder RGB oder als PNG und öffnen Sie es wieder</translation>
+    </message>
+    <message>
+        <source>TIFF: Unsupported field Type: %1</source>
+        <translation>TIFF: Nicht unterstützter Feldtyp: %1</translation>
+    </message>
+    <message>
+        <source>TIFF: Unsupported compression %1</source>
+        <translation>TIFF: Nicht unterstützte Kompression %1</translation>
+    </message>
+    <message>
+        <source>TIFF: Unsupported %1 Bits/Pixel</source>
+        <translation>TIFF: Nicht unterstützt: %1 Bit/Pixel</translation>
+    </message>
+    <message>
+        <source>TIFF: Unsupported SampleFormat %1</source>
+        <translation>TIFF: Nicht unterstütztes SampleFormat %1</translation>
+    </message>
+    <message>
+        <source>TIFF: Invalid count of SamplesPerPixel</source>
+        <translation>TIFF: Ungültige Anzahl von SamplesPerPixel</translation>
+    </message>
+    <message>
+        <source>TIFF: Unsupported photometric interpretation %1</source>
+        <translation>TIFF: Nicht unterstützte photometrische Interpretation %1</translation>
+    </message>
+    <message>
+        <source>TIFF: Unsupported Predictor %1</source>
+        <translation>TIFF: Nicht unterstützter Predictor %1</translation>
+    </message>
+    <message>
+        <source>TIFF: Unsupported JPEG data (%1 × %2 bits)</source>
+        <translation>TIFF: Nicht unterstützte JPEG-Daten (%1 × %2 Bit)</translation>
+    </message>
+    <message>
+        <source>%1 in tile %2</source>
+        <translation>%1 in Kachel %2</translation>
+    </message>
+    <message>
+        <source>%1 in strip %2</source>
+        <translation>%1 in Streifen %2</translation>
+    </message>
+    <message>
+        <source>TIFF: Tiles cost far more than the image (TileWidth %1, TileLength %2)</source>
+        <translation>TIFF: Die Kacheln kosten weit mehr als das Bild (TileWidth %1, TileLength %2)</translation>
+    </message>
+    <message>
+        <source>Not enough data</source>
+        <translation>Zu wenig Daten</translation>
+    </message>
+    <message>
+        <source>More data than the image holds</source>
+        <translation>Mehr Daten, als das Bild fasst</translation>
+    </message>
+    <message>
+        <source>Invalid data</source>
+        <translation>Ungültige Daten</translation>
+    </message>
+    <message>
+        <source>TIFF: Not a TIF file</source>
+        <translation>TIFF: Keine TIF-Datei</translation>
+    </message>
+    <message>
+        <source>Grey %1</source>
+        <translation>Grau %1</translation>
+    </message>
+    <message>
+        <source>%1 line</source>
+        <translation>%1 Linie</translation>
+    </message>
+    <message>
+        <source>%1 lines</source>
+        <translation>%1 Linien</translation>
+    </message>
+    <message>
+        <source>The line set ends before its %1 (it holds %2); no line was loaded.</source>
+        <translation>Der Liniensatz endet vor seinen %1 (er enthält %2); es wurde keine Linie geladen.</translation>
+    </message>
+    <message>
+        <source>The line set ends before its line count; no line was loaded.</source>
+        <translation>Der Liniensatz endet vor seiner Linienanzahl; es wurde keine Linie geladen.</translation>
+    </message>
 </context>
 <context>
     <name>QCommandLineParser</name>
@@ -594,6 +762,45 @@
     <message>
         <source>Discard</source>
         <translation>Verwerfen</translation>
+    </message>
+</context>
+<context>
+    <name>Report</name>
+    <message>
+        <source>Tesra specimen report</source>
+        <translation>Tesra-Probenbericht</translation>
+    </message>
+    <message>
+        <source>Date: %1</source>
+        <translation>Datum: %1</translation>
+    </message>
+    <message>
+        <source>Specimen</source>
+        <translation>Probe</translation>
+    </message>
+    <message>
+        <source>95 % CI = t(0.975, n − 1) · s / √n over the fields&apos; ℓ̄; % RA = 100 · CI / mean; G = −6.643856 · log10(ℓ̄ in mm) − 3.288.</source>
+        <translation>95-%-VB = t(0,975; n − 1) · s / √n über die ℓ̄ der Felder; % RA = 100 · VB / Mittelwert; G = −6,643856 · log10(ℓ̄ in mm) − 3,288.</translation>
+    </message>
+    <message>
+        <source>Files</source>
+        <translation>Dateien</translation>
+    </message>
+    <message>
+        <source>Field %1: %2</source>
+        <translation>Feld %1: %2</translation>
+    </message>
+    <message>
+        <source>The field&apos;s image cannot be shown: %1</source>
+        <translation>Das Bild des Feldes kann nicht gezeigt werden: %1</translation>
+    </message>
+    <message>
+        <source>Calibration: %1</source>
+        <translation>Kalibrierung: %1</translation>
+    </message>
+    <message>
+        <source>ℓ̄: %1 px, %2;  G: %3</source>
+        <translation>ℓ̄: %1 px, %2;  G: %3</translation>
     </message>
 </context>
 <context>
@@ -967,6 +1174,113 @@
     <message>
         <source>Redo %1</source>
         <translation>%1 wiederholen</translation>
+    </message>
+    <message>
+        <source>Draw a scale bar (calibrated images)</source>
+        <translation>Maßstabsbalken einzeichnen (kalibrierte Bilder)</translation>
+    </message>
+    <message>
+        <source>Specimen</source>
+        <translation>Probe</translation>
+    </message>
+    <message>
+        <source>Grain size number of the calibrated mean lineal intercept</source>
+        <translation>Korngrößenkennzahl des kalibrierten mittleren Linienabschnitts</translation>
+    </message>
+    <message>
+        <source>Three circles, diameters 3 : 2 : 1</source>
+        <translation>Drei Kreise, Durchmesser 3 : 2 : 1</translation>
+    </message>
+    <message>
+        <source>Four lines through the centre (0°, 45°, 90°, 135°)</source>
+        <translation>Vier Linien durch die Mitte (0°, 45°, 90°, 135°)</translation>
+    </message>
+    <message>
+        <source>N parallel lines</source>
+        <translation>N parallele Linien</translation>
+    </message>
+    <message>
+        <source>Grid of N × M lines</source>
+        <translation>Gitter aus N × M Linien</translation>
+    </message>
+    <message>
+        <source>N</source>
+        <translation>N</translation>
+    </message>
+    <message>
+        <source>M</source>
+        <translation>M</translation>
+    </message>
+    <message>
+        <source>Pattern</source>
+        <translation>Muster</translation>
+    </message>
+    <message>
+        <source>Lay a standard pattern of test lines</source>
+        <translation>Ein Standardmuster von Testlinien legen</translation>
+    </message>
+    <message>
+        <source>The image is too small for this pattern.</source>
+        <translation>Das Bild ist für dieses Muster zu klein.</translation>
+    </message>
+    <message>
+        <source>The pattern needs %1 lines; the measurement has room for %2 more.</source>
+        <translation>Das Muster braucht %1 Linien; die Messung hat nur noch Platz für %2.</translation>
+    </message>
+</context>
+<context>
+    <name>tesra::TfProbe</name>
+    <message>
+        <source>Specimen</source>
+        <translation>Probe</translation>
+    </message>
+    <message>
+        <source>Add the field on every save</source>
+        <translation>Feld bei jedem Speichern hinzufügen</translation>
+    </message>
+    <message>
+        <source>Add field</source>
+        <translation>Feld hinzufügen</translation>
+    </message>
+    <message>
+        <source>Remove field</source>
+        <translation>Feld entfernen</translation>
+    </message>
+    <message>
+        <source>Open specimen…</source>
+        <translation>Probe öffnen…</translation>
+    </message>
+    <message>
+        <source>Save specimen as…</source>
+        <translation>Probe speichern unter…</translation>
+    </message>
+    <message>
+        <source>PDF report…</source>
+        <translation>PDF-Bericht…</translation>
+    </message>
+    <message>
+        <source>the file cannot be read.</source>
+        <translation>die Datei kann nicht gelesen werden.</translation>
+    </message>
+    <message>
+        <source>Open specimen</source>
+        <translation>Probe öffnen</translation>
+    </message>
+    <message>
+        <source>Save specimen as</source>
+        <translation>Probe speichern unter</translation>
+    </message>
+    <message>
+        <source>PDF report</source>
+        <translation>PDF-Bericht</translation>
+    </message>
+    <message>
+        <source>Not kept in a file yet (Save specimen as…)</source>
+        <translation>Noch in keiner Datei gespeichert (Probe speichern unter…)</translation>
+    </message>
+    <message>
+        <source>Kept in %1</source>
+        <translation>Gespeichert in %1</translation>
     </message>
 </context>
 <context>

@@ -458,6 +458,10 @@
         <translation>Change second phase fraction</translation>
     </message>
     <message>
+        <source>Lay pattern</source>
+        <translation>Lay pattern</translation>
+    </message>
+    <message>
         <source>No test line here</source>
         <translation>No test line here</translation>
     </message>
@@ -533,6 +537,170 @@
         <source>Warning</source>
         <translation>Warning</translation>
     </message>
+    <message>
+        <source> — save the image again as a Windows bitmap or as PNG and open it again</source>
+        <translation> — save the image again as a Windows bitmap or as PNG and open it again</translation>
+    </message>
+    <message>
+        <source> — save the image as an uncompressed bitmap or as PNG and open it again</source>
+        <translation> — save the image as an uncompressed bitmap or as PNG and open it again</translation>
+    </message>
+    <message>
+        <source> — save the image with 1, 4, 8, 24 or 32 bits per pixel, or as PNG, and open it again</source>
+        <translation> — save the image with 1, 4, 8, 24 or 32 bits per pixel, or as PNG, and open it again</translation>
+    </message>
+    <message>
+        <source>Invalid image width</source>
+        <translation>Invalid image width</translation>
+    </message>
+    <message>
+        <source>Invalid image height</source>
+        <translation>Invalid image height</translation>
+    </message>
+    <message>
+        <source>Invalid offset of the pixel data</source>
+        <translation>Invalid offset of the pixel data</translation>
+    </message>
+    <message>
+        <source>Invalid colour masks</source>
+        <translation>Invalid colour masks</translation>
+    </message>
+    <message>
+        <source>Invalid number of palette colours</source>
+        <translation>Invalid number of palette colours</translation>
+    </message>
+    <message>
+        <source>Invalid run-length data</source>
+        <translation>Invalid run-length data</translation>
+    </message>
+    <message>
+        <source>Invalid palette index</source>
+        <translation>Invalid palette index</translation>
+    </message>
+    <message>
+        <source>Too many progressive scans</source>
+        <translation>Too many progressive scans</translation>
+    </message>
+    <message>
+        <source>Write error</source>
+        <translation>Write error</translation>
+    </message>
+    <message>
+        <source>Decoding failed</source>
+        <translation>Decoding failed</translation>
+    </message>
+    <message>
+        <source>Not a regular file</source>
+        <translation>Not a regular file</translation>
+    </message>
+    <message>
+        <source>%1: the file changed while it was read</source>
+        <translation>%1: the file changed while it was read</translation>
+    </message>
+    <message>
+        <source>IDAT: CRC error</source>
+        <translation>IDAT: CRC error</translation>
+    </message>
+    <message>
+        <source>Missing palette</source>
+        <translation>Missing palette</translation>
+    </message>
+    <message>
+        <source>TIFF (PackBits): Invalid count of bytes in row %1</source>
+        <translation>TIFF (PackBits): Invalid count of bytes in row %1</translation>
+    </message>
+    <message>
+        <source>TIFF: Invalid %1</source>
+        <translation>TIFF: Invalid %1</translation>
+    </message>
+    <message>
+        <source> — save the image uncompressed or as PNG and open it again</source>
+        <translation> — save the image uncompressed or as PNG and open it again</translation>
+    </message>
+    <message>
+        <source> — save the image as 8-bit grey or RGB, or as PNG, and open it again</source>
+        <translation> — save the image as 8-bit grey or RGB, or as PNG, and open it again</translation>
+    </message>
+    <message>
+        <source>TIFF: Unsupported field Type: %1</source>
+        <translation>TIFF: Unsupported field Type: %1</translation>
+    </message>
+    <message>
+        <source>TIFF: Unsupported compression %1</source>
+        <translation>TIFF: Unsupported compression %1</translation>
+    </message>
+    <message>
+        <source>TIFF: Unsupported %1 Bits/Pixel</source>
+        <translation>TIFF: Unsupported %1 Bits/Pixel</translation>
+    </message>
+    <message>
+        <source>TIFF: Unsupported SampleFormat %1</source>
+        <translation>TIFF: Unsupported SampleFormat %1</translation>
+    </message>
+    <message>
+        <source>TIFF: Invalid count of SamplesPerPixel</source>
+        <translation>TIFF: Invalid count of SamplesPerPixel</translation>
+    </message>
+    <message>
+        <source>TIFF: Unsupported photometric interpretation %1</source>
+        <translation>TIFF: Unsupported photometric interpretation %1</translation>
+    </message>
+    <message>
+        <source>TIFF: Unsupported Predictor %1</source>
+        <translation>TIFF: Unsupported Predictor %1</translation>
+    </message>
+    <message>
+        <source>TIFF: Unsupported JPEG data (%1 × %2 bits)</source>
+        <translation>TIFF: Unsupported JPEG data (%1 × %2 bits)</translation>
+    </message>
+    <message>
+        <source>%1 in tile %2</source>
+        <translation>%1 in tile %2</translation>
+    </message>
+    <message>
+        <source>%1 in strip %2</source>
+        <translation>%1 in strip %2</translation>
+    </message>
+    <message>
+        <source>TIFF: Tiles cost far more than the image (TileWidth %1, TileLength %2)</source>
+        <translation>TIFF: Tiles cost far more than the image (TileWidth %1, TileLength %2)</translation>
+    </message>
+    <message>
+        <source>Not enough data</source>
+        <translation>Not enough data</translation>
+    </message>
+    <message>
+        <source>More data than the image holds</source>
+        <translation>More data than the image holds</translation>
+    </message>
+    <message>
+        <source>Invalid data</source>
+        <translation>Invalid data</translation>
+    </message>
+    <message>
+        <source>TIFF: Not a TIF file</source>
+        <translation>TIFF: Not a TIF file</translation>
+    </message>
+    <message>
+        <source>Grey %1</source>
+        <translation>Grey %1</translation>
+    </message>
+    <message>
+        <source>%1 line</source>
+        <translation>%1 line</translation>
+    </message>
+    <message>
+        <source>%1 lines</source>
+        <translation>%1 lines</translation>
+    </message>
+    <message>
+        <source>The line set ends before its %1 (it holds %2); no line was loaded.</source>
+        <translation>The line set ends before its %1 (it holds %2); no line was loaded.</translation>
+    </message>
+    <message>
+        <source>The line set ends before its line count; no line was loaded.</source>
+        <translation>The line set ends before its line count; no line was loaded.</translation>
+    </message>
 </context>
 <context>
     <name>QCommandLineParser</name>
@@ -594,6 +762,45 @@
     <message>
         <source>Discard</source>
         <translation>Discard</translation>
+    </message>
+</context>
+<context>
+    <name>Report</name>
+    <message>
+        <source>Tesra specimen report</source>
+        <translation>Tesra specimen report</translation>
+    </message>
+    <message>
+        <source>Date: %1</source>
+        <translation>Date: %1</translation>
+    </message>
+    <message>
+        <source>Specimen</source>
+        <translation>Specimen</translation>
+    </message>
+    <message>
+        <source>95 % CI = t(0.975, n − 1) · s / √n over the fields&apos; ℓ̄; % RA = 100 · CI / mean; G = −6.643856 · log10(ℓ̄ in mm) − 3.288.</source>
+        <translation>95 % CI = t(0.975, n − 1) · s / √n over the fields&apos; ℓ̄; % RA = 100 · CI / mean; G = −6.643856 · log10(ℓ̄ in mm) − 3.288.</translation>
+    </message>
+    <message>
+        <source>Files</source>
+        <translation>Files</translation>
+    </message>
+    <message>
+        <source>Field %1: %2</source>
+        <translation>Field %1: %2</translation>
+    </message>
+    <message>
+        <source>The field&apos;s image cannot be shown: %1</source>
+        <translation>The field&apos;s image cannot be shown: %1</translation>
+    </message>
+    <message>
+        <source>Calibration: %1</source>
+        <translation>Calibration: %1</translation>
+    </message>
+    <message>
+        <source>ℓ̄: %1 px, %2;  G: %3</source>
+        <translation>ℓ̄: %1 px, %2;  G: %3</translation>
     </message>
 </context>
 <context>
@@ -967,6 +1174,113 @@
     <message>
         <source>Redo %1</source>
         <translation>Redo %1</translation>
+    </message>
+    <message>
+        <source>Draw a scale bar (calibrated images)</source>
+        <translation>Draw a scale bar (calibrated images)</translation>
+    </message>
+    <message>
+        <source>Specimen</source>
+        <translation>Specimen</translation>
+    </message>
+    <message>
+        <source>Grain size number of the calibrated mean lineal intercept</source>
+        <translation>Grain size number of the calibrated mean lineal intercept</translation>
+    </message>
+    <message>
+        <source>Three circles, diameters 3 : 2 : 1</source>
+        <translation>Three circles, diameters 3 : 2 : 1</translation>
+    </message>
+    <message>
+        <source>Four lines through the centre (0°, 45°, 90°, 135°)</source>
+        <translation>Four lines through the centre (0°, 45°, 90°, 135°)</translation>
+    </message>
+    <message>
+        <source>N parallel lines</source>
+        <translation>N parallel lines</translation>
+    </message>
+    <message>
+        <source>Grid of N × M lines</source>
+        <translation>Grid of N × M lines</translation>
+    </message>
+    <message>
+        <source>N</source>
+        <translation>N</translation>
+    </message>
+    <message>
+        <source>M</source>
+        <translation>M</translation>
+    </message>
+    <message>
+        <source>Pattern</source>
+        <translation>Pattern</translation>
+    </message>
+    <message>
+        <source>Lay a standard pattern of test lines</source>
+        <translation>Lay a standard pattern of test lines</translation>
+    </message>
+    <message>
+        <source>The image is too small for this pattern.</source>
+        <translation>The image is too small for this pattern.</translation>
+    </message>
+    <message>
+        <source>The pattern needs %1 lines; the measurement has room for %2 more.</source>
+        <translation>The pattern needs %1 lines; the measurement has room for %2 more.</translation>
+    </message>
+</context>
+<context>
+    <name>tesra::TfProbe</name>
+    <message>
+        <source>Specimen</source>
+        <translation>Specimen</translation>
+    </message>
+    <message>
+        <source>Add the field on every save</source>
+        <translation>Add the field on every save</translation>
+    </message>
+    <message>
+        <source>Add field</source>
+        <translation>Add field</translation>
+    </message>
+    <message>
+        <source>Remove field</source>
+        <translation>Remove field</translation>
+    </message>
+    <message>
+        <source>Open specimen…</source>
+        <translation>Open specimen…</translation>
+    </message>
+    <message>
+        <source>Save specimen as…</source>
+        <translation>Save specimen as…</translation>
+    </message>
+    <message>
+        <source>PDF report…</source>
+        <translation>PDF report…</translation>
+    </message>
+    <message>
+        <source>the file cannot be read.</source>
+        <translation>the file cannot be read.</translation>
+    </message>
+    <message>
+        <source>Open specimen</source>
+        <translation>Open specimen</translation>
+    </message>
+    <message>
+        <source>Save specimen as</source>
+        <translation>Save specimen as</translation>
+    </message>
+    <message>
+        <source>PDF report</source>
+        <translation>PDF report</translation>
+    </message>
+    <message>
+        <source>Not kept in a file yet (Save specimen as…)</source>
+        <translation>Not kept in a file yet (Save specimen as…)</translation>
+    </message>
+    <message>
+        <source>Kept in %1</source>
+        <translation>Kept in %1</translation>
     </message>
 </context>
 <context>
