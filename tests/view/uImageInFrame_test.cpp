@@ -3,8 +3,6 @@
 #include <QAction>
 #include <QApplication>
 #include <QLabel>
-#include <QMdiArea>
-#include <QMdiSubWindow>
 #include <QTest>
 #include <QToolButton>
 #include <gtest/gtest.h>
