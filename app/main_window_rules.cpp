@@ -245,7 +245,7 @@ std::string PositionReadout(const TPixelGraphic& image, int x, int y, long doubl
     const std::uint32_t c = image.GetColor(x, y);
     const int r = c & 0xFF, g = c >> 8 & 0xFF, b = c >> 16 & 0xFF;
     if (r == g && g == b)
-        return text + "  |  Grey " + std::to_string(g);
+        return text + "  |  " + FillIn(UserText(QT_TRANSLATE_NOOP("Core", "Grey %1")), {std::to_string(g)});
     return text + "  |  RGB " + std::to_string(r) + ", " + std::to_string(g) + ", " + std::to_string(b);
 }
 

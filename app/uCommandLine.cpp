@@ -38,6 +38,42 @@ QString dashed(const QCommandLineOption& option)
     return "--" + option.names().constLast();
 }
 
+// The options the display's toolkit reads for itself when the window starts (the window's
+// application takes them off the line before the program sees it): -style fusion, -platform
+// xcb, -reverse and the like. They are let through here rather than refused as unknown.
+QStringList withoutToolkitOptions(const QStringList& arguments)
+{
+    static const QStringList withValue = {"style",    "stylesheet",      "platform", "platformpluginpath",
+                                          "platformtheme", "plugin",     "qwindowgeometry", "geometry",
+                                          "qwindowtitle",  "title",      "qwindowicon", "icon",
+                                          "display",       "session",    "fontengine"};
+    static const QStringList flags = {"reverse", "widgetcount", "nograb", "dograb", "sync"};
+    QStringList kept;
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        const QString& argument = arguments[i];
+        if (argument == "--") {
+            kept << arguments.mid(i);
+            break;
+        }
+        if (i == 0 || !argument.startsWith('-')) {
+            kept << argument;
+            continue;
+        }
+        QString name = argument.mid(argument.startsWith("--") ? 2 : 1);
+        const bool valueAttached = name.contains('=');
+        name = name.section('=', 0, 0);
+        if (withValue.contains(name)) {
+            if (!valueAttached)
+                ++i;  // the value follows
+            continue;
+        }
+        if (flags.contains(name) && !valueAttached)
+            continue;
+        kept << argument;
+    }
+    return kept;
+}
+
 std::string fileName(const QString& name)
 {
     return QFile::encodeName(name).toStdString();
@@ -109,7 +145,7 @@ CommandLine ReadCommandLine(const QStringList& arguments, std::ostream& out, std
 
     CommandLine line;
     line.finished = true;
-    if (!parser.parse(arguments)) {
+    if (!parser.parse(withoutToolkitOptions(arguments))) {
         line.exitCode = usageError(err, parser.errorText());
         return line;
     }

@@ -533,6 +533,170 @@
         <source>Warning</source>
         <translation>Warnung</translation>
     </message>
+    <message>
+        <source> — save the image again as a Windows bitmap or as PNG and open it again</source>
+        <translation> — speichern Sie das Bild erneut als Windows-Bitmap oder als PNG und öffnen Sie es wieder</translation>
+    </message>
+    <message>
+        <source> — save the image as an uncompressed bitmap or as PNG and open it again</source>
+        <translation> — speichern Sie das Bild als unkomprimierte Bitmap oder als PNG und öffnen Sie es wieder</translation>
+    </message>
+    <message>
+        <source> — save the image with 1, 4, 8, 24 or 32 bits per pixel, or as PNG, and open it again</source>
+        <translation> — speichern Sie das Bild mit 1, 4, 8, 24 oder 32 Bit pro Pixel oder als PNG und öffnen Sie es wieder</translation>
+    </message>
+    <message>
+        <source>Invalid image width</source>
+        <translation>Ungültige Bildbreite</translation>
+    </message>
+    <message>
+        <source>Invalid image height</source>
+        <translation>Ungültige Bildhöhe</translation>
+    </message>
+    <message>
+        <source>Invalid offset of the pixel data</source>
+        <translation>Ungültiger Versatz der Pixeldaten</translation>
+    </message>
+    <message>
+        <source>Invalid colour masks</source>
+        <translation>Ungültige Farbmasken</translation>
+    </message>
+    <message>
+        <source>Invalid number of palette colours</source>
+        <translation>Ungültige Anzahl von Palettenfarben</translation>
+    </message>
+    <message>
+        <source>Invalid run-length data</source>
+        <translation>Ungültige Lauflängendaten</translation>
+    </message>
+    <message>
+        <source>Invalid palette index</source>
+        <translation>Ungültiger Palettenindex</translation>
+    </message>
+    <message>
+        <source>Too many progressive scans</source>
+        <translation>Zu viele progressive Durchläufe</translation>
+    </message>
+    <message>
+        <source>Write error</source>
+        <translation>Schreibfehler</translation>
+    </message>
+    <message>
+        <source>Decoding failed</source>
+        <translation>Dekodieren fehlgeschlagen</translation>
+    </message>
+    <message>
+        <source>Not a regular file</source>
+        <translation>Keine gewöhnliche Datei</translation>
+    </message>
+    <message>
+        <source>%1: the file changed while it was read</source>
+        <translation>%1: Die Datei wurde geändert, während sie gelesen wurde</translation>
+    </message>
+    <message>
+        <source>IDAT: CRC error</source>
+        <translation>IDAT: Prüfsummenfehler</translation>
+    </message>
+    <message>
+        <source>Missing palette</source>
+        <translation>Palette fehlt</translation>
+    </message>
+    <message>
+        <source>TIFF (PackBits): Invalid count of bytes in row %1</source>
+        <translation>TIFF (PackBits): Ungültige Anzahl von Bytes in Zeile %1</translation>
+    </message>
+    <message>
+        <source>TIFF: Invalid %1</source>
+        <translation>TIFF: Ungültiges Feld %1</translation>
+    </message>
+    <message>
+        <source> — save the image uncompressed or as PNG and open it again</source>
+        <translation> — speichern Sie das Bild unkomprimiert oder als PNG und öffnen Sie es wieder</translation>
+    </message>
+    <message>
+        <source> — save the image as 8-bit grey or RGB, or as PNG, and open it again</source>
+        <translation> — speichern Sie das Bild als 8-Bit-Grau oder RGB oder als PNG und öffnen Sie es wieder</translation>
+    </message>
+    <message>
+        <source>TIFF: Unsupported field Type: %1</source>
+        <translation>TIFF: Nicht unterstützter Feldtyp: %1</translation>
+    </message>
+    <message>
+        <source>TIFF: Unsupported compression %1</source>
+        <translation>TIFF: Nicht unterstützte Kompression %1</translation>
+    </message>
+    <message>
+        <source>TIFF: Unsupported %1 Bits/Pixel</source>
+        <translation>TIFF: Nicht unterstützt: %1 Bit/Pixel</translation>
+    </message>
+    <message>
+        <source>TIFF: Unsupported SampleFormat %1</source>
+        <translation>TIFF: Nicht unterstütztes SampleFormat %1</translation>
+    </message>
+    <message>
+        <source>TIFF: Invalid count of SamplesPerPixel</source>
+        <translation>TIFF: Ungültige Anzahl von SamplesPerPixel</translation>
+    </message>
+    <message>
+        <source>TIFF: Unsupported photometric interpretation %1</source>
+        <translation>TIFF: Nicht unterstützte photometrische Interpretation %1</translation>
+    </message>
+    <message>
+        <source>TIFF: Unsupported Predictor %1</source>
+        <translation>TIFF: Nicht unterstützter Predictor %1</translation>
+    </message>
+    <message>
+        <source>TIFF: Unsupported JPEG data (%1 × %2 bits)</source>
+        <translation>TIFF: Nicht unterstützte JPEG-Daten (%1 × %2 Bit)</translation>
+    </message>
+    <message>
+        <source>%1 in tile %2</source>
+        <translation>%1 in Kachel %2</translation>
+    </message>
+    <message>
+        <source>%1 in strip %2</source>
+        <translation>%1 in Streifen %2</translation>
+    </message>
+    <message>
+        <source>TIFF: Tiles cost far more than the image (TileWidth %1, TileLength %2)</source>
+        <translation>TIFF: Die Kacheln kosten weit mehr als das Bild (TileWidth %1, TileLength %2)</translation>
+    </message>
+    <message>
+        <source>Not enough data</source>
+        <translation>Zu wenig Daten</translation>
+    </message>
+    <message>
+        <source>More data than the image holds</source>
+        <translation>Mehr Daten, als das Bild fasst</translation>
+    </message>
+    <message>
+        <source>Invalid data</source>
+        <translation>Ungültige Daten</translation>
+    </message>
+    <message>
+        <source>TIFF: Not a TIF file</source>
+        <translation>TIFF: Keine TIF-Datei</translation>
+    </message>
+    <message>
+        <source>Grey %1</source>
+        <translation>Grau %1</translation>
+    </message>
+    <message>
+        <source>%1 line</source>
+        <translation>%1 Linie</translation>
+    </message>
+    <message>
+        <source>%1 lines</source>
+        <translation>%1 Linien</translation>
+    </message>
+    <message>
+        <source>The line set ends before its %1 (it holds %2); no line was loaded.</source>
+        <translation>Der Liniensatz endet vor seinen %1 (er enthält %2); es wurde keine Linie geladen.</translation>
+    </message>
+    <message>
+        <source>The line set ends before its line count; no line was loaded.</source>
+        <translation>Der Liniensatz endet vor seiner Linienanzahl; es wurde keine Linie geladen.</translation>
+    </message>
 </context>
 <context>
     <name>QCommandLineParser</name>

@@ -533,6 +533,170 @@
         <source>Warning</source>
         <translation>Warning</translation>
     </message>
+    <message>
+        <source> — save the image again as a Windows bitmap or as PNG and open it again</source>
+        <translation> — save the image again as a Windows bitmap or as PNG and open it again</translation>
+    </message>
+    <message>
+        <source> — save the image as an uncompressed bitmap or as PNG and open it again</source>
+        <translation> — save the image as an uncompressed bitmap or as PNG and open it again</translation>
+    </message>
+    <message>
+        <source> — save the image with 1, 4, 8, 24 or 32 bits per pixel, or as PNG, and open it again</source>
+        <translation> — save the image with 1, 4, 8, 24 or 32 bits per pixel, or as PNG, and open it again</translation>
+    </message>
+    <message>
+        <source>Invalid image width</source>
+        <translation>Invalid image width</translation>
+    </message>
+    <message>
+        <source>Invalid image height</source>
+        <translation>Invalid image height</translation>
+    </message>
+    <message>
+        <source>Invalid offset of the pixel data</source>
+        <translation>Invalid offset of the pixel data</translation>
+    </message>
+    <message>
+        <source>Invalid colour masks</source>
+        <translation>Invalid colour masks</translation>
+    </message>
+    <message>
+        <source>Invalid number of palette colours</source>
+        <translation>Invalid number of palette colours</translation>
+    </message>
+    <message>
+        <source>Invalid run-length data</source>
+        <translation>Invalid run-length data</translation>
+    </message>
+    <message>
+        <source>Invalid palette index</source>
+        <translation>Invalid palette index</translation>
+    </message>
+    <message>
+        <source>Too many progressive scans</source>
+        <translation>Too many progressive scans</translation>
+    </message>
+    <message>
+        <source>Write error</source>
+        <translation>Write error</translation>
+    </message>
+    <message>
+        <source>Decoding failed</source>
+        <translation>Decoding failed</translation>
+    </message>
+    <message>
+        <source>Not a regular file</source>
+        <translation>Not a regular file</translation>
+    </message>
+    <message>
+        <source>%1: the file changed while it was read</source>
+        <translation>%1: the file changed while it was read</translation>
+    </message>
+    <message>
+        <source>IDAT: CRC error</source>
+        <translation>IDAT: CRC error</translation>
+    </message>
+    <message>
+        <source>Missing palette</source>
+        <translation>Missing palette</translation>
+    </message>
+    <message>
+        <source>TIFF (PackBits): Invalid count of bytes in row %1</source>
+        <translation>TIFF (PackBits): Invalid count of bytes in row %1</translation>
+    </message>
+    <message>
+        <source>TIFF: Invalid %1</source>
+        <translation>TIFF: Invalid %1</translation>
+    </message>
+    <message>
+        <source> — save the image uncompressed or as PNG and open it again</source>
+        <translation> — save the image uncompressed or as PNG and open it again</translation>
+    </message>
+    <message>
+        <source> — save the image as 8-bit grey or RGB, or as PNG, and open it again</source>
+        <translation> — save the image as 8-bit grey or RGB, or as PNG, and open it again</translation>
+    </message>
+    <message>
+        <source>TIFF: Unsupported field Type: %1</source>
+        <translation>TIFF: Unsupported field Type: %1</translation>
+    </message>
+    <message>
+        <source>TIFF: Unsupported compression %1</source>
+        <translation>TIFF: Unsupported compression %1</translation>
+    </message>
+    <message>
+        <source>TIFF: Unsupported %1 Bits/Pixel</source>
+        <translation>TIFF: Unsupported %1 Bits/Pixel</translation>
+    </message>
+    <message>
+        <source>TIFF: Unsupported SampleFormat %1</source>
+        <translation>TIFF: Unsupported SampleFormat %1</translation>
+    </message>
+    <message>
+        <source>TIFF: Invalid count of SamplesPerPixel</source>
+        <translation>TIFF: Invalid count of SamplesPerPixel</translation>
+    </message>
+    <message>
+        <source>TIFF: Unsupported photometric interpretation %1</source>
+        <translation>TIFF: Unsupported photometric interpretation %1</translation>
+    </message>
+    <message>
+        <source>TIFF: Unsupported Predictor %1</source>
+        <translation>TIFF: Unsupported Predictor %1</translation>
+    </message>
+    <message>
+        <source>TIFF: Unsupported JPEG data (%1 × %2 bits)</source>
+        <translation>TIFF: Unsupported JPEG data (%1 × %2 bits)</translation>
+    </message>
+    <message>
+        <source>%1 in tile %2</source>
+        <translation>%1 in tile %2</translation>
+    </message>
+    <message>
+        <source>%1 in strip %2</source>
+        <translation>%1 in strip %2</translation>
+    </message>
+    <message>
+        <source>TIFF: Tiles cost far more than the image (TileWidth %1, TileLength %2)</source>
+        <translation>TIFF: Tiles cost far more than the image (TileWidth %1, TileLength %2)</translation>
+    </message>
+    <message>
+        <source>Not enough data</source>
+        <translation>Not enough data</translation>
+    </message>
+    <message>
+        <source>More data than the image holds</source>
+        <translation>More data than the image holds</translation>
+    </message>
+    <message>
+        <source>Invalid data</source>
+        <translation>Invalid data</translation>
+    </message>
+    <message>
+        <source>TIFF: Not a TIF file</source>
+        <translation>TIFF: Not a TIF file</translation>
+    </message>
+    <message>
+        <source>Grey %1</source>
+        <translation>Grey %1</translation>
+    </message>
+    <message>
+        <source>%1 line</source>
+        <translation>%1 line</translation>
+    </message>
+    <message>
+        <source>%1 lines</source>
+        <translation>%1 lines</translation>
+    </message>
+    <message>
+        <source>The line set ends before its %1 (it holds %2); no line was loaded.</source>
+        <translation>The line set ends before its %1 (it holds %2); no line was loaded.</translation>
+    </message>
+    <message>
+        <source>The line set ends before its line count; no line was loaded.</source>
+        <translation>The line set ends before its line count; no line was loaded.</translation>
+    </message>
 </context>
 <context>
     <name>QCommandLineParser</name>

@@ -36,7 +36,8 @@ bool startsWithHeader(std::span<const std::uint8_t> bytes)
 
 std::string lineCountText(int n)
 {
-    return std::to_string(n) + (n == 1 ? " line" : " lines");
+    return FillIn(UserText(n == 1 ? QT_TRANSLATE_NOOP("Core", "%1 line") : QT_TRANSLATE_NOOP("Core", "%1 lines")),
+                  {std::to_string(n)});
 }
 
 // Takes the checked records into the measurement (the steps after the file has been read).
@@ -81,8 +82,9 @@ LineSetLoadResult addLines(std::span<const std::uint8_t> records, int count, int
 
 std::string shortFileMessage(const std::string& fileName, int count, std::uint64_t records)
 {
-    std::string text = "The line set ends before its " + lineCountText(count) + " (it holds "
-                       + lineCountText(static_cast<int>(records)) + "); no line was loaded.";
+    std::string text =
+        FillIn(UserText(QT_TRANSLATE_NOOP("Core", "The line set ends before its %1 (it holds %2); no line was loaded.")),
+               {lineCountText(count), lineCountText(static_cast<int>(records))});
     return fileName.empty() ? text : fileName + ": " + text;
 }
 
@@ -114,7 +116,7 @@ LineSetLoadResult LoadLineSet(std::span<const std::uint8_t> file, int imageWidth
     if (!startsWithHeader(file))
         return {};
     if (file.size() < kCountEnd)
-        throw StorageError("The line set ends before its line count; no line was loaded.");
+        throw StorageError(UserText(QT_TRANSLATE_NOOP("Core", "The line set ends before its line count; no line was loaded.")));
     const int count = file[kHeaderSize] | (file[kHeaderSize + 1] << 8);
     const std::uint64_t records = (file.size() - kCountEnd) / kTestLineRecordSize;
     if (records < static_cast<std::uint64_t>(count))

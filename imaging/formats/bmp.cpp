@@ -20,9 +20,9 @@ enum Compression : std::uint32_t { kRgb = 0, kRle8 = 1, kRle4 = 2, kBitFields = 
 [[noreturn]] void fail(const std::string& text) { throw EImageFormat(kTag, text); }
 
 // What the user can do about a bitmap the reader refuses.
-constexpr const char* kHintResave = " \u2014 save the image again as a Windows bitmap or as PNG and open it again";
-constexpr const char* kHintUncompressed = " \u2014 save the image as an uncompressed bitmap or as PNG and open it again";
-constexpr const char* kHintBits = " \u2014 save the image with 1, 4, 8, 24 or 32 bits per pixel, or as PNG, and open it again";
+constexpr const char* kHintResave = QT_TRANSLATE_NOOP("Core", " \u2014 save the image again as a Windows bitmap or as PNG and open it again");
+constexpr const char* kHintUncompressed = QT_TRANSLATE_NOOP("Core", " \u2014 save the image as an uncompressed bitmap or as PNG and open it again");
+constexpr const char* kHintBits = QT_TRANSLATE_NOOP("Core", " \u2014 save the image with 1, 4, 8, 24 or 32 bits per pixel, or as PNG, and open it again");
 
 // Header sizes beyond the 40-byte one: 52 and 56 add colour masks inside the header (as do
 // 108 and 124, with colour space fields after them); 64 is the OS/2 2.x header, which shares
@@ -115,27 +115,27 @@ Header readHeader(ByteReader& in)
             fail(formatmsg::invalid("BitmapCoreHeader.bcPlanes"));
         h.bits = in.u16le();
         if (h.bits != 1 && h.bits != 4 && h.bits != 8 && h.bits != 24)
-            fail(formatmsg::invalid("BitmapCoreHeader.bcBitCount") + kHintBits);
+            fail(formatmsg::invalid("BitmapCoreHeader.bcBitCount") + UserText(kHintBits));
         if (h.width == 0)
-            fail("Invalid image width");
+            fail(UserText(QT_TRANSLATE_NOOP("Core", "Invalid image width")));
         if (h.height == 0)
-            fail("Invalid image height");
+            fail(UserText(QT_TRANSLATE_NOOP("Core", "Invalid image height")));
         if (h.pixelOffset < headerEnd)
-            fail("Invalid offset of the pixel data");
+            fail(UserText(QT_TRANSLATE_NOOP("Core", "Invalid offset of the pixel data")));
         if (h.bits <= 8)
             h.palette = readPalette(in, headerEnd, h.pixelOffset, 1u << h.bits, 3);
         return h;
     }
 
     if (!isInfoHeaderSize(headerSize))
-        fail(formatmsg::invalidSizeOf("BitmapInfoHeader/BitmapCoreHeader") + kHintResave);
+        fail(formatmsg::invalidSizeOf("BitmapInfoHeader/BitmapCoreHeader") + UserText(kHintResave));
     const std::int32_t width = in.i32le();
     const std::int32_t height = in.i32le();
     if (in.u16le() != 1)
         fail(formatmsg::invalid("BitmapInfoHeader.biPlanes"));
     h.bits = in.u16le();
     if (h.bits != 1 && h.bits != 4 && h.bits != 8 && h.bits != 16 && h.bits != 24 && h.bits != 32)
-        fail(formatmsg::invalid("BitmapInfoHeader.biBitCount") + kHintBits);
+        fail(formatmsg::invalid("BitmapInfoHeader.biBitCount") + UserText(kHintBits));
     h.compression = in.u32le();
     // OS/2 2.x numbers Huffman 1D and 24-bit run lengths 3 and 4, and has no bit fields.
     const bool bitFieldsAllowed = headerSize != kOs2HeaderSize;
@@ -143,7 +143,7 @@ Header readHeader(ByteReader& in)
                                  (h.compression == kRle4 && h.bits == 4) ||
                                  (bitFieldsAllowed && h.compression == kBitFields && (h.bits == 16 || h.bits == 32));
     if (!compressionFits)
-        fail(formatmsg::invalid("BitmapInfoHeader.biCompression") + kHintUncompressed);
+        fail(formatmsg::invalid("BitmapInfoHeader.biCompression") + UserText(kHintUncompressed));
     // The image size and the resolution are not needed for the pixels; writers fill them in
     // carelessly (sizes that disagree with the file, negative resolutions), so they are not
     // checked. A cut-off file is found by its pixel data.
@@ -152,18 +152,18 @@ Header readHeader(ByteReader& in)
     in.skip(4);  // important colours
 
     if (width <= 0)
-        fail("Invalid image width");
+        fail(UserText(QT_TRANSLATE_NOOP("Core", "Invalid image width")));
     if (height == 0 || height == INT32_MIN)
-        fail("Invalid image height");
+        fail(UserText(QT_TRANSLATE_NOOP("Core", "Invalid image height")));
     h.width = width;
     h.height = height < 0 ? -static_cast<std::int64_t>(height) : height;
     h.topDown = height < 0;
     // Run-length data is always stored bottom-up.
     const bool runLength = h.compression == kRle8 || h.compression == kRle4;
     if (h.topDown && runLength)
-        fail(formatmsg::invalid("BitmapInfoHeader.biCompression") + kHintUncompressed);
+        fail(formatmsg::invalid("BitmapInfoHeader.biCompression") + UserText(kHintUncompressed));
     if (runLength && fileSize > in.size())
-        fail(formatmsg::unexpectedEnd);
+        fail(UserText(formatmsg::unexpectedEnd));
 
     std::uint64_t paletteStart = headerEnd;
     if (h.compression == kBitFields) {
@@ -177,20 +177,20 @@ Header readHeader(ByteReader& in)
         const std::uint64_t pixelMask = (std::uint64_t{1} << h.bits) - 1;
         const std::uint32_t r = h.masks[0], g = h.masks[1], b = h.masks[2];
         if (r == 0 || g == 0 || b == 0 || (r & g) || (r & b) || (g & b) || ((r | g | b) & ~pixelMask))
-            fail("Invalid colour masks");
+            fail(UserText(QT_TRANSLATE_NOOP("Core", "Invalid colour masks")));
     } else if (h.bits == 16) {
         h.masks[0] = 0x7C00, h.masks[1] = 0x03E0, h.masks[2] = 0x001F;
     } else if (h.bits == 32) {
         h.masks[0] = 0xFF0000, h.masks[1] = 0xFF00, h.masks[2] = 0xFF;
     }
     if (h.pixelOffset < paletteStart)
-        fail("Invalid offset of the pixel data");
+        fail(UserText(QT_TRANSLATE_NOOP("Core", "Invalid offset of the pixel data")));
     // A colour count matters only for palettes (24- and 32-bit files may carry any count);
     // more entries than the bits address mark a damaged header.
     if (h.bits <= 8) {
         const std::uint64_t full = 1u << h.bits;
         if (colorsUsed > full)
-            fail("Invalid number of palette colours");
+            fail(UserText(QT_TRANSLATE_NOOP("Core", "Invalid number of palette colours")));
         const std::uint64_t wanted = colorsUsed == 0 ? full : colorsUsed;
         h.palette = readPalette(in, paletteStart, h.pixelOffset, wanted, 4);
     }
@@ -201,13 +201,13 @@ void readUncompressed(ByteReader& in, const Header& h, TPixelGraphic& image, Pro
 {
     const auto stride = checkedRowStride(h.width, h.bits);
     if (!stride)
-        fail(formatmsg::imageTooLarge);
+        fail(UserText(formatmsg::imageTooLarge));
     // Bytes of pixels in a row; the last row needs only these, not its padding (some writers
     // leave that off).
     const std::uint64_t lastRow = (static_cast<std::uint64_t>(h.width) * h.bits + 7) / 8;
     const auto before = checkedProduct(*stride, static_cast<std::uint64_t>(h.height - 1));
     if (!before)
-        fail(formatmsg::imageTooLarge);
+        fail(UserText(formatmsg::imageTooLarge));
     in.seek(h.pixelOffset);
     in.need(*before + lastRow);
     const std::uint8_t* base = in.data().data() + h.pixelOffset;
@@ -244,7 +244,7 @@ void readUncompressed(ByteReader& in, const Header& h, TPixelGraphic& image, Pro
 // row are cut off there (common writers do produce them). A delta that leaves the image, data
 // for rows beyond the last one, and data that ends before the end-of-bitmap mark or the last
 // row are errors.
-constexpr const char* kRunLengthInvalid = "Invalid run-length data";
+constexpr const char* kRunLengthInvalid = QT_TRANSLATE_NOOP("Core", "Invalid run-length data");
 
 void readRunLength(ByteReader& in, const Header& h, TPixelGraphic& image, ProgressSink* sink)
 {
@@ -277,7 +277,7 @@ void readRunLength(ByteReader& in, const Header& h, TPixelGraphic& image, Progre
         if (count == 0 && value == 1)  // end of bitmap
             break;
         if (row >= height)
-            fail(kRunLengthInvalid);
+            fail(UserText(kRunLengthInvalid));
         if (count > 0) {
             for (int i = 0; i < count && x < width; ++i)
                 put(four ? ((i & 1) ? value & 0x0F : value >> 4) : value);
@@ -293,7 +293,7 @@ void readRunLength(ByteReader& in, const Header& h, TPixelGraphic& image, Progre
             x += in.u8();
             row += in.u8();
             if (x > width || row > height)
-                fail(kRunLengthInvalid);
+                fail(UserText(kRunLengthInvalid));
             progress.update(row);
             continue;
         }
@@ -311,7 +311,7 @@ void checkIndexes(const TPixelGraphic& image, std::size_t paletteCount)
     for (int y = 0; y < image.Height(); ++y)
         for (int x = 0; x < image.Width(); ++x)
             if (image.GetPixel(x, y) >= paletteCount)
-                fail("Invalid palette index");
+                fail(UserText(QT_TRANSLATE_NOOP("Core", "Invalid palette index")));
 }
 
 }  // namespace

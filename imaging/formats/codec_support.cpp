@@ -8,7 +8,7 @@ void allocateImage(TPixelGraphic& image, std::int64_t width, std::int64_t height
 {
     if (width < 1 || height < 1 || width > INT32_MAX || height > INT32_MAX ||
         !checkedImageBytes(width, height, bitsPerPixel(format)))
-        throw EImageFormat(tag, formatmsg::imageTooLarge);
+        throw EImageFormat(tag, UserText(formatmsg::imageTooLarge));
     image.SetSize(static_cast<int>(width), static_cast<int>(height), format);
 }
 

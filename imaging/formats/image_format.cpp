@@ -342,7 +342,7 @@ void loadImage(ByteSpan data, const std::string& extension, TPixelGraphic& image
     try {
         takeLoaded(image, loadBytes(data, extension, options));
     } catch (const std::bad_alloc&) {
-        throw EImageFormat(formatmsg::imageTooLarge);
+        throw EImageFormat(UserText(formatmsg::imageTooLarge));
     }
 }
 
@@ -355,7 +355,7 @@ TPixelGraphic loadBytes(ByteSpan data, const std::string& extension, const Forma
 {
     const ImageReader* reader = findReader(data, extension);
     if (!reader)
-        throw EImageFormat(formatmsg::unknownFileFormat);
+        throw EImageFormat(UserText(formatmsg::unknownFileFormat));
     TPixelGraphic loaded;
     LoadContext context(options);
     reader->read(data, loaded, context);

@@ -258,23 +258,23 @@ bool decodeRows(Decoder* d, J_COLOR_SPACE outSpace, std::uint8_t* top, std::ptrd
 {
     // Whatever the library found wrong after the data ran out comes from the file's end.
     if (dataRanOut && err.failure == Failure::Library)
-        throw EImageFormat(formattag::jpeg, formatmsg::unexpectedEnd);
+        throw EImageFormat(formattag::jpeg, UserText(formatmsg::unexpectedEnd));
     switch (err.failure) {
     case Failure::VersionMismatch:
-        throw EImageFormat(formattag::jpeg, formatmsg::invalidLibraryVersion);
+        throw EImageFormat(formattag::jpeg, UserText(formatmsg::invalidLibraryVersion));
     case Failure::Truncated:
-        throw EImageFormat(formattag::jpeg, formatmsg::unexpectedEnd);
+        throw EImageFormat(formattag::jpeg, UserText(formatmsg::unexpectedEnd));
     case Failure::TooManyScans:
-        throw EImageFormat(formattag::jpeg, "Too many progressive scans");
+        throw EImageFormat(formattag::jpeg, UserText(QT_TRANSLATE_NOOP("Core", "Too many progressive scans")));
     case Failure::TooLarge:
-        throw EImageFormat(formattag::jpeg, formatmsg::imageTooLarge);
+        throw EImageFormat(formattag::jpeg, UserText(formatmsg::imageTooLarge));
     case Failure::WriteFailed:
-        throw EImageFile(std::string(formattag::jpeg) + "Write error");
+        throw EImageFile(formattag::jpeg + UserText(QT_TRANSLATE_NOOP("Core", "Write error")));
     case Failure::None:
     case Failure::Library:
         break;
     }
-    throw EImageFormat(formattag::jpeg, err.message[0] ? err.message : "Decoding failed");
+    throw EImageFormat(formattag::jpeg, err.message[0] ? err.message : UserText(QT_TRANSLATE_NOOP("Core", "Decoding failed")));
 }
 
 // The library's own memory for one image: what the process-wide byte limit leaves beside the
@@ -402,7 +402,7 @@ int jpegScanLimit(std::uint64_t pixels)
 void readJpeg(ByteSpan data, TPixelGraphic& image, ProgressSink* progress)
 {
     if (!kExpectedInterface)
-        throw EImageFormat(formattag::jpeg, formatmsg::invalidLibraryVersion);
+        throw EImageFormat(formattag::jpeg, UserText(formatmsg::invalidLibraryVersion));
     std::unique_ptr<Decoder, DecoderDeleter> d(new Decoder{});
     installErrorManager(reinterpret_cast<j_common_ptr>(&d->cinfo), d->err);
 
@@ -416,7 +416,7 @@ void readJpeg(ByteSpan data, TPixelGraphic& image, ProgressSink* progress)
     // Print workflows write CMYK, or YCCK that the library turns into CMYK.
     const bool cmyk = c.num_components == 4 && (c.jpeg_color_space == JCS_CMYK || c.jpeg_color_space == JCS_YCCK);
     if (!grey && !colour && !cmyk)
-        throw EImageFormat(formattag::jpeg, std::string(formatmsg::notSupportedSubformat) +
+        throw EImageFormat(formattag::jpeg, UserText(formatmsg::notSupportedSubformat) +
                                                 " \u2014 save the image as an RGB or greyscale JPEG, or as PNG, and open it again");
 
     const TPixelFormat format = grey ? TPixelFormat::pf8Bit : TPixelFormat::pf24Bit;
@@ -424,7 +424,7 @@ void readJpeg(ByteSpan data, TPixelGraphic& image, ProgressSink* progress)
                                 ? std::nullopt
                                 : checkedImageBytes(c.image_width, c.image_height, bitsPerPixel(format));
     if (!imageBytes)
-        throw EImageFormat(formattag::jpeg, formatmsg::imageTooLarge);
+        throw EImageFormat(formattag::jpeg, UserText(formatmsg::imageTooLarge));
     c.mem->max_memory_to_use = memoryLimitFor(*imageBytes);
     d->err.maxScans = jpegScanLimit(std::uint64_t(c.image_width) * c.image_height);
 
@@ -446,12 +446,12 @@ void readJpeg(ByteSpan data, TPixelGraphic& image, ProgressSink* progress)
 void writeJpeg(const TPixelGraphic& image, std::ostream& out, int quality, ProgressSink* progress)
 {
     if (!kExpectedInterface)
-        throw EImageFormat(formattag::jpeg, formatmsg::invalidLibraryVersion);
+        throw EImageFormat(formattag::jpeg, UserText(formatmsg::invalidLibraryVersion));
     if (image.isEmpty() || image.Width() <= 0 || image.Height() <= 0)
-        throw EImageFormat(formattag::jpeg, formatmsg::widthOrHeightZero);
+        throw EImageFormat(formattag::jpeg, UserText(formatmsg::widthOrHeightZero));
     const int resolution = image.ColorResolution();
     if (resolution != 5 && resolution != 7)
-        throw EImageFormat(formattag::jpeg, formatmsg::invalidColorResolution);
+        throw EImageFormat(formattag::jpeg, UserText(formatmsg::invalidColorResolution));
     if (quality < 1)
         quality = 1;
     if (quality > 100)

@@ -1,5 +1,7 @@
 #include "imaging/formats/mapped_file.h"
 
+#include "imaging/formats/format_error.h"
+
 #include <atomic>
 #include <cerrno>
 #include <csignal>
@@ -125,10 +127,10 @@ bool sameTime(const timespec& a, const timespec& b) { return a.tv_sec == b.tv_se
 
 std::string notRegularFileMessage(const std::string& fileName, bool directory)
 {
-    return fileName + ": " + (directory ? std::strerror(EISDIR) : "Not a regular file");
+    return fileName + ": " + (directory ? std::string(std::strerror(EISDIR)) : UserText(QT_TRANSLATE_NOOP("Core", "Not a regular file")));
 }
 
-std::string fileChangedMessage(const std::string& fileName) { return fileName + ": the file changed while it was read"; }
+std::string fileChangedMessage(const std::string& fileName) { return FillIn(UserText(QT_TRANSLATE_NOOP("Core", "%1: the file changed while it was read")), {fileName}); }
 
 int openRegularFile(const std::string& fileName, std::uint64_t* size)
 {

@@ -73,7 +73,7 @@ void readPcx(ByteSpan data, TPixelGraphic& image, ProgressSink* sink)
     const std::size_t bytesPerLine = static_cast<std::size_t>(h[66] | h[67] << 8);
 
     if (h[0] != 10 || (version != 0 && version != 2 && version != 3 && version != 5) || encoding != 1)
-        fail(formatmsg::unknownSubformat);
+        fail(UserText(formatmsg::unknownSubformat));
     enum Kind { Mono, Planar16, Cga, Packed16, Indexed, TrueColor } kind;
     if (bits == 1 && planes == 1)
         kind = Mono;
@@ -88,7 +88,7 @@ void readPcx(ByteSpan data, TPixelGraphic& image, ProgressSink* sink)
     else if (bits == 8 && (planes == 3 || planes == 4))
         kind = TrueColor;
     else
-        fail(formatmsg::unknownSubformat);
+        fail(UserText(formatmsg::unknownSubformat));
     if (xMax < xMin)
         fail(formatmsg::invalidValueFor("XMax"));
     if (yMax < yMin)
@@ -139,7 +139,7 @@ void readPcx(ByteSpan data, TPixelGraphic& image, ProgressSink* sink)
     RunLengthLines lines(in);
     const auto lineBytes = checkedProduct(bytesPerLine, static_cast<std::uint64_t>(planes));
     if (!lineBytes)
-        fail(formatmsg::imageTooLarge);
+        fail(UserText(formatmsg::imageTooLarge));
     std::vector<std::uint8_t> line(static_cast<std::size_t>(*lineBytes));
     ProgressScope progress(sink, height);
     for (int y = 0; y < height; ++y) {

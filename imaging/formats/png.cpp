@@ -158,7 +158,7 @@ const char* imageDataProblem(ByteSpan file)
                                          (std::uint32_t(crcAt[2]) << 8) | std::uint32_t(crcAt[3]);
             // zlib's crc32 takes at most 4 GB per call; a chunk is below 2 GB by the format.
             if (crc32(0, type, static_cast<uInt>(4 + length)) != stored)
-                return "IDAT: CRC error";
+                return QT_TRANSLATE_NOOP("Core", "IDAT: CRC error");
         }
         if (std::memcmp(type, "IEND", 4) == 0)
             return nullptr;
@@ -507,7 +507,7 @@ void decodePng(ByteSpan data, TPixelGraphic& image, double& imageGamma, Progress
     const ImageSizeLimits limits = imageSizeLimits();
     const png_uint_32 maxSide = static_cast<png_uint_32>(std::min<std::uint64_t>(limits.maxPixels, PNG_UINT_31_MAX));
     if (!decodeHeader(d.get(), maxSide, maxSide))
-        throw EImageFormat(formattag::png, d->message);
+        throw EImageFormat(formattag::png, UserText(d->message));
 
     const bool palette = d->colorType == PNG_COLOR_TYPE_PALETTE;
     const bool grey = d->colorType == PNG_COLOR_TYPE_GRAY || d->colorType == PNG_COLOR_TYPE_GRAY_ALPHA;
@@ -529,7 +529,7 @@ void decodePng(ByteSpan data, TPixelGraphic& image, double& imageGamma, Progress
     std::uint32_t backgroundColour = 0;  // black unless the file names its own
     if (palette) {
         if (d->paletteCount < 1)
-            throw EImageFormat(formattag::png, "Missing palette");
+            throw EImageFormat(formattag::png, UserText(QT_TRANSLATE_NOOP("Core", "Missing palette")));
         // Indexes beyond the file's palette would fail every colour lookup later; the
         // palette is padded with black to the full size of the pixel format instead.
         std::vector<std::uint32_t> entries(static_cast<std::size_t>(paletteEntriesOf(format)), 0);
@@ -600,9 +600,9 @@ void decodePng(ByteSpan data, TPixelGraphic& image, double& imageGamma, Progress
 
     ProgressScope scope(progress, d->height);
     if (!decodeRows(d.get(), &sink, &scope))
-        throw EImageFormat(formattag::png, d->message);
+        throw EImageFormat(formattag::png, UserText(d->message));
     if (const char* problem = imageDataProblem(data))
-        throw EImageFormat(formattag::png, problem);
+        throw EImageFormat(formattag::png, UserText(problem));
     if (d->hasGamma)
         imageGamma = 1.0 / d->gamma;
     image = std::move(result);
@@ -671,8 +671,8 @@ void writePng(const TPixelGraphic& image, std::ostream& out, double imageGamma, 
     ProgressScope scope(progress, image.Height());
     if (!encodeRows(e.get(), &image, l.get(), &scope)) {
         if (std::strcmp(e->message, "Write error") == 0)
-            throw EImageFile(std::string(formattag::png) + "Write error");
-        throw EImageFormat(formattag::png, e->message);
+            throw EImageFile(formattag::png + UserText(QT_TRANSLATE_NOOP("Core", "Write error")));
+        throw EImageFormat(formattag::png, UserText(e->message));
     }
 }
 

@@ -44,7 +44,7 @@ public:
     {
         skipSpaceAndComments();
         if (m_pos >= m_data.size())
-            fail(formatmsg::unexpectedEnd);
+            fail(UserText(formatmsg::unexpectedEnd));
         if (m_data[m_pos] < '0' || m_data[m_pos] > '9')
             fail(formatmsg::invalidValueFor(field));
         std::uint64_t v = 0;
@@ -93,7 +93,7 @@ private:
         if (m_pos < m_data.size() && m_data[m_pos] == '#')
             skipSpaceAndComments();
         if (m_pos >= m_data.size())
-            fail(formatmsg::unexpectedEnd);
+            fail(UserText(formatmsg::unexpectedEnd));
     }
 
     ByteSpan m_data;
@@ -118,7 +118,7 @@ void readBitmap(ByteSpan data, std::size_t pos, bool raw, TPixelGraphic& image, 
         const std::size_t rowBytes = (static_cast<std::size_t>(width) + 7) / 8;
         const auto total = checkedProduct(rowBytes, static_cast<std::uint64_t>(height));
         if (!total || *total > data.size() - pos)
-            fail(formatmsg::unexpectedEnd);
+            fail(UserText(formatmsg::unexpectedEnd));
         for (int y = 0; y < height; ++y) {
             const std::uint8_t* src = data.data() + pos + y * rowBytes;
             std::uint8_t* dst = image.rowData(y);
@@ -151,7 +151,7 @@ void readSamples(ByteSpan data, std::size_t pos, bool raw, int channels, std::ui
     if (raw) {
         const auto total = checkedProduct(perRow * sampleBytes, static_cast<std::uint64_t>(height));
         if (!total || *total > data.size() - pos)
-            fail(formatmsg::unexpectedEnd);
+            fail(UserText(formatmsg::unexpectedEnd));
     }
     TextScanner text(data, pos);
     std::vector<std::uint8_t> row(perRow);
@@ -223,10 +223,10 @@ void readPnm(ByteSpan data, TPixelGraphic& image, ProgressSink* progress)
     if (data.empty() || data[0] != 'P')
         fail(formatmsg::notAFile(kFamily));
     if (data.size() < 2)
-        fail(formatmsg::unexpectedEnd);
+        fail(UserText(formatmsg::unexpectedEnd));
     const int kind = data[1] - '0';
     if (kind < 1 || kind > 6)
-        fail(formatmsg::unknownSubformat);
+        fail(UserText(formatmsg::unknownSubformat));
     const bool raw = kind >= 4;
     const int type = raw ? kind - 3 : kind;  // 1 bit map, 2 grey map, 3 pixel map
 
@@ -247,7 +247,7 @@ void readPnm(ByteSpan data, TPixelGraphic& image, ProgressSink* progress)
     if (raw) {
         // Exactly one white-space character separates the header from the bytes.
         if (pos >= data.size())
-            fail(formatmsg::unexpectedEnd);
+            fail(UserText(formatmsg::unexpectedEnd));
         if (!isSpace(data[pos]))
             fail(formatmsg::invalidValueFor(type == 1 ? "Height" : "MaxVal"));
         ++pos;
@@ -272,10 +272,10 @@ void readPnm(ByteSpan data, TPixelGraphic& image, ProgressSink* progress)
 void writePnm(const TPixelGraphic& image, std::ostream& out, int kind, bool raw, ProgressSink* progress)
 {
     if (image.Width() == 0 || image.Height() == 0)
-        fail(formatmsg::widthOrHeightZero);
+        fail(UserText(formatmsg::widthOrHeightZero));
     static constexpr int kResolution[] = {0, 0, 5, 7};
     if (kind < 1 || kind > 3 || image.ColorResolution() != kResolution[kind])
-        fail(formatmsg::invalidColorResolution);
+        fail(UserText(formatmsg::invalidColorResolution));
 
     const int width = image.Width();
     const int height = image.Height();

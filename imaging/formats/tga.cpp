@@ -147,7 +147,7 @@ void readTga(ByteSpan data, TPixelGraphic& image, ProgressSink* sink)
     if (!runLength) {
         const auto total = checkedProduct(pixels, static_cast<std::uint64_t>(pixelBytes));
         if (!total)
-            fail(formatmsg::imageTooLarge);
+            fail(UserText(formatmsg::imageTooLarge));
         const ByteSpan bytes = in.bytes(*total);
         if (base == 2 && pixelBytes == 3 && !rightToLeft) {
             // The common case is a plain copy of the rows: the file's order is the buffer's.
@@ -189,7 +189,7 @@ void writeTga(const TPixelGraphic& image, std::ostream& out, ProgressSink* progr
 {
     const bool trueColor = image.PixelFormat() == TPixelFormat::pf24Bit;
     if (!trueColor && image.PixelFormat() != TPixelFormat::pf8Bit)
-        fail(formatmsg::invalidColorResolution);
+        fail(UserText(formatmsg::invalidColorResolution));
     if (image.Width() == 0 || image.Height() == 0 || image.Width() > 65535 || image.Height() > 65535)
         fail(formatmsg::invalidValueFor(image.Width() == 0 || image.Width() > 65535 ? "Width" : "Height"));
 

@@ -21,13 +21,23 @@ namespace {
 
 // TIFF's messages carry their own tag, so they are raised with an empty format tag.
 [[noreturn]] void fail(const std::string& text) { throw EImageFormat(formattag::none, text); }
-[[noreturn]] void failTruncated() { fail(std::string("TIFF: ") + formatmsg::unexpectedEnd); }
-[[noreturn]] void failTooLarge() { fail(std::string("TIFF: ") + formatmsg::imageTooLarge); }
+[[noreturn]] void failTruncated() { fail(std::string("TIFF: ") + UserText(formatmsg::unexpectedEnd)); }
+[[noreturn]] void failTooLarge() { fail(std::string("TIFF: ") + UserText(formatmsg::imageTooLarge)); }
+// A PackBits row whose runs do not add up to the row's bytes (rows counted from 0).
+[[noreturn]] void failPackBitsRow(std::uint64_t row)
+{
+    fail(FillIn(UserText(QT_TRANSLATE_NOOP("Core", "TIFF (PackBits): Invalid count of bytes in row %1")), {std::to_string(row)}));
+}
+// A field of the file holds a value the reader cannot use; `field` is the field's own name.
+[[noreturn]] void failInvalid(const std::string& field)
+{
+    fail(FillIn(UserText(QT_TRANSLATE_NOOP("Core", "TIFF: Invalid %1")), {field}));
+}
 
 // What the user can do about a file the reader refuses: most programs that wrote it can save
 // it again in a form every reader takes.
-constexpr const char* kHintCompression = " \u2014 save the image uncompressed or as PNG and open it again";
-constexpr const char* kHintSamples = " \u2014 save the image as 8-bit grey or RGB, or as PNG, and open it again";
+constexpr const char* kHintCompression = QT_TRANSLATE_NOOP("Core", " \u2014 save the image uncompressed or as PNG and open it again");
+constexpr const char* kHintSamples = QT_TRANSLATE_NOOP("Core", " \u2014 save the image as 8-bit grey or RGB, or as PNG, and open it again");
 
 constexpr const char* kStripCountText = "TIFF: NumStripOffsets<>(ImageLength+RowsPerStrip-1) div RowsPerStrip";
 
@@ -186,7 +196,7 @@ public:
         for (const Entry& e : m_entries)
             if (e.tag == tag) {
                 if (fieldTypeSize(e.type) == 0)
-                    fail("TIFF: Unsupported field Type: " + std::to_string(e.type));
+                    fail(FillIn(UserText(QT_TRANSLATE_NOOP("Core", "TIFF: Unsupported field Type: %1")), {std::to_string(e.type)}));
                 return &e;
             }
         return nullptr;
@@ -198,7 +208,7 @@ public:
     {
         const int size = fieldTypeSize(e.type);
         if (size != 1 && size != 2 && size != 4)
-            fail(std::string("TIFF: Invalid ") + name);
+            failInvalid(name);
         if (!m_bytes.contains(e.valuePos, std::uint64_t(e.count) * size))
             failTruncated();
         std::vector<std::uint32_t> out(e.count);
@@ -230,7 +240,7 @@ public:
             return std::nullopt;
         const int size = fieldTypeSize(e->type);
         if (size != 1 && size != 2 && size != 4)
-            fail(std::string("TIFF: Invalid ") + name);
+            failInvalid(name);
         if (!m_bytes.contains(e->valuePos, size))
             failTruncated();
         if (size == 1)
@@ -298,6 +308,11 @@ struct Layout {
     bool usesFloatPredictor() const { return predictor == 3 && predicted(); }
 };
 
+[[noreturn]] void failCompression(const std::string& name)
+{
+    fail(FillIn(UserText(QT_TRANSLATE_NOOP("Core", "TIFF: Unsupported compression %1")), {name}) + UserText(kHintCompression));
+}
+
 void checkCompression(std::uint32_t compression)
 {
     switch (compression) {
@@ -309,26 +324,26 @@ void checkCompression(std::uint32_t compression)
     case compressionJpeg:
         return;
     case 2:
-        fail(std::string("TIFF: Unsupported compression CCITT 1D") + kHintCompression);
+        failCompression("CCITT 1D");
     case 3:
-        fail(std::string("TIFF: Unsupported compression Group 3 Fax") + kHintCompression);
+        failCompression("Group 3 Fax");
     case 4:
-        fail(std::string("TIFF: Unsupported compression Group 4 Fax") + kHintCompression);
+        failCompression("Group 4 Fax");
     case 6:
-        fail(std::string("TIFF: Unsupported compression JPEG") + kHintCompression);
+        failCompression("JPEG");
     default:
-        fail("TIFF: Unsupported compression " + std::to_string(compression) + kHintCompression);
+        failCompression(std::to_string(compression));
     }
 }
 
 [[noreturn]] void failBits(std::uint32_t bits)
 {
-    fail("TIFF: Unsupported " + std::to_string(bits) + " Bits/Pixel" + kHintSamples);
+    fail(FillIn(UserText(QT_TRANSLATE_NOOP("Core", "TIFF: Unsupported %1 Bits/Pixel")), {std::to_string(bits)}) + UserText(kHintSamples));
 }
 
 [[noreturn]] void failSampleFormat(std::uint32_t format)
 {
-    fail("TIFF: Unsupported SampleFormat " + std::to_string(format) + kHintSamples);
+    fail(FillIn(UserText(QT_TRANSLATE_NOOP("Core", "TIFF: Unsupported SampleFormat %1")), {std::to_string(format)}) + UserText(kHintSamples));
 }
 
 // Chooses how the pixels are decoded from the samples, their bits and the interpretation.
@@ -388,13 +403,13 @@ void readTiles(const Directory& dir, Layout& l)
     const auto tw = dir.scalar(tagTileWidth, "TileWidth");
     const auto th = dir.scalar(tagTileLength, "TileLength");
     if (!tw || *tw == 0)
-        fail("TIFF: Invalid TileWidth");
+        failInvalid("TileWidth");
     if (!th || *th == 0)
-        fail("TIFF: Invalid TileLength");
+        failInvalid("TileLength");
     // Tiles must start on a byte: with 1- or 4-bit samples the width must fill whole bytes.
     const std::uint32_t chunkBits = l.planes > 1 ? l.bitsPerSample : l.bitsPerPixel;
     if ((std::uint64_t(*tw) * chunkBits) % 8 != 0)
-        fail("TIFF: Invalid TileWidth");
+        failInvalid("TileWidth");
     l.tiled = true;
     l.chunkWidth = *tw;
     l.chunkHeight = *th;
@@ -403,7 +418,7 @@ void readTiles(const Directory& dir, Layout& l)
     const Entry* offsets = dir.find(tagTileOffsets);
     const std::uint64_t expected = std::uint64_t(l.chunksAcross) * l.chunksDown * l.planes;
     if (!offsets || offsets->count != expected)
-        fail("TIFF: Invalid TileOffsets");
+        failInvalid("TileOffsets");
     l.offsets = dir.values(*offsets, "TileOffsets");
     if (const Entry* counts = dir.find(tagTileByteCounts); counts && counts->count == offsets->count)
         l.byteCounts = dir.values(*counts, "TileByteCounts");
@@ -414,7 +429,7 @@ void readStrips(const Directory& dir, Layout& l, std::optional<std::uint32_t> rp
 {
     const Entry* offsets = dir.find(tagStripOffsets);
     if (!offsets || offsets->count == 0)
-        fail("TIFF: Invalid StripOffsets");
+        failInvalid("StripOffsets");
     // Each strip offset takes at least 2 bytes in the file, so this bounds the allocation by
     // the file's size before the values are read.
     l.offsets = dir.values(*offsets, "StripOffsets");
@@ -444,14 +459,14 @@ Layout readLayout(const Directory& dir, const TiffWarning& warn)
     // Samples and their bits come first: they decide how everything else is read.
     if (const Entry* spp = dir.find(tagSamplesPerPixel)) {
         if (spp->count != 1)
-            fail("TIFF: Invalid count of SamplesPerPixel");
+            fail(UserText(QT_TRANSLATE_NOOP("Core", "TIFF: Invalid count of SamplesPerPixel")));
         l.samples = *dir.scalar(tagSamplesPerPixel, "SamplesPerPixel");
         if (l.samples < 1 || l.samples > 4)
-            fail("TIFF: Invalid SamplesPerPixel");
+            failInvalid("SamplesPerPixel");
     }
     if (const Entry* bps = dir.find(tagBitsPerSample)) {
         if (bps->count != 1 && bps->count != l.samples)
-            fail("TIFF: Invalid count of SamplesPerPixel");
+            fail(UserText(QT_TRANSLATE_NOOP("Core", "TIFF: Invalid count of SamplesPerPixel")));
         const std::vector<std::uint32_t> bits = dir.values(*bps, "BitsPerSample");
         std::uint64_t sum = 0;
         for (std::uint32_t b : bits)
@@ -469,14 +484,14 @@ Layout readLayout(const Directory& dir, const TiffWarning& warn)
 
     const auto rps = dir.scalar(tagRowsPerStrip, "RowsPerStrip");
     if (rps && *rps == 0)
-        fail("TIFF: Invalid RowsPerStrip");
+        failInvalid("RowsPerStrip");
 
     const auto width = dir.scalar(tagImageWidth, "ImageWidth");
     const auto height = dir.scalar(tagImageLength, "ImageLength");
     if (!width || *width == 0)
-        fail("TIFF: Invalid ImageWidth");
+        failInvalid("ImageWidth");
     if (!height || *height == 0)
-        fail("TIFF: Invalid ImageLength");
+        failInvalid("ImageLength");
     l.width = *width;
     l.height = *height;
 
@@ -497,14 +512,15 @@ Layout readLayout(const Directory& dir, const TiffWarning& warn)
     case 5:
         break;
     default:
-        fail("TIFF: Unsupported photometric interpretation " + std::to_string(l.photometric) + kHintSamples);
+        fail(FillIn(UserText(QT_TRANSLATE_NOOP("Core", "TIFF: Unsupported photometric interpretation %1")), {std::to_string(l.photometric)}) +
+             UserText(kHintSamples));
     }
 
     choosePixelKind(l, dir.scalar(tagSampleFormat, "SampleFormat").value_or(1));
 
     const std::uint32_t planar = dir.scalar(tagPlanarConfiguration, "PlanarConfiguration").value_or(1);
     if (planar != 1 && planar != 2)
-        fail("TIFF: Invalid PlanarConfiguration");
+        failInvalid("PlanarConfiguration");
     l.planes = planar == 2 ? l.samples : 1;
 
     // A predictor belongs to the compression: without LZW or Deflate it means nothing.
@@ -514,7 +530,7 @@ Layout readLayout(const Directory& dir, const TiffWarning& warn)
     const bool predictorFits = l.predictor == 1 || (l.predictor == 2 && l.bitsPerSample >= 8) ||
                                (l.predictor == 3 && l.kind == PixelKind::Grey32 && l.deep == DeepSampleKind::Float32);
     if (l.predicted() && !predictorFits)
-        fail("TIFF: Unsupported Predictor " + std::to_string(l.predictor) + kHintCompression);
+        fail(FillIn(UserText(QT_TRANSLATE_NOOP("Core", "TIFF: Unsupported Predictor %1")), {std::to_string(l.predictor)}) + UserText(kHintCompression));
     l.reversedBits = dir.scalar(tagFillOrder, "FillOrder").value_or(1) == 2;
 
     if (l.compression == compressionJpeg) {
@@ -522,11 +538,12 @@ Layout readLayout(const Directory& dir, const TiffWarning& warn)
         const bool jpegKind = (l.kind == PixelKind::Packed && l.bitsPerPixel == 8 && l.photometric != 3) ||
                               l.kind == PixelKind::Rgb8;
         if (!jpegKind || planar != 1)
-            fail("TIFF: Unsupported JPEG data (" + std::to_string(l.samples) + " \u00d7 " +
-                 std::to_string(l.bitsPerSample) + " bits)" + kHintSamples);
+            fail(FillIn(UserText(QT_TRANSLATE_NOOP("Core", "TIFF: Unsupported JPEG data (%1 \u00d7 %2 bits)")),
+                        {std::to_string(l.samples), std::to_string(l.bitsPerSample)}) +
+                 UserText(kHintSamples));
         if (const Entry* tables = dir.find(tagJpegTables); tables && tables->count > 0) {
             if (fieldTypeSize(tables->type) != 1 || !dir.bytesContain(*tables))
-                fail("TIFF: Invalid JPEGTables");
+                failInvalid("JPEGTables");
             l.jpegTables = dir.bytesOf(*tables);
         }
     }
@@ -536,7 +553,7 @@ Layout readLayout(const Directory& dir, const TiffWarning& warn)
         // channel, so only SHORT values of the right count are taken.
         const Entry* map = dir.find(tagColorMap);
         if (!map || map->type != typeShort || map->count != 3u * (1u << l.bitsPerSample))
-            fail("TIFF: Invalid ColorMap");
+            failInvalid("ColorMap");
         l.colorMap = dir.values(*map, "ColorMap");
     }
 
@@ -581,9 +598,11 @@ bool unpackBitsRow(ByteSpan in, std::size_t& pos, std::uint8_t* row, std::size_t
     return true;
 }
 
-std::string chunkName(const Layout& l, std::size_t index)
+// What went wrong in which strip or tile: "Not enough data in strip 3".
+std::string inChunk(const char* what, const Layout& l, std::size_t index)
 {
-    return std::string(l.tiled ? " in tile " : " in strip ") + std::to_string(index + 1);
+    const char* place = l.tiled ? QT_TRANSLATE_NOOP("Core", "%1 in tile %2") : QT_TRANSLATE_NOOP("Core", "%1 in strip %2");
+    return FillIn(UserText(place), {UserText(what), std::to_string(index + 1)});
 }
 
 std::string compressionTag(std::uint32_t compression)
@@ -657,8 +676,8 @@ void checkChunks(const Layout& l, const TiffBytes& bytes)
         forEachChunkPlace(l, [&](const ChunkPlace& at) {
             const std::size_t index = chunkIndex(l, at, p);
             if (rowCost > most || at.rows > (most - work) / rowCost)
-                fail("TIFF: Tiles cost far more than the image (TileWidth " + std::to_string(l.chunkWidth) +
-                     ", TileLength " + std::to_string(l.chunkHeight) + ")");
+                fail(FillIn(UserText(QT_TRANSLATE_NOOP("Core", "TIFF: Tiles cost far more than the image (TileWidth %1, TileLength %2)")),
+                            {std::to_string(l.chunkWidth), std::to_string(l.chunkHeight)}));
             work += std::uint64_t(at.rows) * rowCost;
             const std::uint64_t needed = std::uint64_t(at.rows) * l.chunkRowBytes;
             if (l.compression == compressionNone) {
@@ -674,9 +693,8 @@ void checkChunks(const Layout& l, const TiffBytes& bytes)
             if (holds >= needed)
                 return;
             if (l.compression == compressionPackBits)
-                fail("TIFF (PackBits): Invalid count of bytes in row " +
-                     std::to_string(at.y0 + holds / std::max<std::uint64_t>(l.chunkRowBytes, 1)));
-            fail(compressionTag(l.compression) + "Not enough data" + chunkName(l, index));
+                failPackBitsRow(at.y0 + holds / std::max<std::uint64_t>(l.chunkRowBytes, 1));
+            fail(compressionTag(l.compression) + inChunk(QT_TRANSLATE_NOOP("Core", "Not enough data"), l, index));
         });
 }
 
@@ -779,7 +797,7 @@ public:
             std::size_t pos = 0;
             for (std::uint32_t r = 0; r < rows; ++r)
                 if (!unpackBitsRow(in, pos, out + r * rowBytes, rowBytes))
-                    fail("TIFF (PackBits): Invalid count of bytes in row " + std::to_string(firstRow + r));
+                    failPackBitsRow(firstRow + r);
             return out;
         }
         // A chunk reaching beyond the image is decoded only as far as the image needs it.
@@ -803,10 +821,10 @@ public:
         if (status != DecodeStatus::Complete) {
             const std::string tag = compressionTag(m_l.compression);
             if (status == DecodeStatus::Short)
-                fail(tag + "Not enough data" + chunkName(m_l, index));
+                fail(tag + inChunk(QT_TRANSLATE_NOOP("Core", "Not enough data"), m_l, index));
             if (status == DecodeStatus::Overflow)
-                fail(tag + "More data than the image holds" + chunkName(m_l, index));
-            fail(tag + "Invalid data" + chunkName(m_l, index));
+                fail(tag + inChunk(QT_TRANSLATE_NOOP("Core", "More data than the image holds"), m_l, index));
+            fail(tag + inChunk(QT_TRANSLATE_NOOP("Core", "Invalid data"), m_l, index));
         }
         const int spp = m_l.planes > 1 ? 1 : static_cast<int>(m_l.samples);
         const int sampleBytes = static_cast<int>(m_l.bitsPerSample / 8);
@@ -1056,7 +1074,7 @@ void readTiff(ByteSpan data, TPixelGraphic& image, const TiffWarning& warn, Prog
               DepthReduction* reduction)
 {
     if (!isTiffSignature(data))
-        fail("TIFF: Not a TIF file");
+        fail(UserText(QT_TRANSLATE_NOOP("Core", "TIFF: Not a TIF file")));
     const TiffBytes bytes(data, data[0] == 'M');
     Directory dir(bytes);
     dir.read(bytes.u32(4));
@@ -1150,10 +1168,10 @@ struct OutEntry {
 void writeTiff(const TPixelGraphic& image, std::ostream& out, ProgressSink* progress)
 {
     if (image.isEmpty() || image.Width() <= 0 || image.Height() <= 0)
-        fail(std::string("TIFF: ") + formatmsg::widthOrHeightZero);
+        fail(std::string("TIFF: ") + UserText(formatmsg::widthOrHeightZero));
     const int resolution = image.ColorResolution();
     if (resolution == 1)
-        fail(std::string("TIFF: ") + formatmsg::invalidColorResolution);
+        fail(std::string("TIFF: ") + UserText(formatmsg::invalidColorResolution));
 
     const std::uint32_t width = static_cast<std::uint32_t>(image.Width());
     const std::uint32_t height = static_cast<std::uint32_t>(image.Height());
@@ -1193,7 +1211,7 @@ void writeTiff(const TPixelGraphic& image, std::ostream& out, ProgressSink* prog
     const int entryCount = withMap ? 14 : 13;
     const std::uint64_t fileSize = dirPos + 2 + 12ull * entryCount + 4;
     if (fileSize > UINT32_MAX)
-        fail(std::string("TIFF: ") + formatmsg::imageTooLarge);
+        fail(std::string("TIFF: ") + UserText(formatmsg::imageTooLarge));
 
     auto stripOffset = [&](std::uint32_t s) {
         return static_cast<std::uint32_t>(imageStart + std::uint64_t(s) * rowsPerStrip * rowBytes);
@@ -1287,7 +1305,7 @@ void writeTiff(const TPixelGraphic& image, std::ostream& out, ProgressSink* prog
     }
     w.u32(0);
     if (!out)
-        throw EImageFile("TIFF: Write error");
+        throw EImageFile("TIFF: " + UserText(QT_TRANSLATE_NOOP("Core", "Write error")));
 }
 
 }  // namespace tesra

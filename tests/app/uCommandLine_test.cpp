@@ -66,6 +66,9 @@ TEST(CommandLine, EachLineAnswersOnItsStreamWithItsStatus)
         {{}, false, 0, "", ""},
         {{"a.tif"}, false, 0, "", ""},
         {{"a.tif", "b.tif"}, false, 0, "", "opening a.tif only"},
+        // The toolkit's own options are the window's, with or without their value attached.
+        {{"-style", "fusion", "-reverse", "--platform=xcb", "a.tif"}, false, 0, "", ""},
+        {{"--echo", "-style=fusion", "a.tif"}, true, 0, "echo a.tif", ""},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.args.join(' ').toStdString());
@@ -92,6 +95,7 @@ TEST(CommandLine, NamedImagesAreLeftForTheWindowInTheirOrder)
 {
     EXPECT_EQ(read({"a.tif", "-"}).line.files, (QStringList{"a.tif", "-"}));
     EXPECT_EQ(read({"--", "--looks-like-an-option.tif"}).line.files, QStringList{"--looks-like-an-option.tif"});
+    EXPECT_EQ(read({"-style", "fusion", "a.tif", "--", "-style"}).line.files, (QStringList{"a.tif", "-style"}));
 }
 
 }  // namespace

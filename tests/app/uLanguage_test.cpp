@@ -10,6 +10,7 @@
 #include <QPushButton>
 #include <QToolBar>
 
+#include "imaging/formats/image_format.h"
 #include "tests/results/sheet_windows.h"
 
 QT_BEGIN_NAMESPACE
@@ -101,6 +102,31 @@ TEST_P(LanguageTest, ClipboardTextIsTheSameInEveryLanguage)
     EXPECT_TRUE(text.startsWith("Tesra measurement "));
     EXPECT_TRUE(text.contains("\r\n!\t#\tTotal length in Pixel\tSecond phase length \tIntersections\t"));
     EXPECT_TRUE(text.contains("\r\nConfidence niveau of 95%:\r\n"));
+}
+
+TEST_P(LanguageTest, DamagedImageFilesAreToldInTheLoadedLanguage)
+{
+    // The readers compose their messages from catalogued pieces: the format's tag stays, the
+    // words follow the language.
+    const bool german = GetParam().language == Language::German;
+    const struct {
+        std::string bytes;
+        const char* extension;
+        const char* message;
+    } files[] = {
+        {"P5\n2 2\n255\n\x01", "pgm", german ? "PBM, PGM, PPM: Unerwartetes Dateiende" : "PBM, PGM, PPM: Unexpected end of file"},
+        {std::string("II*\0\x08\0\0\0\0\0\0\0\0\0", 14), "tif",
+         german ? "TIFF: Ungültiges Feld ImageWidth" : "TIFF: Invalid ImageWidth"},
+    };
+    for (const auto& file : files) {
+        TPixelGraphic image;
+        try {
+            loadImage(ByteSpan(reinterpret_cast<const std::uint8_t*>(file.bytes.data()), file.bytes.size()), file.extension, image);
+            ADD_FAILURE() << file.extension << " loaded";
+        } catch (const std::exception& e) {
+            EXPECT_EQ(std::string(e.what()), file.message);
+        }
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Languages, LanguageTest, ::testing::ValuesIn(kLanguages),
