@@ -4,8 +4,12 @@
 // image. `baseline` is the same process loading nothing (program, libraries), so
 // (peak − baseline) / image is the load's own share.
 //
+// Deep TIFFs (16 bits a sample, grey and RGB, plain and LZW) are written by ImageMagick from the
+// 24-bit TIFF; they load into an image of 8 bits a sample, against which their ratio counts.
+//
 // The loading process is this program again, started as `load_memory_bench --load FILE`
-// under /usr/bin/time; the runs are skipped when GNU time is not installed.
+// under /usr/bin/time; the runs are skipped when GNU time (or, for the deep files,
+// ImageMagick) is not installed.
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
@@ -58,6 +62,20 @@ const std::string& fileOf(const std::string& extension)
     return files()[extension] = name;
 }
 
+// The 24-bit TIFF turned into a deep one by ImageMagick `options` (with .tif added to the name),
+// or an empty name when that fails.
+std::string deepTiff(const std::string& name, const std::string& options)
+{
+    auto found = files().find(name);
+    if (found != files().end())
+        return found->second;
+    const std::string out = tempName(name + ".tif");
+    const std::string command = "/usr/bin/convert-im6.q16 " + fileOf("tif") + " " + options + " " + out + " >/dev/null 2>&1";
+    if (std::system(command.c_str()) != 0)
+        return {};
+    return files()[name] = out;
+}
+
 // Maximum resident size in KB of `load_memory_bench --load FILE`, or -1.
 long peakKilobytes(const std::string& file)
 {
@@ -72,13 +90,17 @@ long peakKilobytes(const std::string& file)
     return ::pclose(pipe) == 0 ? kb : -1;
 }
 
-void measure(benchmark::State& state, const std::string& extension)
+// The peak of loading `file` against an image of `imageBytes`.
+void measureFile(benchmark::State& state, const std::string& file, double imageBytes)
 {
     if (::access("/usr/bin/time", X_OK) != 0) {
         state.SkipWithError("GNU time not installed");
         return;
     }
-    const std::string file = extension.empty() ? std::string("-") : fileOf(extension);
+    if (file.empty()) {
+        state.SkipWithError("ImageMagick could not write the file");
+        return;
+    }
     long peak = -1;
     for (auto _ : state)
         peak = peakKilobytes(file);
@@ -89,9 +111,19 @@ void measure(benchmark::State& state, const std::string& extension)
     const long baseline = peakKilobytes("-");
     state.counters["peak_MB"] = peak / 1024.0;
     state.counters["baseline_MB"] = baseline / 1024.0;
-    state.counters["image_MB"] = kImageBytes / (1024.0 * 1024.0);
-    state.counters["peak/image"] = peak * 1024.0 / kImageBytes;
-    state.counters["(peak-baseline)/image"] = (peak - baseline) * 1024.0 / kImageBytes;
+    state.counters["image_MB"] = imageBytes / (1024.0 * 1024.0);
+    state.counters["peak/image"] = peak * 1024.0 / imageBytes;
+    state.counters["(peak-baseline)/image"] = (peak - baseline) * 1024.0 / imageBytes;
+}
+
+void measure(benchmark::State& state, const std::string& extension)
+{
+    measureFile(state, extension.empty() ? std::string("-") : fileOf(extension), kImageBytes);
+}
+
+void measureDeep(benchmark::State& state, const std::string& name, const std::string& options, bool grey)
+{
+    measureFile(state, deepTiff(name, options), grey ? kImageBytes / 3 : kImageBytes);
 }
 
 void BM_PeakMemoryBmp(benchmark::State& state) { measure(state, "bmp"); }
@@ -104,6 +136,20 @@ void BM_PeakMemoryTiff(benchmark::State& state) { measure(state, "tif"); }
 BENCHMARK(BM_PeakMemoryTiff)->Unit(benchmark::kMillisecond)->Iterations(1);
 void BM_PeakMemoryPng(benchmark::State& state) { measure(state, "png"); }
 BENCHMARK(BM_PeakMemoryPng)->Unit(benchmark::kMillisecond)->Iterations(1);
+void BM_PeakMemoryTiffRgb16(benchmark::State& state) { measureDeep(state, "rgb16", "-depth 16 -compress None", false); }
+BENCHMARK(BM_PeakMemoryTiffRgb16)->Unit(benchmark::kMillisecond)->Iterations(1);
+void BM_PeakMemoryTiffRgb16Lzw(benchmark::State& state) { measureDeep(state, "rgb16_lzw", "-depth 16 -compress LZW", false); }
+BENCHMARK(BM_PeakMemoryTiffRgb16Lzw)->Unit(benchmark::kMillisecond)->Iterations(1);
+void BM_PeakMemoryTiffGrey16(benchmark::State& state)
+{
+    measureDeep(state, "grey16", "-colorspace Gray -depth 16 -compress None", true);
+}
+BENCHMARK(BM_PeakMemoryTiffGrey16)->Unit(benchmark::kMillisecond)->Iterations(1);
+void BM_PeakMemoryTiffGrey16Lzw(benchmark::State& state)
+{
+    measureDeep(state, "grey16_lzw", "-colorspace Gray -depth 16 -compress LZW", true);
+}
+BENCHMARK(BM_PeakMemoryTiffGrey16Lzw)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 }  // namespace
 }  // namespace tesra

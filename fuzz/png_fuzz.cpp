@@ -1,4 +1,4 @@
-// Feeds arbitrary bytes to the PNG reader. A decoded image is written again and read back; a
+// Feeds arbitrary bytes to the PNG reader. A decoded image of a modest size is written again and read back; a
 // lossless format must give the same pixels and palette.
 #include <cstddef>
 #include <cstdint>
@@ -13,7 +13,7 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     using namespace tesra;
-    fuzz::LimitImageSizes();
+    fuzz::UseProgramSizeLimits();
     TPixelGraphic image;
     double gamma = 1.8;
     try {
@@ -21,6 +21,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     } catch (const EPixelGraphic&) {
         return 0;
     }
+    if (!fuzz::SmallEnoughForRoundTrip(image))
+        return 0;
     std::ostringstream out;
     writePng(image, out, gamma);
     const std::string bytes = out.str();

@@ -10,6 +10,7 @@ packages=(
   qt6-translations-l10n  # Qt's own texts (file dialogs) in the user's language
   # tests and benchmarks
   libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth
+  time  # GNU time: the load memory benchmark reads its maximum resident size
   libtiff-dev  # the bare library as the reference of the TIFF benchmarks
   # fuzzing
   clang-14 libclang-rt-14-dev

@@ -64,6 +64,10 @@ struct Decoder {
     // Set once every row is in the buffer: libpng then only reads on to the end of the
     // compressed stream, which the image does not need and which may be gigabytes long.
     bool rowsComplete;
+    // The chunk libpng reads in (its offset), and the offset of the one after it: followed
+    // as the reads go, so that the checks after the rows start where libpng stopped.
+    std::size_t chunkAt;
+    std::size_t nextChunkAt;
 };
 
 struct DecoderDeleter {
@@ -111,6 +115,13 @@ void readBytes(png_structp png, png_bytep out, png_size_t length)
         png_error(png, formatmsg::unexpectedEnd);
     std::memcpy(out, d->data + d->pos, length);
     d->pos += length;
+    while (d->pos > d->nextChunkAt && d->size - d->nextChunkAt >= 4) {
+        const std::uint8_t* at = d->data + d->nextChunkAt;
+        const std::size_t chunkLength =
+            (std::size_t(at[0]) << 24) | (std::size_t(at[1]) << 16) | (std::size_t(at[2]) << 8) | at[3];
+        d->chunkAt = d->nextChunkAt;
+        d->nextChunkAt += 12 + chunkLength;
+    }
 }
 
 // True when a gamma chunk with a sound checksum stands before the image data. libpng answers
@@ -141,10 +152,12 @@ bool hasGammaChunk(ByteSpan file)
 
 // Every image data chunk must be complete and match its checksum. libpng checks each chunk
 // as it finishes reading it, but it is stopped after the last row, before it reaches the end
-// of the last chunk; this walk over the chunk headers covers that one too.
-const char* imageDataProblem(ByteSpan file)
+// of the last chunk; this walk over the chunk headers from the chunk at `from` (the one libpng
+// stopped in) covers that one and any after it. The chunks before are not touched again:
+// their pages stay released.
+const char* imageDataProblem(ByteSpan file, std::size_t from)
 {
-    std::size_t pos = 8;
+    std::size_t pos = from;
     while (pos <= file.size() && file.size() - pos >= 8) {
         const std::uint32_t length = (std::uint32_t(file[pos]) << 24) | (std::uint32_t(file[pos + 1]) << 16) |
                                      (std::uint32_t(file[pos + 2]) << 8) | std::uint32_t(file[pos + 3]);
@@ -497,6 +510,8 @@ void decodePng(ByteSpan data, TPixelGraphic& image, double& imageGamma, Progress
     std::unique_ptr<Decoder, DecoderDeleter> d(new Decoder{});
     d->data = data.data();
     d->size = data.size();
+    d->chunkAt = 8;  // the first chunk, after the signature
+    d->nextChunkAt = 8;
     d->png = png_create_read_struct(PNG_LIBPNG_VER_STRING, d.get(), onError<Decoder>, onWarning);
     if (!d->png)
         throw EImageFormat(formattag::png, formatmsg::failed("png_create_read_struct"));
@@ -601,7 +616,7 @@ void decodePng(ByteSpan data, TPixelGraphic& image, double& imageGamma, Progress
     ProgressScope scope(progress, d->height);
     if (!decodeRows(d.get(), &sink, &scope))
         throw EImageFormat(formattag::png, UserText(d->message));
-    if (const char* problem = imageDataProblem(data))
+    if (const char* problem = imageDataProblem(data, d->chunkAt))
         throw EImageFormat(formattag::png, UserText(problem));
     if (d->hasGamma)
         imageGamma = 1.0 / d->gamma;

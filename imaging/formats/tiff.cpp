@@ -1026,16 +1026,27 @@ void readShallow(const Layout& l, ChunkReader& chunks, TPixelGraphic& image, Pro
 // Deep samples: the image's range is taken in a first pass over the chunks as they are
 // decoded (uncompressed ones are read where they lie in the file), then each chunk is
 // reduced straight into the buffer; the file's samples are never held as a whole. Decoded
-// chunks are kept from the first pass for the second as far as half again the buffer's size
-// allows (the buffer takes its memory only in the second pass, as the kept chunks give
-// theirs back); the others are decoded again.
+// chunks are kept from the first pass for the second as far as deepCacheBytes allows (the
+// buffer takes its memory only in the second pass, as the kept chunks give theirs back); the
+// others are decoded again.
+// Room for decoded chunks between the two passes of a deep image: what keeps the load's
+// peak, the program's own memory and the load's working buffers (about 7 MB, counted as 12)
+// included, at one and a half times the image, and never less than the image itself (a small
+// image's peak is the program's memory anyway, and every chunk kept is one not decoded again).
+std::size_t deepCacheBytes(std::uint64_t imageBytes)
+{
+    constexpr std::uint64_t kBeside = 12u << 20;
+    const std::uint64_t half = imageBytes / 2 * 3;
+    return static_cast<std::size_t>(std::max(imageBytes, half > kBeside ? half - kBeside : 0));
+}
+
 DepthReduction readDeep(const Layout& l, ChunkReader& chunks, bool bigEndian, std::uint64_t imageBytes,
                         TPixelGraphic& image, ProgressSink* progress)
 {
     const int used = l.kind == PixelKind::Rgb16 ? 3 : 1;
     const int spp = static_cast<int>(l.samples);
     ProgressScope scope(progress, 2 * std::int64_t(l.height));
-    ChunkCache cache(l.compression == compressionNone ? 0 : static_cast<std::size_t>(imageBytes / 2 * 3));
+    ChunkCache cache(l.compression == compressionNone ? 0 : deepCacheBytes(imageBytes));
     chunks.keepIn(cache);
     DeepSampleRange range(l.deep, bigEndian);
     decodeChunks(l, chunks, image, scope, 0, true, [&](const ChunkPlace& at, const std::uint8_t* src, std::uint8_t*) {

@@ -352,6 +352,42 @@ TEST(PngRead, DamagedFilesAreRefusedAndKeepTheImage)
     std::vector<std::uint8_t> badCrc = good;
     badCrc[29] ^= 1;  // inside the IHDR CRC
     EXPECT_THROW(read(badCrc), EImageFormat);
+
+    // Image data over four chunks, the last going on after the last row: a damaged checksum
+    // of any of them refuses the file, whether libpng read the chunk whole or stopped in it.
+    std::vector<std::uint8_t> raw;
+    for (int y = 0; y < 64; ++y) {
+        raw.push_back(0);
+        for (int x = 0; x < 3 * 64; ++x)
+            raw.push_back(static_cast<std::uint8_t>(x * 7 + y * 13));
+    }
+    raw.insert(raw.end(), 4000, 0);
+    uLongf zSize = compressBound(static_cast<uLong>(raw.size()));
+    std::vector<std::uint8_t> z(zSize);
+    compress2(z.data(), &zSize, raw.data(), static_cast<uLong>(raw.size()), 0);  // stored: the split is exact
+    z.resize(zSize);
+    PngBuilder split;
+    split.header(64, 64, 8, 2);
+    std::vector<std::size_t> crcAt;
+    const std::size_t piece = (z.size() + 3) / 4;
+    for (std::size_t at = 0; at < z.size(); at += piece) {
+        split.chunk("IDAT", std::vector<std::uint8_t>(z.begin() + static_cast<std::ptrdiff_t>(at),
+                                                      z.begin() + static_cast<std::ptrdiff_t>(std::min(z.size(), at + piece))));
+        crcAt.push_back(split.out.size() - 1);
+    }
+    const std::vector<std::uint8_t> chunks = split.end();
+    ASSERT_EQ(crcAt.size(), 4u);
+    ASSERT_NO_THROW(read(chunks));
+    for (std::size_t i = 0; i < crcAt.size(); ++i) {
+        std::vector<std::uint8_t> damaged = chunks;
+        damaged[crcAt[i]] ^= 0x40;
+        try {
+            read(damaged);
+            ADD_FAILURE() << "damaged checksum of image data chunk " << i << " was accepted";
+        } catch (const EImageFormat& e) {
+            EXPECT_STREQ(e.what(), "PNG: IDAT: CRC error") << i;
+        }
+    }
 }
 
 TEST(PngRead, LibpngLimitsRefuseHugeHeaders)
