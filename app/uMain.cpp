@@ -22,6 +22,7 @@
 #include <QRadioButton>
 #include <QScrollBar>
 #include <QSettings>
+#include <QSpinBox>
 #include <QStatusBar>
 #include <QStyle>
 #include <QThread>
@@ -29,6 +30,7 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <QWheelEvent>
+#include <QWidgetAction>
 
 #include "analysis/uGrau.h"
 #include "app/main_window_rules.h"
@@ -43,6 +45,7 @@
 #include "imaging/filters/uFilterDialogs.h"
 #include "imaging/formats/safe_save.h"
 #include "results/uKalibieren.h"
+#include "results/uProbe.h"
 #include "results/uTabelle.h"
 #include "view/uImage.h"
 #include "widgets/uPanes.h"
@@ -79,7 +82,8 @@ const std::vector<QString>& groupButtons(ContextGroup group)
 {
     static const std::vector<QString> none;
     static const std::vector<QString> types{"bTyp1", "bTyp2", "bTyp3", "bTyp4", "bTyp5", "bTyp6", "bPropose"};
-    static const std::vector<QString> lineTools{"bAddLinie", "bAddKreis", "bLinieLaden", "bLinieSpeichern"};
+    static const std::vector<QString> lineTools{"bAddLinie", "bAddKreis", "bPattern", "bLinieLaden",
+                                                "bLinieSpeichern"};
     static const std::vector<QString> analysis{"bHistogram", "bLinieAnalysieren", "bSegLen"};
     static const std::vector<QString> filters{"bFilterSharpen", "bFilterBCG", "bFilterDetail", "bFilterContour",
                                               "bUndo"};
@@ -264,7 +268,18 @@ void TfMain::createControls()
     addAction(save);
     m_actions["aSave"] = save;
     connect(save, &QAction::triggered, this, &TfMain::saveCurrentClick);
-    connect(addButton(datei, "bPhoto", tr("Save photo"), tr("Save photo")), &QAction::triggered, this, &TfMain::bPhotoClick);
+    QAction* photo = addButton(datei, "bPhoto", tr("Save photo"), tr("Save photo"));
+    connect(photo, &QAction::triggered, this, &TfMain::bPhotoClick);
+    // The photo's options: a click on the button saves, its arrow offers the scale bar.
+    auto* photoMenu = new QMenu(this);
+    photoMenu->setObjectName("mPhoto");
+    QAction* scaleBar = photoMenu->addAction(tr("Draw a scale bar (calibrated images)"));
+    scaleBar->setObjectName("mScaleBar");
+    scaleBar->setCheckable(true);
+    m_actions["mScaleBar"] = scaleBar;
+    photo->setMenu(photoMenu);
+    if (auto* button = qobject_cast<QToolButton*>(datei->widgetForAction(photo)))
+        button->setPopupMode(QToolButton::MenuButtonPopup);
     connect(addButton(datei, "bLinieLaden", tr("Linienset Laden"), tr("Linienset Laden")), &QAction::triggered, this,
             &TfMain::bLinieLadenClick);
     connect(addButton(datei, "bLinieSpeichern", tr("Linienset Speichern"), tr("Linienset Speichern")), &QAction::triggered,
@@ -324,6 +339,10 @@ void TfMain::createControls()
     mfReset->setObjectName("mfReset");
     connect(mfReset, &QAction::triggered, this, &TfMain::ArrangeWindows);
     m_actions["mfSonst"] = mfSonst;
+    QAction* mfProbe = m_windowMenu->addAction(tr("Specimen"));
+    mfProbe->setObjectName("mfProbe");
+    connect(mfProbe, &QAction::triggered, this, [] { ShowProbe(); });
+    m_actions["mfProbe"] = mfProbe;
     QAction* bFenster = addButton(zoom, "bFenster", tr("Window"), tr("Window"));
     bFenster->setMenu(m_windowMenu);
     for (QAction* dropDown : {bZoom, bFenster})
@@ -395,6 +414,7 @@ void TfMain::createControls()
     addLine->setChecked(true);
     connect(addLine, &QAction::triggered, this, [this] { m_addCircle = false; });
     connect(addCircle, &QAction::triggered, this, [this] { m_addCircle = true; });
+    createPatternButton(context);
     connect(addButton(context, "bHistogram", tr("Histogram"), tr("Histogram")), &QAction::triggered, this,
             [this] { showGreyView(gvHistogram); });
     connect(addButton(context, "bLinieAnalysieren", tr("Analys"), tr("Analys")), &QAction::triggered, this,
@@ -437,6 +457,8 @@ void TfMain::createControls()
     m_tMisInter->setToolTip(tr("Noch benötigte Anzahl an Intercepts"));
     m_pInter = panel("pInter", tr("Intersections:"));
     m_pKorn = panel("pKorn", tr("Cal. grain size:"));
+    m_pG = panel("pG", "G:");
+    m_pG->setToolTip(tr("Grain size number of the calibrated mean lineal intercept"));
     m_tKal->setStyleSheet(kWarningStyle);
     m_tMisInter->setStyleSheet(kWarningStyle);
     keepRoomWhenHidden(m_tMisInter);
@@ -695,11 +717,12 @@ void TfMain::ShowCalibration(const QString& caption, bool warning)
 void TfMain::ShowIndicators()
 {
     const SheetIndicators indicators = IndicatorsOf(m_document.statistics(), m_document.measurement().lineCount(),
-                                                    m_document.numberLocale());
+                                                    m_document.numberLocale(), m_document.measurement().calibration);
     m_tMisInter->setText(CoreText(indicators.needed.caption));
     m_tMisInter->setVisible(indicators.needed.visible);
     m_pInter->setText(CoreText(indicators.intercepts));
     m_pKorn->setText(CoreText(indicators.grainSize));
+    m_pG->setText(QString::fromStdString(indicators.grainSizeNumber));
     const CalibrationModel& calibration = m_document.calibrationTexts();
     ShowCalibration(CoreText(calibration.kalCaption()), calibration.kalWarning());
     updateControls();
@@ -1140,6 +1163,8 @@ bool TfMain::saveImage(const QString& fileName)
         return false;
     }
     m_tBildName->setText(fileName);
+    if (TfProbe* probe = fProbe())
+        probe->ImageSaved();
     image->setWindowTitle(tr("Tesra measurement ") + fileName);
     statusBar()->showMessage(tr("Saved %1").arg(QFileInfo(fileName).fileName()));
     return true;
@@ -1201,7 +1226,12 @@ void TfMain::bPhotoClick()
         WaitCursor busy;
         // The picture has the image's own size whatever the zoom: the overlay is drawn at
         // image scale, so every pixel of it is defined.
-        const TPixelGraphic photo = image->PhotoGraphic();
+        // The scale bar, when asked for and the image is calibrated.
+        std::optional<ScaleBar> bar;
+        const Calibration& calibration = m_document.measurement().calibration;
+        if (m_actions["mScaleBar"]->isChecked() && m_document.calibrated())
+            bar = ChooseScaleBar(image->baseWidth(), calibration.scale, calibration.unit);
+        const TPixelGraphic photo = image->PhotoGraphic(bar);
         // The format of the name's extension, so that the file holds what its name says.
         const PreparedSave save(photo, target.extension, fileOptions());
         safeSave(target.fileName, [&save](std::ostream& out) { save.write(out); });
@@ -1260,6 +1290,74 @@ void TfMain::bLinieLadenClick()
         PressTypeButton(itNormal);
     if (!result.message.empty())
         ShowMessageBox(this, {CoreText(result.message), CoreText(kLoadLinesCaption), BoxIcon::Information, BoxButtons::Ok});
+}
+
+// ---- Standard patterns ----
+
+void TfMain::createPatternButton(QToolBar* bar)
+{
+    auto* menu = new QMenu(this);
+    menu->setObjectName("mPattern");
+    const std::pair<const char*, const char*> entries[] = {
+        {"mPatternCircles", QT_TRANSLATE_NOOP("tesra::TfMain", "Three circles, diameters 3 : 2 : 1")},
+        {"mPatternStar", QT_TRANSLATE_NOOP("tesra::TfMain", "Four lines through the centre (0°, 45°, 90°, 135°)")},
+        {"mPatternParallel", QT_TRANSLATE_NOOP("tesra::TfMain", "N parallel lines")},
+        {"mPatternGrid", QT_TRANSLATE_NOOP("tesra::TfMain", "Grid of N × M lines")},
+    };
+    const TestPattern patterns[] = {TestPattern::Circles, TestPattern::Star, TestPattern::Parallel, TestPattern::Grid};
+    for (int i = 0; i < 4; ++i) {
+        QAction* item = menu->addAction(tr(entries[i].second));
+        item->setObjectName(entries[i].first);
+        const TestPattern pattern = patterns[i];
+        connect(item, &QAction::triggered, this, [this, pattern] { layPattern(pattern); });
+    }
+    menu->addSeparator();
+    // N and M stay where the user set them, for the next pattern.
+    auto* counts = new QWidget(menu);
+    auto* row = new QHBoxLayout(counts);
+    row->setContentsMargins(8, 2, 8, 2);
+    auto spin = [counts, row](const char* name, const QString& label) {
+        auto* box = new QSpinBox(counts);
+        box->setObjectName(name);
+        box->setRange(1, kMaxLines);
+        box->setValue(5);
+        row->addWidget(new QLabel(label, counts));
+        row->addWidget(box);
+        return box;
+    };
+    m_patternAcross = spin("tPatternN", tr("N"));
+    m_patternDown = spin("tPatternM", tr("M"));
+    auto* holder = new QWidgetAction(menu);
+    holder->setDefaultWidget(counts);
+    menu->addAction(holder);
+
+    QAction* button = addButton(bar, "bPattern", tr("Pattern"), tr("Lay a standard pattern of test lines"));
+    button->setMenu(menu);
+    if (auto* tool = qobject_cast<QToolButton*>(bar->widgetForAction(button)))
+        tool->setPopupMode(QToolButton::InstantPopup);
+}
+
+void TfMain::layPattern(TestPattern pattern)
+{
+    TfImage* image = fImage();
+    if (!image)
+        return;
+    const std::vector<PatternLine> lines = MakeTestPattern(pattern, image->baseWidth(), image->baseHeight(),
+                                                           m_patternAcross->value(), m_patternDown->value());
+    const int room = kMaxLines - m_document.measurement().lineCount();
+    if (lines.empty() || static_cast<int>(lines.size()) > room) {
+        ShowMessageBox(this, {lines.empty() ? tr("The image is too small for this pattern.")
+                                            : tr("The pattern needs %1 lines; the measurement has room for %2 more.")
+                                                  .arg(lines.size())
+                                                  .arg(room),
+                              tr("Pattern"), BoxIcon::Information, BoxButtons::Ok});
+        return;
+    }
+    // The whole pattern is one step: one undo takes it back.
+    m_document.editMeasurement(edit_text::kLayPattern, [&lines](Measurement& measurement) {
+        for (const PatternLine& line : lines)
+            measurement.AddTestLine(line.x1, line.y1, line.x2, line.y2, line.circle);
+    });
 }
 
 // ---- Filters and undo ----

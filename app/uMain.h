@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "analysis/boundary_proposals.h"
+#include "analysis/test_patterns.h"
 #include "app/document/measuring_document.h"
 #include "app/storage/measurement_file.h"
 #include "imaging/filters/filter_dialogs.h"
@@ -27,6 +28,7 @@ class QMenu;
 class QProgressBar;
 class QRadioButton;
 class QSettings;
+class QSpinBox;
 class QToolBar;
 
 namespace tesra {
@@ -146,6 +148,10 @@ protected:
 
 private:
     void createControls();
+    void createPatternButton(QToolBar* bar);
+    // Lays a standard pattern of test lines in one step (refused with a message when it does
+    // not fit the image or the measurement's 300 lines).
+    void layPattern(TestPattern pattern);
     void createProposeButton(QToolBar* context);
     QAction* addButton(QToolBar* bar, const QString& name, const QString& caption, const QString& hint,
                        const QKeySequence& shortcut = {});
@@ -206,6 +212,9 @@ private:
     QLabel* m_tMisInter = nullptr;
     QLabel* m_pInter = nullptr;
     QLabel* m_pKorn = nullptr;
+    QLabel* m_pG = nullptr;
+    QSpinBox* m_patternAcross = nullptr;
+    QSpinBox* m_patternDown = nullptr;
     QLabel* m_pInfo = nullptr;
     QLabel* m_tBildName = nullptr;
     QLabel* m_position = nullptr;

@@ -1,5 +1,6 @@
 #include "results/uKalibieren.h"
 
+#include <QComboBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -17,8 +18,9 @@ namespace {
 
 TfKalibieren* g_kalibieren = nullptr;
 
-// The client area of the dialog.
-constexpr int kClientWidth = 269;
+// The client area of the dialog: 269 pixels wide as it always was, and room for the unit
+// beside the real length.
+constexpr int kClientWidth = 269 + 80;
 constexpr int kClientHeight = 232;
 // The remark is stored in a 256-byte text block: one length byte and at most 255
 // characters, of which the dialog allows 254.
@@ -82,12 +84,24 @@ TfKalibieren::TfKalibieren(MeasuringDocument& document, QWidget* parent)
         {QT_TR_NOOP("Second phase fraction in %"), m_fremdPhase},
         {QT_TR_NOOP("Conversion factor"), m_faktor},
     };
+    // The unit of the real length stands beside it; it goes into the file with the calibration.
+    m_unit = new QComboBox(this);
+    m_unit->setObjectName("cbEinheit");
+    for (LengthUnit unit : {LengthUnit::Micrometre, LengthUnit::Nanometre, LengthUnit::Millimetre})
+        m_unit->addItem(QString::fromUtf8(LengthUnitText(unit)), static_cast<int>(unit));
     int row = 0;
     for (const auto& [text, edit] : rows) {
         auto* label = new QLabel(tr(text), this);
         label->setBuddy(edit);
         grid->addWidget(label, row, 0);
-        grid->addWidget(edit, row, 1);
+        if (edit == m_echt) {
+            auto* withUnit = new QHBoxLayout;
+            withUnit->addWidget(edit, 1);
+            withUnit->addWidget(m_unit);
+            grid->addLayout(withUnit, row, 1);
+        } else {
+            grid->addWidget(edit, row, 1);
+        }
         ++row;
     }
     auto* remarks = new QLabel(tr("Remarks"), this);
@@ -136,6 +150,7 @@ void TfKalibieren::refresh()
     Show(m_fremdPhase, fields.tFremdPhase);
     Show(m_faktor, fields.tFaktor);
     Show(m_info, fields.tInfo);
+    m_unit->setCurrentIndex(m_unit->findData(static_cast<int>(m_doc.measurement().calibration.unit)));
 }
 
 void TfKalibieren::OpenCalibration()
@@ -156,7 +171,9 @@ void TfKalibieren::showEvent(QShowEvent* event)
 
 CalibrationFailure TfKalibieren::bOkClick()
 {
-    const CalibrationFailure failure = m_doc.AcceptCalibration();
+    // The unit is taken with the numbers (the sheet's G follows it), and only with them.
+    const CalibrationFailure failure =
+        m_doc.AcceptCalibration(static_cast<LengthUnit>(m_unit->currentData().toInt()));
     // The fields show what the confirm made of them: a replaced decimal separator on a
     // refusal, the stored numbers on success.
     refresh();

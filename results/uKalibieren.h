@@ -6,6 +6,7 @@
 
 #include "app/document/measuring_document.h"
 
+class QComboBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -62,6 +63,7 @@ private:
     QLineEdit* m_info = nullptr;
     QPushButton* m_ok = nullptr;
     QPushButton* m_cancel = nullptr;
+    QComboBox* m_unit = nullptr;
 };
 
 // The program's calibration dialog, or nullptr when none exists.

@@ -1,5 +1,7 @@
 #include "view/uImage.h"
 
+#include "view/uScaleBar.h"
+
 #include <QApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -449,7 +451,7 @@ void TfImage::PaintOverlay(QPainter& painter, bool forExport)
         m_editor.overlayRepainted();
 }
 
-QImage TfImage::RenderPhoto()
+QImage TfImage::RenderPhoto(const std::optional<ScaleBar>& bar)
 {
     const TPixelGraphic& image = m_doc.image();
     QImage photo(image.Width(), image.Height(), QImage::Format_RGB32);
@@ -459,12 +461,14 @@ QImage TfImage::RenderPhoto()
                      static_cast<std::size_t>(photo.bytesPerLine() / 4));
     QPainter painter(&photo);
     PaintOverlay(painter, true);
+    if (bar)
+        PaintScaleBar(painter, *bar, photo.size());
     return photo;
 }
 
-TPixelGraphic TfImage::PhotoGraphic()
+TPixelGraphic TfImage::PhotoGraphic(const std::optional<ScaleBar>& bar)
 {
-    const QImage photo = RenderPhoto();
+    const QImage photo = RenderPhoto(bar);
     TPixelGraphic out(photo.width(), photo.height(), TPixelFormat::pf24Bit);
     for (int y = 0; y < photo.height(); ++y) {
         const auto* src = reinterpret_cast<const QRgb*>(photo.constScanLine(y));

@@ -46,7 +46,7 @@ protected:
 TEST_F(TfKalibierenTest, IsAModelessToolWindowStayingOnTop)
 {
     EXPECT_EQ(kalibieren->windowTitle(), "Calibrate");
-    EXPECT_EQ(kalibieren->size(), QSize(269, 232));
+    EXPECT_EQ(kalibieren->size(), QSize(349, 232));
     const Qt::WindowFlags flags = kalibieren->windowFlags();
     EXPECT_EQ(flags & Qt::WindowType_Mask, Qt::Tool);
     EXPECT_TRUE(flags & Qt::WindowStaysOnTopHint);

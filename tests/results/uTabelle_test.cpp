@@ -44,12 +44,12 @@ TEST_F(TfTabelleTest, StartsEmptyWithItsTitlesAndHiddenPanels)
         EXPECT_GE(grid()->columnWidth(c), 64) << c;
     EXPECT_EQ(grid()->rowHeight(0), 18);
     const char* sumHeaders[] = {"Total length", "2nd phase", "Intersections", "Length",
-                                "ø Grain size", "Cal. length", "ø Cal. size", "Vol % 2nd P"};
-    for (int c = 1; c < 9; ++c)
+                                "ø Grain size", "Cal. length", "ø Cal. size", "Vol % 2nd P", "G"};
+    for (int c = 1; c < 10; ++c)
         EXPECT_EQ(sumText(c, 0), QString::fromUtf8(sumHeaders[c - 1])) << c;
     EXPECT_EQ(sumText(0, 1), "Sum");
     EXPECT_EQ(sumText(0, 2), "Confidence / Error");
-    EXPECT_EQ(sums()->gridColumnCount(), 9);
+    EXPECT_EQ(sums()->gridColumnCount(), 10);
     EXPECT_EQ(sums()->gridRowCount(), 3);
     EXPECT_EQ(tabelle->tCopy()->text(), "Copy");
     EXPECT_FALSE(tabelle->tFremdShown());
