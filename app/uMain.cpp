@@ -911,6 +911,12 @@ QDockWidget* TfMain::addPane(QWidget* window, Qt::DockWidgetArea area, bool show
     return pane;
 }
 
+void TfMain::showPane(QWidget* window)
+{
+    ShowPane(window);
+    makeRoomBeside(window);
+}
+
 QRect TfMain::paneRegion() const
 {
     // The work area and the docked panes together: what the image and the panes share.
@@ -955,10 +961,12 @@ void TfMain::makeRoomBeside(QWidget* window)
     layout()->activate();
     const QRect region = paneRegion();
     const Qt::DockWidgetArea area = dockWidgetArea(pane);
+    // A view of a fixed size needs that size; one that follows its pane, what it asks for.
+    const QSize wanted = window->minimumSize() == window->maximumSize() ? window->size() : window->sizeHint();
     if (area == Qt::LeftDockWidgetArea || area == Qt::RightDockWidgetArea)
-        resizeDocks({pane}, {std::min(window->width() + PaneExtraWidth(pane), region.width() / 2)}, Qt::Horizontal);
+        resizeDocks({pane}, {std::min(wanted.width() + PaneExtraWidth(pane), region.width() / 2)}, Qt::Horizontal);
     else
-        resizeDocks({pane}, {std::min(window->height() + PaneExtraHeight(pane), region.height() / 2)}, Qt::Vertical);
+        resizeDocks({pane}, {std::min(wanted.height() + PaneExtraHeight(pane), region.height() / 2)}, Qt::Vertical);
     layout()->activate();
 }
 
@@ -1013,8 +1021,7 @@ void TfMain::showGreyView(int view)
         grau->ShowSegments(line);
         break;
     }
-    bringToFront(grau);
-    makeRoomBeside(grau);
+    showPane(grau);
 }
 
 // ---- Files ----

@@ -104,6 +104,8 @@ public:
     // Puts a tool window (the sheet, the grey-value window) into a pane at an edge of the
     // frame (shown or hidden), never over the image.
     QDockWidget* addPane(QWidget* window, Qt::DockWidgetArea area, bool shown);
+    // Shows the pane of `window` with the room the window needs, up to half the region.
+    void showPane(QWidget* window);
 
     // The default layout: the image fills the work area, the sheet below it across the full
     // width high enough for its rows (at most 2/5 of the height), the grey-value pane (when
