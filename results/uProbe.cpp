@@ -22,6 +22,7 @@
 #include "results/uKalibieren.h"
 #include "results/uReport.h"
 #include "results/uTabelle.h"
+#include "widgets/uPanes.h"
 
 namespace tesra {
 
@@ -73,12 +74,12 @@ TfProbe* ShowProbe()
     if (!g_probe) {
         auto* probe = new TfProbe;
         if (fMain())
-            fMain()->addChildWindow(probe);
+            fMain()->addPane(probe, Qt::RightDockWidgetArea, false);
     }
-    QWidget* frame = g_probe->parentWidget() ? g_probe->parentWidget() : g_probe;
-    frame->show();
-    g_probe->show();
-    frame->raise();
+    if (fMain())
+        fMain()->showPane(g_probe);
+    else
+        ShowPane(g_probe);
     return g_probe;
 }
 
