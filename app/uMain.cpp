@@ -5,6 +5,7 @@
 #include <QActionGroup>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDockWidget>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QElapsedTimer>
@@ -13,8 +14,6 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLocale>
-#include <QMdiArea>
-#include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
@@ -49,6 +48,7 @@
 #include "results/uProbe.h"
 #include "results/uTabelle.h"
 #include "view/uImage.h"
+#include "widgets/uPanes.h"
 
 namespace tesra {
 namespace {
@@ -186,9 +186,18 @@ TfMain::TfMain(QWidget* parent) : QMainWindow(parent)
     // The frame opens maximised; 800 x 600 is the size it returns to when restored.
     resize(800, 600);
     setAcceptDrops(true);
-    m_mdi = new QMdiArea(this);
-    m_mdi->setObjectName("ClientArea");
-    setCentralWidget(m_mdi);
+    // The work area holds the image window; the panes sit around it, the sheet below it
+    // across the whole width.
+    m_workArea = new QWidget(this);
+    m_workArea->setObjectName("ClientArea");
+    m_workArea->setBackgroundRole(QPalette::Dark);
+    m_workArea->setAutoFillBackground(true);
+    auto* workLayout = new QVBoxLayout(m_workArea);
+    workLayout->setContentsMargins(0, 0, 0, 0);
+    setCentralWidget(m_workArea);
+    setCorner(Qt::BottomLeftCorner, Qt::BottomDockWidgetArea);
+    setCorner(Qt::BottomRightCorner, Qt::BottomDockWidgetArea);
+    setDockOptions(QMainWindow::AllowTabbedDocks);
     m_conv[0] = DefaultConvParameters(ConvFilterKind::Sharpen);
     m_conv[1] = DefaultConvParameters(ConvFilterKind::Detail);
     m_conv[2] = DefaultConvParameters(ConvFilterKind::Contour);
@@ -328,10 +337,7 @@ void TfMain::createControls()
     m_windowMenu->addSeparator();
     QAction* mfReset = m_windowMenu->addAction(tr("Reset layout"));
     mfReset->setObjectName("mfReset");
-    connect(mfReset, &QAction::triggered, this, [this] {
-        m_savedPlaces.clear();
-        ArrangeWindows();
-    });
+    connect(mfReset, &QAction::triggered, this, &TfMain::ArrangeWindows);
     m_actions["mfSonst"] = mfSonst;
     QAction* mfProbe = m_windowMenu->addAction(tr("Specimen"));
     mfProbe->setObjectName("mfProbe");
@@ -896,122 +902,100 @@ bool TfMain::eventFilter(QObject* watched, QEvent* event)
     return true;
 }
 
-void TfMain::addChildWindow(QWidget* window, bool closable)
+QDockWidget* TfMain::addPane(QWidget* window, Qt::DockWidgetArea area, bool shown)
 {
-    QMdiSubWindow* sub = m_mdi->addSubWindow(window);
-    sub->setWindowTitle(window->windowTitle());
-    // The windows live as long as the program: their close button hides them, and the
-    // Window menu brings them back with everything that changed meanwhile.
-    sub->setAttribute(Qt::WA_DeleteOnClose, false);
-    if (!closable)
-        sub->setWindowFlags(Qt::SubWindow | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
+    QDockWidget* pane = AddPane(this, window, area);
+    m_panes.push_back({pane, area});
+    if (!shown)
+        pane->hide();
+    return pane;
 }
 
-namespace {
-
-QMdiSubWindow* frameOf(QWidget* window)
+void TfMain::showPane(QWidget* window)
 {
-    return window ? qobject_cast<QMdiSubWindow*>(window->parentWidget()) : nullptr;
+    ShowPane(window);
+    makeRoomBeside(window);
 }
 
-// Title bar and borders the frame adds around a window.
-QSize frameExtra(const QMdiSubWindow* sub)
+QRect TfMain::paneRegion() const
 {
-    const int border = sub->style()->pixelMetric(QStyle::PM_MdiSubWindowFrameWidth, nullptr, sub);
-    return QSize(2 * border, 2 * border + sub->style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, sub));
+    // The work area and the docked panes together: what the image and the panes share.
+    QRect region = m_workArea->geometry();
+    for (const Pane& p : m_panes)
+        if (p.pane->isVisible() && !p.pane->isFloating())
+            region |= p.pane->geometry();
+    return region;
 }
-
-QRect qtRect(const PixelRect& r) { return QRect(r.left, r.top, r.width(), r.height()); }
-
-// The child windows by the names their places are remembered under.
-std::vector<std::pair<QString, QWidget*>> placedWindows()
-{
-    return {{"image", fImage()}, {"sheet", fTabelle()}, {"grey", fGrau()}};
-}
-
-}  // namespace
 
 void TfMain::ArrangeWindows()
 {
-    const QSize area = m_mdi->viewport()->size();
-    QMdiSubWindow* sheet = frameOf(fTabelle());
-    QMdiSubWindow* grey = frameOf(fGrau());
-    const int sheetHeight = sheet ? fTabelle()->sizeHint().height() + frameExtra(sheet).height() : 0;
-    const int greyWidth = grey ? fGrau()->width() + frameExtra(grey).width() : 0;
-    const WindowPlaces places =
-        DefaultWindowPlaces(area.width(), area.height(), sheetHeight, greyWidth, grey && grey->isVisible());
-    const std::map<QString, QRect> defaults{
-        {"image", qtRect(places.image)}, {"sheet", qtRect(places.sheet)}, {"grey", qtRect(places.grey)}};
-    for (const auto& [name, window] : placedWindows()) {
-        QMdiSubWindow* sub = frameOf(window);
-        if (!sub)
-            continue;
-        const auto saved = m_savedPlaces.find(name);
-        if (sub->isMaximized())
-            sub->showNormal();
-        sub->setGeometry(saved != m_savedPlaces.end() ? saved->second : defaults.at(name));
+    for (const Pane& p : m_panes) {
+        p.pane->setFloating(false);
+        addDockWidget(p.area, p.pane);
     }
-    if (sheet && fImage()) {
-        fTabelle()->show();
+    QDockWidget* sheet = PaneOf(fTabelle());
+    QDockWidget* grey = PaneOf(fGrau());
+    if (sheet)
         sheet->show();
-    }
+    const bool greyShown = grey && grey->isVisible();
+    layout()->activate();
+    const QRect region = paneRegion();
+    const int sheetHeight = sheet ? fTabelle()->sizeHint().height() + PaneExtraHeight(sheet) : 0;
+    const int greyWidth = greyShown ? fGrau()->width() + PaneExtraWidth(grey) : 0;
+    const WindowPlaces places = DefaultWindowPlaces(region.width(), region.height(), sheetHeight, greyWidth, greyShown);
+    if (sheet)
+        resizeDocks({sheet}, {places.sheet.height() - PaneExtraHeight(sheet)}, Qt::Vertical);
+    if (greyShown)
+        resizeDocks({grey}, {places.grey.width()}, Qt::Horizontal);
+    layout()->activate();
 }
 
 void TfMain::makeRoomBeside(QWidget* window)
 {
-    QMdiSubWindow* sub = frameOf(window);
-    QMdiSubWindow* image = frameOf(fImage());
-    if (!sub || !image || image->isMaximized())
+    QDockWidget* pane = PaneOf(window);
+    if (!pane || pane->isFloating())
         return;
-    // Never over the image and never outside the frame: a narrow pane goes to the right edge
-    // beside the image, a wide one (the profile) to the bottom over the sheet; the image
-    // window gives up what room is still needed.
-    const QRect area = m_mdi->viewport()->rect();
-    if (sub->width() <= area.width() / 2) {
-        sub->move(std::max(0, area.right() + 1 - sub->width()), image->y());
-        if (sub->geometry().intersects(image->geometry()))
-            image->resize(std::max(sub->x() - image->x(), 100), image->height());
-        return;
-    }
-    sub->move(0, std::max(0, area.bottom() + 1 - sub->height()));
-    if (sub->geometry().intersects(image->geometry()))
-        image->resize(image->width(), std::max(sub->y() - image->y(), 100));
+    // The pane takes the room its view needs, up to half the region: the image gives it up,
+    // and a larger view scrolls inside the pane.
+    // The pane just shown takes its place in the layout first: only then can it be resized.
+    layout()->activate();
+    const QRect region = paneRegion();
+    const Qt::DockWidgetArea area = dockWidgetArea(pane);
+    // A view of a fixed size needs that size; one that follows its pane, what it asks for.
+    const QSize wanted = window->minimumSize() == window->maximumSize() ? window->size() : window->sizeHint();
+    if (area == Qt::LeftDockWidgetArea || area == Qt::RightDockWidgetArea)
+        resizeDocks({pane}, {std::min(wanted.width() + PaneExtraWidth(pane), region.width() / 2)}, Qt::Horizontal);
+    else
+        resizeDocks({pane}, {std::min(wanted.height() + PaneExtraHeight(pane), region.height() / 2)}, Qt::Vertical);
+    layout()->activate();
 }
 
 void TfMain::SaveLayout(QSettings& settings) const
 {
     settings.setValue("layout/frame", saveGeometry());
-    for (const auto& [name, window] : placedWindows())
-        if (QMdiSubWindow* sub = frameOf(window); sub && !sub->isMaximized())
-            settings.setValue("layout/" + name, sub->geometry());
+    settings.setValue("layout/panes", saveState());
 }
 
 void TfMain::RestoreLayout(const QSettings& settings)
 {
     if (settings.contains("layout/frame"))
         restoreGeometry(settings.value("layout/frame").toByteArray());
-    for (const auto& [name, window] : placedWindows()) {
-        const QRect place = settings.value("layout/" + name).toRect();
-        if (place.isValid())
-            m_savedPlaces[name] = place;
-    }
+    if (settings.contains("layout/panes") && restoreState(settings.value("layout/panes").toByteArray()))
+        m_layoutRestored = true;
+    // The grey-value pane opens with its next view; it remembers its place meanwhile.
+    if (QDockWidget* grey = PaneOf(fGrau()))
+        grey->hide();
 }
 
 void TfMain::bringToFront(QWidget* window)
 {
     if (!window)
         return;
-    if (auto* sub = qobject_cast<QMdiSubWindow*>(window->parentWidget())) {
-        // Closing the sub-window hid the window inside it too.
-        window->show();
-        sub->show();
-        sub->raise();
-        m_mdi->setActiveSubWindow(sub);
+    if (window == fImage()) {
+        window->setFocus();
         return;
     }
-    window->show();
-    window->raise();
-    window->activateWindow();
+    ShowPane(window);
 }
 
 void TfMain::showGreyView(int view)
@@ -1037,8 +1021,7 @@ void TfMain::showGreyView(int view)
         grau->ShowSegments(line);
         break;
     }
-    bringToFront(grau);
-    makeRoomBeside(grau);
+    showPane(grau);
 }
 
 // ---- Files ----
@@ -1095,15 +1078,11 @@ bool TfMain::loadImage(const QString& fileName)
     TfImage* image = fImage();
     bool placeWindows = false;
     if (!image) {
-        image = new TfImage(m_document);
-        addChildWindow(image, false);
-        if (auto* sub = qobject_cast<QMdiSubWindow*>(image->parentWidget())) {
-            // It can be maximised over the other windows, never closed.
-            sub->setWindowFlags(Qt::SubWindow | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                                Qt::WindowMinMaxButtonsHint);
-            sub->hide();
-        }
-        placeWindows = true;
+        image = new TfImage(m_document, m_workArea);
+        // It fills the work area and is never closed.
+        m_workArea->layout()->addWidget(image);
+        image->hide();
+        placeWindows = !m_layoutRestored;
         if (QAbstractScrollArea* area = scrollAreaOf(image))
             area->viewport()->installEventFilter(this);
         else
@@ -1125,19 +1104,23 @@ bool TfMain::loadImage(const QString& fileName)
     m_firstImage = false;
     // The "Length:" or "Intercept #" strip spoke of the last image.
     HideInfo();
-    if (TfGrau* grau = fGrau())
+    if (TfGrau* grau = fGrau()) {
         grau->Collapse();
+        if (QDockWidget* pane = PaneOf(grau))
+            pane->hide();
+    }
     // The old measurement, calibration and history go; the stored measurement, if any,
     // comes in below, and then every window is told once.
     m_document.resetForImage(image->baseWidth(), image->baseHeight());
     m_tBildName->setText(fileName);
     ZoomChanged(image->zoom());
-    if (auto* sub = qobject_cast<QMdiSubWindow*>(image->parentWidget()))
-        sub->show();
     image->show();
-    // The first image: the windows take their places, the remembered ones or the default.
+    // The first image: the panes take their default places, unless the last run's are back.
     if (placeWindows)
         ArrangeWindows();
+    // The work area's size counts for the fit below.
+    if (QLayout* layout = m_workArea->layout())
+        layout->activate();
     // An image larger than its window is first seen whole.
     image->FitWhenLarger();
 
@@ -1151,6 +1134,13 @@ bool TfMain::loadImage(const QString& fileName)
                                   BoxButtons::Ok});
     } catch (const std::exception& e) {
         showFileError(e.what(), fileName);
+    }
+    // An image without a stored calibration takes the last one when the user asked for that;
+    // like a stored one it is part of what was opened, no step to undo.
+    if (!m_document.calibrated()) {
+        QSettings settings;
+        if (const std::optional<CalibrationPreset> last = CalibrationForEveryImage(settings))
+            ApplyPreset(*last, m_document.calibrationTexts(), m_document.measurementForLoading());
     }
     // A stored calibration ran the dialog's confirm and close handling: the mode saved when
     // the dialog was last opened is back, with its button pressed.
@@ -1191,8 +1181,6 @@ bool TfMain::saveImage(const QString& fileName)
         probe->ImageSaved();
     image->setWindowTitle(tr("Tesra measurement ") + fileName);
     statusBar()->showMessage(tr("Saved %1").arg(QFileInfo(fileName).fileName()));
-    if (auto* sub = qobject_cast<QMdiSubWindow*>(image->parentWidget()))
-        sub->setWindowTitle(image->windowTitle());
     return true;
 }
 

@@ -114,7 +114,7 @@ public:
     int horizontalScroll() const;
     int verticalScroll() const;
     QSize clientSize() const;
-    // The design size, which the frame's default placement of child windows starts from.
+    // The design size of the image window.
     QSize sizeHint() const override { return QSize(510, 332); }
 
     // ---- For the canvas `TempImage` ----
