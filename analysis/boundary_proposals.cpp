@@ -208,21 +208,38 @@ float noiseOf(const std::vector<float>& f, std::vector<float>& work)
     return *mid * 1.4826f / std::sqrt(2.0f);
 }
 
-// Detection threshold in units of the noise for a sensitivity of 0..100.
+constexpr int kNormalSensitivity = ProposalSettings{}.sensitivity;
+
+// Detection threshold in units of the noise for a sensitivity of 0..100. Above Normal the
+// steps are smaller: every unit less lets through many more of the noise's valleys.
 float noiseFactor(int sensitivity)
 {
-    return 8.5f - 0.05f * static_cast<float>(sensitivity);
+    if (sensitivity <= kNormalSensitivity)
+        return 8.5f - 0.05f * static_cast<float>(sensitivity);
+    return 6.0f - 0.04f * static_cast<float>(sensitivity - kNormalSensitivity);
 }
 
-// Share of a line's typical boundary depth that a boundary must reach, for 0..100.
+// Share of a line's typical boundary depth that a boundary must reach, for 0..100. Above
+// Normal it falls more slowly, for the same reason: below about a quarter of the typical
+// depth lie the differences between neighbouring grains.
 float shareOfTypical(int sensitivity)
 {
-    return 0.62f - 0.004f * static_cast<float>(sensitivity);
+    if (sensitivity <= kNormalSensitivity)
+        return 0.62f - 0.004f * static_cast<float>(sensitivity);
+    return 0.42f - 0.003f * static_cast<float>(sensitivity - kNormalSensitivity);
+}
+
+// The response of one slant at one sample, from the valley depths of the five rows read along
+// the slant: the shallowest of the two sides and the middle (groups of three rows).
+inline float slantedDepth(float m2, float m1, float c, float p1, float p2)
+{
+    return std::min({m2 + m1 + c, m1 + c + p1, c + p1 + p2}) / 3;
 }
 
 struct Peak {
     double centre = 0;  // sample index on the padded path, fractional
     float strength = 0;
+    int top = 0;        // the sample of the strongest response
 };
 
 // The boundaries in a response: runs above half the threshold that reach the threshold; in
@@ -293,8 +310,144 @@ std::vector<Peak> peaksOf(const std::vector<float>& r, const std::vector<float>&
                 sum += w;
                 weighted += w * s;
             }
-            out.push_back({sum > 0 ? weighted / sum : double(top), r[std::size_t(top)]});
+            out.push_back({sum > 0 ? weighted / sum : double(top), r[std::size_t(top)], top});
         }
+    }
+    return out;
+}
+
+// How far from a valley's lowest point its centre is measured (samples).
+constexpr int kRefineReach = kValleyReach + 4;
+
+// The centre of a boundary: the middle between the places where the valley climbs halfway
+// back to the grain on either side, each side to its own grain, measured on the band averaged
+// along the boundary's slant t and within lo..hi (the neighbouring boundaries). Between a
+// darker and a brighter grain the lowest point of a blurred boundary, and any one grey level
+// on its flanks, lie towards the darker grain, the more so the flatter the line crosses it.
+double refinedCentre(const std::array<std::vector<float>, kBandRows>& band, bool closed, int top, int t, int lo,
+                     int hi, double fallback)
+{
+    const int n = static_cast<int>(band[0].size());
+    // p[j] is sample first + j; the outermost two stay 0 and are never reached.
+    constexpr int m = 2 * kRefineReach + 3;
+    const int first = top - kRefineReach - 1;
+    std::array<float, m> raw{}, p{};
+    for (int j = 0; j < m; ++j) {
+        float sum = 0;
+        for (int o = -kBandHalfWidth; o <= kBandHalfWidth; ++o)
+            sum += band[std::size_t(o + kBandHalfWidth)][std::size_t(wrapIndex(first + j + o * t, n, closed))];
+        raw[std::size_t(j)] = sum / kBandRows;
+    }
+    for (int j = 1; j + 1 < m; ++j)
+        p[std::size_t(j)] = 0.25f * raw[std::size_t(j - 1)] + 0.5f * raw[std::size_t(j)] + 0.25f * raw[std::size_t(j + 1)];
+    const int a = std::max(lo, top - kRefineReach) - first, b = std::min(hi, top + kRefineReach) - first;
+    int low = top - first;
+    for (int j = std::max(a, low - 2); j <= std::min(b, low + 2); ++j)
+        if (p[std::size_t(j)] < p[std::size_t(low)])
+            low = j;
+    const float bottom = p[std::size_t(low)];
+    float left = bottom, right = bottom;
+    for (int j = a; j < low; ++j)
+        left = std::max(left, p[std::size_t(j)]);
+    for (int j = low + 1; j <= b; ++j)
+        right = std::max(right, p[std::size_t(j)]);
+    if (!(left > bottom) || !(right > bottom))
+        return fallback;
+    // Each walk ends at the latest where its side's brightest sample lies (within a..b).
+    const float halfLeft = (bottom + left) / 2, halfRight = (bottom + right) / 2;
+    int j = low;
+    while (p[std::size_t(j - 1)] < halfLeft)
+        --j;
+    const double xl = j - (halfLeft - p[std::size_t(j)]) / (p[std::size_t(j - 1)] - p[std::size_t(j)]);
+    j = low;
+    while (p[std::size_t(j + 1)] < halfRight)
+        ++j;
+    const double xr = j + (halfRight - p[std::size_t(j)]) / (p[std::size_t(j + 1)] - p[std::size_t(j)]);
+    return first + (xl + xr) / 2;
+}
+
+// Half-width of the running mean over the side difference (samples).
+constexpr int kFlatSmoothing = 2;
+// The flattest crossing followed: the side difference must turn within this many samples.
+constexpr int kFlatSpan = 48;
+// A turn of the side difference this close to a boundary already found is that boundary.
+constexpr double kFlatApart = 4.0;
+
+// Boundaries that cross the line too flat for the slanted band. Such a boundary runs beside
+// the line on one side, passes under it and goes on on the other side: the band sees a long
+// dark stretch rather than a valley, while the difference between its two sides turns from
+// one sign to the other. The crossing is where the difference passes zero, provided the
+// line is as dark there as a boundary against the grains on either side. A boundary that
+// runs beside or along the line and leaves it on the side it came from does not turn.
+std::vector<Peak> flatCrossings(const std::array<std::vector<float>, kBandRows>& band, float threshold,
+                                const std::vector<Peak>& found, std::vector<float>& side, std::vector<float>& centre)
+{
+    static_assert(kBandRows == 5, "the sides below name the five rows");
+    const int n = static_cast<int>(band[0].size());
+    auto outer = [&](int i) { return (band[3][std::size_t(i)] + band[4][std::size_t(i)]) / 2; };  // one side
+    auto inner = [&](int i) { return (band[0][std::size_t(i)] + band[1][std::size_t(i)]) / 2; };  // the other
+    // Running means over 2 kFlatSmoothing + 1 samples; the first and last kFlatSmoothing stay 0.
+    side.assign(std::size_t(n), 0.0f);
+    centre.assign(std::size_t(n), 0.0f);
+    constexpr int kWindow = 2 * kFlatSmoothing + 1;
+    if (n < kWindow)
+        return {};
+    float d = 0, c = 0;
+    auto difference = [&](int k) { return outer(k) - inner(k); };
+    auto middle = [&](int k) { return (band[1][std::size_t(k)] + band[2][std::size_t(k)] + band[3][std::size_t(k)]) / 3; };
+    for (int k = 0; k < kWindow - 1; ++k) {
+        d += difference(k);
+        c += middle(k);
+    }
+    for (int i = kFlatSmoothing; i + kFlatSmoothing < n; ++i) {
+        d += difference(i + kFlatSmoothing);
+        c += middle(i + kFlatSmoothing);
+        side[std::size_t(i)] = d / kWindow;
+        centre[std::size_t(i)] = c / kWindow;
+        d -= difference(i - kFlatSmoothing);
+        c -= middle(i - kFlatSmoothing);
+    }
+    std::vector<Peak> out;
+    const float swing = threshold / 2;  // the two rows of each side together differ by the threshold
+    int lastLow = -1, lastHigh = -1;    // the latest samples beyond -swing and +swing
+    for (int i = kFlatSmoothing; i + kFlatSmoothing < n; ++i) {
+        const float v = side[std::size_t(i)];
+        int from = -1;
+        if (v >= swing) {
+            if (lastLow > lastHigh && i - lastLow <= kFlatSpan)
+                from = lastLow;
+            lastHigh = i;
+        } else if (v <= -swing) {
+            if (lastHigh > lastLow && i - lastHigh <= kFlatSpan)
+                from = lastHigh;
+            lastLow = i;
+        }
+        if (from < 0)
+            continue;
+        // The middle of the zero crossings between the two swings (noise may add a few).
+        double firstZero = -1, lastZero = -1;
+        for (int k = from; k < i; ++k) {
+            const float a = side[std::size_t(k)], b = side[std::size_t(k + 1)];
+            if ((a < 0) != (b < 0) || a == 0) {
+                const double z = a == b ? k : k + a / (a - b);
+                if (firstZero < 0)
+                    firstZero = z;
+                lastZero = z;
+            }
+        }
+        if (firstZero < 0)
+            continue;
+        const double z = (firstZero + lastZero) / 2;
+        const int zi = static_cast<int>(std::lround(z));
+        // The grains are the brighter side of the band where the boundary lies beside the line.
+        const float grain = std::min(std::max(outer(from), inner(from)), std::max(outer(i), inner(i)));
+        const float depth = grain - centre[std::size_t(zi)];
+        if (depth < threshold)
+            continue;
+        auto close = [&](const Peak& p) { return std::fabs(p.centre - z) < kFlatApart; };
+        if (std::any_of(found.begin(), found.end(), close) || std::any_of(out.begin(), out.end(), close))
+            continue;
+        out.push_back({z, depth, zi});
     }
     return out;
 }
@@ -374,8 +527,7 @@ std::vector<Proposal> ProposeAlongLine(const TPixelGraphic& image, const TestLin
         const float* p2 = padded[4].data() + kSlantReach + 2 * t;
         float* out = response.data();
         for (int i = 0; i < n; ++i) {
-            const float v = std::min({m2[i] + m1[i] + c[i], m1[i] + c[i] + p1[i], c[i] + p1[i] + p2[i]}) / 3;
-            out[i] = std::max(out[i], v);
+            out[i] = std::max(out[i], slantedDepth(m2[i], m1[i], c[i], p1[i], p2[i]));
         }
     }
 
@@ -383,17 +535,50 @@ std::vector<Proposal> ProposeAlongLine(const TPixelGraphic& image, const TestLin
     // neighbouring grains give: a darker grain narrower than the valley test's reach looks
     // like a shallow valley, much shallower than the boundaries of the same line.
     const double spacing = settings.minimumSpacing / path.step;
+    // The line's typical boundary is taken from the valleys above Normal's noise threshold at
+    // least: at a higher sensitivity the noise's own valleys would pull it down, and the
+    // threshold with it, on lines that cross few boundaries.
     const float noiseThreshold = std::max(kMinDepth, noiseFactor(settings.sensitivity) * noise);
-    std::vector<Peak> peaks = peaksOf(response, middle, noiseThreshold, spacing, 0, n);
+    const float typicalFrom = std::max(noiseThreshold, noiseFactor(kNormalSensitivity) * noise);
+    std::vector<Peak> peaks = peaksOf(response, middle, typicalFrom, spacing, 0, n);
+    float threshold = noiseThreshold;
     if (!peaks.empty()) {
         std::vector<float> tops;
         for (const Peak& p : peaks)
             tops.push_back(p.strength);
         auto mid = tops.begin() + static_cast<std::ptrdiff_t>(tops.size() / 2);
         std::nth_element(tops.begin(), mid, tops.end());
-        const float threshold = std::max(noiseThreshold, shareOfTypical(settings.sensitivity) * *mid);
-        if (threshold > noiseThreshold)
-            peaks = peaksOf(response, middle, threshold, spacing, 0, n);
+        threshold = std::max(noiseThreshold, shareOfTypical(settings.sensitivity) * *mid);
+    }
+    if (threshold != typicalFrom)
+        peaks = peaksOf(response, middle, threshold, spacing, 0, n);
+
+    // Where exactly each boundary lies, then the crossings too flat for the slanted band.
+    // (The slant is looked up again only here: keeping it for every sample would slow the
+    // search over the slants above, which the compiler runs several samples at a time.)
+    auto slantAt = [&](int i) {
+        int best = 0;
+        float most = -std::numeric_limits<float>::infinity();
+        for (int t = -kMaxShear; t <= kMaxShear; ++t) {
+            const std::size_t k = std::size_t(i + kSlantReach);
+            const float v = slantedDepth(padded[0][k - 2 * t], padded[1][k - t], padded[2][k], padded[3][k + t], padded[4][k + 2 * t]);
+            if (v > most) {
+                most = v;
+                best = t;
+            }
+        }
+        return best;
+    };
+    for (std::size_t k = 0; k < peaks.size(); ++k) {
+        const int top = peaks[k].top;
+        const int lo = k > 0 ? peaks[k - 1].top : top - kRefineReach;
+        const int hi = k + 1 < peaks.size() ? peaks[k + 1].top : top + kRefineReach;
+        peaks[k].centre = refinedCentre(band, path.closed, top, slantAt(top), lo, hi, peaks[k].centre);
+    }
+    std::vector<Peak> flat = flatCrossings(band, threshold, peaks, smooth, work);  // (the last two as scratch)
+    if (!flat.empty()) {
+        peaks.insert(peaks.end(), flat.begin(), flat.end());
+        std::sort(peaks.begin(), peaks.end(), [](const Peak& a, const Peak& b) { return a.centre < b.centre; });
     }
 
     // Along-line positions; close pairs become one triple junction.

@@ -9,8 +9,6 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLocale>
-#include <QMdiArea>
-#include <QMdiSubWindow>
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
@@ -28,6 +26,7 @@
 #include "app/measurement/measurement.h"
 #include "app/uMain.h"
 #include "widgets/uClipboard.h"
+#include "widgets/uPanes.h"
 
 namespace tesra {
 namespace {
@@ -389,23 +388,15 @@ void TfGrau::setCaption(const std::string& caption) { setWindowTitle(qs(caption)
 
 void TfGrau::setClientSize(int width, int height)
 {
+    // The views have their sizes; a pane smaller than the view scrolls.
     setFixedSize(width, height);
-    if (auto* frame = qobject_cast<QMdiSubWindow*>(parentWidget())) {
-        // The sub-window's border follows the client area and cannot be dragged.
-        frame->setMinimumSize(0, 0);
-        frame->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
-        frame->adjustSize();
-        frame->setFixedSize(frame->size());
-    }
     placeControls();
 }
 
 void TfGrau::setOuterSize(int width, int height)
 {
     QSize border(0, 0);
-    if (auto* frame = qobject_cast<QMdiSubWindow*>(parentWidget()))
-        border = frame->size() - size();
-    else if (isWindow())
+    if (isWindow())
         border = frameGeometry().size() - size();
     setClientSize(std::max(0, width - border.width()), std::max(0, height - border.height()));
 }
@@ -438,48 +429,7 @@ void TfGrau::resizeEvent(QResizeEvent* event)
     placeControls();
 }
 
-bool TfGrau::event(QEvent* event)
-{
-    // Placed into the frame: its sub-window gets the window's single fixed border.
-    if (event->type() == QEvent::ParentChange)
-        QMetaObject::invokeMethod(this, [this] { configureFrame(); }, Qt::QueuedConnection);
-    return QWidget::event(event);
-}
-
-void TfGrau::configureFrame()
-{
-    auto* frame = qobject_cast<QMdiSubWindow*>(parentWidget());
-    if (!frame)
-        return;
-    // A title bar with a close button only: the window lives as long as the program, so
-    // closing hides it until the next profile, histogram or segment list; it is never
-    // minimised or resized by hand.
-    const Qt::WindowFlags flags = Qt::SubWindow | Qt::CustomizeWindowHint | Qt::WindowTitleHint
-                                  | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
-    if (frame->windowFlags() != flags) {
-        const bool visible = frame->isVisible();
-        frame->setWindowFlags(flags);
-        frame->setAttribute(Qt::WA_DeleteOnClose, false);
-        if (visible)
-            frame->show();
-    }
-    setClientSize(width(), height());
-}
-
-void TfGrau::bringToFront()
-{
-    if (auto* frame = qobject_cast<QMdiSubWindow*>(parentWidget())) {
-        // Closing the frame hid the window inside it too.
-        show();
-        frame->show();
-        frame->raise();
-        if (QMdiArea* area = frame->mdiArea())
-            area->setActiveSubWindow(frame);
-        return;
-    }
-    show();
-    raise();
-}
+void TfGrau::bringToFront() { ShowPane(this); }
 
 const TPixelGraphic* TfGrau::currentImage() const
 {

@@ -76,7 +76,6 @@ signals:
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
-    bool event(QEvent* event) override;
 
 private:
     class PlotView;
@@ -88,7 +87,6 @@ private:
     void setOuterSize(int width, int height);
     void placeControls();
     void bringToFront();
-    void configureFrame();
     void showPlot(const GreyViewLayout& layout);
     void syncPlotColumn(int x);
     const TPixelGraphic* currentImage() const;

@@ -3,7 +3,7 @@
 #include <ostream>
 
 #include "app/storage/measurement_file.h"
-#include "results/specimen_csv.h"
+#include "results/fields_csv.h"
 
 namespace tesra {
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "results/specimen_statistics.h"
+#include "results/fields_statistics.h"
 
 namespace tesra {
 

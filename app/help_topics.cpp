@@ -20,6 +20,7 @@ constexpr std::array kTopics{
     Topic{help::kGreyHistogram, "grey.html#histogram"},
     Topic{help::kGreySegments, "grey.html#segments"},
     Topic{help::kResultSheet, "sheet.html"},
+    Topic{help::kSpecimen, "fields.html"},
     Topic{help::kCalibration, "calibration.html"},
 };
 

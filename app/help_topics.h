@@ -17,6 +17,7 @@ inline constexpr int kGreyHistogram = 3132;
 inline constexpr int kGreySegments = 3133;
 inline constexpr int kResultSheet = 3140;    // ours: the result sheet
 inline constexpr int kCalibration = 3150;
+inline constexpr int kSpecimen = 3160;      // ours: the specimen window
 }  // namespace help
 
 // The help file's name; it is looked for in the program's own directory.

@@ -84,7 +84,7 @@ PixelRect OverviewFrame(int scrollX, int scrollY, int clientWidth, int clientHei
 
 // ---- Layout ----
 
-// Where the child windows sit in a client area of width × height: the sheet across the full
+// Where the image and the panes sit in a region of width × height: the sheet across the full
 // width at the bottom, `sheetHeight` high (at most 2/5 of the area); the image above it, filling
 // the rest; the grey-value window, `greyWidth` wide, at the right beside the image, which then
 // leaves it the room (when `greyShown`). Rectangles are frames, in client pixels.

@@ -5,6 +5,7 @@
 #include <QActionGroup>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDockWidget>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QElapsedTimer>
@@ -13,8 +14,6 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLocale>
-#include <QMdiArea>
-#include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
@@ -23,6 +22,7 @@
 #include <QRadioButton>
 #include <QScrollBar>
 #include <QSettings>
+#include <QSpinBox>
 #include <QStatusBar>
 #include <QStyle>
 #include <QThread>
@@ -30,6 +30,7 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <QWheelEvent>
+#include <QWidgetAction>
 
 #include "analysis/uGrau.h"
 #include "app/main_window_rules.h"
@@ -44,8 +45,10 @@
 #include "imaging/filters/uFilterDialogs.h"
 #include "imaging/formats/safe_save.h"
 #include "results/uKalibieren.h"
+#include "results/uProbe.h"
 #include "results/uTabelle.h"
 #include "view/uImage.h"
+#include "widgets/uPanes.h"
 
 namespace tesra {
 namespace {
@@ -79,7 +82,8 @@ const std::vector<QString>& groupButtons(ContextGroup group)
 {
     static const std::vector<QString> none;
     static const std::vector<QString> types{"bTyp1", "bTyp2", "bTyp3", "bTyp4", "bTyp5", "bTyp6", "bPropose"};
-    static const std::vector<QString> lineTools{"bAddLinie", "bAddKreis", "bLinieLaden", "bLinieSpeichern"};
+    static const std::vector<QString> lineTools{"bAddLinie", "bAddKreis", "bPattern", "bLinieLaden",
+                                                "bLinieSpeichern"};
     static const std::vector<QString> analysis{"bHistogram", "bLinieAnalysieren", "bSegLen"};
     static const std::vector<QString> filters{"bFilterSharpen", "bFilterBCG", "bFilterDetail", "bFilterContour",
                                               "bUndo"};
@@ -182,9 +186,18 @@ TfMain::TfMain(QWidget* parent) : QMainWindow(parent)
     // The frame opens maximised; 800 x 600 is the size it returns to when restored.
     resize(800, 600);
     setAcceptDrops(true);
-    m_mdi = new QMdiArea(this);
-    m_mdi->setObjectName("ClientArea");
-    setCentralWidget(m_mdi);
+    // The work area holds the image window; the panes sit around it, the sheet below it
+    // across the whole width.
+    m_workArea = new QWidget(this);
+    m_workArea->setObjectName("ClientArea");
+    m_workArea->setBackgroundRole(QPalette::Dark);
+    m_workArea->setAutoFillBackground(true);
+    auto* workLayout = new QVBoxLayout(m_workArea);
+    workLayout->setContentsMargins(0, 0, 0, 0);
+    setCentralWidget(m_workArea);
+    setCorner(Qt::BottomLeftCorner, Qt::BottomDockWidgetArea);
+    setCorner(Qt::BottomRightCorner, Qt::BottomDockWidgetArea);
+    setDockOptions(QMainWindow::AllowTabbedDocks);
     m_conv[0] = DefaultConvParameters(ConvFilterKind::Sharpen);
     m_conv[1] = DefaultConvParameters(ConvFilterKind::Detail);
     m_conv[2] = DefaultConvParameters(ConvFilterKind::Contour);
@@ -255,7 +268,18 @@ void TfMain::createControls()
     addAction(save);
     m_actions["aSave"] = save;
     connect(save, &QAction::triggered, this, &TfMain::saveCurrentClick);
-    connect(addButton(datei, "bPhoto", tr("Save photo"), tr("Save photo")), &QAction::triggered, this, &TfMain::bPhotoClick);
+    QAction* photo = addButton(datei, "bPhoto", tr("Save photo"), tr("Save photo"));
+    connect(photo, &QAction::triggered, this, &TfMain::bPhotoClick);
+    // The photo's options: a click on the button saves, its arrow offers the scale bar.
+    auto* photoMenu = new QMenu(this);
+    photoMenu->setObjectName("mPhoto");
+    QAction* scaleBar = photoMenu->addAction(tr("Draw a scale bar (calibrated images)"));
+    scaleBar->setObjectName("mScaleBar");
+    scaleBar->setCheckable(true);
+    m_actions["mScaleBar"] = scaleBar;
+    photo->setMenu(photoMenu);
+    if (auto* button = qobject_cast<QToolButton*>(datei->widgetForAction(photo)))
+        button->setPopupMode(QToolButton::MenuButtonPopup);
     connect(addButton(datei, "bLinieLaden", tr("Linienset Laden"), tr("Linienset Laden")), &QAction::triggered, this,
             &TfMain::bLinieLadenClick);
     connect(addButton(datei, "bLinieSpeichern", tr("Linienset Speichern"), tr("Linienset Speichern")), &QAction::triggered,
@@ -313,11 +337,12 @@ void TfMain::createControls()
     m_windowMenu->addSeparator();
     QAction* mfReset = m_windowMenu->addAction(tr("Reset layout"));
     mfReset->setObjectName("mfReset");
-    connect(mfReset, &QAction::triggered, this, [this] {
-        m_savedPlaces.clear();
-        ArrangeWindows();
-    });
+    connect(mfReset, &QAction::triggered, this, &TfMain::ArrangeWindows);
     m_actions["mfSonst"] = mfSonst;
+    QAction* mfProbe = m_windowMenu->addAction(tr("Specimen"));
+    mfProbe->setObjectName("mfProbe");
+    connect(mfProbe, &QAction::triggered, this, [] { ShowProbe(); });
+    m_actions["mfProbe"] = mfProbe;
     QAction* bFenster = addButton(zoom, "bFenster", tr("Window"), tr("Window"));
     bFenster->setMenu(m_windowMenu);
     for (QAction* dropDown : {bZoom, bFenster})
@@ -389,6 +414,7 @@ void TfMain::createControls()
     addLine->setChecked(true);
     connect(addLine, &QAction::triggered, this, [this] { m_addCircle = false; });
     connect(addCircle, &QAction::triggered, this, [this] { m_addCircle = true; });
+    createPatternButton(context);
     connect(addButton(context, "bHistogram", tr("Histogram"), tr("Histogram")), &QAction::triggered, this,
             [this] { showGreyView(gvHistogram); });
     connect(addButton(context, "bLinieAnalysieren", tr("Analys"), tr("Analys")), &QAction::triggered, this,
@@ -431,6 +457,8 @@ void TfMain::createControls()
     m_tMisInter->setToolTip(tr("Noch benötigte Anzahl an Intercepts"));
     m_pInter = panel("pInter", tr("Intersections:"));
     m_pKorn = panel("pKorn", tr("Cal. grain size:"));
+    m_pG = panel("pG", "G:");
+    m_pG->setToolTip(tr("Grain size number of the calibrated mean lineal intercept"));
     m_tKal->setStyleSheet(kWarningStyle);
     m_tMisInter->setStyleSheet(kWarningStyle);
     keepRoomWhenHidden(m_tMisInter);
@@ -689,11 +717,12 @@ void TfMain::ShowCalibration(const QString& caption, bool warning)
 void TfMain::ShowIndicators()
 {
     const SheetIndicators indicators = IndicatorsOf(m_document.statistics(), m_document.measurement().lineCount(),
-                                                    m_document.numberLocale());
+                                                    m_document.numberLocale(), m_document.measurement().calibration);
     m_tMisInter->setText(CoreText(indicators.needed.caption));
     m_tMisInter->setVisible(indicators.needed.visible);
     m_pInter->setText(CoreText(indicators.intercepts));
     m_pKorn->setText(CoreText(indicators.grainSize));
+    m_pG->setText(QString::fromStdString(indicators.grainSizeNumber));
     const CalibrationModel& calibration = m_document.calibrationTexts();
     ShowCalibration(CoreText(calibration.kalCaption()), calibration.kalWarning());
     updateControls();
@@ -873,122 +902,100 @@ bool TfMain::eventFilter(QObject* watched, QEvent* event)
     return true;
 }
 
-void TfMain::addChildWindow(QWidget* window, bool closable)
+QDockWidget* TfMain::addPane(QWidget* window, Qt::DockWidgetArea area, bool shown)
 {
-    QMdiSubWindow* sub = m_mdi->addSubWindow(window);
-    sub->setWindowTitle(window->windowTitle());
-    // The windows live as long as the program: their close button hides them, and the
-    // Window menu brings them back with everything that changed meanwhile.
-    sub->setAttribute(Qt::WA_DeleteOnClose, false);
-    if (!closable)
-        sub->setWindowFlags(Qt::SubWindow | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
+    QDockWidget* pane = AddPane(this, window, area);
+    m_panes.push_back({pane, area});
+    if (!shown)
+        pane->hide();
+    return pane;
 }
 
-namespace {
-
-QMdiSubWindow* frameOf(QWidget* window)
+void TfMain::showPane(QWidget* window)
 {
-    return window ? qobject_cast<QMdiSubWindow*>(window->parentWidget()) : nullptr;
+    ShowPane(window);
+    makeRoomBeside(window);
 }
 
-// Title bar and borders the frame adds around a window.
-QSize frameExtra(const QMdiSubWindow* sub)
+QRect TfMain::paneRegion() const
 {
-    const int border = sub->style()->pixelMetric(QStyle::PM_MdiSubWindowFrameWidth, nullptr, sub);
-    return QSize(2 * border, 2 * border + sub->style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, sub));
+    // The work area and the docked panes together: what the image and the panes share.
+    QRect region = m_workArea->geometry();
+    for (const Pane& p : m_panes)
+        if (p.pane->isVisible() && !p.pane->isFloating())
+            region |= p.pane->geometry();
+    return region;
 }
-
-QRect qtRect(const PixelRect& r) { return QRect(r.left, r.top, r.width(), r.height()); }
-
-// The child windows by the names their places are remembered under.
-std::vector<std::pair<QString, QWidget*>> placedWindows()
-{
-    return {{"image", fImage()}, {"sheet", fTabelle()}, {"grey", fGrau()}};
-}
-
-}  // namespace
 
 void TfMain::ArrangeWindows()
 {
-    const QSize area = m_mdi->viewport()->size();
-    QMdiSubWindow* sheet = frameOf(fTabelle());
-    QMdiSubWindow* grey = frameOf(fGrau());
-    const int sheetHeight = sheet ? fTabelle()->sizeHint().height() + frameExtra(sheet).height() : 0;
-    const int greyWidth = grey ? fGrau()->width() + frameExtra(grey).width() : 0;
-    const WindowPlaces places =
-        DefaultWindowPlaces(area.width(), area.height(), sheetHeight, greyWidth, grey && grey->isVisible());
-    const std::map<QString, QRect> defaults{
-        {"image", qtRect(places.image)}, {"sheet", qtRect(places.sheet)}, {"grey", qtRect(places.grey)}};
-    for (const auto& [name, window] : placedWindows()) {
-        QMdiSubWindow* sub = frameOf(window);
-        if (!sub)
-            continue;
-        const auto saved = m_savedPlaces.find(name);
-        if (sub->isMaximized())
-            sub->showNormal();
-        sub->setGeometry(saved != m_savedPlaces.end() ? saved->second : defaults.at(name));
+    for (const Pane& p : m_panes) {
+        p.pane->setFloating(false);
+        addDockWidget(p.area, p.pane);
     }
-    if (sheet && fImage()) {
-        fTabelle()->show();
+    QDockWidget* sheet = PaneOf(fTabelle());
+    QDockWidget* grey = PaneOf(fGrau());
+    if (sheet)
         sheet->show();
-    }
+    const bool greyShown = grey && grey->isVisible();
+    layout()->activate();
+    const QRect region = paneRegion();
+    const int sheetHeight = sheet ? fTabelle()->sizeHint().height() + PaneExtraHeight(sheet) : 0;
+    const int greyWidth = greyShown ? fGrau()->width() + PaneExtraWidth(grey) : 0;
+    const WindowPlaces places = DefaultWindowPlaces(region.width(), region.height(), sheetHeight, greyWidth, greyShown);
+    if (sheet)
+        resizeDocks({sheet}, {places.sheet.height() - PaneExtraHeight(sheet)}, Qt::Vertical);
+    if (greyShown)
+        resizeDocks({grey}, {places.grey.width()}, Qt::Horizontal);
+    layout()->activate();
 }
 
 void TfMain::makeRoomBeside(QWidget* window)
 {
-    QMdiSubWindow* sub = frameOf(window);
-    QMdiSubWindow* image = frameOf(fImage());
-    if (!sub || !image || image->isMaximized())
+    QDockWidget* pane = PaneOf(window);
+    if (!pane || pane->isFloating())
         return;
-    // Never over the image and never outside the frame: a narrow pane goes to the right edge
-    // beside the image, a wide one (the profile) to the bottom over the sheet; the image
-    // window gives up what room is still needed.
-    const QRect area = m_mdi->viewport()->rect();
-    if (sub->width() <= area.width() / 2) {
-        sub->move(std::max(0, area.right() + 1 - sub->width()), image->y());
-        if (sub->geometry().intersects(image->geometry()))
-            image->resize(std::max(sub->x() - image->x(), 100), image->height());
-        return;
-    }
-    sub->move(0, std::max(0, area.bottom() + 1 - sub->height()));
-    if (sub->geometry().intersects(image->geometry()))
-        image->resize(image->width(), std::max(sub->y() - image->y(), 100));
+    // The pane takes the room its view needs, up to half the region: the image gives it up,
+    // and a larger view scrolls inside the pane.
+    // The pane just shown takes its place in the layout first: only then can it be resized.
+    layout()->activate();
+    const QRect region = paneRegion();
+    const Qt::DockWidgetArea area = dockWidgetArea(pane);
+    // A view of a fixed size needs that size; one that follows its pane, what it asks for.
+    const QSize wanted = window->minimumSize() == window->maximumSize() ? window->size() : window->sizeHint();
+    if (area == Qt::LeftDockWidgetArea || area == Qt::RightDockWidgetArea)
+        resizeDocks({pane}, {std::min(wanted.width() + PaneExtraWidth(pane), region.width() / 2)}, Qt::Horizontal);
+    else
+        resizeDocks({pane}, {std::min(wanted.height() + PaneExtraHeight(pane), region.height() / 2)}, Qt::Vertical);
+    layout()->activate();
 }
 
 void TfMain::SaveLayout(QSettings& settings) const
 {
     settings.setValue("layout/frame", saveGeometry());
-    for (const auto& [name, window] : placedWindows())
-        if (QMdiSubWindow* sub = frameOf(window); sub && !sub->isMaximized())
-            settings.setValue("layout/" + name, sub->geometry());
+    settings.setValue("layout/panes", saveState());
 }
 
 void TfMain::RestoreLayout(const QSettings& settings)
 {
     if (settings.contains("layout/frame"))
         restoreGeometry(settings.value("layout/frame").toByteArray());
-    for (const auto& [name, window] : placedWindows()) {
-        const QRect place = settings.value("layout/" + name).toRect();
-        if (place.isValid())
-            m_savedPlaces[name] = place;
-    }
+    if (settings.contains("layout/panes") && restoreState(settings.value("layout/panes").toByteArray()))
+        m_layoutRestored = true;
+    // The grey-value pane opens with its next view; it remembers its place meanwhile.
+    if (QDockWidget* grey = PaneOf(fGrau()))
+        grey->hide();
 }
 
 void TfMain::bringToFront(QWidget* window)
 {
     if (!window)
         return;
-    if (auto* sub = qobject_cast<QMdiSubWindow*>(window->parentWidget())) {
-        // Closing the sub-window hid the window inside it too.
-        window->show();
-        sub->show();
-        sub->raise();
-        m_mdi->setActiveSubWindow(sub);
+    if (window == fImage()) {
+        window->setFocus();
         return;
     }
-    window->show();
-    window->raise();
-    window->activateWindow();
+    ShowPane(window);
 }
 
 void TfMain::showGreyView(int view)
@@ -1014,8 +1021,7 @@ void TfMain::showGreyView(int view)
         grau->ShowSegments(line);
         break;
     }
-    bringToFront(grau);
-    makeRoomBeside(grau);
+    showPane(grau);
 }
 
 // ---- Files ----
@@ -1072,15 +1078,11 @@ bool TfMain::loadImage(const QString& fileName)
     TfImage* image = fImage();
     bool placeWindows = false;
     if (!image) {
-        image = new TfImage(m_document);
-        addChildWindow(image, false);
-        if (auto* sub = qobject_cast<QMdiSubWindow*>(image->parentWidget())) {
-            // It can be maximised over the other windows, never closed.
-            sub->setWindowFlags(Qt::SubWindow | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                                Qt::WindowMinMaxButtonsHint);
-            sub->hide();
-        }
-        placeWindows = true;
+        image = new TfImage(m_document, m_workArea);
+        // It fills the work area and is never closed.
+        m_workArea->layout()->addWidget(image);
+        image->hide();
+        placeWindows = !m_layoutRestored;
         if (QAbstractScrollArea* area = scrollAreaOf(image))
             area->viewport()->installEventFilter(this);
         else
@@ -1102,19 +1104,23 @@ bool TfMain::loadImage(const QString& fileName)
     m_firstImage = false;
     // The "Length:" or "Intercept #" strip spoke of the last image.
     HideInfo();
-    if (TfGrau* grau = fGrau())
+    if (TfGrau* grau = fGrau()) {
         grau->Collapse();
+        if (QDockWidget* pane = PaneOf(grau))
+            pane->hide();
+    }
     // The old measurement, calibration and history go; the stored measurement, if any,
     // comes in below, and then every window is told once.
     m_document.resetForImage(image->baseWidth(), image->baseHeight());
     m_tBildName->setText(fileName);
     ZoomChanged(image->zoom());
-    if (auto* sub = qobject_cast<QMdiSubWindow*>(image->parentWidget()))
-        sub->show();
     image->show();
-    // The first image: the windows take their places, the remembered ones or the default.
+    // The first image: the panes take their default places, unless the last run's are back.
     if (placeWindows)
         ArrangeWindows();
+    // The work area's size counts for the fit below.
+    if (QLayout* layout = m_workArea->layout())
+        layout->activate();
     // An image larger than its window is first seen whole.
     image->FitWhenLarger();
 
@@ -1128,6 +1134,13 @@ bool TfMain::loadImage(const QString& fileName)
                                   BoxButtons::Ok});
     } catch (const std::exception& e) {
         showFileError(e.what(), fileName);
+    }
+    // An image without a stored calibration takes the last one when the user asked for that;
+    // like a stored one it is part of what was opened, no step to undo.
+    if (!m_document.calibrated()) {
+        QSettings settings;
+        if (const std::optional<CalibrationPreset> last = CalibrationForEveryImage(settings))
+            ApplyPreset(*last, m_document.calibrationTexts(), m_document.measurementForLoading());
     }
     // A stored calibration ran the dialog's confirm and close handling: the mode saved when
     // the dialog was last opened is back, with its button pressed.
@@ -1164,10 +1177,10 @@ bool TfMain::saveImage(const QString& fileName)
         return false;
     }
     m_tBildName->setText(fileName);
+    if (TfProbe* probe = fProbe())
+        probe->ImageSaved();
     image->setWindowTitle(tr("Tesra measurement ") + fileName);
     statusBar()->showMessage(tr("Saved %1").arg(QFileInfo(fileName).fileName()));
-    if (auto* sub = qobject_cast<QMdiSubWindow*>(image->parentWidget()))
-        sub->setWindowTitle(image->windowTitle());
     return true;
 }
 
@@ -1227,7 +1240,12 @@ void TfMain::bPhotoClick()
         WaitCursor busy;
         // The picture has the image's own size whatever the zoom: the overlay is drawn at
         // image scale, so every pixel of it is defined.
-        const TPixelGraphic photo = image->PhotoGraphic();
+        // The scale bar, when asked for and the image is calibrated.
+        std::optional<ScaleBar> bar;
+        const Calibration& calibration = m_document.measurement().calibration;
+        if (m_actions["mScaleBar"]->isChecked() && m_document.calibrated())
+            bar = ChooseScaleBar(image->baseWidth(), calibration.scale, calibration.unit);
+        const TPixelGraphic photo = image->PhotoGraphic(bar);
         // The format of the name's extension, so that the file holds what its name says.
         const PreparedSave save(photo, target.extension, fileOptions());
         safeSave(target.fileName, [&save](std::ostream& out) { save.write(out); });
@@ -1286,6 +1304,74 @@ void TfMain::bLinieLadenClick()
         PressTypeButton(itNormal);
     if (!result.message.empty())
         ShowMessageBox(this, {CoreText(result.message), CoreText(kLoadLinesCaption), BoxIcon::Information, BoxButtons::Ok});
+}
+
+// ---- Standard patterns ----
+
+void TfMain::createPatternButton(QToolBar* bar)
+{
+    auto* menu = new QMenu(this);
+    menu->setObjectName("mPattern");
+    const std::pair<const char*, const char*> entries[] = {
+        {"mPatternCircles", QT_TRANSLATE_NOOP("tesra::TfMain", "Three circles, diameters 3 : 2 : 1")},
+        {"mPatternStar", QT_TRANSLATE_NOOP("tesra::TfMain", "Four lines through the centre (0°, 45°, 90°, 135°)")},
+        {"mPatternParallel", QT_TRANSLATE_NOOP("tesra::TfMain", "N parallel lines")},
+        {"mPatternGrid", QT_TRANSLATE_NOOP("tesra::TfMain", "Grid of N × M lines")},
+    };
+    const TestPattern patterns[] = {TestPattern::Circles, TestPattern::Star, TestPattern::Parallel, TestPattern::Grid};
+    for (int i = 0; i < 4; ++i) {
+        QAction* item = menu->addAction(tr(entries[i].second));
+        item->setObjectName(entries[i].first);
+        const TestPattern pattern = patterns[i];
+        connect(item, &QAction::triggered, this, [this, pattern] { layPattern(pattern); });
+    }
+    menu->addSeparator();
+    // N and M stay where the user set them, for the next pattern.
+    auto* counts = new QWidget(menu);
+    auto* row = new QHBoxLayout(counts);
+    row->setContentsMargins(8, 2, 8, 2);
+    auto spin = [counts, row](const char* name, const QString& label) {
+        auto* box = new QSpinBox(counts);
+        box->setObjectName(name);
+        box->setRange(1, kMaxLines);
+        box->setValue(5);
+        row->addWidget(new QLabel(label, counts));
+        row->addWidget(box);
+        return box;
+    };
+    m_patternAcross = spin("tPatternN", tr("N"));
+    m_patternDown = spin("tPatternM", tr("M"));
+    auto* holder = new QWidgetAction(menu);
+    holder->setDefaultWidget(counts);
+    menu->addAction(holder);
+
+    QAction* button = addButton(bar, "bPattern", tr("Pattern"), tr("Lay a standard pattern of test lines"));
+    button->setMenu(menu);
+    if (auto* tool = qobject_cast<QToolButton*>(bar->widgetForAction(button)))
+        tool->setPopupMode(QToolButton::InstantPopup);
+}
+
+void TfMain::layPattern(TestPattern pattern)
+{
+    TfImage* image = fImage();
+    if (!image)
+        return;
+    const std::vector<PatternLine> lines = MakeTestPattern(pattern, image->baseWidth(), image->baseHeight(),
+                                                           m_patternAcross->value(), m_patternDown->value());
+    const int room = kMaxLines - m_document.measurement().lineCount();
+    if (lines.empty() || static_cast<int>(lines.size()) > room) {
+        ShowMessageBox(this, {lines.empty() ? tr("The image is too small for this pattern.")
+                                            : tr("The pattern needs %1 lines; the measurement has room for %2 more.")
+                                                  .arg(lines.size())
+                                                  .arg(room),
+                              tr("Pattern"), BoxIcon::Information, BoxButtons::Ok});
+        return;
+    }
+    // The whole pattern is one step: one undo takes it back.
+    m_document.editMeasurement(edit_text::kLayPattern, [&lines](Measurement& measurement) {
+        for (const PatternLine& line : lines)
+            measurement.AddTestLine(line.x1, line.y1, line.x2, line.y2, line.circle);
+    });
 }
 
 // ---- Filters and undo ----

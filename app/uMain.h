@@ -9,8 +9,10 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <vector>
 
 #include "analysis/boundary_proposals.h"
+#include "analysis/test_patterns.h"
 #include "app/document/measuring_document.h"
 #include "app/storage/measurement_file.h"
 #include "imaging/filters/filter_dialogs.h"
@@ -21,11 +23,12 @@ class QAction;
 class QActionGroup;
 class QLabel;
 class QLocale;
-class QMdiArea;
+class QDockWidget;
 class QMenu;
 class QProgressBar;
 class QRadioButton;
 class QSettings;
+class QSpinBox;
 class QToolBar;
 
 namespace tesra {
@@ -98,15 +101,17 @@ public:
     // asked in message boxes, progress is shown in the status area.
     FormatOptions fileOptions();
 
-    // Places a child window (image, sheet, grey-value window) inside the frame; a window
-    // that is not closable gets no buttons in its title bar.
-    void addChildWindow(QWidget* window, bool closable = true);
+    // Puts a tool window (the sheet, the grey-value window) into a pane at an edge of the
+    // frame (shown or hidden), never over the image.
+    QDockWidget* addPane(QWidget* window, Qt::DockWidgetArea area, bool shown);
+    // Shows the pane of `window` with the room the window needs, up to half the region.
+    void showPane(QWidget* window);
 
-    // Places the image window across the frame, the sheet below it at full width and the
-    // grey-value window (when shown) beside the image: the remembered places where there are
-    // some, else the default ("Reset layout" forgets the remembered ones first).
+    // The default layout: the image fills the work area, the sheet below it across the full
+    // width high enough for its rows (at most 2/5 of the height), the grey-value pane (when
+    // shown) beside the image. "Reset layout" comes back here.
     void ArrangeWindows();
-    // The frame's size and the child windows' places, kept between runs.
+    // The frame's size and the panes' places and sizes, kept between runs.
     void SaveLayout(QSettings& settings) const;
     void RestoreLayout(const QSettings& settings);
 
@@ -145,6 +150,10 @@ protected:
 
 private:
     void createControls();
+    void createPatternButton(QToolBar* bar);
+    // Lays a standard pattern of test lines in one step (refused with a message when it does
+    // not fit the image or the measurement's 300 lines).
+    void layPattern(TestPattern pattern);
     void createProposeButton(QToolBar* context);
     QAction* addButton(QToolBar* bar, const QString& name, const QString& caption, const QString& hint,
                        const QKeySequence& shortcut = {});
@@ -154,8 +163,10 @@ private:
     void zoomBy(int steps);
     void zoomTo(Zoom zoom);
     void bringToFront(QWidget* window);
-    // A newly shown pane moves beside the image window, which gives it room.
+    // A newly shown view gets the room it needs in its pane; the image gives it up.
     void makeRoomBeside(QWidget* window);
+    // The work area and the docked panes together.
+    QRect paneRegion() const;
     void showGreyView(int view);
     void runFilter(int filter);
     bool loadImage(const QString& fileName);
@@ -180,7 +191,13 @@ private:
     // The file whose image data encodes the image as shown (opened or saved since, no filter
     // applied): saving the measurement to it keeps that data.
     std::optional<ImageFileState> m_imageFile;
-    QMdiArea* m_mdi = nullptr;
+    QWidget* m_workArea = nullptr;
+    struct Pane {
+        QDockWidget* pane;
+        Qt::DockWidgetArea area;
+    };
+    std::vector<Pane> m_panes;
+    bool m_layoutRestored = false;
 
     std::map<QString, QAction*> m_actions;
     QAction* m_undoAction = nullptr;
@@ -197,10 +214,12 @@ private:
     QLabel* m_tMisInter = nullptr;
     QLabel* m_pInter = nullptr;
     QLabel* m_pKorn = nullptr;
+    QLabel* m_pG = nullptr;
+    QSpinBox* m_patternAcross = nullptr;
+    QSpinBox* m_patternDown = nullptr;
     QLabel* m_pInfo = nullptr;
     QLabel* m_tBildName = nullptr;
     QLabel* m_position = nullptr;
-    std::map<QString, QRect> m_savedPlaces;
     QRadioButton* m_bx[4] = {};
     TMagnifier* m_magnifier = nullptr;
     TOverview* m_overview = nullptr;

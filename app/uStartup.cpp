@@ -31,7 +31,7 @@ TfMain* CreateProgramWindows(const StartupOptions& options)
             options.created(window);
     };
 
-    // Every window and sub-window shows the program's icon in its title bar.
+    // Every window and pane shows the program's icon in its title bar.
     QApplication::setWindowIcon(ProgramIcon());
     auto* main = new TfMain;
     main->ClearModified();
@@ -52,11 +52,12 @@ TfMain* CreateProgramWindows(const StartupOptions& options)
     created(new TfKalibieren(main->document(), main));
     created(new TfCopyRight(main));
     auto* grau = new TfGrau(main->document());
-    main->addChildWindow(grau);
+    // Its pane opens with the first profile, histogram or segment list.
+    main->addPane(grau, Qt::RightDockWidgetArea, false);
     created(grau);
     auto* tabelle = new TfTabelle(main->document());
     giveHelpPage(tabelle, help::kResultSheet);
-    main->addChildWindow(tabelle);
+    main->addPane(tabelle, Qt::BottomDockWidgetArea, true);
     created(tabelle);
     return main;
 }

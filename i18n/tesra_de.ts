@@ -458,6 +458,10 @@
         <translation>Fremdphasenanteil ändern</translation>
     </message>
     <message>
+        <source>Lay pattern</source>
+        <translation>Muster legen</translation>
+    </message>
+    <message>
         <source>No test line here</source>
         <translation>Hier ist keine Messlinie</translation>
     </message>
@@ -761,6 +765,45 @@
     </message>
 </context>
 <context>
+    <name>Report</name>
+    <message>
+        <source>Tesra specimen report</source>
+        <translation>Tesra-Probenbericht</translation>
+    </message>
+    <message>
+        <source>Date: %1</source>
+        <translation>Datum: %1</translation>
+    </message>
+    <message>
+        <source>Specimen</source>
+        <translation>Probe</translation>
+    </message>
+    <message>
+        <source>95 % CI = t(0.975, n − 1) · s / √n over the fields&apos; ℓ̄; % RA = 100 · CI / mean; G = −6.643856 · log10(ℓ̄ in mm) − 3.288.</source>
+        <translation>95-%-VB = t(0,975; n − 1) · s / √n über die ℓ̄ der Felder; % RA = 100 · VB / Mittelwert; G = −6,643856 · log10(ℓ̄ in mm) − 3,288.</translation>
+    </message>
+    <message>
+        <source>Files</source>
+        <translation>Dateien</translation>
+    </message>
+    <message>
+        <source>Field %1: %2</source>
+        <translation>Feld %1: %2</translation>
+    </message>
+    <message>
+        <source>The field&apos;s image cannot be shown: %1</source>
+        <translation>Das Bild des Feldes kann nicht gezeigt werden: %1</translation>
+    </message>
+    <message>
+        <source>Calibration: %1</source>
+        <translation>Kalibrierung: %1</translation>
+    </message>
+    <message>
+        <source>ℓ̄: %1 px, %2;  G: %3</source>
+        <translation>ℓ̄: %1 px, %2;  G: %3</translation>
+    </message>
+</context>
+<context>
     <name>tesra::TFilterPreviewDialog</name>
     <message>
         <source>No image</source>
@@ -880,6 +923,30 @@
     <message>
         <source>Remarks</source>
         <translation>Bemerkungen</translation>
+    </message>
+    <message>
+        <source>A named calibration: choose one, or type a name and keep the lengths under it</source>
+        <translation>Eine benannte Kalibrierung: eine wählen, oder einen Namen eingeben und die Längen darunter behalten</translation>
+    </message>
+    <message>
+        <source>Keep</source>
+        <translation>Behalten</translation>
+    </message>
+    <message>
+        <source>Delete</source>
+        <translation>Löschen</translation>
+    </message>
+    <message>
+        <source>Apply the last calibration to every image opened</source>
+        <translation>Letzte Kalibrierung auf jedes geöffnete Bild anwenden</translation>
+    </message>
+    <message>
+        <source>Preset</source>
+        <translation>Vorgabe</translation>
+    </message>
+    <message>
+        <source>A preset needs a name, a length in pixels and a real length.</source>
+        <translation>Eine Vorgabe braucht einen Namen, eine Länge in Pixeln und eine echte Länge.</translation>
     </message>
 </context>
 <context>
@@ -1132,6 +1199,113 @@
         <source>Redo %1</source>
         <translation>%1 wiederholen</translation>
     </message>
+    <message>
+        <source>Draw a scale bar (calibrated images)</source>
+        <translation>Maßstabsbalken einzeichnen (kalibrierte Bilder)</translation>
+    </message>
+    <message>
+        <source>Specimen</source>
+        <translation>Probe</translation>
+    </message>
+    <message>
+        <source>Grain size number of the calibrated mean lineal intercept</source>
+        <translation>Korngrößenkennzahl des kalibrierten mittleren Linienabschnitts</translation>
+    </message>
+    <message>
+        <source>Three circles, diameters 3 : 2 : 1</source>
+        <translation>Drei Kreise, Durchmesser 3 : 2 : 1</translation>
+    </message>
+    <message>
+        <source>Four lines through the centre (0°, 45°, 90°, 135°)</source>
+        <translation>Vier Linien durch die Mitte (0°, 45°, 90°, 135°)</translation>
+    </message>
+    <message>
+        <source>N parallel lines</source>
+        <translation>N parallele Linien</translation>
+    </message>
+    <message>
+        <source>Grid of N × M lines</source>
+        <translation>Gitter aus N × M Linien</translation>
+    </message>
+    <message>
+        <source>N</source>
+        <translation>N</translation>
+    </message>
+    <message>
+        <source>M</source>
+        <translation>M</translation>
+    </message>
+    <message>
+        <source>Pattern</source>
+        <translation>Muster</translation>
+    </message>
+    <message>
+        <source>Lay a standard pattern of test lines</source>
+        <translation>Ein Standardmuster von Testlinien legen</translation>
+    </message>
+    <message>
+        <source>The image is too small for this pattern.</source>
+        <translation>Das Bild ist für dieses Muster zu klein.</translation>
+    </message>
+    <message>
+        <source>The pattern needs %1 lines; the measurement has room for %2 more.</source>
+        <translation>Das Muster braucht %1 Linien; die Messung hat nur noch Platz für %2.</translation>
+    </message>
+</context>
+<context>
+    <name>tesra::TfProbe</name>
+    <message>
+        <source>Specimen</source>
+        <translation>Probe</translation>
+    </message>
+    <message>
+        <source>Add the field on every save</source>
+        <translation>Feld bei jedem Speichern hinzufügen</translation>
+    </message>
+    <message>
+        <source>Add field</source>
+        <translation>Feld hinzufügen</translation>
+    </message>
+    <message>
+        <source>Remove field</source>
+        <translation>Feld entfernen</translation>
+    </message>
+    <message>
+        <source>Open specimen…</source>
+        <translation>Probe öffnen…</translation>
+    </message>
+    <message>
+        <source>Save specimen as…</source>
+        <translation>Probe speichern unter…</translation>
+    </message>
+    <message>
+        <source>PDF report…</source>
+        <translation>PDF-Bericht…</translation>
+    </message>
+    <message>
+        <source>the file cannot be read.</source>
+        <translation>die Datei kann nicht gelesen werden.</translation>
+    </message>
+    <message>
+        <source>Open specimen</source>
+        <translation>Probe öffnen</translation>
+    </message>
+    <message>
+        <source>Save specimen as</source>
+        <translation>Probe speichern unter</translation>
+    </message>
+    <message>
+        <source>PDF report</source>
+        <translation>PDF-Bericht</translation>
+    </message>
+    <message>
+        <source>Not kept in a file yet (Save specimen as…)</source>
+        <translation>Noch in keiner Datei gespeichert (Probe speichern unter…)</translation>
+    </message>
+    <message>
+        <source>Kept in %1</source>
+        <translation>Gespeichert in %1</translation>
+    </message>
 </context>
 <context>
     <name>tesra::TfTabelle</name>
@@ -1146,6 +1320,14 @@
     <message>
         <source>Copy</source>
         <translation>Kopieren</translation>
+    </message>
+    <message>
+        <source>Sheet as CSV</source>
+        <translation>Tabelle als CSV</translation>
+    </message>
+    <message>
+        <source>Intercepts as CSV</source>
+        <translation>Schnittpunkte als CSV</translation>
     </message>
 </context>
 </TS>

@@ -458,6 +458,10 @@
         <translation>Change second phase fraction</translation>
     </message>
     <message>
+        <source>Lay pattern</source>
+        <translation>Lay pattern</translation>
+    </message>
+    <message>
         <source>No test line here</source>
         <translation>No test line here</translation>
     </message>
@@ -761,6 +765,45 @@
     </message>
 </context>
 <context>
+    <name>Report</name>
+    <message>
+        <source>Tesra specimen report</source>
+        <translation>Tesra specimen report</translation>
+    </message>
+    <message>
+        <source>Date: %1</source>
+        <translation>Date: %1</translation>
+    </message>
+    <message>
+        <source>Specimen</source>
+        <translation>Specimen</translation>
+    </message>
+    <message>
+        <source>95 % CI = t(0.975, n − 1) · s / √n over the fields&apos; ℓ̄; % RA = 100 · CI / mean; G = −6.643856 · log10(ℓ̄ in mm) − 3.288.</source>
+        <translation>95 % CI = t(0.975, n − 1) · s / √n over the fields&apos; ℓ̄; % RA = 100 · CI / mean; G = −6.643856 · log10(ℓ̄ in mm) − 3.288.</translation>
+    </message>
+    <message>
+        <source>Files</source>
+        <translation>Files</translation>
+    </message>
+    <message>
+        <source>Field %1: %2</source>
+        <translation>Field %1: %2</translation>
+    </message>
+    <message>
+        <source>The field&apos;s image cannot be shown: %1</source>
+        <translation>The field&apos;s image cannot be shown: %1</translation>
+    </message>
+    <message>
+        <source>Calibration: %1</source>
+        <translation>Calibration: %1</translation>
+    </message>
+    <message>
+        <source>ℓ̄: %1 px, %2;  G: %3</source>
+        <translation>ℓ̄: %1 px, %2;  G: %3</translation>
+    </message>
+</context>
+<context>
     <name>tesra::TFilterPreviewDialog</name>
     <message>
         <source>No image</source>
@@ -880,6 +923,30 @@
     <message>
         <source>Remarks</source>
         <translation>Remarks</translation>
+    </message>
+    <message>
+        <source>A named calibration: choose one, or type a name and keep the lengths under it</source>
+        <translation>A named calibration: choose one, or type a name and keep the lengths under it</translation>
+    </message>
+    <message>
+        <source>Keep</source>
+        <translation>Keep</translation>
+    </message>
+    <message>
+        <source>Delete</source>
+        <translation>Delete</translation>
+    </message>
+    <message>
+        <source>Apply the last calibration to every image opened</source>
+        <translation>Apply the last calibration to every image opened</translation>
+    </message>
+    <message>
+        <source>Preset</source>
+        <translation>Preset</translation>
+    </message>
+    <message>
+        <source>A preset needs a name, a length in pixels and a real length.</source>
+        <translation>A preset needs a name, a length in pixels and a real length.</translation>
     </message>
 </context>
 <context>
@@ -1132,6 +1199,113 @@
         <source>Redo %1</source>
         <translation>Redo %1</translation>
     </message>
+    <message>
+        <source>Draw a scale bar (calibrated images)</source>
+        <translation>Draw a scale bar (calibrated images)</translation>
+    </message>
+    <message>
+        <source>Specimen</source>
+        <translation>Specimen</translation>
+    </message>
+    <message>
+        <source>Grain size number of the calibrated mean lineal intercept</source>
+        <translation>Grain size number of the calibrated mean lineal intercept</translation>
+    </message>
+    <message>
+        <source>Three circles, diameters 3 : 2 : 1</source>
+        <translation>Three circles, diameters 3 : 2 : 1</translation>
+    </message>
+    <message>
+        <source>Four lines through the centre (0°, 45°, 90°, 135°)</source>
+        <translation>Four lines through the centre (0°, 45°, 90°, 135°)</translation>
+    </message>
+    <message>
+        <source>N parallel lines</source>
+        <translation>N parallel lines</translation>
+    </message>
+    <message>
+        <source>Grid of N × M lines</source>
+        <translation>Grid of N × M lines</translation>
+    </message>
+    <message>
+        <source>N</source>
+        <translation>N</translation>
+    </message>
+    <message>
+        <source>M</source>
+        <translation>M</translation>
+    </message>
+    <message>
+        <source>Pattern</source>
+        <translation>Pattern</translation>
+    </message>
+    <message>
+        <source>Lay a standard pattern of test lines</source>
+        <translation>Lay a standard pattern of test lines</translation>
+    </message>
+    <message>
+        <source>The image is too small for this pattern.</source>
+        <translation>The image is too small for this pattern.</translation>
+    </message>
+    <message>
+        <source>The pattern needs %1 lines; the measurement has room for %2 more.</source>
+        <translation>The pattern needs %1 lines; the measurement has room for %2 more.</translation>
+    </message>
+</context>
+<context>
+    <name>tesra::TfProbe</name>
+    <message>
+        <source>Specimen</source>
+        <translation>Specimen</translation>
+    </message>
+    <message>
+        <source>Add the field on every save</source>
+        <translation>Add the field on every save</translation>
+    </message>
+    <message>
+        <source>Add field</source>
+        <translation>Add field</translation>
+    </message>
+    <message>
+        <source>Remove field</source>
+        <translation>Remove field</translation>
+    </message>
+    <message>
+        <source>Open specimen…</source>
+        <translation>Open specimen…</translation>
+    </message>
+    <message>
+        <source>Save specimen as…</source>
+        <translation>Save specimen as…</translation>
+    </message>
+    <message>
+        <source>PDF report…</source>
+        <translation>PDF report…</translation>
+    </message>
+    <message>
+        <source>the file cannot be read.</source>
+        <translation>the file cannot be read.</translation>
+    </message>
+    <message>
+        <source>Open specimen</source>
+        <translation>Open specimen</translation>
+    </message>
+    <message>
+        <source>Save specimen as</source>
+        <translation>Save specimen as</translation>
+    </message>
+    <message>
+        <source>PDF report</source>
+        <translation>PDF report</translation>
+    </message>
+    <message>
+        <source>Not kept in a file yet (Save specimen as…)</source>
+        <translation>Not kept in a file yet (Save specimen as…)</translation>
+    </message>
+    <message>
+        <source>Kept in %1</source>
+        <translation>Kept in %1</translation>
+    </message>
 </context>
 <context>
     <name>tesra::TfTabelle</name>
@@ -1146,6 +1320,14 @@
     <message>
         <source>Copy</source>
         <translation>Copy</translation>
+    </message>
+    <message>
+        <source>Sheet as CSV</source>
+        <translation>Sheet as CSV</translation>
+    </message>
+    <message>
+        <source>Intercepts as CSV</source>
+        <translation>Intercepts as CSV</translation>
     </message>
 </context>
 </TS>

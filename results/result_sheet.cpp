@@ -4,6 +4,9 @@
 #include <charconv>
 #include <cmath>
 
+#include "results/fields_statistics.h"
+#include "results/fields_texts.h"
+
 #include "app/common/user_text.h"
 
 namespace tesra {
@@ -35,7 +38,8 @@ constexpr std::array<const char*, kSumColumns> kSumHeaders{
     QT_TRANSLATE_NOOP("Core", "ø Grain size"),
     QT_TRANSLATE_NOOP("Core", "Cal. length"),
     QT_TRANSLATE_NOOP("Core", "ø Cal. size"),
-    QT_TRANSLATE_NOOP("Core", "Vol % 2nd P")};
+    QT_TRANSLATE_NOOP("Core", "Vol % 2nd P"),
+    "G"};
 
 const char* const kPlusMinus = "±";
 
@@ -103,7 +107,8 @@ std::string ResultSheet::n(const std::optional<long double>& value, int precisio
     return value ? n(*value, precision, digits) : std::string();
 }
 
-SheetIndicators IndicatorsOf(const MeasurementStatistics& st, int lineCount, const NumberLocale& locale)
+SheetIndicators IndicatorsOf(const MeasurementStatistics& st, int lineCount, const NumberLocale& locale,
+                             const Calibration& calibration)
 {
     SheetIndicators out;
     if (lineCount == 0)
@@ -115,6 +120,7 @@ SheetIndicators IndicatorsOf(const MeasurementStatistics& st, int lineCount, con
     out.grainSize = UserText(QT_TRANSLATE_NOOP("Core", "Cal. grain size: "));
     if (st.total.calibratedGrainSize)
         out.grainSize += FormatN(*st.total.calibratedGrainSize, 10, 3, locale);
+    out.grainSizeNumber = "G: " + GrainSizeNumberText(MeasurementGrainSizeNumber(st.total, calibration), locale);
     return out;
 }
 
@@ -166,7 +172,8 @@ void ResultSheet::Recompute(const Measurement& measurement, const MeasurementSta
     // The sum's share of a set fraction is written as the line cells write it, a marked share
     // with ten digits.
     sums[8] = n(total.secondPhasePercent, st.fractionSet ? 6 : 10, 3);
-    m_indicators = IndicatorsOf(st, lineCount, m_locale);
+    sums[9] = GrainSizeNumberText(MeasurementGrainSizeNumber(total, measurement.calibration), m_locale);
+    m_indicators = IndicatorsOf(st, lineCount, m_locale, measurement.calibration);
 
     auto& limits = m_sum[2];
     if (!st.spread) {

@@ -42,7 +42,7 @@ struct SheetStatistics {
 };
 
 constexpr int kSheetColumns = 11;  // `Tabelle`
-constexpr int kSumColumns = 9;     // `Tabelle2`
+constexpr int kSumColumns = 10;    // `Tabelle2`: the nine of the sums and G
 constexpr int kSumRows = 3;
 
 // Cell (0, r) of a marked row: character 252, which the Wingdings font draws as a tick
@@ -59,12 +59,14 @@ struct SheetIndicators {
     SheetPanel needed;
     std::string intercepts = QT_TRANSLATE_NOOP("Core", "Intersections:");
     std::string grainSize = QT_TRANSLATE_NOOP("Core", "Cal. grain size:");
+    std::string grainSizeNumber = "G:";  // `pG`: the grain size number, one decimal
     friend bool operator==(const SheetIndicators&, const SheetIndicators&) = default;
 };
 
 // The indicators for the statistics of a measurement of lineCount lines; without a line they
 // read as after opening an image.
-SheetIndicators IndicatorsOf(const MeasurementStatistics& statistics, int lineCount, const NumberLocale& locale);
+SheetIndicators IndicatorsOf(const MeasurementStatistics& statistics, int lineCount, const NumberLocale& locale,
+                             const Calibration& calibration = {});
 
 inline constexpr const char* kDeleteLineCaption = QT_TRANSLATE_NOOP("Core", "Delete line");
 inline constexpr const char* kInternalValuesCaption = QT_TRANSLATE_NOOP("Core", "Interne Werte");

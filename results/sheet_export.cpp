@@ -43,7 +43,8 @@ ClipboardText SheetExportText(const ResultSheet& sheet, const Calibration& calib
     text.AddLine(kSumHeader);
     // Two leading fields so that each sum stands under its column of the line rows.
     std::string sums = "\t\t" + sheet.sumCell(1, 1);
-    for (int col = 2; col < kSumColumns; ++col)
+    // G (the last column) is not part of the copied text.
+    for (int col = 2; col < kSumColumns - 1; ++col)
         sums += "\t" + sheet.sumCell(col, 1);
     text.AddLine(std::move(sums));
     text.AddLine("");

@@ -5,8 +5,6 @@
 // line with two clicks.
 #include <QAction>
 #include <QApplication>
-#include <QMdiArea>
-#include <QMdiSubWindow>
 #include <QTest>
 #include <QToolButton>
 #include <gtest/gtest.h>
@@ -25,9 +23,9 @@ namespace tesra::test {
 
 class ProgramWithImage : public ::testing::Test {
 protected:
-    // Saves the picture, starts the windows in a frame of 1100 x 800 and opens it; the image
-    // window comes to the front with `imageWindow` pixels at the frame's top left (an empty
-    // size keeps its own placement). Unsaved data is discarded when asked, other questions
+    // Saves the picture, starts the windows in a frame of 1100 x 800 and opens it; the frame
+    // then takes the size at which the image window is `imageWindow` (an empty size keeps
+    // the frame's). Unsaved data is discarded when asked, other questions
     // are answered Yes.
     void openProgramWith(const TPixelGraphic& picture, QSize imageWindow)
     {
@@ -50,11 +48,8 @@ protected:
         ASSERT_NE(canvas, nullptr);
         if (imageWindow.isEmpty())
             return;
-        // The image window in front of the other windows of the frame, as after a click on it.
-        auto* sub = qobject_cast<QMdiSubWindow*>(fImage()->parentWidget());
-        ASSERT_NE(sub, nullptr);
-        sub->mdiArea()->setActiveSubWindow(sub);
-        sub->setGeometry(QRect(QPoint(0, 0), imageWindow));
+        // The frame sized so that the image window's visible area is about `imageWindow`.
+        main->resize(main->size() + imageWindow - fImage()->size());
         QApplication::processEvents();
     }
     void TearDown() override

@@ -1,5 +1,7 @@
 #include "view/uImage.h"
 
+#include "view/uScaleBar.h"
+
 #include <QApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -47,23 +49,71 @@ protected:
         QPainter painter(this);
         m_owner->paintCanvas(painter, event->rect());
     }
+    bool event(QEvent* event) override
+    {
+        switch (event->type()) {
+        case QEvent::WindowActivate:
+            // Back from another window that may have covered the image: the window system
+            // delivers the click that activated us right after, and that click only brings
+            // the window to the front. A click refused while inactive already did that.
+            m_activationClick = m_leftForOther && !m_refusedWhileInactive;
+            m_leftForOther = false;
+            m_refusedWhileInactive = false;
+            break;
+        case QEvent::WindowDeactivate:
+            m_activationClick = false;
+            m_leftForOther = !ownToolWindowActive();
+            break;
+        default: break;
+        }
+        return QWidget::event(event);
+    }
     // A double click reaches mousePressEvent through QWidget's default handler: it acts as
     // a second click at the same place.
     void mousePressEvent(QMouseEvent* event) override
     {
         if (event->button() != Qt::LeftButton)
             return;
+        // The click that activates the window never edits: the user could not see what
+        // lay under it (another window covered the image) and meant only to come back here.
+        if (!isActiveWindow() && !ownToolWindowActive()) {
+            m_refusedWhileInactive = true;
+            activateWindow();
+            return;
+        }
+        if (m_activationClick) {
+            m_activationClick = false;
+            return;
+        }
         const QPoint p = event->position().toPoint();
         m_owner->canvasPress(p.x(), p.y());
     }
     void mouseMoveEvent(QMouseEvent* event) override
     {
         const QPoint p = event->position().toPoint();
+        // The mouse moved after the activation (the keyboard brought the window back, and the
+        // user aims now): the next click is meant for the image.
+        if (p != m_lastMove)
+            m_activationClick = false;
+        m_lastMove = p;
         m_owner->canvasMove(p.x(), p.y());
     }
 
 private:
+    // Our own tool windows (the calibration dialog) stay above the frame, so a click into
+    // the image beside them hits what the user sees: it edits as usual.
+    bool ownToolWindowActive() const
+    {
+        const QWidget* active = QApplication::activeWindow();
+        return active && active != window() && active->windowType() == Qt::Tool && active->parentWidget()
+               && active->parentWidget()->window() == window();
+    }
+
     TfImage* m_owner;
+    QPoint m_lastMove{-1, -1};
+    bool m_leftForOther = false;
+    bool m_activationClick = false;
+    bool m_refusedWhileInactive = false;
 };
 
 QColor colourOf(std::uint32_t c) { return QColor(redOf(c), greenOf(c), blueOf(c)); }
@@ -401,7 +451,7 @@ void TfImage::PaintOverlay(QPainter& painter, bool forExport)
         m_editor.overlayRepainted();
 }
 
-QImage TfImage::RenderPhoto()
+QImage TfImage::RenderPhoto(const std::optional<ScaleBar>& bar)
 {
     const TPixelGraphic& image = m_doc.image();
     QImage photo(image.Width(), image.Height(), QImage::Format_RGB32);
@@ -411,12 +461,14 @@ QImage TfImage::RenderPhoto()
                      static_cast<std::size_t>(photo.bytesPerLine() / 4));
     QPainter painter(&photo);
     PaintOverlay(painter, true);
+    if (bar)
+        PaintScaleBar(painter, *bar, photo.size());
     return photo;
 }
 
-TPixelGraphic TfImage::PhotoGraphic()
+TPixelGraphic TfImage::PhotoGraphic(const std::optional<ScaleBar>& bar)
 {
-    const QImage photo = RenderPhoto();
+    const QImage photo = RenderPhoto(bar);
     TPixelGraphic out(photo.width(), photo.height(), TPixelFormat::pf24Bit);
     for (int y = 0; y < photo.height(); ++y) {
         const auto* src = reinterpret_cast<const QRgb*>(photo.constScanLine(y));

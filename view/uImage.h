@@ -18,6 +18,7 @@
 #include "imaging/progress.h"
 #include "view/image_editor.h"
 #include "view/image_raster.h"
+#include "view/scale_bar.h"
 #include "view/proposal_review.h"
 
 class QPainter;
@@ -76,10 +77,11 @@ public:
     void RepaintOverlay();
     // Draws the overlay onto a painter; forExport draws at image scale with white numbers.
     void PaintOverlay(QPainter& painter, bool forExport);
-    // The photo: a copy of the image at 100 % with the overlay drawn for export on it.
-    QImage RenderPhoto();
-    // The same as a 24-bit image buffer, for the bitmap writer.
-    TPixelGraphic PhotoGraphic();
+    // The photo: a copy of the image at 100 % with the overlay drawn for export on it, and
+    // the scale bar when one is given.
+    QImage RenderPhoto(const std::optional<ScaleBar>& bar = std::nullopt);
+    // The same as a 24-bit image buffer, for the image writers.
+    TPixelGraphic PhotoGraphic(const std::optional<ScaleBar>& bar = std::nullopt);
 
     // The image steps the document's history can undo (the count `bUndo` shows).
     int undoDepth() const { return m_doc.history().imageSteps(); }
@@ -112,7 +114,7 @@ public:
     int horizontalScroll() const;
     int verticalScroll() const;
     QSize clientSize() const;
-    // The design size, which the frame's default placement of child windows starts from.
+    // The design size of the image window.
     QSize sizeHint() const override { return QSize(510, 332); }
 
     // ---- For the canvas `TempImage` ----

@@ -289,11 +289,14 @@ void MeasuringDocument::pushCalibrationStep(const std::string& text, const Calib
     changed(dcCalibration | dcLines);
 }
 
-CalibrationFailure MeasuringDocument::AcceptCalibration()
+CalibrationFailure MeasuringDocument::AcceptCalibration(std::optional<LengthUnit> unit)
 {
     const Calibration before = m_measurement.calibration;
+    if (unit)
+        m_measurement.calibration.unit = *unit;
     const CalibrationFailure failure = m_calibration.bOkClick(m_measurement);
     if (failure != CalibrationFailure::None) {
+        m_measurement.calibration.unit = before.unit;
         // A refused fraction is taken back at once (not set): a step when that changed it. The
         // texts are still being typed; they are no part of it.
         if (m_measurement.calibration.secondPhasePercent != before.secondPhasePercent)

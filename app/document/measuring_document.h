@@ -8,6 +8,7 @@
 // Every edit is one step of the history (see edit_history.h): the measurement operations
 // here, a compound edit of several operations as one step (`editMeasurement`), an accepted
 // calibration, and image filters.
+#include <optional>
 #include <cstdint>
 #include <functional>
 #include <map>
@@ -52,6 +53,7 @@ inline constexpr const char* kUnmarkSecondPhase = QT_TRANSLATE_NOOP("Core", "Unm
 inline constexpr const char* kTickLine = QT_TRANSLATE_NOOP("Core", "Tick line");
 inline constexpr const char* kUntickLine = QT_TRANSLATE_NOOP("Core", "Untick line");
 inline constexpr const char* kLoadLineSet = QT_TRANSLATE_NOOP("Core", "Load line set");
+inline constexpr const char* kLayPattern = QT_TRANSLATE_NOOP("Core", "Lay pattern");
 inline constexpr const char* kAcceptProposals = QT_TRANSLATE_NOOP("Core", "Accept proposed crossings");
 inline constexpr const char* kCalibrate = QT_TRANSLATE_NOOP("Core", "Calibrate");
 inline constexpr const char* kConversionFactor = QT_TRANSLATE_NOOP("Core", "Change conversion factor");
@@ -136,7 +138,8 @@ public:
 
     // The calibration dialog's Ok: checks and stores the typed numbers (see CalibrationModel)
     // as one step. Returns the refusal, if any.
-    CalibrationFailure AcceptCalibration();
+    // `unit`, when given, becomes the calibration's unit with the numbers (and only with them).
+    CalibrationFailure AcceptCalibration(std::optional<LengthUnit> unit = std::nullopt);
     // The conversion factor and the second-phase fraction (-1: not set) as one step each;
     // false, changing nothing, for a value the dialog would refuse.
     bool SetConversionFactor(long double factor);

@@ -12,6 +12,8 @@
 #include <variant>
 #include <vector>
 
+#include "app/measurement/length_unit.h"
+
 namespace tesra {
 
 // A whole image pixel: x to the right, y downward, origin at the top-left pixel.
@@ -93,6 +95,7 @@ struct Calibration {
     long double secondPhasePercent = -1.0L; // Vol%, 0 <= v < 100; -1 = not set
     long double conversionFactor = kDefaultConversionFactor;  // mean intercept length -> grain size ("PropFaktor")
     std::string remark;                     // UTF-8; the image size ("640x480") after opening
+    LengthUnit unit = kDefaultLengthUnit;   // of realLength (and so of every calibrated length)
 };
 
 // The calibration as it stands right after an image of the given size has been opened.

@@ -167,6 +167,7 @@ TrailerContent TrailerContentOf(const MeasuringDocument& document)
         if (remark.size() > 255)
             remark.resize(255);
         content.calibration.remark = std::move(remark);
+        content.calibration.unit = cal.unit;
     }
     content.secondPhasePercent = cal.secondPhasePercent;
     content.hasConversionFactor = true;
@@ -367,6 +368,8 @@ TrailerReadResult ApplyTrailer(const ParsedTrailer& parsed, MeasuringDocument& d
         }
         if (result.status == TrailerStatus::Found) {
             result.calibrationFailure = applyCalibration(content.calibration, document, state);
+            // A file without the unit's mark was calibrated in µm, as everything was before.
+            cal.unit = content.calibration.unit.value_or(kDefaultLengthUnit);
             // The stored fraction and factor pass the dialog's checks too: a value the dialog
             // would refuse (NaN, 150 %, a factor of 0) never reaches the sheet. A refused
             // fraction counts as not set, a refused factor leaves the default; the first

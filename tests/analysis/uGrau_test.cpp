@@ -6,8 +6,8 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QLabel>
-#include <QMdiArea>
-#include <QMdiSubWindow>
+#include <QDockWidget>
+#include <QMainWindow>
 #include <QMimeData>
 #include <QPointer>
 #include <QProgressBar>
@@ -21,6 +21,7 @@
 #include <cmath>
 
 #include "app/measurement/measurement.h"
+#include "widgets/uPanes.h"
 #include "tests/window_pictures.h"
 
 namespace tesra {
@@ -365,40 +366,40 @@ TEST_F(GrauTest, PlotStaysPixelExactAtDoubleDensity)
                 ASSERT_EQ(shot.pixel(2 * x + k % 2, 2 * y + k / 2), surface.pixel(x, y)) << x << "," << y;
 }
 
+// The window in a pane of a frame, as the program shows it.
 class TfGrauInFrame : public ::testing::Test {
 protected:
     void SetUp() override
     {
         area.resize(900, 700);
+        area.setCentralWidget(new QWidget(&area));
         window = new TfGrau(document);
         window->setImage(&image);
-        frame = area.addSubWindow(window);
+        frame = AddPane(&area, window, Qt::RightDockWidgetArea);
+        area.resizeDocks({frame}, {400}, Qt::Horizontal);
         area.show();
-        frame->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&area));
         QTest::qWait(10);
     }
 
     MeasuringDocument document;
     TPixelGraphic image{400, 10, TPixelFormat::pf24Bit};
-    QMdiArea area;
+    QMainWindow area;
     TfGrau* window = nullptr;
-    QMdiSubWindow* frame = nullptr;
+    QDockWidget* frame = nullptr;
 };
 
-TEST_F(TfGrauInFrame, FixedBorderWithACloseButtonThatHides)
+TEST_F(TfGrauInFrame, ClosablePaneKeepsTheViewsSizesAndComesBackWithTheNextView)
 {
     document.AddTestLine(0, 5, 40, 5, false);
-    EXPECT_TRUE(frame->windowFlags() & Qt::WindowCloseButtonHint);
-    EXPECT_FALSE(frame->windowFlags() & Qt::WindowMinMaxButtonsHint);
-    EXPECT_FALSE(frame->testAttribute(Qt::WA_DeleteOnClose));
+    EXPECT_TRUE(frame->features() & QDockWidget::DockWidgetClosable);
 
     window->ShowProfile(1);
     EXPECT_EQ(window->size(), QSize(300, 296));
     EXPECT_EQ(frame->windowTitle(), "Grays for line # 1");
-    EXPECT_EQ(frame->minimumSize(), frame->maximumSize());  // not resizable by hand
+    EXPECT_EQ(window->minimumSize(), window->maximumSize());  // the view's own size
     window->ShowSegments(1);
-    EXPECT_EQ(frame->size(), QSize(207, 450));
+    EXPECT_EQ(window->size(), QSize(207, 450));
 
     // Closed, it waits hidden for the next view.
     const QPointer<TfGrau> alive = window;
@@ -434,8 +435,13 @@ TEST_F(TfGrauInFrame, SegmentWindowShowsEveryColumnAndTheMeanWhole)
     }
     EXPECT_EQ(sum->item(1, 0)->text(), "Mean");
 
-    const QImage picture = area.grab(frame->geometry()).toImage();
-    const QColor behind = area.grab(QRect(600, 600, 1, 1)).toImage().pixelColor(0, 0);
+    // What lies behind the window shows in a colour no control uses.
+    const QColor behind(255, 0, 255);
+    QWidget* viewport = window->parentWidget();
+    viewport->setObjectName("behind");
+    viewport->setStyleSheet("#behind { background: rgb(255, 0, 255); }");
+    QApplication::processEvents();
+    const QImage picture = frame->grab().toImage();
     const QRect client(window->mapTo(frame, QPoint(0, 0)), window->size());
     // A gap shows the frame's background across the window; a stray grey pixel of a glyph
     // does not count.

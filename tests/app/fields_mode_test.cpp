@@ -8,7 +8,7 @@
 #include <sstream>
 
 #include "app/storage/trailer_layout.h"
-#include "results/specimen_csv.h"
+#include "results/fields_csv.h"
 #include "tests/test_support.h"
 
 namespace tesra {
@@ -74,7 +74,7 @@ protected:
     std::string m_err;
 };
 
-// The five fields of the specimen worked out by hand in specimen_statistics_test (0.5 µm per
+// The five fields of the specimen worked out by hand in fields_statistics_test (0.5 µm per
 // pixel; field 5 calibrated in nm, field 2 without a unit mark, as older files are).
 TEST_F(FieldsMode, FiveFieldsGiveTheTableWorkedByHand)
 {

@@ -10,16 +10,16 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
-#include <QMdiSubWindow>
+#include <QAbstractButton>
+#include <QDockWidget>
+#include <QScrollArea>
 #include <QSettings>
-#include <QMdiArea>
 #include <QMenu>
 #include <QPointer>
 #include <QMimeData>
 #include <QProgressBar>
 #include <QRadioButton>
 #include <QSignalSpy>
-#include <QStyleOptionTitleBar>
 #include <QStatusBar>
 #include <QTest>
 #include <QToolButton>
@@ -43,8 +43,8 @@
 #include "widgets/uAlignedGrid.h"
 #include "tests/test_support.h"
 #include "tests/window_pictures.h"
-#include "widgets/uAlignedGrid.h"
 #include "view/uImage.h"
+#include "widgets/uPanes.h"
 
 QT_BEGIN_NAMESPACE
 // Readable texts in failure messages.
@@ -896,43 +896,81 @@ TEST_F(MainWindowTest, ImageMagnifierAndOverviewStayPutWhenModesAndStripsChange)
     EXPECT_EQ(places(), start);
 }
 
-TEST_F(MainWindowTest, WindowsTakeTheirPlacesWithoutOverlapAndTheLayoutIsRemembered)
+TEST_F(MainWindowTest, PanesSitAroundTheImageNeverOverItAndTheLayoutIsRemembered)
 {
     openImage(writeImage("probe.bmp", 300, 200));
     QApplication::processEvents();
-    auto frame = [](QWidget* w) { return qobject_cast<QMdiSubWindow*>(w->parentWidget()); };
-    QMdiSubWindow* image = frame(fImage());
-    QMdiSubWindow* sheet = frame(fTabelle());
-    ASSERT_TRUE(image && sheet);
-    const QRect area = main->findChild<QMdiArea*>()->viewport()->rect();
+    auto place = [this](QWidget* w) { return QRect(w->mapTo(main, QPoint(0, 0)), w->size()); };
+    QDockWidget* sheet = PaneOf(fTabelle());
+    QDockWidget* grey = PaneOf(fGrau());
+    ASSERT_TRUE(sheet && grey);
     EXPECT_TRUE(sheet->isVisible());
-    EXPECT_FALSE(image->geometry().intersects(sheet->geometry()));
-    EXPECT_EQ(sheet->geometry().width(), area.width());
-    EXPECT_EQ(sheet->geometry().bottom(), area.bottom());
-    // The image fills the rest, beside the grey-value pane when that is open.
-    QMdiSubWindow* grey = frame(fGrau());
-    const int right = grey->isVisible() ? grey->geometry().left() - 1 : area.right();
-    EXPECT_EQ(image->geometry().right(), right);
-    EXPECT_EQ(image->geometry().bottom() + 1, sheet->geometry().top());
-    EXPECT_GE(image->geometry().height(), sheet->geometry().height());
-    // The grey-value pane opens beside the image, not over it.
+    EXPECT_FALSE(grey->isVisible());
+    // The image fills the work area; the sheet lies below it across the same width.
+    const QRect image = place(fImage());
+    EXPECT_EQ(image, place(main->centralWidget()));
+    EXPECT_EQ(place(sheet).left(), image.left());
+    EXPECT_EQ(place(sheet).right(), image.right());
+    EXPECT_GT(place(sheet).top(), image.bottom());
+    EXPECT_GE(image.height(), place(sheet).height());
+    EXPECT_TRUE(fTabelle()->isVisible());
+
+    // The grey-value pane opens beside the image, not over it, and closes with its button.
     press("bInfoModus");
     press("bHistogram");
     QApplication::processEvents();
-    EXPECT_FALSE(frame(fGrau())->geometry().intersects(image->geometry()));
-    EXPECT_TRUE(area.contains(frame(fGrau())->geometry()));
+    ASSERT_TRUE(grey->isVisible());
+    EXPECT_FALSE(place(grey).intersects(place(fImage())));
+    EXPECT_FALSE(place(grey).intersects(place(sheet)));
+    EXPECT_TRUE(main->rect().contains(place(grey)));
+    // Wide enough for the histogram.
+    EXPECT_GE(grey->widget()->width(), fGrau()->width());
+    EXPECT_EQ(place(fImage()).right() + 1, place(grey).left() - main->style()->pixelMetric(QStyle::PM_DockWidgetSeparatorExtent));
+    auto* close = grey->findChild<QAbstractButton*>("qt_dockwidget_closebutton");
+    ASSERT_NE(close, nullptr);
+    QTest::mouseClick(close, Qt::LeftButton);
+    QApplication::processEvents();
+    EXPECT_FALSE(grey->isVisible());
+    EXPECT_EQ(place(fImage()).width(), image.width());
 
-    // The places a user chose come back in the next run; Reset layout forgets them.
-    const QRect defaultSheet = sheet->geometry();
-    sheet->setGeometry(10, 20, 400, 300);
+    // The sizes a user chose come back in the next run; Reset layout forgets them.
+    const int defaultHeight = sheet->height();
+    main->resizeDocks({sheet}, {defaultHeight / 2}, Qt::Vertical);
+    QApplication::processEvents();
+    const int chosen = sheet->height();
+    ASSERT_LT(chosen, defaultHeight);
     QSettings settings(QString::fromStdString(dir + "/layout.ini"), QSettings::IniFormat);
     main->SaveLayout(settings);
-    sheet->setGeometry(defaultSheet);
-    main->RestoreLayout(settings);
-    main->ArrangeWindows();
-    EXPECT_EQ(sheet->geometry(), QRect(10, 20, 400, 300));
     action("mfReset")->trigger();
-    EXPECT_EQ(sheet->geometry(), defaultSheet);
+    QApplication::processEvents();
+    EXPECT_EQ(sheet->height(), defaultHeight);
+    main->RestoreLayout(settings);
+    QApplication::processEvents();
+    EXPECT_EQ(sheet->height(), chosen);
+    action("mfReset")->trigger();
+    QApplication::processEvents();
+    EXPECT_EQ(sheet->height(), defaultHeight);
+}
+
+// A profile longer than the frame is wide scrolls inside its pane; the frame keeps its size.
+TEST_F(MainWindowTest, AWideProfileScrollsInsideItsPane)
+{
+    main->resize(1000, 700);
+    openImage(writeImage("probe.bmp", 3000, 300));
+    main->document().AddTestLine(10, 100, 2990, 100, false);
+    press("bInfoModus");
+    fTabelle()->SelectLineRow(1);
+    press("bLinieAnalysieren");
+    QApplication::processEvents();
+    QDockWidget* grey = PaneOf(fGrau());
+    ASSERT_TRUE(grey->isVisible());
+    EXPECT_GT(fGrau()->width(), main->width());
+    EXPECT_EQ(main->size(), QSize(1000, 700));
+    // The image keeps at least half of the room; the plot scrolls sideways.
+    EXPECT_GE(main->centralWidget()->width() + 20, grey->width());
+    auto* scroll = qobject_cast<QScrollArea*>(grey->widget());
+    ASSERT_NE(scroll, nullptr);
+    EXPECT_TRUE(scroll->horizontalScrollBar()->isVisible());
 }
 
 TEST_F(MainWindowTest, StatusBarReadsOutTheCursorAndTooltipsNameTheKeys)
@@ -1103,22 +1141,13 @@ TEST_F(MainWindowTest, LookOfTheFrame)
     EXPECT_EQ(test::MostFrequentColour(frame, areaOf(strip)), QColor(255, 255, 0));
 }
 
-// The close button in the title bar the frame draws for a sub-window, clicked.
-void ClickCloseButton(QMdiSubWindow* sub)
+// The close button in a pane's title bar, clicked.
+void ClickCloseButton(QDockWidget* pane)
 {
-    QStyleOptionTitleBar option;
-    option.initFrom(sub);
-    option.titleBarFlags = sub->windowFlags();
-    option.titleBarState = sub->windowState();
-    option.subControls = QStyle::SC_All;
-    option.rect.setHeight(sub->style()->pixelMetric(QStyle::PM_TitleBarHeight, &option, sub));
-    const QRect button = sub->style()->subControlRect(QStyle::CC_TitleBar, &option, QStyle::SC_TitleBarCloseButton, sub);
-    ASSERT_TRUE(button.isValid()) << sub->windowTitle().toStdString();
-    QTest::mouseMove(sub, button.center());
-    QTest::mouseClick(sub, Qt::LeftButton, {}, button.center());
+    auto* close = pane->findChild<QAbstractButton*>("qt_dockwidget_closebutton");
+    ASSERT_NE(close, nullptr) << pane->windowTitle().toStdString();
+    QTest::mouseClick(close, Qt::LeftButton);
 }
-
-QMdiSubWindow* FrameOf(QWidget* window) { return qobject_cast<QMdiSubWindow*>(window->parentWidget()); }
 
 TEST_F(MainWindowTest, ClosedWindowsOnlyHideAndComeBackUpToDate)
 {
@@ -1130,7 +1159,7 @@ TEST_F(MainWindowTest, ClosedWindowsOnlyHideAndComeBackUpToDate)
     action("mfSonst")->trigger();
     QApplication::processEvents();
     for (QWidget* window : std::initializer_list<QWidget*>{sheet, grey}) {
-        QMdiSubWindow* frame = FrameOf(window);
+        QDockWidget* frame = PaneOf(window);
         ASSERT_NE(frame, nullptr);
         ASSERT_TRUE(frame->isVisible());
         ClickCloseButton(frame);
@@ -1143,7 +1172,6 @@ TEST_F(MainWindowTest, ClosedWindowsOnlyHideAndComeBackUpToDate)
     ASSERT_TRUE(sheet && grey && fKalibieren());
     EXPECT_EQ(fTabelle(), sheet.data());
     EXPECT_EQ(fGrau(), grey.data());
-    EXPECT_FALSE(FrameOf(fImage())->testAttribute(Qt::WA_DeleteOnClose));
 
     // Measuring goes on while the sheet is away, and the sheet comes back with the result.
     QWidget* canvas = fImage()->findChild<QWidget*>("TempImage");
@@ -1161,7 +1189,7 @@ TEST_F(MainWindowTest, ClosedWindowsOnlyHideAndComeBackUpToDate)
     action("mfTabelle")->trigger();
     QApplication::processEvents();
     EXPECT_TRUE(sheet->isVisible());
-    EXPECT_TRUE(FrameOf(sheet)->isVisible());
+    EXPECT_TRUE(PaneOf(sheet)->isVisible());
     EXPECT_EQ(sheet->Tabelle()->cellText(5, 1), "1,000");
     action("mfSonst")->trigger();
     EXPECT_TRUE(grey->isVisible());
@@ -1173,8 +1201,8 @@ TEST_F(MainWindowTest, EveryWindowShowsTheProgramsIcon)
     const QImage expected = QImage(QString::fromStdString(test::sourceDir() + "/app/desktop/icons/tesra-16.png"))
                                 .convertToFormat(QImage::Format_ARGB32_Premultiplied);
     ASSERT_FALSE(expected.isNull());
-    for (QWidget* window : std::initializer_list<QWidget*>{main, FrameOf(fTabelle()), FrameOf(fGrau()),
-                                                           FrameOf(fImage()), fKalibieren()}) {
+    for (QWidget* window : std::initializer_list<QWidget*>{main, PaneOf(fTabelle()), PaneOf(fGrau()),
+                                                           fImage(), fKalibieren()}) {
         const QImage shown = window->windowIcon().pixmap(16).toImage().convertToFormat(QImage::Format_ARGB32_Premultiplied);
         EXPECT_EQ(shown, expected) << window->windowTitle().toStdString();
     }

@@ -246,9 +246,9 @@ TEST(Startup, F1InEachWindowOpensItsOwnPage)
     grau->ShowSegments(1);
     EXPECT_EQ(f1In(grau), 3133);
 
-    auto* image = new TfImage(main->document());
-    main->addChildWindow(image);
-    EXPECT_EQ(f1In(image), 1000);
+    const auto image = std::make_unique<TfImage>(main->document());
+    image->show();
+    EXPECT_EQ(f1In(image.get()), 1000);
 
     // The frame and the sheet lead to their pages of the manual.
     EXPECT_EQ(f1On(main.get()), help::kMainWindow);

@@ -3,8 +3,6 @@
 #include <QAction>
 #include <QApplication>
 #include <QLabel>
-#include <QMdiArea>
-#include <QMdiSubWindow>
 #include <QTest>
 #include <QToolButton>
 #include <gtest/gtest.h>
@@ -78,6 +76,56 @@ TEST_F(ImageInFrame, ZoomButtonCaptionFollowsTheWindow)
     press("bLupePlus");
     EXPECT_EQ(fImage()->zoom(), 5);
     EXPECT_EQ(action("bZoom")->text(), "500%");
+}
+
+// Another program's window had the focus; the user clicks into the image to come back.
+TEST_F(ImageInFrame, TheClickThatActivatesTheFrameNeverEdits)
+{
+    main->document().AddTestLine(20, 50, 280, 50, false);
+    main->ClearModified();
+    press("bSetInter");
+    QWidget other;
+    other.resize(200, 100);
+    auto leaveForOther = [&] {
+        other.show();
+        other.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&other));
+        ASSERT_FALSE(main->isActiveWindow());
+    };
+    const int marks = main->document().measurement().interceptCount();
+    auto nothingEdited = [&] {
+        EXPECT_EQ(main->document().measurement().interceptCount(), marks);
+        EXPECT_FALSE(main->windowTitle().startsWith("*"));
+    };
+
+    // The click reaches the frame while it is still inactive: it only activates.
+    ASSERT_NO_FATAL_FAILURE(leaveForOther());
+    QTest::mouseClick(canvas, Qt::LeftButton, {}, QPoint(150, 52));
+    nothingEdited();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(main));
+    // The window system activates the frame first and then delivers the click.
+    ASSERT_NO_FATAL_FAILURE(leaveForOther());
+    main->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(main));
+    QTest::mouseClick(canvas, Qt::LeftButton, {}, QPoint(150, 52));
+    nothingEdited();
+    // The next click is the user's: it marks.
+    QTest::mouseClick(canvas, Qt::LeftButton, {}, QPoint(150, 52));
+    EXPECT_EQ(main->document().measurement().interceptCount(), marks + 1);
+
+    // In line mode no rubber band opens and no button is locked.
+    press("bLinie");
+    ASSERT_NO_FATAL_FAILURE(leaveForOther());
+    QTest::mouseClick(canvas, Qt::LeftButton, {}, QPoint(40, 120));
+    EXPECT_TRUE(action("bLupePlus")->isEnabled());
+    EXPECT_FALSE(fImage()->editor().rubberBandOpen());
+    // Brought back by the keyboard, the user moves to the place and clicks: that edits.
+    ASSERT_NO_FATAL_FAILURE(leaveForOther());
+    main->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(main));
+    QTest::mouseMove(canvas, QPoint(60, 120));
+    QTest::mouseClick(canvas, Qt::LeftButton, {}, QPoint(60, 120));
+    EXPECT_FALSE(action("bLupePlus")->isEnabled());
 }
 
 }  // namespace

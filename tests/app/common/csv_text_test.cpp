@@ -9,7 +9,7 @@
 #include <sstream>
 
 #include "app/common/number_format.h"
-#include "results/specimen_csv.h"
+#include "results/fields_csv.h"
 
 namespace tesra {
 namespace {

@@ -10,6 +10,7 @@
 
 #include "app/measurement/measurement.h"
 #include "app/measurement/length_unit.h"
+#include "results/measurement_statistics.h"
 
 namespace tesra {
 
@@ -38,6 +39,10 @@ struct FieldNumbers {
 std::optional<long double> MeanInterceptMm(const FieldNumbers& field);
 // G of a field, when calibrated and ℓ̄ is positive.
 std::optional<long double> FieldGrainSizeNumber(const FieldNumbers& field);
+
+// G of a measurement's totals: none while it is not calibrated (no pixel length stored by the
+// calibration dialog), without intercepts, or for a length that is not positive.
+std::optional<long double> MeasurementGrainSizeNumber(const LengthFigures& total, const Calibration& calibration);
 
 // The figures of the measurement as it stands: the effective test length and the weighted
 // count of its statistics, ℓ̄ in pixels, and, when calibrated, ℓ̄ in the unit.

@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "results/specimen_statistics.h"
+#include "results/fields_statistics.h"
 
 namespace tesra {
 

@@ -1,4 +1,4 @@
-#include "results/specimen_statistics.h"
+#include "results/fields_statistics.h"
 
 #include <algorithm>
 #include <cmath>
@@ -132,6 +132,13 @@ std::optional<long double> FieldGrainSizeNumber(const FieldNumbers& field)
     if (!mm)
         return std::nullopt;
     return Finite(GrainSizeNumber(*mm));
+}
+
+std::optional<long double> MeasurementGrainSizeNumber(const LengthFigures& total, const Calibration& calibration)
+{
+    if (calibration.pixelLength == 0.0L || total.count == 0.0L)
+        return std::nullopt;
+    return Finite(GrainSizeNumber(total.calibratedLength / total.count * MillimetresPerUnit(calibration.unit)));
 }
 
 FieldNumbers MeasureField(std::string name, const Measurement& measurement, bool calibrated, LengthUnit unit)

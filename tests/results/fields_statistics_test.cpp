@@ -1,4 +1,4 @@
-#include "results/specimen_statistics.h"
+#include "results/fields_statistics.h"
 
 #include <cmath>
 #include <vector>

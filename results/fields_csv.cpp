@@ -1,4 +1,4 @@
-#include "results/specimen_csv.h"
+#include "results/fields_csv.h"
 
 #include <cmath>
 #include <optional>
