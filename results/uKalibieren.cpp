@@ -4,6 +4,7 @@
 #include <QComboBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -145,6 +146,7 @@ TfKalibieren::TfKalibieren(MeasuringDocument& document, QWidget* parent)
     m_presetDelete->setObjectName("bPresetDelete");
     m_presetDelete->setAutoDefault(false);
     connect(m_preset, &QComboBox::textActivated, this, &TfKalibieren::choosePreset);
+    m_preset->lineEdit()->installEventFilter(this);
     connect(m_presetKeep, &QPushButton::clicked, this, &TfKalibieren::keepPreset);
     connect(m_presetDelete, &QPushButton::clicked, this, &TfKalibieren::deletePreset);
     m_everyImage = new QCheckBox(tr("Apply the last calibration to every image opened"), this);
@@ -285,6 +287,18 @@ CalibrationFailure TfKalibieren::bOkClick()
     settings.endGroup();
     accept();
     return failure;
+}
+
+bool TfKalibieren::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_preset->lineEdit() && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            choosePreset(m_preset->currentText().trimmed());
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
 }
 
 void TfKalibieren::showPresets()

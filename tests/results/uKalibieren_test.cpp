@@ -267,6 +267,12 @@ TEST_F(TfKalibierenTest, PresetsAreKeptChosenAndDeletedAcrossDialogs)
     EXPECT_EQ(kalibieren->tPixel()->text(), "200");
     EXPECT_EQ(kalibieren->tEcht()->text(), "12,5");
     EXPECT_EQ(kalibieren->findChild<QComboBox*>("cbEinheit")->currentText(), "nm");
+    // Enter in the preset box takes the preset of the typed name and does not confirm.
+    type(kalibieren->tPixel(), "37");
+    kalibieren->cbPreset()->lineEdit()->setText(QString::fromUtf8("Objective 50\u00D7"));
+    QTest::keyClick(kalibieren->cbPreset()->lineEdit(), Qt::Key_Return);
+    EXPECT_TRUE(kalibieren->isVisible());
+    EXPECT_EQ(kalibieren->tPixel()->text(), "200");
     pressEnter();
     EXPECT_FALSE(kalibieren->isVisible());
     EXPECT_EQ(calibration().scale, 0.0625L);
