@@ -11,6 +11,8 @@
 #include <QSettings>
 #include <QShowEvent>
 
+#include <algorithm>
+
 #include "app/uDialogs.h"
 #include "app/uHelp.h"
 #include "app/uLanguage.h"
@@ -36,6 +38,8 @@ QString Q(const std::string& text) { return QString::fromStdString(text); }
 constexpr const char* kPresetsKey = "calibration/presets";
 constexpr const char* kLastKey = "calibration/last";
 constexpr const char* kEveryImageKey = "calibration/everyImage";
+// More presets than anyone keeps; a hand-edited count beyond it is not walked to its end.
+constexpr int kMaxPresets = 1000;
 
 std::string S(const QSettings& settings, const QString& key) { return settings.value(key).toString().toStdString(); }
 
@@ -66,7 +70,7 @@ TfKalibieren* fKalibieren() { return g_kalibieren; }
 std::vector<CalibrationPreset> StoredPresets(QSettings& settings)
 {
     std::vector<CalibrationPreset> presets;
-    const int n = settings.beginReadArray(kPresetsKey);
+    const int n = std::min(settings.beginReadArray(kPresetsKey), kMaxPresets);
     for (int i = 0; i < n; ++i) {
         settings.setArrayIndex(i);
         if (auto preset = ReadCalibration(settings, S(settings, "name")); preset && !preset->name.empty())
