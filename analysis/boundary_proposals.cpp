@@ -370,8 +370,9 @@ double refinedCentre(const std::array<std::vector<float>, kBandRows>& band, bool
 constexpr int kFlatSmoothing = 2;
 // The flattest crossing followed: the side difference must turn within this many samples.
 constexpr int kFlatSpan = 48;
-// A turn of the side difference this close to a boundary already found is that boundary.
-constexpr double kFlatApart = 4.0;
+// A turn of the side difference this close to a boundary already found is that boundary
+// (the turn of a boundary crossing at a slant lies at its valley, give or take a pixel).
+constexpr double kFlatApart = 3.0;
 
 // Boundaries that cross the line too flat for the slanted band. Such a boundary runs beside
 // the line on one side, passes under it and goes on on the other side: the band sees a long

@@ -1149,6 +1149,13 @@ bool TfMain::loadImage(const QString& fileName)
     } catch (const std::exception& e) {
         showFileError(e.what(), fileName);
     }
+    // An image without a stored calibration takes the last one when the user asked for that;
+    // like a stored one it is part of what was opened, no step to undo.
+    if (!m_document.calibrated()) {
+        QSettings settings;
+        if (const std::optional<CalibrationPreset> last = CalibrationForEveryImage(settings))
+            ApplyPreset(*last, m_document.calibrationTexts(), m_document.measurementForLoading());
+    }
     // A stored calibration ran the dialog's confirm and close handling: the mode saved when
     // the dialog was last opened is back, with its button pressed.
     if (state().mode != emCalibrate)

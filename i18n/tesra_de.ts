@@ -924,6 +924,30 @@
         <source>Remarks</source>
         <translation>Bemerkungen</translation>
     </message>
+    <message>
+        <source>A named calibration: choose one, or type a name and keep the lengths under it</source>
+        <translation>Eine benannte Kalibrierung: eine wählen, oder einen Namen eingeben und die Längen darunter behalten</translation>
+    </message>
+    <message>
+        <source>Keep</source>
+        <translation>Behalten</translation>
+    </message>
+    <message>
+        <source>Delete</source>
+        <translation>Löschen</translation>
+    </message>
+    <message>
+        <source>Apply the last calibration to every image opened</source>
+        <translation>Letzte Kalibrierung auf jedes geöffnete Bild anwenden</translation>
+    </message>
+    <message>
+        <source>Preset</source>
+        <translation>Vorgabe</translation>
+    </message>
+    <message>
+        <source>A preset needs a name, a length in pixels and a real length.</source>
+        <translation>Eine Vorgabe braucht einen Namen, eine Länge in Pixeln und eine echte Länge.</translation>
+    </message>
 </context>
 <context>
     <name>tesra::TfMain</name>
@@ -1296,6 +1320,14 @@
     <message>
         <source>Copy</source>
         <translation>Kopieren</translation>
+    </message>
+    <message>
+        <source>Sheet as CSV</source>
+        <translation>Tabelle als CSV</translation>
+    </message>
+    <message>
+        <source>Intercepts as CSV</source>
+        <translation>Schnittpunkte als CSV</translation>
     </message>
 </context>
 </TS>

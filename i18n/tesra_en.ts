@@ -924,6 +924,30 @@
         <source>Remarks</source>
         <translation>Remarks</translation>
     </message>
+    <message>
+        <source>A named calibration: choose one, or type a name and keep the lengths under it</source>
+        <translation>A named calibration: choose one, or type a name and keep the lengths under it</translation>
+    </message>
+    <message>
+        <source>Keep</source>
+        <translation>Keep</translation>
+    </message>
+    <message>
+        <source>Delete</source>
+        <translation>Delete</translation>
+    </message>
+    <message>
+        <source>Apply the last calibration to every image opened</source>
+        <translation>Apply the last calibration to every image opened</translation>
+    </message>
+    <message>
+        <source>Preset</source>
+        <translation>Preset</translation>
+    </message>
+    <message>
+        <source>A preset needs a name, a length in pixels and a real length.</source>
+        <translation>A preset needs a name, a length in pixels and a real length.</translation>
+    </message>
 </context>
 <context>
     <name>tesra::TfMain</name>
@@ -1296,6 +1320,14 @@
     <message>
         <source>Copy</source>
         <translation>Copy</translation>
+    </message>
+    <message>
+        <source>Sheet as CSV</source>
+        <translation>Sheet as CSV</translation>
+    </message>
+    <message>
+        <source>Intercepts as CSV</source>
+        <translation>Intercepts as CSV</translation>
     </message>
 </context>
 </TS>

@@ -1,11 +1,13 @@
 #include "results/uKalibieren.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSettings>
 #include <QShowEvent>
 
 #include "app/uDialogs.h"
@@ -19,14 +21,34 @@ namespace {
 TfKalibieren* g_kalibieren = nullptr;
 
 // The client area of the dialog: 269 pixels wide as it always was, and room for the unit
-// beside the real length.
-constexpr int kClientWidth = 269 + 80;
-constexpr int kClientHeight = 232;
+// beside the real length and the preset's buttons; below, the presets' row and the option
+// of every image.
+constexpr int kClientWidth = 269 + 120;
+constexpr int kClientHeight = 232 + 64;
 // The remark is stored in a 256-byte text block: one length byte and at most 255
 // characters, of which the dialog allows 254.
 constexpr int kMaxRemarkLength = 254;
 
 QString Q(const std::string& text) { return QString::fromStdString(text); }
+
+// Settings keys.
+constexpr const char* kPresetsKey = "calibration/presets";
+constexpr const char* kLastKey = "calibration/last";
+constexpr const char* kEveryImageKey = "calibration/everyImage";
+
+std::string S(const QSettings& settings, const QString& key) { return settings.value(key).toString().toStdString(); }
+
+void WriteCalibration(QSettings& settings, const CalibrationPreset& preset)
+{
+    settings.setValue("pixels", Q(PresetNumberText(preset.pixelLength)));
+    settings.setValue("real", Q(PresetNumberText(preset.realLength)));
+    settings.setValue("unit", LengthUnitCode(preset.unit));
+}
+
+std::optional<CalibrationPreset> ReadCalibration(const QSettings& settings, std::string name)
+{
+    return ReadPreset(std::move(name), S(settings, "pixels"), S(settings, "real"), S(settings, "unit"));
+}
 
 // Writes a field only when it differs, so the cursor of a field being typed in stays put.
 void Show(QLineEdit* field, const std::string& text)
@@ -39,6 +61,41 @@ void Show(QLineEdit* field, const std::string& text)
 }  // namespace
 
 TfKalibieren* fKalibieren() { return g_kalibieren; }
+
+std::vector<CalibrationPreset> StoredPresets(QSettings& settings)
+{
+    std::vector<CalibrationPreset> presets;
+    const int n = settings.beginReadArray(kPresetsKey);
+    for (int i = 0; i < n; ++i) {
+        settings.setArrayIndex(i);
+        if (auto preset = ReadCalibration(settings, S(settings, "name")); preset && !preset->name.empty())
+            KeepPreset(presets, std::move(*preset));
+    }
+    settings.endArray();
+    return presets;
+}
+
+void StorePresets(QSettings& settings, const std::vector<CalibrationPreset>& presets)
+{
+    settings.remove(kPresetsKey);
+    settings.beginWriteArray(kPresetsKey, static_cast<int>(presets.size()));
+    for (int i = 0; i < static_cast<int>(presets.size()); ++i) {
+        settings.setArrayIndex(i);
+        settings.setValue("name", Q(presets[i].name));
+        WriteCalibration(settings, presets[i]);
+    }
+    settings.endArray();
+}
+
+std::optional<CalibrationPreset> CalibrationForEveryImage(QSettings& settings)
+{
+    if (!settings.value(kEveryImageKey, false).toBool())
+        return std::nullopt;
+    settings.beginGroup(kLastKey);
+    std::optional<CalibrationPreset> last = ReadCalibration(settings, {});
+    settings.endGroup();
+    return last;
+}
 
 TfKalibieren::TfKalibieren(MeasuringDocument& document, QWidget* parent)
     : QDialog(parent, Qt::Tool | Qt::WindowStaysOnTopHint | Qt::CustomizeWindowHint
@@ -75,9 +132,38 @@ TfKalibieren::TfKalibieren(MeasuringDocument& document, QWidget* parent)
     connect(m_ok, &QPushButton::clicked, this, [this] { bOkClick(); });
     connect(m_cancel, &QPushButton::clicked, this, &TfKalibieren::bCancelClick);
 
+    // The presets: a name typed or chosen in the box, Keep stores the lengths under it.
+    m_preset = new QComboBox(this);
+    m_preset->setObjectName("cbPreset");
+    m_preset->setEditable(true);
+    m_preset->setInsertPolicy(QComboBox::NoInsert);
+    m_preset->setToolTip(tr("A named calibration: choose one, or type a name and keep the lengths under it"));
+    m_presetKeep = new QPushButton(tr("Keep"), this);
+    m_presetKeep->setObjectName("bPresetKeep");
+    m_presetKeep->setAutoDefault(false);
+    m_presetDelete = new QPushButton(tr("Delete"), this);
+    m_presetDelete->setObjectName("bPresetDelete");
+    m_presetDelete->setAutoDefault(false);
+    connect(m_preset, &QComboBox::textActivated, this, &TfKalibieren::choosePreset);
+    connect(m_presetKeep, &QPushButton::clicked, this, &TfKalibieren::keepPreset);
+    connect(m_presetDelete, &QPushButton::clicked, this, &TfKalibieren::deletePreset);
+    m_everyImage = new QCheckBox(tr("Apply the last calibration to every image opened"), this);
+    m_everyImage->setObjectName("cbEveryImage");
+    m_everyImage->setChecked(QSettings().value(kEveryImageKey, false).toBool());
+    connect(m_everyImage, &QCheckBox::toggled, this, [](bool on) { QSettings().setValue(kEveryImageKey, on); });
+
     auto* grid = new QGridLayout(this);
     grid->setContentsMargins(10, 10, 10, 10);
     grid->setVerticalSpacing(6);
+    auto* presetRow = new QHBoxLayout;
+    auto* presetLabel = new QLabel(tr("Preset"), this);
+    presetLabel->setBuddy(m_preset);
+    presetRow->addWidget(presetLabel);
+    presetRow->addWidget(m_preset, 1);
+    presetRow->addWidget(m_presetKeep);
+    presetRow->addWidget(m_presetDelete);
+    int row = 0;
+    grid->addLayout(presetRow, row++, 0, 1, 2);
     const std::pair<const char*, QLineEdit*> rows[] = {
         {QT_TR_NOOP("Length in pixels"), m_pixel},
         {QT_TR_NOOP("Real length"), m_echt},
@@ -89,7 +175,6 @@ TfKalibieren::TfKalibieren(MeasuringDocument& document, QWidget* parent)
     m_unit->setObjectName("cbEinheit");
     for (LengthUnit unit : {LengthUnit::Micrometre, LengthUnit::Nanometre, LengthUnit::Millimetre})
         m_unit->addItem(QString::fromUtf8(LengthUnitText(unit)), static_cast<int>(unit));
-    int row = 0;
     for (const auto& [text, edit] : rows) {
         auto* label = new QLabel(tr(text), this);
         label->setBuddy(edit);
@@ -108,6 +193,7 @@ TfKalibieren::TfKalibieren(MeasuringDocument& document, QWidget* parent)
     remarks->setBuddy(m_info);
     grid->addWidget(remarks, row++, 0, 1, 2);
     grid->addWidget(m_info, row++, 0, 1, 2);
+    grid->addWidget(m_everyImage, row++, 0, 1, 2);
     grid->setRowStretch(row++, 1);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);
@@ -115,17 +201,26 @@ TfKalibieren::TfKalibieren(MeasuringDocument& document, QWidget* parent)
     buttons->addWidget(m_cancel);
     grid->addLayout(buttons, row, 0, 1, 2);
 
+    setTabOrder(m_preset, m_presetKeep);
+    setTabOrder(m_presetKeep, m_presetDelete);
+    setTabOrder(m_presetDelete, m_pixel);
     setTabOrder(m_pixel, m_echt);
     setTabOrder(m_echt, m_fremdPhase);
     setTabOrder(m_fremdPhase, m_faktor);
     setTabOrder(m_faktor, m_info);
-    setTabOrder(m_info, m_ok);
+    setTabOrder(m_info, m_everyImage);
+    setTabOrder(m_everyImage, m_ok);
     setTabOrder(m_ok, m_cancel);
 
     m_subscription = m_doc.subscribe([this](unsigned changes) {
         if (changes & (dcCalibration | dcNumberFormat))
             refresh();
     });
+    {
+        QSettings settings;
+        m_presets = StoredPresets(settings);
+    }
+    showPresets();
     refresh();
 }
 
@@ -182,8 +277,65 @@ CalibrationFailure TfKalibieren::bOkClick()
                               CoreText(kCalibrationMessageCaption), BoxIcon::Error, BoxButtons::Ok});
         return failure;
     }
+    // The calibration that the option carries to the next images.
+    const Calibration& calibration = m_doc.calibration();
+    QSettings settings;
+    settings.beginGroup(kLastKey);
+    WriteCalibration(settings, {{}, calibration.pixelLength, calibration.realLength, calibration.unit});
+    settings.endGroup();
     accept();
     return failure;
+}
+
+void TfKalibieren::showPresets()
+{
+    const QString typed = m_preset->currentText();
+    m_preset->clear();
+    for (const CalibrationPreset& preset : m_presets)
+        m_preset->addItem(Q(preset.name));
+    m_preset->setCurrentIndex(-1);
+    m_preset->setEditText(typed);
+}
+
+void TfKalibieren::choosePreset(const QString& name)
+{
+    const std::string wanted = name.toStdString();
+    for (const CalibrationPreset& preset : m_presets) {
+        if (preset.name != wanted)
+            continue;
+        ShowPreset(preset, model().fields(), model().locale());
+        Show(m_pixel, model().fields().tPixel);
+        Show(m_echt, model().fields().tEcht);
+        m_unit->setCurrentIndex(m_unit->findData(static_cast<int>(preset.unit)));
+        return;
+    }
+}
+
+void TfKalibieren::keepPreset()
+{
+    const std::optional<CalibrationPreset> preset =
+        PresetFromFields(m_preset->currentText().trimmed().toStdString(), model().fields(),
+                         static_cast<LengthUnit>(m_unit->currentData().toInt()), model().locale());
+    if (!preset) {
+        ShowMessageBox(this, {tr("A preset needs a name, a length in pixels and a real length."),
+                              CoreText(kCalibrationDialogCaption), BoxIcon::Error, BoxButtons::Ok});
+        return;
+    }
+    m_preset->setEditText(Q(preset->name));
+    KeepPreset(m_presets, *preset);
+    QSettings settings;
+    StorePresets(settings, m_presets);
+    showPresets();
+}
+
+void TfKalibieren::deletePreset()
+{
+    if (!RemovePreset(m_presets, m_preset->currentText().trimmed().toStdString()))
+        return;
+    QSettings settings;
+    StorePresets(settings, m_presets);
+    m_preset->setEditText({});
+    showPresets();
 }
 
 void TfKalibieren::bCancelClick()

@@ -5,8 +5,11 @@
 #include <QDialog>
 
 #include "app/document/measuring_document.h"
+#include "results/calibration_presets.h"
 
+class QCheckBox;
 class QComboBox;
+class QSettings;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -42,6 +45,18 @@ public:
     QLineEdit* tInfo() const { return m_info; }
     QPushButton* bOk() const { return m_ok; }
     QPushButton* bCancel() const { return m_cancel; }
+    QComboBox* cbPreset() const { return m_preset; }
+    QPushButton* bPresetKeep() const { return m_presetKeep; }
+    QPushButton* bPresetDelete() const { return m_presetDelete; }
+    QCheckBox* cbEveryImage() const { return m_everyImage; }
+
+    // Keeps the typed lengths and unit under the name in the preset box; a message when the
+    // name or a length is missing.
+    void keepPreset();
+    // Removes the preset named in the box.
+    void deletePreset();
+    // Fills the lengths and the unit from the preset of that name (Ok then takes them).
+    void choosePreset(const QString& name);
 
     // Escape and closing the window count as Cancel.
     void reject() override;
@@ -53,6 +68,7 @@ protected:
 
 private:
     void FormClose();
+    void showPresets();
 
     MeasuringDocument& m_doc;
     int m_subscription = 0;
@@ -64,7 +80,19 @@ private:
     QPushButton* m_ok = nullptr;
     QPushButton* m_cancel = nullptr;
     QComboBox* m_unit = nullptr;
+    QComboBox* m_preset = nullptr;
+    QPushButton* m_presetKeep = nullptr;
+    QPushButton* m_presetDelete = nullptr;
+    QCheckBox* m_everyImage = nullptr;
+    std::vector<CalibrationPreset> m_presets;
 };
+
+// The presets, the last calibration and the option to apply it to every image opened, as the
+// program's settings keep them. Entries that do not read as a calibration are left out.
+std::vector<CalibrationPreset> StoredPresets(QSettings& settings);
+void StorePresets(QSettings& settings, const std::vector<CalibrationPreset>& presets);
+// The calibration last accepted with Ok, when the option to apply it to every image is on.
+std::optional<CalibrationPreset> CalibrationForEveryImage(QSettings& settings);
 
 // The program's calibration dialog, or nullptr when none exists.
 TfKalibieren* fKalibieren();

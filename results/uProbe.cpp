@@ -16,9 +16,9 @@
 #include "app/uDialogs.h"
 #include "app/uHelp.h"
 #include "app/uMain.h"
-#include "imaging/formats/safe_save.h"
 #include "results/fields_csv.h"
 #include "results/fields_texts.h"
+#include "results/uCsvFile.h"
 #include "results/uKalibieren.h"
 #include "results/uReport.h"
 #include "results/uTabelle.h"
@@ -211,18 +211,11 @@ void TfProbe::bOpenClick()
 
 void TfProbe::bSaveAsClick()
 {
-    FileRequest request;
-    request.save = true;
-    request.caption = tr("Save specimen as");
-    request.fileName = m_file;
-    request.filters << kCsvFilter;
-    request.defaultSuffix = "csv";
-    request.confirmOverwrite = true;
-    const FileAnswer answer = ShowFileDialog(this, request);
-    if (answer.path.isEmpty())
+    const QString path = AskCsvSaveName(this, tr("Save specimen as"), m_file);
+    if (path.isEmpty())
         return;
     const QString before = m_file;
-    m_file = answer.path.endsWith(".csv", Qt::CaseInsensitive) ? answer.path : answer.path + ".csv";
+    m_file = path;
     if (!store())
         m_file = before;
     refresh();
@@ -248,16 +241,7 @@ void TfProbe::bReportClick()
 
 bool TfProbe::store()
 {
-    if (m_file.isEmpty())
-        return true;
-    try {
-        const std::string text = SpecimenCsv(m_fields);
-        safeSave(fsName(m_file), [&text](std::ostream& out) { out << text; });
-    } catch (const std::exception& e) {
-        ShowError(this, qs(e.what()));
-        return false;
-    }
-    return true;
+    return m_file.isEmpty() || WriteCsvFile(this, m_file, SpecimenCsv(m_fields), tr("Specimen"));
 }
 
 void TfProbe::refresh()

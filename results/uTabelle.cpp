@@ -19,7 +19,9 @@
 #include "app/uHelp.h"
 #include "app/uLanguage.h"
 #include "app/uMain.h"
+#include "results/measurement_csv.h"
 #include "results/sheet_export.h"
+#include "results/uCsvFile.h"
 #include "view/uImage.h"
 #include "widgets/uAlignedGrid.h"
 #include "widgets/uClipboard.h"
@@ -114,6 +116,19 @@ TfTabelle::TfTabelle(MeasuringDocument& document, QWidget* parent)
     m_fremd->hide();
     m_warnung->hide();
     m_toolbar->addWidget(panels);
+    // The CSV buttons come after the panels: a narrow sheet hides them behind the toolbar's
+    // arrow before it hides a warning.
+    auto csvButton = [this](const char* name, const QString& text, void (TfTabelle::*save)()) {
+        auto* button = new QToolButton(m_toolbar);
+        button->setObjectName(name);
+        button->setText(text);
+        button->setToolButtonStyle(Qt::ToolButtonTextOnly);
+        connect(button, &QToolButton::clicked, this, save);
+        m_toolbar->addWidget(button);
+        return button;
+    };
+    m_sheetCsvButton = csvButton("tSheetCsv", tr("Sheet as CSV"), &TfTabelle::SaveSheetCsv);
+    m_interceptCsvButton = csvButton("tInterceptCsv", tr("Intercepts as CSV"), &TfTabelle::SaveInterceptCsv);
 
     auto* central = new QWidget(this);
     auto* layout = new QVBoxLayout(central);
@@ -348,6 +363,36 @@ QMimeData* TfTabelle::exportMimeData() const
 void TfTabelle::Copy()
 {
     QGuiApplication::clipboard()->setMimeData(exportMimeData());
+}
+
+namespace {
+
+// The image's name with another ending, as the CSV dialogs propose it.
+QString NameBesideImage(const QString& ending)
+{
+    const QString image = fMain() ? fMain()->imageFileName() : QString();
+    if (image.isEmpty())
+        return {};
+    const int dot = image.lastIndexOf('.');
+    const int slash = image.lastIndexOf('/');
+    return (dot > slash ? image.left(dot) : image) + ending;
+}
+
+}  // namespace
+
+void TfTabelle::SaveSheetCsv()
+{
+    const QString path = AskCsvSaveName(this, tr("Sheet as CSV"), NameBesideImage(".csv"));
+    if (!path.isEmpty())
+        WriteCsvFile(this, path, SheetCsv(m_doc.measurement(), m_doc.calibrated(), m_doc.calibration().unit),
+                     tr("Sheet as CSV"));
+}
+
+void TfTabelle::SaveInterceptCsv()
+{
+    const QString path = AskCsvSaveName(this, tr("Intercepts as CSV"), NameBesideImage("_intercepts.csv"));
+    if (!path.isEmpty())
+        WriteCsvFile(this, path, InterceptCsv(m_doc.measurement()), tr("Intercepts as CSV"));
 }
 
 }  // namespace tesra

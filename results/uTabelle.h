@@ -55,6 +55,13 @@ public:
     TAlignedGrid* Tabelle() const { return m_tabelle; }
     TAlignedGrid* Tabelle2() const { return m_tabelle2; }
     QToolButton* tCopy() const { return m_copyButton; }
+    QToolButton* tSheetCsv() const { return m_sheetCsvButton; }
+    QToolButton* tInterceptCsv() const { return m_interceptCsvButton; }
+
+    // The sheet (a row per line and the total) and the intercept list as CSV files the user
+    // names: point decimals and the unit in the column names, the same in every locale.
+    void SaveSheetCsv();
+    void SaveInterceptCsv();
     QLabel* tFremd() const { return m_fremd; }
     QLabel* tWarnung() const { return m_warnung; }
     // Whether the panels are shown on the toolbar.
@@ -88,6 +95,8 @@ private:
 
     QToolBar* m_toolbar = nullptr;
     QToolButton* m_copyButton = nullptr;
+    QToolButton* m_sheetCsvButton = nullptr;
+    QToolButton* m_interceptCsvButton = nullptr;
     QLabel* m_fremd = nullptr;
     QLabel* m_warnung = nullptr;
     TAlignedGrid* m_tabelle = nullptr;

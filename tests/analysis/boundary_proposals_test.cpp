@@ -311,18 +311,21 @@ TEST(ProposalDrawings, EachSituationGivesWhatAUserExpects)
     EXPECT_TRUE(ProposeAlongLine(drawn(kDrawings[0], false), kDrawings[0].line, 1, brightOnes).empty());
 }
 
-// A boundary 2 pixels wide of grey 40 along the centre line y = 60 + f(x) on grey 180, blurred
-// (standard deviation in pixels) or sharp: each pixel from its distance to the centre line,
-// measured upright, which is close enough for the flat curves drawn here.
-TPixelGraphic drawnCurve(double (*f)(double), double blur)
+// A boundary 2 pixels wide of grey 40 between grains of greys left and right, blurred (standard
+// deviation in pixels) or sharp (0): each pixel from its distance to the boundary's middle line,
+// so that the true crossing is known exactly.
+template <class Distance>
+TPixelGraphic drawnBoundary(Distance distance, double blur, double left = 180, double right = 180)
 {
-    const auto phi = [](double z) { return 0.5 * std::erfc(-z / std::numbers::sqrt2); };
+    const auto below = [blur](double z) {  // share of the blurred picture below z
+        return blur > 0 ? 0.5 * std::erfc(-z / (blur * std::numbers::sqrt2)) : z > 0 ? 1.0 : 0.0;
+    };
     TPixelGraphic image(200, 120, TPixelFormat::pf24Bit);
     for (int y = 0; y < 120; ++y)
         for (int x = 0; x < 200; ++x) {
-            const double d = y - 60 - f(x);
-            const double inside = blur > 0 ? phi((1 - d) / blur) - phi((-1 - d) / blur) : std::fabs(d) < 1;
-            const int g = static_cast<int>(std::lround(180 - 140 * inside));
+            const double d = distance(x, y);
+            const double v = left * below(-1 - d) + 40 * (below(1 - d) - below(-1 - d)) + right * (1 - below(1 - d));
+            const int g = static_cast<int>(std::lround(v));
             image.SetPixel(x, y, rgb(g, g, g));
         }
     return image;
@@ -330,45 +333,33 @@ TPixelGraphic drawnCurve(double (*f)(double), double blur)
 
 // A blurred boundary that crosses the line too flat for the slanted band still is one crossing
 // where it passes under the line; one that comes down onto the line and turns back crosses
-// nothing.
+// nothing. (Distances measured upright, close enough for such flat boundaries.)
 TEST(ProposalDrawings, FlatBoundariesCountOnlyWhereTheyPassUnderTheLine)
 {
     const TestLine line = straight(20, 60, 180, 60);
-    for (double (*flat)(double) : {+[](double x) { return (x - 100) * std::tan(8 * std::numbers::pi / 180); },
-                                   +[](double x) { return (100 - x) * std::tan(11 * std::numbers::pi / 180); }}) {
-        const std::vector<Proposal> found = ProposeAlongLine(drawnCurve(flat, 1.5), line, 1, {});
+    for (double degrees : {8.0, -11.0}) {
+        const double slope = std::tan(degrees * std::numbers::pi / 180);
+        const auto crossing = [slope](int x, int y) { return y - 60 - (x - 100) * slope; };
+        const std::vector<Proposal> found = ProposeAlongLine(drawnBoundary(crossing, 1.5), line, 1, {});
         ASSERT_EQ(found.size(), 1u);
         EXPECT_NEAR(found[0].x, 100, kTolerance);
         EXPECT_EQ(found[0].type, itNormal);
     }
-    const auto turnsBack = [](double x) { return -1.0 - std::fabs(x - 100) * std::tan(8 * std::numbers::pi / 180); };
-    EXPECT_TRUE(ProposeAlongLine(drawnCurve(turnsBack, 0), line, 1, {}).empty());
+    const auto turnsBack = [](int x, int y) { return y - 59 + std::fabs(x - 100) * std::tan(8 * std::numbers::pi / 180); };
+    EXPECT_TRUE(ProposeAlongLine(drawnBoundary(turnsBack, 0), line, 1, {}).empty());
 }
 
 // A blurred boundary between a dark and a bright grain is proposed at its middle, not pulled
-// towards the darker grain, also where the line crosses it at a slant. The picture is drawn
-// from the blurred profile across the boundary, so its middle is known exactly.
+// towards the darker grain, also where the line crosses it at a slant.
 TEST(ProposalDrawings, BlurredBoundaryBetweenUnequalGrainsAtItsMiddle)
 {
-    constexpr double kBlur = 1.5, kHalfWidth = 1.0;
-    const auto phi = [](double z) { return 0.5 * std::erfc(-z / std::numbers::sqrt2); };
     for (double degrees : {90.0, 60.0, 45.0, 35.0, 28.0, 22.0}) {
         for (const auto& [left, right] : {std::pair{120.0, 220.0}, std::pair{220.0, 120.0}}) {
-            SCOPED_TRACE(std::to_string(degrees) + " degrees, grains " + std::to_string(int(left)) + " | " +
-                         std::to_string(int(right)));
+            SCOPED_TRACE(std::to_string(degrees) + " degrees, grains " + std::to_string(left) + " | " + std::to_string(right));
             const double a = degrees * std::numbers::pi / 180;
-            TPixelGraphic image(200, 120, TPixelFormat::pf24Bit);
-            for (int y = 0; y < 120; ++y)
-                for (int x = 0; x < 200; ++x) {
-                    // Distance from the boundary's middle line through (100, 60).
-                    const double d = (x - 100) * std::sin(a) - (y - 60) * std::cos(a);
-                    const double inside = phi((kHalfWidth - d) / kBlur) - phi((-kHalfWidth - d) / kBlur);
-                    const double v = left * phi((-kHalfWidth - d) / kBlur) + 40 * inside +
-                                     right * (1 - phi((kHalfWidth - d) / kBlur));
-                    const int g = static_cast<int>(std::lround(v));
-                    image.SetPixel(x, y, rgb(g, g, g));
-                }
-            const std::vector<Proposal> found = ProposeAlongLine(image, straight(20, 60, 180, 60), 1, {});
+            const auto across = [a](int x, int y) { return (x - 100) * std::sin(a) - (y - 60) * std::cos(a); };
+            const std::vector<Proposal> found =
+                ProposeAlongLine(drawnBoundary(across, 1.5, left, right), straight(20, 60, 180, 60), 1, {});
             ASSERT_EQ(found.size(), 1u);
             EXPECT_NEAR(found[0].x, 100, kTolerance);
         }

@@ -1,9 +1,12 @@
 // The calibration dialog on the offscreen platform: its layout and keys, the distance drawn in
 // the image arriving in it, and what Ok and Cancel do to the fields, the calibration, the
 // sheet and the main window.
+#include <QCheckBox>
+#include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSettings>
 #include <QToolButton>
 
 #include <filesystem>
@@ -46,7 +49,7 @@ protected:
 TEST_F(TfKalibierenTest, IsAModelessToolWindowStayingOnTop)
 {
     EXPECT_EQ(kalibieren->windowTitle(), "Calibrate");
-    EXPECT_EQ(kalibieren->size(), QSize(349, 232));
+    EXPECT_EQ(kalibieren->size(), QSize(389, 296));
     const Qt::WindowFlags flags = kalibieren->windowFlags();
     EXPECT_EQ(flags & Qt::WindowType_Mask, Qt::Tool);
     EXPECT_TRUE(flags & Qt::WindowStaysOnTopHint);
@@ -69,9 +72,9 @@ TEST_F(TfKalibierenTest, IsAModelessToolWindowStayingOnTop)
     EXPECT_EQ(main->state().mode, emCalibrate);
     // Tab walks the fields in their order, then the buttons.
     QWidget* order[] = {kalibieren->tPixel(), kalibieren->tEcht(), kalibieren->tFremdPhase(),
-                        kalibieren->tFaktor(), kalibieren->tInfo(), kalibieren->bOk(),
-                        kalibieren->bCancel()};
-    for (int i = 0; i + 1 < 7; ++i)
+                        kalibieren->tFaktor(), kalibieren->tInfo(), kalibieren->cbEveryImage(),
+                        kalibieren->bOk(), kalibieren->bCancel()};
+    for (int i = 0; i + 1 < 8; ++i)
         EXPECT_EQ(order[i]->nextInFocusChain(), order[i + 1]) << i;
 }
 
@@ -236,6 +239,48 @@ TEST_F(TfKalibierenTest, FractionSetByCalibrationShowsOnTheSheet)
 }
 
 
+TEST_F(TfKalibierenTest, PresetsAreKeptChosenAndDeletedAcrossDialogs)
+{
+    QSettings().clear();
+    openWithDistance(200);
+    type(kalibieren->tEcht(), "12,5");
+    QComboBox* unit = kalibieren->findChild<QComboBox*>("cbEinheit");
+    unit->setCurrentIndex(unit->findText("nm"));
+    // A preset needs its name first.
+    QTest::mouseClick(kalibieren->bPresetKeep(), Qt::LeftButton);
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, "A preset needs a name, a length in pixels and a real length.");
+    QTest::keyClicks(kalibieren->cbPreset(), QString::fromUtf8("Objective 50\u00D7"));
+    QTest::mouseClick(kalibieren->bPresetKeep(), Qt::LeftButton);
+    EXPECT_EQ(boxes.size(), 1u);
+    QTest::keyClick(kalibieren->tEcht(), Qt::Key_Escape);
+
+    // Another dialog (the next run of the program) offers it; choosing it fills the lengths
+    // and the unit, and Ok calibrates with them.
+    kalibieren.reset();
+    kalibieren = std::make_unique<TfKalibieren>(document(), main.get());
+    ASSERT_EQ(kalibieren->cbPreset()->count(), 1);
+    EXPECT_EQ(kalibieren->cbPreset()->itemText(0), QString::fromUtf8("Objective 50\u00D7"));
+    openWithDistance(37);
+    kalibieren->cbPreset()->setFocus();
+    QTest::keyClick(kalibieren->cbPreset(), Qt::Key_Down);
+    EXPECT_EQ(kalibieren->tPixel()->text(), "200");
+    EXPECT_EQ(kalibieren->tEcht()->text(), "12,5");
+    EXPECT_EQ(kalibieren->findChild<QComboBox*>("cbEinheit")->currentText(), "nm");
+    pressEnter();
+    EXPECT_FALSE(kalibieren->isVisible());
+    EXPECT_EQ(calibration().scale, 0.0625L);
+    EXPECT_EQ(calibration().unit, LengthUnit::Nanometre);
+
+    // Deleted, it is gone from the settings too.
+    kalibieren->OpenCalibration();
+    QTest::mouseClick(kalibieren->bPresetDelete(), Qt::LeftButton);
+    EXPECT_EQ(kalibieren->cbPreset()->count(), 0);
+    QSettings settings;
+    EXPECT_TRUE(StoredPresets(settings).empty());
+    EXPECT_EQ(boxes.size(), 1u);
+}
+
 // The whole road through the program's windows: an image opened, lines drawn and intercepts
 // marked with the mouse, Calibrate pressed, the reference distance drawn in the image, the
 // real length typed, Enter.
@@ -328,6 +373,40 @@ TEST_F(CalibrationInTheProgram, EnglishRealLength)
     EXPECT_EQ(cell(8, 1), "76.500");
     EXPECT_EQ(cell(9, 1), "19.890");
     EXPECT_EQ(main->state().mode, emSetIntercept);
+}
+
+// With the option ticked, every image opened without a calibration of its own takes the last
+// one accepted; opening is no change to save. Without it, the next image starts uncalibrated.
+TEST_F(CalibrationInTheProgram, LastCalibrationIsAppliedToEveryImageOpenedWhenAsked)
+{
+    QSettings().clear();
+    useLocale(GermanLocale());
+    measure();
+    press("bKalibieren");
+    QCheckBox* everyImage = fKalibieren()->cbEveryImage();
+    EXPECT_FALSE(everyImage->isChecked());
+    QTest::mouseClick(everyImage, Qt::LeftButton, {}, QPoint(6, everyImage->height() / 2));
+    EXPECT_TRUE(everyImage->isChecked());
+    QTest::keyClick(fKalibieren()->tEcht(), Qt::Key_Escape);
+    calibrate("25,5");
+    ASSERT_EQ(tKal(), "100,000 Pixel = 25,500");
+
+    SetBoxHandler([this](const BoxRequest& request) {
+        boxes.push_back(request);
+        return BoxAnswer::Discard;
+    });
+    press("bLaden");
+    EXPECT_EQ(main->document().measurement().lineCount(), 0);
+    EXPECT_EQ(tKal(), "100,000 Pixel = 25,500");
+    EXPECT_EQ(main->document().calibration().scale, 0.255L);
+    EXPECT_FALSE(main->document().modified());
+
+    press("bKalibieren");
+    QTest::mouseClick(everyImage, Qt::LeftButton, {}, QPoint(6, everyImage->height() / 2));
+    EXPECT_FALSE(everyImage->isChecked());
+    QTest::keyClick(fKalibieren()->tEcht(), Qt::Key_Escape);
+    press("bLaden");
+    EXPECT_EQ(tKal(), "Not calibrated");
 }
 
 TEST_F(CalibrationInTheProgram, RefusedLengthKeepsTheDialogAndTheFrameLocked)

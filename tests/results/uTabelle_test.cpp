@@ -7,7 +7,11 @@
 #include <QStyleFactory>
 #include <QToolButton>
 
+#include <filesystem>
+
+#include "app/common/csv_text.h"
 #include "tests/results/sheet_windows.h"
+#include "tests/test_support.h"
 #include "tests/window_pictures.h"
 
 namespace tesra::test {
@@ -314,6 +318,57 @@ TEST_F(TfTabelleTest, EnglishSeparatorsInGridAndCopy)
     const QString text = QGuiApplication::clipboard()->text();
     EXPECT_TRUE(text.contains("Calibration factor: \t1.000\r\n"));
     EXPECT_TRUE(text.contains("\t\t1,848.159\t0.000\t27.0\t"));
+}
+
+// The two CSV buttons write the same files whatever separators the windows use: a
+// spreadsheet in any locale reads the numbers right.
+TEST_F(TfTabelleTest, CsvButtonsWriteTheSameFilesInEveryLocale)
+{
+    measureThreeLines();
+    // As wide as it stands below the image.
+    tabelle->resize(1400, tabelle->height());
+    QApplication::processEvents();
+    const std::string dir = makeTempDir("sheet-csv");
+    auto saveBoth = [&](const QLocale& locale, const std::string& tag) {
+        useLocale(locale);
+        for (auto [button, name] : {std::pair{tabelle->tSheetCsv(), "sheet"}, {tabelle->tInterceptCsv(), "list"}}) {
+            // The name typed without ending gets ".csv".
+            const QString path = QString::fromStdString(dir + "/" + name + tag);
+            QString caption;
+            SetFileHandler([&](const FileRequest& request) {
+                caption = request.caption;
+                return FileAnswer{path, 0};
+            });
+            QTest::mouseClick(button, Qt::LeftButton);
+            EXPECT_EQ(caption, button->text());
+        }
+        SetFileHandler({});
+    };
+    saveBoth(GermanLocale(), "_de");
+    saveBoth(EnglishLocale(), "_en");
+    EXPECT_TRUE(boxes.empty());
+    const auto sheetDe = readFile(dir + "/sheet_de.csv");
+    EXPECT_EQ(sheetDe, readFile(dir + "/sheet_en.csv"));
+    EXPECT_EQ(readFile(dir + "/list_de.csv"), readFile(dir + "/list_en.csv"));
+    const auto rows = ParseCsv(std::string(sheetDe.begin(), sheetDe.end()));
+    // The sums of the sheet above: 1848.159 px over 27 intercepts, in the sheet's order.
+    ASSERT_EQ(rows.size(), 5u);
+    EXPECT_EQ(rows[0][2], "length_px");
+    EXPECT_EQ(rows[1][2], "1234");
+    EXPECT_EQ(rows[3][1], "1");
+    EXPECT_EQ(rows[4][0], "total");
+    EXPECT_EQ(rows[4][2], "1848.159265");
+    EXPECT_EQ(rows[4][4], "27");
+    const auto list = readFile(dir + "/list_de.csv");
+    EXPECT_EQ(ParseCsv(std::string(list.begin(), list.end())).size(), 1u + measurement().intercepts().size());
+
+    // A file that cannot be written is named in a message; nothing else happens.
+    SetFileHandler([&](const FileRequest&) { return FileAnswer{QString::fromStdString(dir + "/no/such/x.csv"), 0}; });
+    QTest::mouseClick(tabelle->tSheetCsv(), Qt::LeftButton);
+    SetFileHandler({});
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].icon, BoxIcon::Error);
+    std::filesystem::remove_all(dir);
 }
 
 // The colour a panel shows, read from a picture of the whole sheet window inside the
