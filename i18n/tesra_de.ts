@@ -701,6 +701,54 @@
         <source>The line set ends before its line count; no line was loaded.</source>
         <translation>Der Liniensatz endet vor seiner Linienanzahl; es wurde keine Linie geladen.</translation>
     </message>
+    <message>
+        <source>File</source>
+        <translation>Datei</translation>
+    </message>
+    <message>
+        <source>Lines</source>
+        <translation>Linien</translation>
+    </message>
+    <message>
+        <source>Test length (px)</source>
+        <translation>Messlänge (px)</translation>
+    </message>
+    <message>
+        <source>Intercepts</source>
+        <translation>Schnittpunkte</translation>
+    </message>
+    <message>
+        <source>Calibrated fields n</source>
+        <translation>Kalibrierte Felder n</translation>
+    </message>
+    <message>
+        <source>%1 of %2</source>
+        <translation>%1 von %2</translation>
+    </message>
+    <message>
+        <source>Mean ℓ̄ ± 95 % CI</source>
+        <translation>Mittel ℓ̄ ± 95-%-Vertrauensbereich</translation>
+    </message>
+    <message>
+        <source>Standard deviation s</source>
+        <translation>Standardabweichung s</translation>
+    </message>
+    <message>
+        <source>Relative accuracy</source>
+        <translation>Relative Genauigkeit</translation>
+    </message>
+    <message>
+        <source>G of the mean</source>
+        <translation>G des Mittels</translation>
+    </message>
+    <message>
+        <source>Fields for 10 % RA (n&apos;)</source>
+        <translation>Felder für 10 % RA (n&apos;)</translation>
+    </message>
+    <message>
+        <source>Mean ℓ̄ in pixels</source>
+        <translation>Mittel ℓ̄ in Pixeln</translation>
+    </message>
 </context>
 <context>
     <name>QCommandLineParser</name>

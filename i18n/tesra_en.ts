@@ -701,6 +701,54 @@
         <source>The line set ends before its line count; no line was loaded.</source>
         <translation>The line set ends before its line count; no line was loaded.</translation>
     </message>
+    <message>
+        <source>File</source>
+        <translation>File</translation>
+    </message>
+    <message>
+        <source>Lines</source>
+        <translation>Lines</translation>
+    </message>
+    <message>
+        <source>Test length (px)</source>
+        <translation>Test length (px)</translation>
+    </message>
+    <message>
+        <source>Intercepts</source>
+        <translation>Intercepts</translation>
+    </message>
+    <message>
+        <source>Calibrated fields n</source>
+        <translation>Calibrated fields n</translation>
+    </message>
+    <message>
+        <source>%1 of %2</source>
+        <translation>%1 of %2</translation>
+    </message>
+    <message>
+        <source>Mean ℓ̄ ± 95 % CI</source>
+        <translation>Mean ℓ̄ ± 95 % CI</translation>
+    </message>
+    <message>
+        <source>Standard deviation s</source>
+        <translation>Standard deviation s</translation>
+    </message>
+    <message>
+        <source>Relative accuracy</source>
+        <translation>Relative accuracy</translation>
+    </message>
+    <message>
+        <source>G of the mean</source>
+        <translation>G of the mean</translation>
+    </message>
+    <message>
+        <source>Fields for 10 % RA (n&apos;)</source>
+        <translation>Fields for 10 % RA (n&apos;)</translation>
+    </message>
+    <message>
+        <source>Mean ℓ̄ in pixels</source>
+        <translation>Mean ℓ̄ in pixels</translation>
+    </message>
 </context>
 <context>
     <name>QCommandLineParser</name>

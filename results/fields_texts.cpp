@@ -1,5 +1,7 @@
 #include "results/fields_texts.h"
 
+#include "app/common/user_text.h"
+
 namespace tesra {
 
 namespace {
@@ -27,7 +29,13 @@ std::string GrainSizeNumberText(const std::optional<long double>& g, const Numbe
 std::vector<std::string> SpecimenColumnTitles(LengthUnit unit)
 {
     const std::string u = LengthUnitText(unit);
-    return {"File", "Lines", "Test length (px)", "Intercepts", "ℓ̄ (px)", "ℓ̄ (" + u + ")", "G"};
+    return {UserText(QT_TRANSLATE_NOOP("Core", "File")),
+            UserText(QT_TRANSLATE_NOOP("Core", "Lines")),
+            UserText(QT_TRANSLATE_NOOP("Core", "Test length (px)")),
+            UserText(QT_TRANSLATE_NOOP("Core", "Intercepts")),
+            "ℓ̄ (px)",
+            "ℓ̄ (" + u + ")",
+            "G"};
 }
 
 std::vector<std::string> SpecimenRowTexts(const FieldNumbers& field, const NumberLocale& locale)
@@ -52,14 +60,17 @@ std::vector<SummaryLine> SpecimenSummaryTexts(const SpecimenSummary& s, const Nu
     if (s.mean)
         mean = FormatF(*s.mean, 10, 3, locale) + (s.ci95 ? " ± " + FormatF(*s.ci95, 10, 3, locale) : "") + unit;
     return {
-        {"Calibrated fields n", std::to_string(s.n) + " of " + std::to_string(s.fields)},
-        {"Mean ℓ̄ ± 95 % CI", mean},
-        {"Standard deviation s", s.s ? FormatF(*s.s, 10, 3, locale) + unit : kNone},
+        {UserText(QT_TRANSLATE_NOOP("Core", "Calibrated fields n")),
+         FillIn(UserText(QT_TRANSLATE_NOOP("Core", "%1 of %2")), {std::to_string(s.n), std::to_string(s.fields)})},
+        {UserText(QT_TRANSLATE_NOOP("Core", "Mean ℓ̄ ± 95 % CI")), mean},
+        {UserText(QT_TRANSLATE_NOOP("Core", "Standard deviation s")), s.s ? FormatF(*s.s, 10, 3, locale) + unit : kNone},
         {"t(0.975, n − 1)", s.t ? FormatF(*s.t, 10, 3, locale) : kNone},
-        {"Relative accuracy", s.raPercent ? FormatF(*s.raPercent, 6, 1, locale) + " %" : kNone},
-        {"G of the mean", or_none(GrainSizeNumberText(s.grainSizeNumber, locale))},
-        {"Fields for 10 % RA (n')", s.fieldsFor10PercentRa ? std::to_string(*s.fieldsFor10PercentRa) : kNone},
-        {"Mean ℓ̄ in pixels", or_none(Length(s.meanInterceptPx, locale))},
+        {UserText(QT_TRANSLATE_NOOP("Core", "Relative accuracy")),
+         s.raPercent ? FormatF(*s.raPercent, 6, 1, locale) + " %" : kNone},
+        {UserText(QT_TRANSLATE_NOOP("Core", "G of the mean")), or_none(GrainSizeNumberText(s.grainSizeNumber, locale))},
+        {UserText(QT_TRANSLATE_NOOP("Core", "Fields for 10 % RA (n')")),
+         s.fieldsFor10PercentRa ? std::to_string(*s.fieldsFor10PercentRa) : kNone},
+        {UserText(QT_TRANSLATE_NOOP("Core", "Mean ℓ̄ in pixels")), or_none(Length(s.meanInterceptPx, locale))},
     };
 }
 

@@ -24,7 +24,7 @@ TfKalibieren* g_kalibieren = nullptr;
 // beside the real length and the preset's buttons; below, the presets' row and the option
 // of every image.
 constexpr int kClientWidth = 269 + 120;
-constexpr int kClientHeight = 232 + 64;
+constexpr int kClientHeight = 232 + 48;
 // The remark is stored in a 256-byte text block: one length byte and at most 255
 // characters, of which the dialog allows 254.
 constexpr int kMaxRemarkLength = 254;

@@ -1,7 +1,8 @@
 // Pictures of the windows in English and in German, for a person to look at: with
 // TESRA_LANGUAGE_SHOTS set to a folder, a measuring session runs in each language and saves
 // the main window (1920 x 1080 and 1366 x 768), the sheet, the calibration dialog with its
-// error box, the grey-value window and the about box. Without it the test is skipped.
+// error box, the grey-value window, the specimen window and the about box. Without it the test is skipped.
+#include <QComboBox>
 #include <QDir>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -11,6 +12,7 @@
 #include "app/uCopyRight.h"
 #include "app/uLanguage.h"
 #include "results/uKalibieren.h"
+#include "results/uProbe.h"
 #include "results/uTabelle.h"
 #include "tests/program_with_image.h"
 #include "tests/synthetic_micrograph.h"
@@ -56,6 +58,7 @@ TEST_P(LanguageShots, WindowsOfAMeasuringSession)
     press("bKalibieren");
     drawLine(40, 450, 240, 450);
     fKalibieren()->tEcht()->clear();
+    QTest::keyClicks(fKalibieren()->cbPreset(), QString::fromUtf8("Objective 50\u00D7"));
     QTest::mouseClick(fKalibieren()->bOk(), Qt::LeftButton);
     ASSERT_EQ(boxes.size(), 1u);
     save(fKalibieren(), "calibration");
@@ -72,9 +75,15 @@ TEST_P(LanguageShots, WindowsOfAMeasuringSession)
     press("bLinieAnalysieren");
     save(fGrau(), "grey");
     save(fTabelle(), "sheet");
+    // The specimen window with this image as its field; it stays open in the frame's pictures.
+    ShowProbe();
+    QTest::mouseClick(fProbe()->findChild<QPushButton*>("bAddField"), Qt::LeftButton);
+    save(fProbe(), "specimen");
     save(fCopyRight(), "about");
     for (const QSize size : {QSize(1920, 1080), QSize(1366, 768)}) {
         main->resize(size);
+        // The specimen pane takes its room in a frame of this size, as when opened there.
+        ShowProbe();
         save(main, QString("main-%1").arg(size.width()));
     }
 }

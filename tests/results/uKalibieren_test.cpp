@@ -49,7 +49,7 @@ protected:
 TEST_F(TfKalibierenTest, IsAModelessToolWindowStayingOnTop)
 {
     EXPECT_EQ(kalibieren->windowTitle(), "Calibrate");
-    EXPECT_EQ(kalibieren->size(), QSize(389, 296));
+    EXPECT_EQ(kalibieren->size(), QSize(389, 280));
     const Qt::WindowFlags flags = kalibieren->windowFlags();
     EXPECT_EQ(flags & Qt::WindowType_Mask, Qt::Tool);
     EXPECT_TRUE(flags & Qt::WindowStaysOnTopHint);
