@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "analysis/line_geometry.h"
-#include "app/common/rounding.h"
+#include "common/rounding.h"
 
 namespace tesra {
 

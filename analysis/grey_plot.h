@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "analysis/grey_analysis.h"
-#include "app/common/number_format.h"
+#include "common/number_format.h"
 #include "imaging/pixel_graphic.h"
 
 namespace tesra {

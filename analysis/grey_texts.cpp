@@ -1,6 +1,6 @@
 #include "analysis/grey_texts.h"
 
-#include "app/common/user_text.h"
+#include "common/user_text.h"
 
 namespace tesra {
 

@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "analysis/grey_analysis.h"
-#include "app/common/clipboard_text.h"
-#include "app/common/number_format.h"
+#include "common/clipboard_text.h"
+#include "common/number_format.h"
 
 namespace tesra {
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "app/common/rounding.h"
+#include "common/rounding.h"
 
 namespace tesra {
 

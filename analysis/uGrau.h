@@ -13,8 +13,8 @@
 #include "analysis/grey_analysis.h"
 #include "analysis/grey_plot.h"
 #include "analysis/grey_texts.h"
-#include "app/common/clipboard_text.h"
-#include "app/common/number_format.h"
+#include "common/clipboard_text.h"
+#include "common/number_format.h"
 
 class QEvent;
 class QFrame;

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "app/common/rounding.h"
-#include "app/common/user_text.h"
+#include "common/rounding.h"
+#include "common/user_text.h"
 #include "imaging/formats/image_format.h"
 
 namespace tesra {

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "app/common/user_text.h"
-#include "app/common/number_format.h"
+#include "common/user_text.h"
+#include "common/number_format.h"
 #include "app/measurement/measurement.h"
 #include "imaging/pixel_graphic.h"
 #include "view/zoom.h"

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "analysis/boundary_proposals.h"
-#include "app/common/user_text.h"
+#include "common/user_text.h"
 #include "app/main_window_rules.h"
 #include "app/storage/line_set.h"
 #include "app/storage/measurement_file.h"

@@ -8,7 +8,7 @@
 #include <cstdlib>
 #include <memory>
 
-#include "app/common/user_text.h"
+#include "common/user_text.h"
 
 namespace tesra {
 namespace {

@@ -1,12 +1,12 @@
 #pragma once
 // The program's language: the catalogue built into the program for the user's language
-// (see app/common/language.h for the choice), and the core's marked texts translated for
+// (see common/language.h for the choice), and the core's marked texts translated for
 // the windows.
 #include <QString>
 
 #include <string>
 
-#include "app/common/language.h"
+#include "common/language.h"
 
 class QCoreApplication;
 

@@ -11,7 +11,7 @@
 
 #include "analysis/line_geometry.h"
 #include "app/measurement/measurement.h"
-#include "app/common/rounding.h"
+#include "common/rounding.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 // The number formats run for every cell of the result sheet after every click.
 #include <benchmark/benchmark.h>
 
-#include "app/common/number_format.h"
+#include "common/number_format.h"
 
 namespace {
 

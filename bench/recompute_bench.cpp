@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "app/common/number_format.h"
+#include "common/number_format.h"
 #include "app/measurement/measurement.h"
 #include "results/result_sheet.h"
 

@@ -6,7 +6,7 @@
 #include <cstdint>
 
 #include "imaging/filters/uFilterDialogs.h"
-#include "bench/window_bench.h"
+#include "bench/uWindowBench.h"
 
 namespace tesra {
 namespace {

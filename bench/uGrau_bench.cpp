@@ -5,7 +5,7 @@
 
 #include "analysis/grey_analysis.h"
 #include "analysis/uGrau.h"
-#include "bench/window_bench.h"
+#include "bench/uWindowBench.h"
 
 namespace tesra {
 namespace {

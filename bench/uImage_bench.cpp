@@ -21,7 +21,7 @@
 #include "imaging/formats/image_format.h"
 #include "view/image_raster.h"
 #include "view/uImage.h"
-#include "bench/window_bench.h"
+#include "bench/uWindowBench.h"
 
 namespace {
 

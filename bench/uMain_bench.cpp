@@ -18,7 +18,7 @@
 #include "imaging/filters/uFilterDialogs.h"
 #include "imaging/formats/image_format.h"
 #include "view/uImage.h"
-#include "bench/window_bench.h"
+#include "bench/uWindowBench.h"
 
 namespace tesra {
 namespace {

@@ -15,7 +15,7 @@
 #include "imaging/formats/image_format.h"
 #include "results/uTabelle.h"
 #include "view/uImage.h"
-#include "bench/window_bench.h"
+#include "bench/uWindowBench.h"
 
 namespace {
 

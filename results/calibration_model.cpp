@@ -2,8 +2,8 @@
 
 #include <cmath>
 
-#include "app/common/decimal_input.h"
-#include "app/common/user_text.h"
+#include "common/decimal_input.h"
+#include "common/user_text.h"
 
 namespace tesra {
 

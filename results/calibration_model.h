@@ -6,8 +6,8 @@
 #include <cstdint>
 #include <string>
 
-#include "app/common/number_format.h"
-#include "app/common/user_text.h"
+#include "common/number_format.h"
+#include "common/user_text.h"
 #include "app/measurement/measurement.h"
 #include "results/result_sheet.h"
 

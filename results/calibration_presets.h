@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "app/common/number_format.h"
+#include "common/number_format.h"
 #include "app/measurement/length_unit.h"
 #include "results/calibration_model.h"
 

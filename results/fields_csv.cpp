@@ -3,8 +3,8 @@
 #include <cmath>
 #include <optional>
 
-#include "app/common/csv_text.h"
-#include "app/common/decimal_input.h"
+#include "common/csv_text.h"
+#include "common/decimal_input.h"
 
 namespace tesra {
 

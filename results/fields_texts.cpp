@@ -1,6 +1,6 @@
 #include "results/fields_texts.h"
 
-#include "app/common/user_text.h"
+#include "common/user_text.h"
 
 namespace tesra {
 

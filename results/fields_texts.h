@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "app/common/number_format.h"
+#include "common/number_format.h"
 #include "results/fields_statistics.h"
 
 namespace tesra {

@@ -1,6 +1,6 @@
 #include "results/measurement_csv.h"
 
-#include "app/common/csv_text.h"
+#include "common/csv_text.h"
 #include "results/measurement_statistics.h"
 #include "results/fields_statistics.h"
 

@@ -1,5 +1,5 @@
 #pragma once
-// The sheet and the intercept list as CSV files (see app/common/csv_text.h): plain numbers
+// The sheet and the intercept list as CSV files (see common/csv_text.h): plain numbers
 // with a point, the unit in the column names, the same bytes in every locale. The clipboard
 // Copy keeps its own text.
 #include <string>

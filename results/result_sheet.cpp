@@ -4,10 +4,9 @@
 #include <charconv>
 #include <cmath>
 
+#include "common/user_text.h"
 #include "results/fields_statistics.h"
 #include "results/fields_texts.h"
-
-#include "app/common/user_text.h"
 
 namespace tesra {
 

@@ -12,8 +12,8 @@
 #include <string>
 #include <vector>
 
-#include "app/common/number_format.h"
-#include "app/common/user_text.h"
+#include "common/number_format.h"
+#include "common/user_text.h"
 #include "app/measurement/measurement.h"
 #include "results/measurement_statistics.h"
 

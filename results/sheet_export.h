@@ -4,7 +4,7 @@
 // taken from the sheet's cells as they stand.
 #include <string>
 
-#include "app/common/clipboard_text.h"
+#include "common/clipboard_text.h"
 #include "app/measurement/measurement.h"
 #include "results/result_sheet.h"
 

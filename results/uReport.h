@@ -6,7 +6,7 @@
 
 #include <vector>
 
-#include "app/common/number_format.h"
+#include "common/number_format.h"
 #include "results/fields_statistics.h"
 
 namespace tesra {

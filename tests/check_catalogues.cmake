@@ -2,7 +2,7 @@
 # lupdate collects the texts of every source into copies of the committed catalogues, and
 # the copies must come out with every entry translated and none left over.
 set(sources)
-foreach(dir app view results analysis imaging widgets)
+foreach(dir common imaging app view results analysis widgets)
   list(APPEND sources "${ROOT}/${dir}")
 endforeach()
 set(work "${WORK}/catalogue_check")

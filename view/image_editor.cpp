@@ -5,7 +5,7 @@
 #include <cstdlib>
 
 #include "analysis/line_geometry.h"
-#include "app/common/user_text.h"
+#include "common/user_text.h"
 
 namespace tesra {
 

@@ -7,8 +7,8 @@
 #include <cstdint>
 #include <string>
 
-#include "app/common/number_format.h"
-#include "app/common/user_text.h"
+#include "common/number_format.h"
+#include "common/user_text.h"
 #include "app/document/measuring_document.h"
 #include "view/overlay.h"
 #include "view/zoom.h"

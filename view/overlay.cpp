@@ -5,7 +5,7 @@
 #include <tuple>
 
 #include "analysis/line_geometry.h"
-#include "app/common/rounding.h"
+#include "common/rounding.h"
 
 namespace tesra {
 namespace {

@@ -4,7 +4,7 @@
 #include <limits>
 
 #include "analysis/line_geometry.h"
-#include "app/common/rounding.h"
+#include "common/rounding.h"
 
 namespace tesra {
 

@@ -2,8 +2,8 @@
 
 #include <cmath>
 
-#include "app/common/csv_text.h"
-#include "app/common/rounding.h"
+#include "common/csv_text.h"
+#include "common/rounding.h"
 
 namespace tesra {
 

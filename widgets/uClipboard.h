@@ -6,7 +6,7 @@
 #include <QLocale>
 #include <QString>
 
-#include "app/common/clipboard_text.h"
+#include "common/clipboard_text.h"
 
 class QMimeData;
 

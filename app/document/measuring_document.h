@@ -14,8 +14,8 @@
 #include <map>
 #include <string>
 
-#include "app/common/number_format.h"
-#include "app/common/user_text.h"
+#include "common/number_format.h"
+#include "common/user_text.h"
 #include "app/document/edit_history.h"
 #include "app/measurement/measurement.h"
 #include "imaging/pixel_graphic.h"

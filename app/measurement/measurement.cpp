@@ -5,8 +5,8 @@
 #include <limits>
 #include <string>
 
-#include "analysis/line_geometry.h"
-#include "app/common/user_text.h"
+#include "common/user_text.h"
+#include "app/measurement/shape_geometry.h"
 
 namespace tesra {
 
@@ -331,7 +331,7 @@ EditResult Measurement::AddIntercept(PixelPoint point, int lineIndex, InterceptT
         return {};
     const TestLine& line = m_lines[static_cast<std::size_t>(lineIndex - 1)];
     const long double position = positionOnLine(line, point);
-    const Neighbours around = FindNeighboursOfPosition(*this, position, lineIndex);
+    const Neighbours around = NeighboursOnLine(intercepts(), line, lineIndex, position);
     if (around.found && findSegment(around.lower, around.upper) != 0)
         return {};  // inside a marked second-phase stretch
 

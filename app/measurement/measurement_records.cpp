@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "app/common/extended_real.h"
+#include "common/extended_real.h"
 
 namespace tesra {
 

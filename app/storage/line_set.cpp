@@ -9,7 +9,7 @@
 #include <ostream>
 #include <vector>
 
-#include "app/common/ansi_text.h"
+#include "common/ansi_text.h"
 #include "app/measurement/measurement_records.h"
 #include "imaging/formats/safe_save.h"
 

@@ -6,7 +6,7 @@
 #include <span>
 #include <string>
 
-#include "app/common/user_text.h"
+#include "common/user_text.h"
 #include "app/measurement/measurement.h"
 #include "app/storage/measurement_file.h"
 

@@ -10,8 +10,8 @@
 #include <streambuf>
 #include <vector>
 
-#include "app/common/ansi_text.h"
-#include "app/common/number_format.h"
+#include "common/ansi_text.h"
+#include "common/number_format.h"
 #include "imaging/formats/mapped_file.h"
 #include "imaging/formats/safe_save.h"
 #include <sys/stat.h>

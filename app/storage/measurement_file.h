@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "app/common/user_text.h"
+#include "common/user_text.h"
 #include "app/document/measuring_document.h"
 #include "app/storage/trailer_layout.h"
 #include "imaging/formats/image_format.h"

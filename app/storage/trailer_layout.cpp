@@ -3,8 +3,8 @@
 #include <cstring>
 #include <string_view>
 
-#include "app/common/ansi_text.h"
-#include "app/common/extended_real.h"
+#include "common/ansi_text.h"
+#include "common/extended_real.h"
 
 namespace tesra {
 

@@ -3,7 +3,7 @@
 #include <cmath>
 #include <vector>
 
-#include "app/common/rounding.h"
+#include "common/rounding.h"
 
 namespace tesra {
 

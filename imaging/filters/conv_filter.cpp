@@ -5,7 +5,7 @@
 #include <cstring>
 #include <string>
 
-#include "app/common/rounding.h"
+#include "common/rounding.h"
 
 namespace tesra {
 

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
-#include "app/common/rounding.h"
-#include "app/common/user_text.h"
+#include "common/rounding.h"
+#include "common/user_text.h"
 
 namespace tesra {
 

@@ -4,7 +4,7 @@
 // filter configured here.
 #include <string>
 
-#include "app/common/number_format.h"
+#include "common/number_format.h"
 #include "imaging/filters/bcg_filter.h"
 #include "imaging/filters/conv_filter.h"
 

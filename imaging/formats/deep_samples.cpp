@@ -7,7 +7,7 @@
 #include <limits>
 #include <type_traits>
 
-#include "app/common/user_text.h"
+#include "common/user_text.h"
 
 namespace tesra {
 

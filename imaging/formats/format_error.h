@@ -3,7 +3,7 @@
 // the format's tag ("BMP: ", "PBM, PGM, PPM: ", ...; empty for messages that carry their own,
 // like TIFF's) followed by the text. Failures of the file system itself (a file that cannot be
 // opened, created or renamed) are EImageFile with the system's own message.
-#include "app/common/user_text.h"
+#include "common/user_text.h"
 #include "imaging/pixel_graphic.h"
 
 #include <stdexcept>

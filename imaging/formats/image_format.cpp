@@ -1,7 +1,7 @@
 #include "imaging/formats/image_format.h"
 
-#include "app/common/rounding.h"
-#include "app/common/user_text.h"
+#include "common/rounding.h"
+#include "common/user_text.h"
 #include "imaging/color_conversion.h"
 #include "imaging/formats/bmp.h"
 #include "imaging/formats/mapped_file.h"

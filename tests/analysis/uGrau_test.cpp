@@ -22,7 +22,7 @@
 
 #include "app/measurement/measurement.h"
 #include "widgets/uPanes.h"
-#include "tests/window_pictures.h"
+#include "tests/uWindowPictures.h"
 
 namespace tesra {
 namespace {

@@ -14,7 +14,7 @@
 #include "results/uKalibieren.h"
 #include "results/uProbe.h"
 #include "results/uTabelle.h"
-#include "tests/program_with_image.h"
+#include "tests/uProgramWithImage.h"
 #include "tests/synthetic_micrograph.h"
 
 namespace tesra::test {

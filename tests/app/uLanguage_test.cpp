@@ -11,7 +11,7 @@
 #include <QToolBar>
 
 #include "imaging/formats/image_format.h"
-#include "tests/results/sheet_windows.h"
+#include "tests/results/uSheetWindows.h"
 
 QT_BEGIN_NAMESPACE
 // Readable texts in failure messages.

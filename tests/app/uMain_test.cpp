@@ -43,7 +43,7 @@
 #include "results/uTabelle.h"
 #include "widgets/uAlignedGrid.h"
 #include "tests/test_support.h"
-#include "tests/window_pictures.h"
+#include "tests/uWindowPictures.h"
 #include "view/uImage.h"
 #include "widgets/uPanes.h"
 

@@ -32,7 +32,7 @@
 #include <string>
 #include <vector>
 
-#include "app/common/number_format.h"
+#include "common/number_format.h"
 #include "app/uDialogs.h"
 #include "app/uMain.h"
 #include "app/uStartup.h"

@@ -7,7 +7,7 @@
 #include <locale>
 #include <map>
 
-#include "app/common/csv_text.h"
+#include "common/csv_text.h"
 #include "app/document/measuring_document.h"
 
 namespace tesra {

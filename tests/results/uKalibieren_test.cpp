@@ -14,9 +14,9 @@
 #include "app/uHelp.h"
 #include "app/uStartup.h"
 #include "imaging/formats/image_format.h"
-#include "tests/program_with_image.h"
+#include "tests/uProgramWithImage.h"
 #include "tests/test_support.h"
-#include "tests/results/sheet_windows.h"
+#include "tests/results/uSheetWindows.h"
 
 namespace tesra::test {
 namespace {

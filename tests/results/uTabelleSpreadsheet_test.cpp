@@ -12,7 +12,7 @@
 
 #include <filesystem>
 
-#include "tests/results/sheet_windows.h"
+#include "tests/results/uSheetWindows.h"
 #include "tests/test_support.h"
 
 namespace tesra::test {

@@ -9,10 +9,10 @@
 
 #include <filesystem>
 
-#include "app/common/csv_text.h"
-#include "tests/results/sheet_windows.h"
+#include "common/csv_text.h"
+#include "tests/results/uSheetWindows.h"
 #include "tests/test_support.h"
-#include "tests/window_pictures.h"
+#include "tests/uWindowPictures.h"
 
 namespace tesra::test {
 namespace {

@@ -16,7 +16,7 @@
 #include "app/uMain.h"
 #include "app/uStartup.h"
 #include "imaging/formats/image_format.h"
-#include "tests/program_with_image.h"
+#include "tests/uProgramWithImage.h"
 #include "tests/test_support.h"
 #include "view/uImage.h"
 

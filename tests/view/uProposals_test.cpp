@@ -5,7 +5,7 @@
 #include <QStatusBar>
 
 #include "results/uTabelle.h"
-#include "tests/program_with_image.h"
+#include "tests/uProgramWithImage.h"
 #include "widgets/uAlignedGrid.h"
 
 namespace tesra {

@@ -17,7 +17,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "app/common/extended_real.h"
+#include "common/extended_real.h"
 #include "app/measurement/measurement_records.h"
 #include "imaging/formats/format_error.h"
 #include "imaging/formats/image_format.h"

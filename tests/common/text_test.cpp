@@ -1,6 +1,6 @@
-#include "app/common/ansi_text.h"
-#include "app/common/clipboard_text.h"
-#include "app/common/decimal_input.h"
+#include "common/ansi_text.h"
+#include "common/clipboard_text.h"
+#include "common/decimal_input.h"
 
 #include <gtest/gtest.h>
 

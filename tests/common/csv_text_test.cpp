@@ -1,6 +1,6 @@
 // CSV for spreadsheets: the same bytes whatever the program's or the process's locale, read
 // back by a reader of its own here.
-#include "app/common/csv_text.h"
+#include "common/csv_text.h"
 
 #include <gtest/gtest.h>
 
@@ -8,7 +8,7 @@
 #include <locale>
 #include <sstream>
 
-#include "app/common/number_format.h"
+#include "common/number_format.h"
 #include "results/fields_csv.h"
 
 namespace tesra {

@@ -1,8 +1,8 @@
-#include "app/common/csv_text.h"
+#include "common/csv_text.h"
 
 #include <cmath>
 
-#include "app/common/number_format.h"
+#include "common/number_format.h"
 
 namespace tesra {
 

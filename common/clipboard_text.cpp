@@ -1,6 +1,6 @@
-#include "app/common/clipboard_text.h"
+#include "common/clipboard_text.h"
 
-#include "app/common/ansi_text.h"
+#include "common/ansi_text.h"
 
 namespace tesra {
 

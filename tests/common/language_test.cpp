@@ -1,6 +1,6 @@
 // Which language the program chooses from the user's setting and the system's variables.
-#include "app/common/language.h"
-#include "app/common/user_text.h"
+#include "common/language.h"
+#include "common/user_text.h"
 
 #include <gtest/gtest.h>
 

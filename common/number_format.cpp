@@ -1,4 +1,4 @@
-#include "app/common/number_format.h"
+#include "common/number_format.h"
 
 #include <algorithm>
 #include <array>

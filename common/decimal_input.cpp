@@ -1,4 +1,4 @@
-#include "app/common/decimal_input.h"
+#include "common/decimal_input.h"
 
 #include <charconv>
 #include <cctype>

@@ -1,4 +1,4 @@
-#include "app/common/user_text.h"
+#include "common/user_text.h"
 
 #include <atomic>
 

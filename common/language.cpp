@@ -1,4 +1,4 @@
-#include "app/common/language.h"
+#include "common/language.h"
 
 #include <optional>
 #include <string_view>

@@ -1,4 +1,4 @@
-#include "app/common/extended_real.h"
+#include "common/extended_real.h"
 
 #include <cmath>
 

@@ -1,5 +1,5 @@
-#include "app/common/number_format.h"
-#include "app/common/rounding.h"
+#include "common/number_format.h"
+#include "common/rounding.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "app/common/ansi_text.h"
+#include "common/ansi_text.h"
 
 #include <algorithm>
 #include <cstring>
