@@ -4,11 +4,14 @@
 #include <QComboBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSettings>
 #include <QShowEvent>
+
+#include <algorithm>
 
 #include "app/uDialogs.h"
 #include "app/uHelp.h"
@@ -35,6 +38,8 @@ QString Q(const std::string& text) { return QString::fromStdString(text); }
 constexpr const char* kPresetsKey = "calibration/presets";
 constexpr const char* kLastKey = "calibration/last";
 constexpr const char* kEveryImageKey = "calibration/everyImage";
+// More presets than anyone keeps; a hand-edited count beyond it is not walked to its end.
+constexpr int kMaxPresets = 1000;
 
 std::string S(const QSettings& settings, const QString& key) { return settings.value(key).toString().toStdString(); }
 
@@ -65,7 +70,7 @@ TfKalibieren* fKalibieren() { return g_kalibieren; }
 std::vector<CalibrationPreset> StoredPresets(QSettings& settings)
 {
     std::vector<CalibrationPreset> presets;
-    const int n = settings.beginReadArray(kPresetsKey);
+    const int n = std::min(settings.beginReadArray(kPresetsKey), kMaxPresets);
     for (int i = 0; i < n; ++i) {
         settings.setArrayIndex(i);
         if (auto preset = ReadCalibration(settings, S(settings, "name")); preset && !preset->name.empty())
@@ -145,6 +150,7 @@ TfKalibieren::TfKalibieren(MeasuringDocument& document, QWidget* parent)
     m_presetDelete->setObjectName("bPresetDelete");
     m_presetDelete->setAutoDefault(false);
     connect(m_preset, &QComboBox::textActivated, this, &TfKalibieren::choosePreset);
+    m_preset->lineEdit()->installEventFilter(this);
     connect(m_presetKeep, &QPushButton::clicked, this, &TfKalibieren::keepPreset);
     connect(m_presetDelete, &QPushButton::clicked, this, &TfKalibieren::deletePreset);
     m_everyImage = new QCheckBox(tr("Apply the last calibration to every image opened"), this);
@@ -285,6 +291,18 @@ CalibrationFailure TfKalibieren::bOkClick()
     settings.endGroup();
     accept();
     return failure;
+}
+
+bool TfKalibieren::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_preset->lineEdit() && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            choosePreset(m_preset->currentText().trimmed());
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
 }
 
 void TfKalibieren::showPresets()

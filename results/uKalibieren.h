@@ -65,6 +65,9 @@ public:
 
 protected:
     void showEvent(QShowEvent* event) override;
+    // Enter in the preset box chooses the preset of the typed name; it never confirms the
+    // dialog, which would calibrate with whatever the fields hold.
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void FormClose();

@@ -267,6 +267,12 @@ TEST_F(TfKalibierenTest, PresetsAreKeptChosenAndDeletedAcrossDialogs)
     EXPECT_EQ(kalibieren->tPixel()->text(), "200");
     EXPECT_EQ(kalibieren->tEcht()->text(), "12,5");
     EXPECT_EQ(kalibieren->findChild<QComboBox*>("cbEinheit")->currentText(), "nm");
+    // Enter in the preset box takes the preset of the typed name and does not confirm.
+    type(kalibieren->tPixel(), "37");
+    kalibieren->cbPreset()->lineEdit()->setText(QString::fromUtf8("Objective 50\u00D7"));
+    QTest::keyClick(kalibieren->cbPreset()->lineEdit(), Qt::Key_Return);
+    EXPECT_TRUE(kalibieren->isVisible());
+    EXPECT_EQ(kalibieren->tPixel()->text(), "200");
     pressEnter();
     EXPECT_FALSE(kalibieren->isVisible());
     EXPECT_EQ(calibration().scale, 0.0625L);
@@ -279,6 +285,37 @@ TEST_F(TfKalibierenTest, PresetsAreKeptChosenAndDeletedAcrossDialogs)
     QSettings settings;
     EXPECT_TRUE(StoredPresets(settings).empty());
     EXPECT_EQ(boxes.size(), 1u);
+}
+
+// A settings file edited by hand: entries that are no calibration are left out, and a count
+// of two billion presets is not walked to its end.
+TEST(CalibrationSettings, HandEditedEntriesAreReadWithCare)
+{
+    QSettings settings;
+    settings.clear();
+    settings.setValue("calibration/presets/1/name", "Good");
+    settings.setValue("calibration/presets/1/pixels", "200");
+    settings.setValue("calibration/presets/1/real", "50");
+    settings.setValue("calibration/presets/1/unit", "mm");
+    settings.setValue("calibration/presets/2/name", "Zero");
+    settings.setValue("calibration/presets/2/pixels", "0");
+    settings.setValue("calibration/presets/2/real", "50");
+    settings.setValue("calibration/presets/2/unit", "um");
+    settings.setValue("calibration/presets/size", 2000000000);
+    const std::vector<CalibrationPreset> presets = StoredPresets(settings);
+    ASSERT_EQ(presets.size(), 1u);
+    EXPECT_EQ(presets[0], (CalibrationPreset{"Good", 200, 50, LengthUnit::Millimetre}));
+
+    // The last calibration counts only while the option is on, and only when it reads.
+    settings.setValue("calibration/last/pixels", "100");
+    settings.setValue("calibration/last/real", "25.5");
+    settings.setValue("calibration/last/unit", "um");
+    EXPECT_FALSE(CalibrationForEveryImage(settings));
+    settings.setValue("calibration/everyImage", true);
+    EXPECT_EQ(CalibrationForEveryImage(settings), (CalibrationPreset{"", 100, 25.5L, LengthUnit::Micrometre}));
+    settings.setValue("calibration/last/real", "abc");
+    EXPECT_FALSE(CalibrationForEveryImage(settings));
+    settings.clear();
 }
 
 // The whole road through the program's windows: an image opened, lines drawn and intercepts
