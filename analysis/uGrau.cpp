@@ -27,11 +27,10 @@
 #include "app/uMain.h"
 #include "widgets/uClipboard.h"
 #include "widgets/uPanes.h"
+#include "widgets/uWindowSupport.h"
 
 namespace tesra {
 namespace {
-
-TfGrau* g_grau = nullptr;
 
 constexpr int kToolsHeight = 40;
 constexpr int kButtonLeft = 8;
@@ -41,11 +40,6 @@ constexpr int kControlHeight = 26;
 constexpr int kPanelWidth = 284;
 // The row-number column of the segment grids: room for "Mean" and a four-digit number.
 constexpr int kNumberColumnWidth = 40;
-
-QString qs(const std::string& s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
-
-// 0x00BBGGRR to the image's 0xAARRGGBB.
-QRgb qtColour(std::uint32_t c) { return qRgb(redOf(c), greenOf(c), blueOf(c)); }
 
 QTableWidget* makeGrid(QWidget* parent, const char* name, int rows)
 {
@@ -111,11 +105,11 @@ private:
     TfGrau* m_owner;
 };
 
-TfGrau* fGrau() { return g_grau; }
+TfGrau* fGrau() { return soleWindow<TfGrau>(); }
 
 TfGrau::TfGrau(MeasuringDocument& document, QWidget* parent) : QWidget(parent), m_doc(document)
 {
-    g_grau = this;
+    soleWindow<TfGrau>() = this;
     setObjectName(QStringLiteral("fGrau"));
     setWindowTitle(qs(GreyWindowCaption()));
     setWindowFlags(windowFlags() | Qt::MSWindowsFixedSizeDialogHint);
@@ -177,8 +171,7 @@ TfGrau::TfGrau(MeasuringDocument& document, QWidget* parent) : QWidget(parent), 
 
 TfGrau::~TfGrau()
 {
-    if (g_grau == this)
-        g_grau = nullptr;
+    leaveSoleWindow(this);
 }
 
 // ---- Views ----

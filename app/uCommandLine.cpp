@@ -11,6 +11,7 @@
 #include "app/fields_mode.h"
 #include "app/propose_command.h"
 #include "app/uStartup.h"
+#include "widgets/uWindowSupport.h"
 
 namespace tesra {
 namespace {
@@ -74,17 +75,12 @@ QStringList withoutToolkitOptions(const QStringList& arguments)
     return kept;
 }
 
-std::string fileName(const QString& name)
-{
-    return QFile::encodeName(name).toStdString();
-}
-
 // --propose IMAGE [--lines SET.lin] [--bright]: the proposed crossings as CSV.
 int proposeMode(const QCommandLineParser& parsed, std::ostream& out, std::ostream& err)
 {
     ProposeRequest request;
-    request.image = fileName(parsed.value("propose"));
-    request.lineSet = fileName(parsed.value("lines"));
+    request.image = fsName(parsed.value("propose"));
+    request.lineSet = fsName(parsed.value("lines"));
     request.brightBoundaries = parsed.isSet("bright");
     return RunProposeCommand(request, out, err);
 }
@@ -97,7 +93,7 @@ int fieldsMode(const QCommandLineParser& parsed, std::ostream& out, std::ostream
         return usageError(err, CommandLineText::tr("--fields needs at least one image file."));
     std::vector<std::string> files;
     for (const QString& argument : arguments)
-        files.push_back(fileName(argument));
+        files.push_back(fsName(argument));
     return PrintFields(files, out, err);
 }
 

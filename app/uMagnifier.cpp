@@ -5,10 +5,10 @@
 
 #include <algorithm>
 
+#include "widgets/uWindowSupport.h"
+
 namespace tesra {
 namespace {
-
-QRgb qtColour(std::uint32_t colour) { return qRgb(redOf(colour), greenOf(colour), blueOf(colour)); }
 
 // A pixel's colour that never throws: a palette index beyond the palette shows black.
 std::uint32_t colourAt(const TPixelGraphic& image, int x, int y)

@@ -49,14 +49,10 @@
 #include "results/uTabelle.h"
 #include "view/uImage.h"
 #include "widgets/uPanes.h"
+#include "widgets/uWindowSupport.h"
 
 namespace tesra {
 namespace {
-TfMain* g_main = nullptr;
-
-QString qs(const std::string& text) { return QString::fromStdString(text); }
-// File names go to the core as the bytes the file system uses.
-std::string fsName(const QString& fileName) { return QFile::encodeName(fileName).toStdString(); }
 
 // The light red of the calibration panel while not calibrated, and of the needed intercepts.
 constexpr const char* kWarningStyle = "QLabel { background-color: rgb(255, 128, 128); color: black; }";
@@ -150,7 +146,7 @@ private:
     bool m_shown = false;
 };
 
-TfMain* fMain() { return g_main; }
+TfMain* fMain() { return soleWindow<TfMain>(); }
 
 NumberLocale NumberLocaleOf(const QLocale& locale)
 {
@@ -159,7 +155,7 @@ NumberLocale NumberLocaleOf(const QLocale& locale)
 
 TfMain::TfMain(QWidget* parent) : QMainWindow(parent)
 {
-    g_main = this;
+    soleWindow<TfMain>() = this;
     setObjectName("fMain");
     setWindowTitle("Tesra");
     // The frame opens maximised; 800 x 600 is the size it returns to when restored.
@@ -194,8 +190,7 @@ TfMain::~TfMain()
     const QList<QWidget*> children = findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
     for (QWidget* child : children)
         delete child;
-    if (g_main == this)
-        g_main = nullptr;
+    leaveSoleWindow(this);
 }
 
 // ---- Controls ----
@@ -1218,7 +1213,7 @@ bool TfMain::saveImageAs()
         return false;
     // A name typed without extension gets the one of the chosen type.
     const std::string name = WithDefaultSuffix(fsName(answer.path), SaveImageFilterExtension(answer.filterIndex));
-    return saveImage(QFile::decodeName(QByteArray::fromStdString(name)));
+    return saveImage(qtFileName(name));
 }
 
 void TfMain::saveCurrentClick()
@@ -1241,7 +1236,7 @@ void TfMain::bPhotoClick()
     FileRequest request;
     request.save = true;
     request.caption = tr("Save photo");
-    request.fileName = QFile::decodeName(QByteArray::fromStdString(PhotoFileName(fsName(imageFileName()))));
+    request.fileName = qtFileName(PhotoFileName(fsName(imageFileName())));
     for (const std::string& filter : PhotoFilters())
         request.filters << qs(filter);
     request.confirmOverwrite = true;
@@ -1249,7 +1244,7 @@ void TfMain::bPhotoClick()
     if (answer.path.isEmpty())
         return;
     const PhotoTarget target = PhotoTargetOf(fsName(answer.path), answer.filterIndex);
-    const QString name = QFile::decodeName(QByteArray::fromStdString(target.fileName));
+    const QString name = qtFileName(target.fileName);
     try {
         WaitCursor busy;
         // The picture has the image's own size whatever the zoom: the overlay is drawn at
@@ -1285,7 +1280,7 @@ void TfMain::bLinieSpeichernClick()
     try {
         SaveLineSet(name, m_document.measurement());
     } catch (const std::exception& e) {
-        showFileError(e.what(), QFile::decodeName(QByteArray::fromStdString(name)));
+        showFileError(e.what(), qtFileName(name));
     }
 }
 

@@ -7,6 +7,7 @@
 
 #include "app/uDialogs.h"
 #include "imaging/formats/safe_save.h"
+#include "widgets/uWindowSupport.h"
 
 namespace tesra {
 
@@ -28,7 +29,7 @@ QString AskCsvSaveName(QWidget* parent, const QString& caption, const QString& p
 bool WriteCsvFile(QWidget* parent, const QString& path, const std::string& text, const QString& caption)
 {
     try {
-        safeSave(QFile::encodeName(path).toStdString(), [&text](std::ostream& out) { out << text; });
+        safeSave(fsName(path), [&text](std::ostream& out) { out << text; });
     } catch (const std::exception& e) {
         ShowMessageBox(parent, {QString::fromUtf8(e.what()), caption, BoxIcon::Error, BoxButtons::Ok});
         return false;

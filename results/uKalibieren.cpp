@@ -17,11 +17,10 @@
 #include "app/uHelp.h"
 #include "app/uLanguage.h"
 #include "app/uMain.h"
+#include "widgets/uWindowSupport.h"
 
 namespace tesra {
 namespace {
-
-TfKalibieren* g_kalibieren = nullptr;
 
 // The client area of the dialog: 269 pixels wide as it always was, and room for the unit
 // beside the real length and the preset's buttons; below, the presets' row and the option
@@ -31,8 +30,6 @@ constexpr int kClientHeight = 232 + 48;
 // The remark is stored in a 256-byte text block: one length byte and at most 255
 // characters, of which the dialog allows 254.
 constexpr int kMaxRemarkLength = 254;
-
-QString Q(const std::string& text) { return QString::fromStdString(text); }
 
 // Settings keys.
 constexpr const char* kPresetsKey = "calibration/presets";
@@ -45,8 +42,8 @@ std::string S(const QSettings& settings, const QString& key) { return settings.v
 
 void WriteCalibration(QSettings& settings, const CalibrationPreset& preset)
 {
-    settings.setValue("pixels", Q(PresetNumberText(preset.pixelLength)));
-    settings.setValue("real", Q(PresetNumberText(preset.realLength)));
+    settings.setValue("pixels", qs(PresetNumberText(preset.pixelLength)));
+    settings.setValue("real", qs(PresetNumberText(preset.realLength)));
     settings.setValue("unit", LengthUnitCode(preset.unit));
 }
 
@@ -58,14 +55,14 @@ std::optional<CalibrationPreset> ReadCalibration(const QSettings& settings, std:
 // Writes a field only when it differs, so the cursor of a field being typed in stays put.
 void Show(QLineEdit* field, const std::string& text)
 {
-    const QString value = Q(text);
+    const QString value = qs(text);
     if (field->text() != value)
         field->setText(value);
 }
 
 }  // namespace
 
-TfKalibieren* fKalibieren() { return g_kalibieren; }
+TfKalibieren* fKalibieren() { return soleWindow<TfKalibieren>(); }
 
 std::vector<CalibrationPreset> StoredPresets(QSettings& settings)
 {
@@ -86,7 +83,7 @@ void StorePresets(QSettings& settings, const std::vector<CalibrationPreset>& pre
     settings.beginWriteArray(kPresetsKey, static_cast<int>(presets.size()));
     for (int i = 0; i < static_cast<int>(presets.size()); ++i) {
         settings.setArrayIndex(i);
-        settings.setValue("name", Q(presets[i].name));
+        settings.setValue("name", qs(presets[i].name));
         WriteCalibration(settings, presets[i]);
     }
     settings.endArray();
@@ -107,7 +104,7 @@ TfKalibieren::TfKalibieren(MeasuringDocument& document, QWidget* parent)
                           | Qt::WindowTitleHint),
       m_doc(document)
 {
-    g_kalibieren = this;
+    soleWindow<TfKalibieren>() = this;
     setObjectName("fKalibieren");
     setWindowTitle(CoreText(kCalibrationDialogCaption));
     setModal(false);
@@ -233,8 +230,7 @@ TfKalibieren::TfKalibieren(MeasuringDocument& document, QWidget* parent)
 TfKalibieren::~TfKalibieren()
 {
     m_doc.unsubscribe(m_subscription);
-    if (g_kalibieren == this)
-        g_kalibieren = nullptr;
+    leaveSoleWindow(this);
 }
 
 void TfKalibieren::ShowCalibrationDistance(long double pixels)
@@ -310,7 +306,7 @@ void TfKalibieren::showPresets()
     const QString typed = m_preset->currentText();
     m_preset->clear();
     for (const CalibrationPreset& preset : m_presets)
-        m_preset->addItem(Q(preset.name));
+        m_preset->addItem(qs(preset.name));
     m_preset->setCurrentIndex(-1);
     m_preset->setEditText(typed);
 }
@@ -339,7 +335,7 @@ void TfKalibieren::keepPreset()
                               CoreText(kCalibrationDialogCaption), BoxIcon::Error, BoxButtons::Ok});
         return;
     }
-    m_preset->setEditText(Q(preset->name));
+    m_preset->setEditText(qs(preset->name));
     KeepPreset(m_presets, *preset);
     QSettings settings;
     StorePresets(settings, m_presets);

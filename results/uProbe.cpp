@@ -23,22 +23,11 @@
 #include "results/uReport.h"
 #include "results/uTabelle.h"
 #include "widgets/uPanes.h"
+#include "widgets/uWindowSupport.h"
 
 namespace tesra {
 
 namespace {
-
-TfProbe* g_probe = nullptr;
-
-QString qs(const std::string& text)
-{
-    return QString::fromUtf8(text.c_str(), static_cast<int>(text.size()));
-}
-
-std::string fsName(const QString& name)
-{
-    return QFile::encodeName(name).toStdString();
-}
 
 const QString kCsvFilter = QStringLiteral("CSV (*.csv)");
 
@@ -66,26 +55,26 @@ FieldNumbers CurrentField()
 
 TfProbe* fProbe()
 {
-    return g_probe;
+    return soleWindow<TfProbe>();
 }
 
 TfProbe* ShowProbe()
 {
-    if (!g_probe) {
+    if (!fProbe()) {
         auto* probe = new TfProbe;
         if (fMain())
             fMain()->addPane(probe, Qt::RightDockWidgetArea, false);
     }
     if (fMain())
-        fMain()->showPane(g_probe);
+        fMain()->showPane(fProbe());
     else
-        ShowPane(g_probe);
-    return g_probe;
+        ShowPane(fProbe());
+    return soleWindow<TfProbe>();
 }
 
 TfProbe::TfProbe(QWidget* parent) : QWidget(parent)
 {
-    g_probe = this;
+    soleWindow<TfProbe>() = this;
     setObjectName("fProbe");
     setWindowTitle(tr("Specimen"));
     SetHelpContext(this, help::kSpecimen);
@@ -134,8 +123,7 @@ TfProbe::TfProbe(QWidget* parent) : QWidget(parent)
 
 TfProbe::~TfProbe()
 {
-    if (g_probe == this)
-        g_probe = nullptr;
+    leaveSoleWindow(this);
 }
 
 bool TfProbe::addOnSave() const

@@ -23,6 +23,7 @@
 #include "view/overlay.h"
 #include "view/uImage.h"
 #include "view/uScaleBar.h"
+#include "widgets/uWindowSupport.h"
 
 namespace tesra {
 
@@ -32,11 +33,6 @@ namespace {
 struct ReportText {
     Q_DECLARE_TR_FUNCTIONS(Report)
 };
-
-QString qs(const std::string& text)
-{
-    return QString::fromUtf8(text.c_str(), static_cast<int>(text.size()));
-}
 
 // The photo is drawn at most this many pixels wide: plenty for a printed page, and a 6000-
 // pixel micrograph does not bloat the file.
@@ -271,7 +267,7 @@ bool WriteSpecimenReport(const QString& pdfFile, const std::vector<FieldNumbers>
         page.gap();
         page.heading(ReportText::tr("Files"), 10);
         for (std::size_t i = 0; i < fields.size(); ++i)
-            page.line(QString("%1  %2").arg(i + 1).arg(QFile::decodeName(QByteArray::fromStdString(fields[i].name))));
+            page.line(QString("%1  %2").arg(i + 1).arg(qtFileName(fields[i].name)));
 
         // A page per field.
         for (std::size_t i = 0; i < fields.size(); ++i) {
@@ -279,7 +275,7 @@ bool WriteSpecimenReport(const QString& pdfFile, const std::vector<FieldNumbers>
             const FieldNumbers& field = fields[i];
             page.heading(ReportText::tr("Field %1: %2")
                              .arg(i + 1)
-                             .arg(QFileInfo(QFile::decodeName(QByteArray::fromStdString(field.name))).fileName()),
+                             .arg(QFileInfo(qtFileName(field.name)).fileName()),
                          12);
             const FieldPage fieldPage = ReadFieldPage(field, locale);
             if (!fieldPage.problem.empty()) {
@@ -298,7 +294,7 @@ bool WriteSpecimenReport(const QString& pdfFile, const std::vector<FieldNumbers>
     buffer.close();
     try {
         const QByteArray& bytes = buffer.data();
-        safeSave(QFile::encodeName(pdfFile).toStdString(),
+        safeSave(fsName(pdfFile),
                  [&bytes](std::ostream& out) { out.write(bytes.constData(), bytes.size()); });
     } catch (const std::exception& e) {
         if (error)

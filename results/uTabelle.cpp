@@ -25,11 +25,10 @@
 #include "view/uImage.h"
 #include "widgets/uAlignedGrid.h"
 #include "widgets/uClipboard.h"
+#include "widgets/uWindowSupport.h"
 
 namespace tesra {
 namespace {
-
-TfTabelle* g_tabelle = nullptr;
 
 constexpr int kRowHeight = 18;
 constexpr int kPanelWidth = 250;
@@ -39,14 +38,6 @@ constexpr int kFlagWidth = 43;
 constexpr int kNumberWidth = 64;
 // Widths of `Tabelle2`: the row titles, then the numbers.
 constexpr int kTitleWidth = 126;
-
-// A colour 0x00BBGGRR of the core as Qt's colour.
-QColor FromBgr(std::uint32_t value)
-{
-    return QColor(value & 0xFF, (value >> 8) & 0xFF, (value >> 16) & 0xFF);
-}
-
-QString Q(const std::string& text) { return QString::fromStdString(text); }
 
 QLabel* MakePanel(const QString& name, std::uint32_t colour, QWidget* parent)
 {
@@ -61,7 +52,7 @@ QLabel* MakePanel(const QString& name, std::uint32_t colour, QWidget* parent)
     panel->setBackgroundRole(QPalette::Window);
     panel->setAutoFillBackground(true);
     QPalette palette = panel->palette();
-    palette.setColor(QPalette::Window, FromBgr(colour));
+    palette.setColor(QPalette::Window, QColor(qtColour(colour)));
     palette.setColor(QPalette::WindowText, Qt::black);
     panel->setPalette(palette);
     return panel;
@@ -69,26 +60,26 @@ QLabel* MakePanel(const QString& name, std::uint32_t colour, QWidget* parent)
 
 }  // namespace
 
-TfTabelle* fTabelle() { return g_tabelle; }
+TfTabelle* fTabelle() { return soleWindow<TfTabelle>(); }
 
 QString TfTabelle::DisplayText(int col, const std::string& text)
 {
     if (col == 0 && text == kRowMarkText)
         return QStringLiteral("\u2713");
-    return Q(text);
+    return qs(text);
 }
 
 QColor TfTabelle::DisplayColour(CellColour colour)
 {
     if (colour == CellColour::Window)
         return {};
-    return FromBgr(CellColourValue(colour));
+    return QColor(qtColour(CellColourValue(colour)));
 }
 
 TfTabelle::TfTabelle(MeasuringDocument& document, QWidget* parent)
     : QMainWindow(parent), m_doc(document), m_clock([] { return QDateTime::currentDateTime(); })
 {
-    g_tabelle = this;
+    soleWindow<TfTabelle>() = this;
     setObjectName("fTabelle");
     setWindowTitle(tr("Sheet"));
 
@@ -222,8 +213,7 @@ QSize TfTabelle::sizeHint() const
 TfTabelle::~TfTabelle()
 {
     m_doc.unsubscribe(m_subscription);
-    if (g_tabelle == this)
-        g_tabelle = nullptr;
+    leaveSoleWindow(this);
 }
 
 void TfTabelle::Recompute()
@@ -265,14 +255,14 @@ void TfTabelle::refresh()
     }
     for (int r = 1; r < kSumRows; ++r) {
         for (int c = 1; c < kSumColumns; ++c)
-            m_tabelle2->setCellText(c, r, Q(m_sheet.sumCell(c, r)));
+            m_tabelle2->setCellText(c, r, qs(m_sheet.sumCell(c, r)));
     }
     m_tabelle->setCurrentGridRow(m_sheet.currentRow());
 
     const SheetPanel& notice = m_doc.calibrationTexts().secondPhaseNotice();
-    m_fremd->setText(Q(notice.caption));
+    m_fremd->setText(qs(notice.caption));
     m_fremd->setVisible(notice.visible);
-    m_warnung->setText(Q(m_sheet.warning().caption));
+    m_warnung->setText(qs(m_sheet.warning().caption));
     m_warnung->setVisible(m_sheet.warning().visible);
     m_refreshing = false;
 }
@@ -301,7 +291,7 @@ void TfTabelle::DeleteCurrentLine()
     const int line = m_sheet.deletionCandidate(m_doc.measurement());
     if (line == 0)
         return;
-    const BoxRequest question{Q(ResultSheet::deleteQuestion(line)), CoreText(kDeleteLineCaption),
+    const BoxRequest question{qs(ResultSheet::deleteQuestion(line)), CoreText(kDeleteLineCaption),
                               BoxIcon::Question, BoxButtons::YesNo};
     if (ShowMessageBox(this, question) != BoxAnswer::Yes)
         return;
@@ -316,7 +306,7 @@ void TfTabelle::DeleteCurrentLine()
 
 void TfTabelle::ShowInternalValues()
 {
-    ShowMessageBox(this, {Q(m_sheet.internalValuesText()), CoreText(kInternalValuesCaption),
+    ShowMessageBox(this, {qs(m_sheet.internalValuesText()), CoreText(kInternalValuesCaption),
                           BoxIcon::None, BoxButtons::Ok});
 }
 

@@ -17,6 +17,7 @@
 #include "app/uStartup.h"
 #include "imaging/formats/image_format.h"
 #include "tests/test_support.h"
+#include "tests/uUserSteps.h"
 #include "view/uImage.h"
 
 namespace tesra::test {
@@ -63,27 +64,10 @@ protected:
         std::filesystem::remove_all(dir, ignored);
     }
 
-    void press(const char* name)
-    {
-        // The toolbars lay out their buttons when the events of the last step are done.
-        QApplication::processEvents();
-        QToolButton* b = main->findChild<QToolButton*>(name);
-        ASSERT_NE(b, nullptr) << name;
-        ASSERT_TRUE(b->isVisible() && b->isEnabled()) << name;
-        QTest::mouseClick(b, Qt::LeftButton);
-    }
-    void clickImage(int x, int y)
-    {
-        QTest::mouseMove(canvas, QPoint(x, y));
-        QTest::mouseClick(canvas, Qt::LeftButton, {}, QPoint(x, y));
-    }
-    // Two clicks: the rubber band opens at the first and closes at the second.
-    void drawLine(int x1, int y1, int x2, int y2)
-    {
-        clickImage(x1, y1);
-        QTest::mouseMove(canvas, QPoint((x1 + x2) / 2, (y1 + y2) / 2));
-        clickImage(x2, y2);
-    }
+    // The user's steps in this frame (tests/uUserSteps.h).
+    void press(const char* name) { pressButton(main, name); }
+    void clickImage(int x, int y) { clickAt(canvas, QPoint(x, y)); }
+    void drawLine(int x1, int y1, int x2, int y2) { drawLineOn(canvas, QPoint(x1, y1), QPoint(x2, y2)); }
     QAction* action(const char* name) { return main->findChild<QAction*>(name); }
 
     TfMain* main = nullptr;

@@ -24,11 +24,10 @@
 #include "imaging/formats/image_format.h"
 #include "results/uTabelle.h"
 #include "view/image_raster.h"
+#include "widgets/uWindowSupport.h"
 
 namespace tesra {
 namespace {
-
-TfImage* g_image = nullptr;
 
 // `TempImage`: the magnified image with the overlay; it has the image's size times the zoom
 // and receives the mouse.
@@ -142,7 +141,7 @@ bool warnWithBox(const std::string& caption, const std::string& text, WarningBut
 
 }  // namespace
 
-TfImage* fImage() { return g_image; }
+TfImage* fImage() { return soleWindow<TfImage>(); }
 
 // ---- Hourglass ----
 
@@ -230,7 +229,7 @@ void ReplayDisplayList(QPainter& painter, const DisplayList& list, const QRect& 
 TfImage::TfImage(MeasuringDocument& document, QWidget* parent)
     : QWidget(parent), m_doc(document), m_editor(document, *this)
 {
-    g_image = this;
+    soleWindow<TfImage>() = this;
     setObjectName("fImage");
     setWindowTitle(tr("Bild"));
     resize(510, 332);
@@ -266,8 +265,7 @@ TfImage::TfImage(MeasuringDocument& document, QWidget* parent)
 TfImage::~TfImage()
 {
     m_doc.unsubscribe(m_subscription);
-    if (g_image == this)
-        g_image = nullptr;
+    leaveSoleWindow(this);
 }
 
 void TfImage::ShowImageFile(const QString& fileName)

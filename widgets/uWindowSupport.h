@@ -1,10 +1,13 @@
 #pragma once
 // What the window files share: the program's one open window of a kind (fMain(), fImage(),
-// ...), the core's texts as Qt strings, and the core's colours as Qt's.
+// ...), the core's texts and file names as Qt strings, and the core's colours as Qt's.
+#include <QByteArray>
 #include <QColor>
+#include <QFile>
 #include <QString>
 
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 #include "imaging/pixel_graphic.h"
@@ -17,37 +20,40 @@ inline QString qs(std::string_view text)
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
+// A file name as the bytes the file system uses, for the core's file functions, and such
+// bytes back as a file name to show or to open.
+inline std::string fsName(const QString& fileName)
+{
+    return QFile::encodeName(fileName).toStdString();
+}
+
+inline QString qtFileName(const std::string& bytes)
+{
+    return QFile::decodeName(QByteArray::fromStdString(bytes));
+}
+
 // A colour of the core (0x00BBGGRR) as Qt's opaque 0xAARRGGBB.
 inline QRgb qtColour(std::uint32_t colour)
 {
     return qRgb(redOf(colour), greenOf(colour), blueOf(colour));
 }
 
-// The one window of its kind that is open: a window keeps a SoleWindow<itself> member made
-// with `this`, and its accessor (fMain(), fImage(), ...) returns current(). When the window
-// goes, current() is null again; a second window of the kind takes the place over, and the
-// first one leaving afterwards does not clear it.
+// The one window of its kind that is open, behind its accessor (fMain(), fImage(), ...). The
+// window's constructor takes the place (`soleWindow<TfMain>() = this`), its destructor leaves
+// it (`leaveSoleWindow(this)`); a window leaving a place another one has taken over since does
+// not clear it.
 template <class Window>
-class SoleWindow {
-public:
-    explicit SoleWindow(Window* window) : m_window(window) { slot() = window; }
-    ~SoleWindow()
-    {
-        if (slot() == m_window)
-            slot() = nullptr;
-    }
-    SoleWindow(const SoleWindow&) = delete;
-    SoleWindow& operator=(const SoleWindow&) = delete;
+Window*& soleWindow()
+{
+    static Window* window = nullptr;
+    return window;
+}
 
-    static Window* current() { return slot(); }
-
-private:
-    static Window*& slot()
-    {
-        static Window* window = nullptr;
-        return window;
-    }
-    Window* m_window;
-};
+template <class Window>
+void leaveSoleWindow(Window* window)
+{
+    if (soleWindow<Window>() == window)
+        soleWindow<Window>() = nullptr;
+}
 
 }  // namespace tesra

@@ -21,11 +21,10 @@
 #include "imaging/filters/filter_preview.h"
 #include "imaging/filters/image_filter.h"
 #include "app/uMain.h"
+#include "widgets/uWindowSupport.h"
 
 namespace tesra {
 namespace {
-
-QString qs(const std::string& s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
 
 // The program shows numbers in its document's format; without the program, as the system does.
 NumberLocale programNumberLocale()

@@ -43,6 +43,7 @@
 #include "results/uTabelle.h"
 #include "widgets/uAlignedGrid.h"
 #include "tests/test_support.h"
+#include "tests/uUserSteps.h"
 #include "tests/uWindowPictures.h"
 #include "view/uImage.h"
 #include "widgets/uPanes.h"
@@ -109,15 +110,7 @@ protected:
     }
     bool shown(const char* name) { return action(name)->isVisible(); }
 
-    void press(const char* name)
-    {
-        // The toolbars lay out their buttons when the events of the last step are done.
-        QApplication::processEvents();
-        QToolButton* b = button(name);
-        ASSERT_NE(b, nullptr) << name;
-        ASSERT_TRUE(b->isVisible() && b->isEnabled()) << name;
-        QTest::mouseClick(b, Qt::LeftButton);
-    }
+    void press(const char* name) { test::pressButton(main, name); }
 
     // An image file with a pattern whose colour tells where each pixel came from.
     std::string writeImage(const std::string& name, int width, int height)

@@ -42,6 +42,7 @@
 #include "view/uImage.h"
 #include "tests/synthetic_micrograph.h"
 #include "tests/test_support.h"
+#include "tests/uUserSteps.h"
 #include "widgets/uAlignedGrid.h"
 
 namespace tesra {
@@ -136,16 +137,7 @@ protected:
 
     QToolButton* button(const char* name) { return main->findChild<QToolButton*>(name); }
 
-    void press(const char* name)
-    {
-        // The toolbars lay out their buttons when the events of the last step are done.
-        QApplication::processEvents();
-        QToolButton* b = button(name);
-        ASSERT_NE(b, nullptr) << name;
-        ASSERT_TRUE(b->isVisible()) << name << " is hidden";
-        ASSERT_TRUE(b->isEnabled()) << name << " is disabled";
-        QTest::mouseClick(b, Qt::LeftButton);
-    }
+    void press(const char* name) { test::pressButton(main, name); }
 
     void openThroughDialog(const QString& path)
     {
@@ -164,28 +156,8 @@ protected:
         press("bSpeichern");
     }
 
-    void clickImage(int x, int y)
-    {
-        QTest::mouseMove(canvas, QPoint(x, y));
-        QTest::mousePress(canvas, Qt::LeftButton, {}, QPoint(x, y));
-        QTest::mouseRelease(canvas, Qt::LeftButton, {}, QPoint(x, y));
-    }
-
-    // Two clicks: the rubber band opens at the first and closes at the second.
-    void drawLine(int x1, int y1, int x2, int y2)
-    {
-        clickImage(x1, y1);
-        QTest::mouseMove(canvas, QPoint((x1 + x2) / 2, (y1 + y2) / 2));
-        clickImage(x2, y2);
-    }
-
-    static void typeInto(QLineEdit* edit, const QString& text)
-    {
-        edit->setFocus();
-        edit->selectAll();
-        QTest::keyClick(edit, Qt::Key_Delete);
-        QTest::keyClicks(edit, text);
-    }
+    void clickImage(int x, int y) { test::clickAt(canvas, QPoint(x, y)); }
+    void drawLine(int x1, int y1, int x2, int y2) { test::drawLineOn(canvas, QPoint(x1, y1), QPoint(x2, y2)); }
 
     TAlignedGrid* grid(const char* name) { return fTabelle()->findChild<TAlignedGrid*>(name); }
 
@@ -397,7 +369,7 @@ TEST_F(MeasuringSession, FromOpeningToTheSavedMeasurementReadBack)
     ASSERT_TRUE(fKalibieren()->isVisible());
     drawLine(100, 600, 300, 600);
     EXPECT_EQ(fKalibieren()->findChild<QLineEdit*>("tPixel")->text(), "200,000");
-    typeInto(fKalibieren()->findChild<QLineEdit*>("tEcht"), "50");
+    test::typeInto(fKalibieren()->findChild<QLineEdit*>("tEcht"), "50");
     QTest::mouseClick(fKalibieren()->findChild<QPushButton*>("bOk"), Qt::LeftButton);
     EXPECT_FALSE(fKalibieren()->isVisible());
     EXPECT_TRUE(button("bFail")->isChecked()) << "the mode before calibrating comes back";

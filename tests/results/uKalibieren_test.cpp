@@ -36,12 +36,7 @@ protected:
         ASSERT_TRUE(QTest::qWaitForWindowExposed(kalibieren.get()));
         kalibieren->ShowCalibrationDistance(pixels);
     }
-    void type(QLineEdit* field, const QString& text)
-    {
-        field->selectAll();
-        QTest::keyClick(field, Qt::Key_Backspace);
-        QTest::keyClicks(field, text);
-    }
+    void type(QLineEdit* field, const QString& text) { typeInto(field, text); }
     void pressEnter() { QTest::keyClick(kalibieren->tEcht(), Qt::Key_Return); }
     const Calibration& calibration() { return document().calibration(); }
 };
@@ -345,7 +340,7 @@ protected:
     {
         main->applyLocale(locale);
     }
-    void click(int x, int y) { QTest::mouseClick(canvas, Qt::LeftButton, {}, QPoint(x, y)); }
+    void click(int x, int y) { clickAt(canvas, QPoint(x, y)); }
 
     // Two lines of 300 and 200 pixels, with 6 and 3 intercepts clicked on them.
     void measure()

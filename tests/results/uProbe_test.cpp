@@ -27,6 +27,7 @@
 #include "results/uReport.h"
 #include "results/uTabelle.h"
 #include "tests/test_support.h"
+#include "tests/uUserSteps.h"
 #include "view/uImage.h"
 
 namespace tesra {
@@ -57,20 +58,8 @@ protected:
         std::filesystem::remove_all(folder.toStdString());
     }
 
-    void press(const char* name)
-    {
-        QApplication::processEvents();
-        QToolButton* b = main->findChild<QToolButton*>(name);
-        ASSERT_NE(b, nullptr) << name;
-        ASSERT_TRUE(b->isEnabled()) << name;
-        QTest::mouseClick(b, Qt::LeftButton);
-    }
-    void click(QWidget* canvas, int x, int y)
-    {
-        QTest::mouseMove(canvas, QPoint(x, y));
-        QTest::mousePress(canvas, Qt::LeftButton, {}, QPoint(x, y));
-        QTest::mouseRelease(canvas, Qt::LeftButton, {}, QPoint(x, y));
-    }
+    void press(const char* name) { test::pressButton(main, name); }
+    void click(QWidget* canvas, int x, int y) { test::clickAt(canvas, QPoint(x, y)); }
 
     // One field: a grey image 400 × 300, one line of 360 pixels with `count` normal
     // intercepts, calibrated 200 px = 100 µm, saved as fieldN.png.

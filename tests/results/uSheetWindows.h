@@ -20,6 +20,7 @@
 #include "widgets/uClipboard.h"
 #include "view/uImage.h"
 #include "widgets/uAlignedGrid.h"
+#include "tests/uUserSteps.h"
 
 namespace tesra::test {
 
@@ -111,10 +112,6 @@ protected:
     {
         QTest::mouseClick(grid()->viewport(), Qt::LeftButton, {}, cellCentre(3, row));
         QTest::mouseDClick(grid()->viewport(), Qt::LeftButton, {}, cellCentre(3, row));
-    }
-    void key(QWidget* widget, Qt::Key k, Qt::KeyboardModifiers modifiers = {})
-    {
-        QTest::keyClick(widget, k, modifiers);
     }
 
     // The grid as drawn on screen, and a pixel near the top-left corner of a cell (away from

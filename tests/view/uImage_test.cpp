@@ -18,6 +18,7 @@
 #include "imaging/formats/image_format.h"
 #include "results/uTabelle.h"
 #include "tests/test_support.h"
+#include "tests/uUserSteps.h"
 
 namespace tesra {
 namespace {
@@ -62,7 +63,7 @@ protected:
 
     void mode(EditMode m) { main->state().mode = m; }
     // Clicks and moves at image pixel (x, y): the top-left screen pixel of it.
-    void click(int x, int y) { QTest::mouseClick(canvas, Qt::LeftButton, {}, screen(x, y)); }
+    void click(int x, int y) { test::clickAt(canvas, screen(x, y)); }
     void move(int x, int y) { QTest::mouseMove(canvas, screen(x, y)); }
     QPoint screen(int x, int y) const
     {
