@@ -72,27 +72,6 @@ constexpr ModeButton kModeButtons[] = {
     {"bManipulation", QT_TRANSLATE_NOOP("tesra::TfMain", "Image manipulation"), emManipulate},
 };
 
-// The context buttons of each group on the toolbar "Toolbar" (the line tools include the
-// two line-set buttons of the toolbar "Datei").
-const std::vector<QString>& groupButtons(ContextGroup group)
-{
-    static const std::vector<QString> none;
-    static const std::vector<QString> types{"bTyp1", "bTyp2", "bTyp3", "bTyp4", "bTyp5", "bTyp6", "bPropose"};
-    static const std::vector<QString> lineTools{"bAddLinie", "bAddKreis", "bPattern", "bLinieLaden",
-                                                "bLinieSpeichern"};
-    static const std::vector<QString> analysis{"bHistogram", "bLinieAnalysieren", "bSegLen"};
-    static const std::vector<QString> filters{"bFilterSharpen", "bFilterBCG", "bFilterDetail", "bFilterContour",
-                                              "bUndo"};
-    switch (group) {
-    case ContextGroup::Types: return types;
-    case ContextGroup::LineTools: return lineTools;
-    case ContextGroup::Analysis: return analysis;
-    case ContextGroup::Filters: return filters;
-    case ContextGroup::None: break;
-    }
-    return none;
-}
-
 enum GreyView { gvProfile, gvHistogram, gvSegments };
 enum FilterCommand { fcBCG, fcSharpen, fcDetail, fcContour };
 
@@ -217,22 +196,49 @@ TfMain::~TfMain()
 // ---- Controls ----
 
 QAction* TfMain::addButton(QToolBar* bar, const QString& name, const QString& caption, const QString& hint,
-                           const QKeySequence& shortcut)
+                           const QList<QKeySequence>& keys)
 {
     auto* action = new QAction(caption, this);
     action->setObjectName(name);
     QString tip = hint;
-    if (!shortcut.isEmpty()) {
-        action->setShortcut(shortcut);
-        tip += " (" + shortcut.toString(QKeySequence::PortableText) + ")";
+    if (!keys.isEmpty()) {
+        action->setShortcuts(keys);
+        // The tooltip names the key, as the menus do.
+        tip += " (" + keys.front().toString(QKeySequence::NativeText) + ")";
     }
     action->setToolTip(tip);
     action->setStatusTip(hint);
     bar->addAction(action);
     if (QWidget* button = bar->widgetForAction(action))
         button->setObjectName(name);
-    m_actions[name] = action;
     return action;
+}
+
+std::vector<QAction*> TfMain::groupActions(ContextGroup group) const
+{
+    switch (group) {
+    case ContextGroup::Types: {
+        const QList<QAction*> buttons = m_typeGroup->actions();
+        std::vector<QAction*> types(buttons.begin(), buttons.end());
+        types.push_back(m_bPropose);
+        return types;
+    }
+    // The line tools include the two line-set buttons of the toolbar "Datei".
+    case ContextGroup::LineTools: return {m_bAddLinie, m_bAddKreis, m_bPattern, m_bLinieLaden, m_bLinieSpeichern};
+    case ContextGroup::Analysis: return {m_bHistogram, m_bLinieAnalysieren, m_bSegLen};
+    case ContextGroup::Filters:
+        return {m_bFilterSharpen, m_bFilterBCG, m_bFilterDetail, m_bFilterContour, m_bUndo};
+    case ContextGroup::None: break;
+    }
+    return {};
+}
+
+QAction* TfMain::modeAction(EditMode mode) const
+{
+    for (QAction* action : m_modeGroup->actions())
+        if (action->data().toInt() == mode)
+            return action;
+    return nullptr;
 }
 
 void TfMain::createControls()
@@ -242,7 +248,7 @@ void TfMain::createControls()
     edit->setObjectName("mEdit");
     m_undoAction = edit->addAction(tr("Undo"));
     m_undoAction->setObjectName("mUndo");
-    m_undoAction->setShortcut(QKeySequence::Undo);
+    m_undoAction->setShortcuts(QKeySequence::Undo);
     connect(m_undoAction, &QAction::triggered, this, &TfMain::UndoClick);
     m_redoAction = edit->addAction(tr("Redo"));
     m_redoAction->setObjectName("mRedo");
@@ -252,42 +258,46 @@ void TfMain::createControls()
     // Toolbar "Datei".
     QToolBar* datei = addToolBar(tr("Datei"));
     datei->setObjectName("Datei");
-    connect(addButton(datei, "bLaden", tr("Open image"), tr("Open image"), QKeySequence("Ctrl+O")), &QAction::triggered, this,
-            &TfMain::bLadenClick);
-    connect(addButton(datei, "bSpeichern", tr("Save image"), tr("Save image"), QKeySequence("Ctrl+Shift+S")),
-            &QAction::triggered, this, &TfMain::bSpeichernClick);
+    m_bLaden = addButton(datei, "bLaden", tr("Open image"), tr("Open image"), QKeySequence::keyBindings(QKeySequence::Open));
+    connect(m_bLaden, &QAction::triggered, this, &TfMain::bLadenClick);
+    // Ctrl+Shift+S also where the desktop names no key for "Save as".
+    QList<QKeySequence> saveAs = QKeySequence::keyBindings(QKeySequence::SaveAs);
+    if (saveAs.isEmpty())
+        saveAs = {QKeySequence("Ctrl+Shift+S")};
+    m_bSpeichern = addButton(datei, "bSpeichern", tr("Save image"), tr("Save image"), saveAs);
+    connect(m_bSpeichern, &QAction::triggered, this, &TfMain::bSpeichernClick);
     // "Save" has no button of its own: the key saves to the current file.
-    auto* save = new QAction(tr("Save"), this);
-    save->setObjectName("aSave");
-    save->setShortcut(QKeySequence("Ctrl+S"));
-    addAction(save);
-    m_actions["aSave"] = save;
-    connect(save, &QAction::triggered, this, &TfMain::saveCurrentClick);
-    QAction* photo = addButton(datei, "bPhoto", tr("Save photo"), tr("Save photo"));
+    m_aSave = new QAction(tr("Save"), this);
+    m_aSave->setObjectName("aSave");
+    m_aSave->setShortcuts(QKeySequence::Save);
+    addAction(m_aSave);
+    connect(m_aSave, &QAction::triggered, this, &TfMain::saveCurrentClick);
+    m_bPhoto = addButton(datei, "bPhoto", tr("Save photo"), tr("Save photo"));
+    QAction* photo = m_bPhoto;
     connect(photo, &QAction::triggered, this, &TfMain::bPhotoClick);
     // The photo's options: a click on the button saves, its arrow offers the scale bar.
     auto* photoMenu = new QMenu(this);
     photoMenu->setObjectName("mPhoto");
-    QAction* scaleBar = photoMenu->addAction(tr("Draw a scale bar (calibrated images)"));
-    scaleBar->setObjectName("mScaleBar");
-    scaleBar->setCheckable(true);
-    m_actions["mScaleBar"] = scaleBar;
+    m_mScaleBar = photoMenu->addAction(tr("Draw a scale bar (calibrated images)"));
+    m_mScaleBar->setObjectName("mScaleBar");
+    m_mScaleBar->setCheckable(true);
     photo->setMenu(photoMenu);
     if (auto* button = qobject_cast<QToolButton*>(datei->widgetForAction(photo)))
         button->setPopupMode(QToolButton::MenuButtonPopup);
-    connect(addButton(datei, "bLinieLaden", tr("Linienset Laden"), tr("Linienset Laden")), &QAction::triggered, this,
-            &TfMain::bLinieLadenClick);
-    connect(addButton(datei, "bLinieSpeichern", tr("Linienset Speichern"), tr("Linienset Speichern")), &QAction::triggered,
-            this, &TfMain::bLinieSpeichernClick);
+    m_bLinieLaden = addButton(datei, "bLinieLaden", tr("Linienset Laden"), tr("Linienset Laden"));
+    connect(m_bLinieLaden, &QAction::triggered, this, &TfMain::bLinieLadenClick);
+    m_bLinieSpeichern = addButton(datei, "bLinieSpeichern", tr("Linienset Speichern"), tr("Linienset Speichern"));
+    connect(m_bLinieSpeichern, &QAction::triggered, this, &TfMain::bLinieSpeichernClick);
 
     // Toolbar "Zoom".
     QToolBar* zoom = addToolBar(tr("Zoom"));
     zoom->setObjectName("Zoom");
-    QAction* plus = addButton(zoom, "bLupePlus", tr("Zoom in"), tr("Zoom in"), QKeySequence("Ctrl++"));
-    plus->setShortcuts({QKeySequence("Ctrl++"), QKeySequence("Ctrl+=")});
-    connect(plus, &QAction::triggered, this, [this] { zoomBy(1); });
-    connect(addButton(zoom, "bLupeMinus", tr("Zoom out"), tr("Zoom out"), QKeySequence("Ctrl+-")), &QAction::triggered, this,
-            [this] { zoomBy(-1); });
+    // Ctrl+= as well: on many keyboards "+" needs Shift.
+    m_bLupePlus = addButton(zoom, "bLupePlus", tr("Zoom in"), tr("Zoom in"),
+                            QKeySequence::keyBindings(QKeySequence::ZoomIn) << QKeySequence("Ctrl+="));
+    connect(m_bLupePlus, &QAction::triggered, this, [this] { zoomBy(1); });
+    m_bLupeMinus = addButton(zoom, "bLupeMinus", tr("Zoom out"), tr("Zoom out"), QKeySequence::keyBindings(QKeySequence::ZoomOut));
+    connect(m_bLupeMinus, &QAction::triggered, this, [this] { zoomBy(-1); });
     m_zoomMenu = new QMenu(this);
     m_zoomMenu->setObjectName("mZoom");
     m_zoomGroup = new QActionGroup(this);
@@ -316,8 +326,8 @@ void TfMain::createControls()
         m_zoomGroup->addAction(item);
         connect(item, &QAction::triggered, this, [this, step] { zoomTo(step); });
     }
-    QAction* bZoom = addButton(zoom, "bZoom", "100%", tr("Zoom"));
-    bZoom->setMenu(m_zoomMenu);
+    m_bZoom = addButton(zoom, "bZoom", "100%", tr("Zoom"));
+    m_bZoom->setMenu(m_zoomMenu);
     m_windowMenu = new QMenu(this);
     m_windowMenu->setObjectName("mFenster");
     QAction* mfBild = m_windowMenu->addAction(tr("Image"));
@@ -326,30 +336,28 @@ void TfMain::createControls()
     QAction* mfTabelle = m_windowMenu->addAction(tr("Sheet"));
     mfTabelle->setObjectName("mfTabelle");
     connect(mfTabelle, &QAction::triggered, this, [this] { bringToFront(fTabelle()); });
-    QAction* mfSonst = m_windowMenu->addAction(tr("Histogram"));
-    mfSonst->setObjectName("mfSonst");
-    connect(mfSonst, &QAction::triggered, this, [this] { bringToFront(fGrau()); });
+    m_mfSonst = m_windowMenu->addAction(tr("Histogram"));
+    m_mfSonst->setObjectName("mfSonst");
+    connect(m_mfSonst, &QAction::triggered, this, [this] { bringToFront(fGrau()); });
     m_windowMenu->addSeparator();
     QAction* mfReset = m_windowMenu->addAction(tr("Reset layout"));
     mfReset->setObjectName("mfReset");
     connect(mfReset, &QAction::triggered, this, &TfMain::ArrangeWindows);
-    m_actions["mfSonst"] = mfSonst;
     QAction* mfProbe = m_windowMenu->addAction(tr("Specimen"));
     mfProbe->setObjectName("mfProbe");
     connect(mfProbe, &QAction::triggered, this, [] { ShowProbe(); });
-    m_actions["mfProbe"] = mfProbe;
-    QAction* bFenster = addButton(zoom, "bFenster", tr("Window"), tr("Window"));
-    bFenster->setMenu(m_windowMenu);
-    for (QAction* dropDown : {bZoom, bFenster})
+    m_bFenster = addButton(zoom, "bFenster", tr("Window"), tr("Window"));
+    m_bFenster->setMenu(m_windowMenu);
+    for (QAction* dropDown : {m_bZoom, m_bFenster})
         if (auto* button = qobject_cast<QToolButton*>(zoom->widgetForAction(dropDown)))
             button->setPopupMode(QToolButton::InstantPopup);
 
     // Toolbar "Modus", on a row of its own with the context buttons.
     QToolBar* modus = new QToolBar(tr("Modus"), this);
     modus->setObjectName("Modus");
-    QAction* calibrate = addButton(modus, "bKalibieren", tr("Calibrate"), tr("Calibrate"));
-    calibrate->setCheckable(true);
-    connect(calibrate, &QAction::triggered, this, &TfMain::bKalibierenClick);
+    m_bKalibieren = addButton(modus, "bKalibieren", tr("Calibrate"), tr("Calibrate"));
+    m_bKalibieren->setCheckable(true);
+    connect(m_bKalibieren, &QAction::triggered, this, &TfMain::bKalibierenClick);
     m_modeGroup = new QActionGroup(this);
     for (const ModeButton& b : kModeButtons) {
         QAction* action = addButton(modus, b.name, tr(b.hint), tr(b.hint));
@@ -369,9 +377,9 @@ void TfMain::createControls()
     hilfe->addWidget(spacer);
     // F1 itself is the application's help key (the page of the focused window); the button
     // opens the contents.
-    QAction* help = addButton(hilfe, "bHelp", tr("Help"), tr("Help"));
-    help->setToolTip(tr("Help (F1)"));
-    connect(help, &QAction::triggered, this, [this] { ShowHelpContents(this); });
+    m_bHelp = addButton(hilfe, "bHelp", tr("Help"), tr("Help"));
+    m_bHelp->setToolTip(tr("Help (F1)"));
+    connect(m_bHelp, &QAction::triggered, this, [this] { ShowHelpContents(this); });
     connect(addButton(hilfe, "bCopyRight", QString::fromUtf8("\u00A9"), tr("About Tesra")), &QAction::triggered, this,
             [] {
                 if (TfCopyRight* about = fCopyRight())
@@ -400,32 +408,40 @@ void TfMain::createControls()
     }
     createProposeButton(context);
     m_shapeGroup = new QActionGroup(this);
-    QAction* addLine = addButton(context, "bAddLinie", tr("Add line"), tr("Add line"));
-    QAction* addCircle = addButton(context, "bAddKreis", tr("Add circle"), tr("Add circle"));
-    for (QAction* shape : {addLine, addCircle}) {
+    m_bAddLinie = addButton(context, "bAddLinie", tr("Add line"), tr("Add line"));
+    m_bAddKreis = addButton(context, "bAddKreis", tr("Add circle"), tr("Add circle"));
+    for (QAction* shape : {m_bAddLinie, m_bAddKreis}) {
         shape->setCheckable(true);
         m_shapeGroup->addAction(shape);
     }
-    addLine->setChecked(true);
-    connect(addLine, &QAction::triggered, this, [this] { m_addCircle = false; });
-    connect(addCircle, &QAction::triggered, this, [this] { m_addCircle = true; });
+    m_bAddLinie->setChecked(true);
+    connect(m_bAddLinie, &QAction::triggered, this, [this] { m_addCircle = false; });
+    connect(m_bAddKreis, &QAction::triggered, this, [this] { m_addCircle = true; });
     createPatternButton(context);
-    connect(addButton(context, "bHistogram", tr("Histogram"), tr("Histogram")), &QAction::triggered, this,
+    m_bHistogram = addButton(context, "bHistogram", tr("Histogram"), tr("Histogram"));
+    connect(m_bHistogram, &QAction::triggered, this,
             [this] { showGreyView(gvHistogram); });
-    connect(addButton(context, "bLinieAnalysieren", tr("Analys"), tr("Analys")), &QAction::triggered, this,
+    m_bLinieAnalysieren = addButton(context, "bLinieAnalysieren", tr("Analys"), tr("Analys"));
+    connect(m_bLinieAnalysieren, &QAction::triggered, this,
             [this] { showGreyView(gvProfile); });
-    connect(addButton(context, "bSegLen", tr("Interception lengths"), tr("Interception lengths")), &QAction::triggered, this,
+    m_bSegLen = addButton(context, "bSegLen", tr("Interception lengths"), tr("Interception lengths"));
+    connect(m_bSegLen, &QAction::triggered, this,
             [this] { showGreyView(gvSegments); });
-    connect(addButton(context, "bFilterSharpen", tr("Sharpen"), tr("Sharpen")), &QAction::triggered, this,
+    m_bFilterSharpen = addButton(context, "bFilterSharpen", tr("Sharpen"), tr("Sharpen"));
+    connect(m_bFilterSharpen, &QAction::triggered, this,
             [this] { runFilter(fcSharpen); });
-    connect(addButton(context, "bFilterBCG", tr("Bright. / Contrast"), tr("Bright. / Contrast")), &QAction::triggered, this,
+    m_bFilterBCG = addButton(context, "bFilterBCG", tr("Bright. / Contrast"), tr("Bright. / Contrast"));
+    connect(m_bFilterBCG, &QAction::triggered, this,
             [this] { runFilter(fcBCG); });
-    connect(addButton(context, "bFilterDetail", tr("Detail"), tr("Detail")), &QAction::triggered, this,
+    m_bFilterDetail = addButton(context, "bFilterDetail", tr("Detail"), tr("Detail"));
+    connect(m_bFilterDetail, &QAction::triggered, this,
             [this] { runFilter(fcDetail); });
-    connect(addButton(context, "bFilterContour", tr("Contour"), tr("Contour")), &QAction::triggered, this,
+    m_bFilterContour = addButton(context, "bFilterContour", tr("Contour"), tr("Contour"));
+    connect(m_bFilterContour, &QAction::triggered, this,
             [this] { runFilter(fcContour); });
     // Ctrl+Z belongs to the Edit menu's undo of any step; this button undoes image steps.
-    connect(addButton(context, "bUndo", "0", tr("Undo")), &QAction::triggered, this, &TfMain::bUndoClick);
+    m_bUndo = addButton(context, "bUndo", "0", tr("Undo"));
+    connect(m_bUndo, &QAction::triggered, this, &TfMain::bUndoClick);
 
     // The row keeps the height of its buttons in every mode, also in those without context
     // buttons, so that the image never jumps under the cursor.
@@ -523,15 +539,15 @@ void TfMain::createControls()
 
 void TfMain::createProposeButton(QToolBar* context)
 {
-    QAction* propose = addButton(context, "bPropose", tr("Propose"),
-                                 tr("Propose the boundary crossings of the selected line, or of all lines"));
+    m_bPropose = addButton(context, "bPropose", tr("Propose"),
+                           tr("Propose the boundary crossings of the selected line, or of all lines"));
+    QAction* propose = m_bPropose;
     connect(propose, &QAction::triggered, this, [this] { bProposeClick(!fImage() || fImage()->selectedLine() == 0); });
     m_proposeMenu = new QMenu(this);
     m_proposeMenu->setObjectName("mPropose");
     auto item = [this](QMenu* menu, const char* name, const QString& caption) {
         QAction* action = menu->addAction(caption);
         action->setObjectName(name);
-        m_actions[name] = action;
         return action;
     };
     connect(item(m_proposeMenu, "mProposeLine", tr("Selected line")), &QAction::triggered, this,
@@ -576,29 +592,27 @@ void TfMain::updateControls()
     const bool open = !m_firstImage;
     const bool free = !m_rubberBandLock;
     const bool unlocked = !m_calibrationLock;
-    auto enable = [this](const char* name, bool on) { m_actions.at(name)->setEnabled(on); };
-
-    enable("bLaden", unlocked);
-    enable("bSpeichern", open && unlocked);
-    enable("aSave", open && unlocked);
-    enable("bPhoto", open);
-    enable("bLinieLaden", open);
+    m_bLaden->setEnabled(unlocked);
+    m_bSpeichern->setEnabled(open && unlocked);
+    m_aSave->setEnabled(open && unlocked);
+    m_bPhoto->setEnabled(open);
+    m_bLinieLaden->setEnabled(open);
     // Lines read with an image count as well as lines drawn.
-    enable("bLinieSpeichern", open && (m_lineSetSaveEnabled || m_document.measurement().lineCount() > 0));
-    enable("bLupePlus", open && free);
-    enable("bLupeMinus", open && free);
-    enable("bZoom", open && free);
-    enable("bFenster", open);
-    enable("bKalibieren", open && unlocked);
-    for (const char* name : {"bLinie", "bSetInter", "bKillInter", "bFail"})
-        enable(name, open && unlocked && free);
-    enable("bInfoModus", open && unlocked);
-    enable("bManipulation", open && unlocked);
-    enable("bHelp", unlocked && free);
-    enable("bAddLinie", free);
-    enable("bAddKreis", free);
-    enable("bUndo", m_undoDepth > 0);
-    enable("bPropose", open && free);
+    m_bLinieSpeichern->setEnabled(open && (m_lineSetSaveEnabled || m_document.measurement().lineCount() > 0));
+    m_bLupePlus->setEnabled(open && free);
+    m_bLupeMinus->setEnabled(open && free);
+    m_bZoom->setEnabled(open && free);
+    m_bFenster->setEnabled(open);
+    m_bKalibieren->setEnabled(open && unlocked);
+    for (EditMode mode : {emLine, emSetIntercept, emDeleteIntercept, emSecondPhase})
+        modeAction(mode)->setEnabled(open && unlocked && free);
+    modeAction(emInfo)->setEnabled(open && unlocked);
+    modeAction(emManipulate)->setEnabled(open && unlocked);
+    m_bHelp->setEnabled(unlocked && free);
+    m_bAddLinie->setEnabled(free);
+    m_bAddKreis->setEnabled(free);
+    m_bUndo->setEnabled(m_undoDepth > 0);
+    m_bPropose->setEnabled(open && free);
 
     // The context buttons of the mode in force; none before the first image.
     const ContextGroup shown = open ? ContextGroupOfMode(m_modeGroup->checkedAction()
@@ -607,8 +621,8 @@ void TfMain::updateControls()
                                     : ContextGroup::None;
     for (ContextGroup group : {ContextGroup::Types, ContextGroup::LineTools, ContextGroup::Analysis,
                                ContextGroup::Filters})
-        for (const QString& name : groupButtons(group))
-            m_actions.at(name)->setVisible(group == shown);
+        for (QAction* action : groupActions(group))
+            action->setVisible(group == shown);
 }
 
 // ---- The modified flag ----
@@ -810,11 +824,11 @@ void TfMain::bKalibierenClick()
 {
     TfKalibieren* dialog = fKalibieren();
     if (!dialog || m_calibrationLock) {
-        m_actions.at("bKalibieren")->setChecked(m_calibrationLock);
+        m_bKalibieren->setChecked(m_calibrationLock);
         return;
     }
     m_calibrationLock = true;
-    m_actions.at("bKalibieren")->setChecked(true);
+    m_bKalibieren->setChecked(true);
     updateControls();
     dialog->OpenCalibration();
     SetModified();
@@ -837,7 +851,7 @@ void TfMain::bProposeClick(bool allLines)
 void TfMain::CalibrationClosed()
 {
     m_calibrationLock = false;
-    m_actions.at("bKalibieren")->setChecked(false);
+    m_bKalibieren->setChecked(false);
     EditMode mode = state().mode;
     if (mode == emCalibrate)
         mode = m_document.calibrationTexts().savedMode();
@@ -850,7 +864,7 @@ void TfMain::CalibrationClosed()
 
 void TfMain::ZoomChanged(Zoom zoom)
 {
-    m_actions.at("bZoom")->setText(qs(ZoomCaption(zoom)));
+    m_bZoom->setText(qs(ZoomCaption(zoom)));
     // A fit between the steps checks no item.
     m_zoomGroup->setExclusionPolicy(QActionGroup::ExclusionPolicy::ExclusiveOptional);
     for (QAction* item : m_zoomGroup->actions())
@@ -1001,7 +1015,7 @@ void TfMain::showGreyView(int view)
     int line = 0;
     if (TfTabelle* tabelle = fTabelle())
         line = tabelle->sheet().lineNumberOfRow(tabelle->sheet().currentRow());
-    QAction* other = m_actions.at("mfSonst");
+    QAction* other = m_mfSonst;
     switch (view) {
     case gvProfile:
         other->setText(tr("Line analysis"));
@@ -1238,7 +1252,7 @@ void TfMain::bPhotoClick()
         // The scale bar, when asked for and the image is calibrated.
         std::optional<ScaleBar> bar;
         const Calibration& calibration = m_document.measurement().calibration;
-        if (m_actions["mScaleBar"]->isChecked() && m_document.calibrated())
+        if (m_mScaleBar->isChecked() && m_document.calibrated())
             bar = ChooseScaleBar(image->baseWidth(), calibration.scale, calibration.unit);
         const TPixelGraphic photo = image->PhotoGraphic(bar);
         // The format of the name's extension, so that the file holds what its name says.
@@ -1340,9 +1354,9 @@ void TfMain::createPatternButton(QToolBar* bar)
     holder->setDefaultWidget(counts);
     menu->addAction(holder);
 
-    QAction* button = addButton(bar, "bPattern", tr("Pattern"), tr("Lay a standard pattern of test lines"));
-    button->setMenu(menu);
-    if (auto* tool = qobject_cast<QToolButton*>(bar->widgetForAction(button)))
+    m_bPattern = addButton(bar, "bPattern", tr("Pattern"), tr("Lay a standard pattern of test lines"));
+    m_bPattern->setMenu(menu);
+    if (auto* tool = qobject_cast<QToolButton*>(bar->widgetForAction(m_bPattern)))
         tool->setPopupMode(QToolButton::InstantPopup);
 }
 
@@ -1413,7 +1427,7 @@ void TfMain::bUndoClick() { m_document.UndoImageStep(); }
 void TfMain::UndoDepthChanged(int depth)
 {
     m_undoDepth = depth;
-    m_actions.at("bUndo")->setText(QString::number(depth));
+    m_bUndo->setText(QString::number(depth));
     updateControls();
 }
 

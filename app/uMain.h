@@ -2,11 +2,12 @@
 // The main frame window of the program: it owns the measuring document, and holds the
 // toolbars, the Edit menu, the status panels, the magnifier and overview, and the file
 // commands.
+#include <QKeySequence>
+#include <QList>
 #include <QMainWindow>
 #include <QString>
 
 #include <functional>
-#include <map>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -14,6 +15,7 @@
 #include "analysis/boundary_proposals.h"
 #include "analysis/test_patterns.h"
 #include "app/document/measuring_document.h"
+#include "app/main_window_rules.h"
 #include "app/storage/measurement_file.h"
 #include "imaging/filters/filter_dialogs.h"
 #include "imaging/formats/image_format.h"
@@ -155,8 +157,12 @@ private:
     // not fit the image or the measurement's 300 lines).
     void layPattern(TestPattern pattern);
     void createProposeButton(QToolBar* context);
+    // A toolbar button's action; its tooltip names the first of its keys.
     QAction* addButton(QToolBar* bar, const QString& name, const QString& caption, const QString& hint,
-                       const QKeySequence& shortcut = {});
+                       const QList<QKeySequence>& keys = {});
+    // The context buttons of a group (shown in the modes of that group).
+    std::vector<QAction*> groupActions(ContextGroup group) const;
+    QAction* modeAction(EditMode mode) const;
     void updateControls();
     void setMode(int mode);
     void pressModeButton(int mode);
@@ -199,7 +205,33 @@ private:
     std::vector<Pane> m_panes;
     bool m_layoutRestored = false;
 
-    std::map<QString, QAction*> m_actions;
+    // The commands, made once in createControls, named as their buttons.
+    QAction* m_bLaden = nullptr;
+    QAction* m_bSpeichern = nullptr;
+    QAction* m_aSave = nullptr;
+    QAction* m_bPhoto = nullptr;
+    QAction* m_mScaleBar = nullptr;
+    QAction* m_bLinieLaden = nullptr;
+    QAction* m_bLinieSpeichern = nullptr;
+    QAction* m_bLupePlus = nullptr;
+    QAction* m_bLupeMinus = nullptr;
+    QAction* m_bZoom = nullptr;
+    QAction* m_bFenster = nullptr;
+    QAction* m_mfSonst = nullptr;
+    QAction* m_bKalibieren = nullptr;
+    QAction* m_bHelp = nullptr;
+    QAction* m_bAddLinie = nullptr;
+    QAction* m_bAddKreis = nullptr;
+    QAction* m_bPattern = nullptr;
+    QAction* m_bPropose = nullptr;
+    QAction* m_bHistogram = nullptr;
+    QAction* m_bLinieAnalysieren = nullptr;
+    QAction* m_bSegLen = nullptr;
+    QAction* m_bFilterSharpen = nullptr;
+    QAction* m_bFilterBCG = nullptr;
+    QAction* m_bFilterDetail = nullptr;
+    QAction* m_bFilterContour = nullptr;
+    QAction* m_bUndo = nullptr;
     QAction* m_undoAction = nullptr;
     QAction* m_redoAction = nullptr;
     QActionGroup* m_modeGroup = nullptr;

@@ -53,7 +53,7 @@ public:
     // A note for the status bar ("No test line here").
     virtual void showStatus(const std::string&) {}
 
-    // Repaint the image and the whole overlay now.
+    // The overlay changed: repaint what differs from before, and forget marker and preview.
     virtual void repaintOverlay() = 0;
     // The highlighted line changed from oldLine to newLine (either may be 0).
     virtual void highlightChanged(int oldLine, int newLine) = 0;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <tuple>
 
 #include "analysis/line_geometry.h"
 #include "common/rounding.h"
@@ -141,6 +142,54 @@ ScreenBox primitiveBounds(const OverlayPrimitive& p)
         return {p.x1 - 2, p.y1 - 2, p.x1 + 24 * static_cast<int>(p.text.size()) + 8, p.y1 + 48};
     }
     return {};
+}
+
+namespace {
+
+auto orderKey(const OverlayPrimitive* p)
+{
+    return std::tie(p->kind, p->x1, p->y1, p->x2, p->y2, p->startX, p->startY, p->endX, p->endY, p->startAngle16,
+                    p->spanAngle16, p->colour, p->penWidth, p->filled, p->mode, p->text);
+}
+
+}  // namespace
+
+std::vector<ScreenBox> ChangedBoxes(const DisplayList& before, const DisplayList& after)
+{
+    // What both lists share at their ends is unchanged (the common case: one mark appended).
+    const std::size_t shorter = std::min(before.size(), after.size());
+    std::size_t head = 0;
+    while (head < shorter && before[head] == after[head])
+        ++head;
+    std::size_t tail = 0;
+    while (tail < shorter - head && before[before.size() - 1 - tail] == after[after.size() - 1 - tail])
+        ++tail;
+    // In between, a primitive found on both sides (moved in the list by an edit elsewhere)
+    // is unchanged too: the rest differs.
+    std::vector<const OverlayPrimitive*> gone, added;
+    for (std::size_t i = head; i < before.size() - tail; ++i)
+        gone.push_back(&before[i]);
+    for (std::size_t i = head; i < after.size() - tail; ++i)
+        added.push_back(&after[i]);
+    const auto less = [](const OverlayPrimitive* a, const OverlayPrimitive* b) { return orderKey(a) < orderKey(b); };
+    std::sort(gone.begin(), gone.end(), less);
+    std::sort(added.begin(), added.end(), less);
+    std::vector<ScreenBox> boxes;
+    const auto keep = [&boxes](const OverlayPrimitive* p) {
+        const ScreenBox box = primitiveBounds(*p);
+        if (!box.isEmpty())
+            boxes.push_back(box);
+    };
+    std::size_t g = 0, a = 0;
+    while (g < gone.size() || a < added.size()) {
+        if (a == added.size() || (g < gone.size() && less(gone[g], added[a])))
+            keep(gone[g++]);
+        else if (g == gone.size() || less(added[a], gone[g]))
+            keep(added[a++]);
+        else
+            ++g, ++a;
+    }
+    return boxes;
 }
 
 ScreenBox listBounds(const DisplayList& list)

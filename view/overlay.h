@@ -76,6 +76,12 @@ ScreenBox primitiveBounds(const OverlayPrimitive& p);
 // The union of the bounds of a list (empty box for an empty list).
 ScreenBox listBounds(const DisplayList& list);
 
+// The screen boxes to repaint when the overlay changes from `before` to `after`: the bounds
+// of the primitives found in one list more often than in the other (one mark added, retyped
+// or taken away costs its own box, a new selection the two lines' boxes). Nothing when the
+// lists are equal.
+std::vector<ScreenBox> ChangedBoxes(const DisplayList& before, const DisplayList& after);
+
 // A line from (x1, y1) to (x2, y2), and a box primitive given by any two opposite corners
 // (normalised), for every overlay drawn with these conventions.
 OverlayPrimitive LinePrimitive(int x1, int y1, int x2, int y2, std::uint32_t colour, int width = 1,

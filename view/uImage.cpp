@@ -7,6 +7,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPaintEvent>
+#include <QRegion>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QStatusBar>
@@ -67,6 +68,10 @@ protected:
         }
         return QWidget::event(event);
     }
+    // The canvas shows no focus: gaining or losing it repaints nothing (the default repaints
+    // the whole visible image at the first click).
+    void focusInEvent(QFocusEvent*) override {}
+    void focusOutEvent(QFocusEvent*) override {}
     // A double click reaches mousePressEvent through QWidget's default handler: it acts as
     // a second click at the same place.
     void mousePressEvent(QMouseEvent* event) override
@@ -322,7 +327,8 @@ void TfImage::documentChanged(unsigned changes)
     }
     if (changes & (dcMeasurement | dcCalibration)) {
         m_editor.linesChanged();
-        RepaintOverlay();
+        // Only what changed is painted again.
+        refreshOverlay();
     }
 }
 
@@ -437,7 +443,37 @@ QImage TfImage::Thumbnail(int width, int height) { return shrunk(width, height);
 void TfImage::RepaintOverlay()
 {
     m_editor.overlayRepainted();
+    m_overlay = m_editor.overlay(false);
     m_canvas->update();
+}
+
+void TfImage::refreshOverlay()
+{
+    m_editor.overlayRepainted();
+    updateOverlay();
+}
+
+void TfImage::updateOverlay()
+{
+    DisplayList now = m_editor.overlay(false);
+    const std::vector<ScreenBox> changed = ChangedBoxes(m_overlay, now);
+    m_overlay = std::move(now);
+    // A few marks repaint as they are; many (a line with all its marks, a long renumbering)
+    // as the one box around them, which is cheaper than a region of thousands of pieces.
+    constexpr std::size_t kMostPieces = 64;
+    if (changed.size() > kMostPieces) {
+        ScreenBox all = changed.front();
+        for (const ScreenBox& box : changed)
+            all = {std::min(all.left, box.left), std::min(all.top, box.top), std::max(all.right, box.right),
+                   std::max(all.bottom, box.bottom)};
+        invalidate(all);
+        return;
+    }
+    QRegion region;
+    for (const ScreenBox& box : changed)
+        region += qtRect(box);
+    if (!region.isEmpty())
+        m_canvas->update(region);
 }
 
 void TfImage::PaintOverlay(QPainter& painter, bool forExport)
@@ -712,13 +748,7 @@ void TfImage::showStatus(const std::string& text)
         fMain()->ShowStatus(CoreText(text));
 }
 
-void TfImage::highlightChanged(int oldLine, int newLine)
-{
-    const Measurement& m = m_doc.measurement();
-    const Zoom z = m_editor.zoom();
-    invalidate(listBounds(LineShape(m, oldLine, z, kActiveLineColour)));
-    invalidate(listBounds(LineShape(m, newLine, z, kSelectedLineColour)));
-}
+void TfImage::highlightChanged(int, int) { updateOverlay(); }
 
 void TfImage::feedbackChanged(FeedbackKind, const DisplayList& oldShape, const DisplayList& shape)
 {

@@ -141,6 +141,10 @@ private:
     QImage shrunk(int width, int height);
     void viewMoved();
     void invalidate(const ScreenBox& box);
+    // The measurement or the selection changed: the overlay is built anew and only the
+    // shapes that differ are painted again. refreshOverlay also forgets marker and preview.
+    void refreshOverlay();
+    void updateOverlay();
     // In intercept mode a click on a proposal rejects it or takes it back; true when it did.
     bool proposalPress(int x, int y);
     void showProposalStatus(const QString& text);
@@ -157,7 +161,7 @@ private:
     void pressTypeButton(InterceptType type) override;
     void selectLineRow(int line) override;
     void showStatus(const std::string& text) override;
-    void repaintOverlay() override { RepaintOverlay(); }
+    void repaintOverlay() override { refreshOverlay(); }
     void highlightChanged(int oldLine, int newLine) override;
     void feedbackChanged(FeedbackKind kind, const DisplayList& oldShape, const DisplayList& shape) override;
 
@@ -174,6 +178,9 @@ private:
     // change), and the copy at the current zoom below 100 %.
     std::vector<ScreenRaster> m_halves;
     QImage m_reduced;
+    // The overlay as last told: rebuilt on every change of the measurement, the selection
+    // or the zoom, and compared with the one before to find what to repaint.
+    DisplayList m_overlay;
 };
 
 // Replays a display list with a painter, skipping what lies outside `clip`.

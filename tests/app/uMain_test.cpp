@@ -22,6 +22,7 @@
 #include <QSignalSpy>
 #include <QStatusBar>
 #include <QTest>
+#include <QToolBar>
 #include <QToolButton>
 #include <QUrl>
 #include <gtest/gtest.h>
@@ -177,6 +178,20 @@ TEST_F(MainWindowTest, ShortcutsAreNamedInTheTooltipsAndWork)
     EXPECT_EQ(action("bLupePlus")->toolTip(), "Zoom in (Ctrl++)");
     EXPECT_EQ(action("bLupeMinus")->toolTip(), "Zoom out (Ctrl+-)");
     EXPECT_EQ(action("bHelp")->toolTip(), "Help (F1)");
+    // The desktop's own keys for the standard commands.
+    const std::pair<const char*, QKeySequence::StandardKey> standard[] = {
+        {"bLaden", QKeySequence::Open}, {"aSave", QKeySequence::Save},
+        {"bLupePlus", QKeySequence::ZoomIn}, {"bLupeMinus", QKeySequence::ZoomOut}, {"mUndo", QKeySequence::Undo}};
+    for (const auto& [name, key] : standard)
+        for (const QKeySequence& binding : QKeySequence::keyBindings(key))
+            EXPECT_TRUE(action(name)->shortcuts().contains(binding)) << name;
+    // Every button with a key names it in its tooltip.
+    for (QToolBar* bar : main->findChildren<QToolBar*>())
+        for (QAction* a : bar->actions()) {
+            const QString key = a->shortcut().toString(QKeySequence::NativeText);
+            EXPECT_TRUE(key.isEmpty() || a->toolTip().endsWith("(" + key + ")"))
+                << a->objectName().toStdString() << " " << a->toolTip().toStdString();
+        }
 
     main->activateWindow();
     QTest::keyClick(main, Qt::Key_O, Qt::ControlModifier);

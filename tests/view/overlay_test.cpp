@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 
 #include "analysis/line_geometry.h"
 
@@ -238,6 +239,49 @@ TEST(Feedback, BoundsCoverWhatIsDrawn)
     EXPECT_GE(b.right, 31);
     EXPECT_GE(b.bottom, 21);
     EXPECT_TRUE(listBounds({}).isEmpty());
+}
+
+// After an edit, the boxes cover every primitive that appeared, went or changed, and leave
+// the marks far from the edit alone.
+TEST(Overlay, ChangedBoxesCoverTheEditAndNothingFarAway)
+{
+    Measurement m;
+    m.AddTestLine(10, 20, 290, 20, false);
+    m.AddTestLine(10, 200, 290, 200, false);
+    m.AddIntercept({100, 20}, 1, itNormal);  // # 5, after the end marks 1 to 4
+    m.AddIntercept({150, 200}, 2, itNormal);
+    const auto covered = [](const std::vector<ScreenBox>& boxes, const ScreenBox& b) {
+        return std::any_of(boxes.begin(), boxes.end(), [&](const ScreenBox& c) {
+            return c.left <= b.left && c.top <= b.top && c.right >= b.right && c.bottom >= b.bottom;
+        });
+    };
+    const ScreenBox farMark{140, 190, 160, 210};  // the mark on the second line
+    const std::vector<std::function<void(Measurement&)>> edits = {
+        [](Measurement& e) { e.AddIntercept({200, 20}, 1, itTriplePoint); },
+        [](Measurement& e) { e.RetypeIntercept(5, itTangent); },
+        [](Measurement& e) { e.DeleteIntercept(5); },
+    };
+    for (std::size_t k = 0; k < edits.size(); ++k) {
+        Measurement after = m;
+        edits[k](after);
+        const DisplayList a = BuildOverlay(m, 1, 0, false);
+        const DisplayList b = BuildOverlay(after, 1, 0, false);
+        const std::vector<ScreenBox> boxes = ChangedBoxes(a, b);
+        ASSERT_FALSE(boxes.empty()) << k;
+        for (const DisplayList* list : {&a, &b})
+            for (const OverlayPrimitive& p : *list) {
+                const bool differs = std::count(a.begin(), a.end(), p) != std::count(b.begin(), b.end(), p);
+                EXPECT_TRUE(!differs || covered(boxes, primitiveBounds(p))) << k;
+            }
+        for (const ScreenBox& box : boxes)
+            EXPECT_FALSE(box.intersects(farMark)) << k;
+    }
+    EXPECT_TRUE(ChangedBoxes(BuildOverlay(m, 2, 1, false), BuildOverlay(m, 2, 1, false)).empty());
+    // The selection changes the highlight only.
+    const std::vector<ScreenBox> selected = ChangedBoxes(BuildOverlay(m, 1, 0, false), BuildOverlay(m, 1, 1, false));
+    ASSERT_FALSE(selected.empty());
+    for (const ScreenBox& box : selected)
+        EXPECT_LT(box.bottom, 100);
 }
 
 }  // namespace

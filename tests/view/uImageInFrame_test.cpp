@@ -3,6 +3,8 @@
 #include <QAction>
 #include <QApplication>
 #include <QLabel>
+#include <QPaintEvent>
+#include <QRegion>
 #include <QTest>
 #include <QToolButton>
 #include <gtest/gtest.h>
@@ -76,6 +78,51 @@ TEST_F(ImageInFrame, ZoomButtonCaptionFollowsTheWindow)
     press("bLupePlus");
     EXPECT_EQ(fImage()->zoom(), 5);
     EXPECT_EQ(action("bZoom")->text(), "500%");
+}
+
+// Records the parts of the image the window paints.
+class PaintRecorder : public QObject {
+public:
+    explicit PaintRecorder(QWidget* canvas) { canvas->installEventFilter(this); }
+    QRegion painted;
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint)
+            painted += static_cast<QPaintEvent*>(event)->region();
+        return false;
+    }
+};
+
+// A click repaints the mark it made and what changed with it, not the whole view.
+TEST_F(ImageInFrame, AClickRepaintsOnlyWhatItChanged)
+{
+    main->document().AddTestLine(20, 50, 280, 50, false);
+    main->document().AddTestLine(20, 150, 280, 150, false);
+    press("bSetInter");
+    QTest::mouseMove(canvas, QPoint(120, 52));
+    QApplication::processEvents();
+    PaintRecorder recorder(canvas);
+    const QRect view = canvas->visibleRegion().boundingRect();
+    auto clickAndCheck = [&](QPoint at) {
+        recorder.painted = QRegion();
+        QTest::mouseClick(canvas, Qt::LeftButton, {}, at);
+        QApplication::processEvents();
+        EXPECT_TRUE(recorder.painted.contains(at)) << at.x() << "," << at.y();
+        int area = 0;
+        for (const QRect& part : recorder.painted)
+            area += part.width() * part.height();
+        EXPECT_LT(area, view.width() * view.height() / 20) << at.x() << "," << at.y();
+    };
+    clickAndCheck(QPoint(120, 52));  // a new mark
+    canvas->setFocus();
+    QTest::keyClick(canvas, Qt::Key_3);
+    clickAndCheck(QPoint(120, 52));  // the same mark retyped
+    clickAndCheck(QPoint(200, 148));  // a mark on the other line
+    const Measurement& m = main->document().measurement();
+    ASSERT_EQ(m.interceptCount(), 6);
+    EXPECT_EQ(m.intercept(5).type, itTriplePoint);
 }
 
 // Another program's window had the focus; the user clicks into the image to come back.
