@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "imaging/pixel_graphic.h"
+#include "imaging/colour_values.h"
 
 namespace tesra {
 

@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "imaging/colour_values.h"
 #include "imaging/pixel_storage.h"
 #include "imaging/progress.h"
 
@@ -41,26 +42,6 @@ public:
 
     std::shared_ptr<NearestColorTable> table;
 };
-
-// What kind of palette a buffer has. The order is fixed (stored and compared as numbers).
-enum TPaletteIdent : std::uint8_t {
-    pNone,
-    pTrueColor,
-    pUnknown,
-    pBlackWhite,
-    pSysGray4,
-    pSys16,
-    pGray4,
-    pGray16,
-    pGray236,
-    pGray256,
-    pSpecial125,
-    pSpecial216,
-    pSpecial252,
-    pOptimized252Sys16,
-    pSource,
-};
-inline constexpr int kPaletteIdentCount = 15;
 
 // The four pixel formats, numbered as stored: 1, 4, 8 and 24 bits per pixel.
 enum class TPixelFormat : std::uint8_t { pf1Bit = 0, pf4Bit = 1, pf8Bit = 2, pf24Bit = 3 };
@@ -94,17 +75,6 @@ constexpr int paletteEntriesOf(TPixelFormat f)
     constexpr int entries[] = {2, 16, 256, 0};
     return entries[static_cast<int>(f)];
 }
-
-// Colour value helpers for 0x00BBGGRR.
-constexpr std::uint32_t rgb(int r, int g, int b)
-{
-    return static_cast<std::uint32_t>(r) | static_cast<std::uint32_t>(g) << 8 | static_cast<std::uint32_t>(b) << 16;
-}
-constexpr int redOf(std::uint32_t c) { return static_cast<int>(c & 0xFF); }
-constexpr int greenOf(std::uint32_t c) { return static_cast<int>((c >> 8) & 0xFF); }
-constexpr int blueOf(std::uint32_t c) { return static_cast<int>((c >> 16) & 0xFF); }
-// The grey value of a colour: its green component, unweighted and unrounded.
-constexpr int greyOf(std::uint32_t c) { return static_cast<int>((c & 0xFF00) >> 8); }
 
 // ---- Errors of the image library ----
 

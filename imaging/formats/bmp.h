@@ -5,7 +5,7 @@
 // RLE4, bit fields and top-down rows. Fields the pixels do not need (file and image size,
 // resolution, a colour count beside true colour) are not checked. Writing puts the 14-byte file header before the buffer's own
 // device-independent bitmap.
-#include "imaging/formats/image_format.h"
+#include "imaging/formats/codec_slots.h"
 
 namespace tesra {
 

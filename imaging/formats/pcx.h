@@ -2,7 +2,7 @@
 // Paintbrush (PCX) images, read only: versions 0, 2, 3 and 5, run-length encoded; 1 bit in 1 to
 // 4 planes, 2, 4 and 8 bits in one plane, and 8 bits in 3 or 4 planes (true colour, the fourth
 // plane ignored).
-#include "imaging/formats/image_format.h"
+#include "imaging/formats/codec_slots.h"
 
 namespace tesra {
 

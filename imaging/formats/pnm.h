@@ -3,7 +3,7 @@
 // (samples up to 16 bits, reduced to 8). Bit maps become black-and-white images, grey maps
 // 256-grey images and pixel maps 24-bit images. The writers use the text form unless the
 // options ask for the raw one.
-#include "imaging/formats/image_format.h"
+#include "imaging/formats/codec_slots.h"
 
 namespace tesra {
 

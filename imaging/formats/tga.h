@@ -4,7 +4,7 @@
 // 32-bit colour maps, 15-, 16-, 24- and 32-bit true colour, 8-bit grey; either origin.
 // Writing produces type 2 with 24 bits or type 1 with a 24-bit colour map, rows from the
 // bottom. TGA files have no signature and are recognised by their extension only.
-#include "imaging/formats/image_format.h"
+#include "imaging/formats/codec_slots.h"
 
 namespace tesra {
 
