@@ -16,15 +16,22 @@ void addHead(ClipboardText& text, const char* title, const GreyTextHeader& heade
     text.AddLine("Remark: " + header.remark);
 }
 
+// The head of a text about one line: the common head, the line's number, the column titles.
+void addLineHead(ClipboardText& text, const char* title, const GreyTextHeader& header, int lineNumber,
+                 const char* columns)
+{
+    addHead(text, title, header);
+    text.AddLine("Line: " + std::to_string(lineNumber));
+    text.AddLine("");
+    text.AddLine(columns);
+}
+
 }  // namespace
 
 ClipboardText ProfileClipboardText(const GreyProfile& profile, int lineNumber, const GreyTextHeader& header)
 {
     ClipboardText text;
-    addHead(text, "Tesra gray values ", header);
-    text.AddLine("Line: " + std::to_string(lineNumber));
-    text.AddLine("");
-    text.AddLine("Pixel\tGray");
+    addLineHead(text, "Tesra gray values ", header, lineNumber, "Pixel\tGray");
     // Sample 0 only starts the curve on the plot and is not listed.
     for (std::size_t i = 1; i < profile.grey.size(); ++i)
         text.AddLine(std::to_string(i) + "\t" + std::to_string(profile.grey[i]));
@@ -62,10 +69,7 @@ SegmentCells FormatSegmentCells(const SegmentList& list, const NumberLocale& loc
 ClipboardText SegmentClipboardText(const SegmentCells& cells, int lineNumber, const GreyTextHeader& header)
 {
     ClipboardText text;
-    addHead(text, "Tesra segment lengths ", header);
-    text.AddLine("Line: " + std::to_string(lineNumber));
-    text.AddLine("");
-    text.AddLine("Segment # \tLength [Pixel]\tCalibrated length");
+    addLineHead(text, "Tesra segment lengths ", header, lineNumber, "Segment # \tLength [Pixel]\tCalibrated length");
     for (const auto& row : cells.rows)
         text.AddLine(row[0] + "\t" + row[1] + "\t" + row[2]);
     text.AddLine("");

@@ -119,19 +119,18 @@ TfGrau::TfGrau(MeasuringDocument& document, QWidget* parent) : QWidget(parent), 
     m_tools->setWindowTitle(tr("Tools"));
     m_tools->setFrameStyle(QFrame::StyledPanel | QFrame::Raised);
 
-    bCopyHist = new QToolButton(m_tools);
-    bCopyHist->setObjectName(QStringLiteral("bCopyHist"));
-    bCopyHist->setText(tr("Copy"));
-    bCopyHist->setGeometry(kButtonLeft, kControlTop, kButtonWidth, kControlHeight);
-    bCopyHist->hide();
-    connect(bCopyHist, &QToolButton::clicked, this, &TfGrau::bCopyHistClick);
-
-    bCopySeg = new QToolButton(m_tools);
-    bCopySeg->setObjectName(QStringLiteral("bCopySeg"));
-    bCopySeg->setText(tr("Copy"));
-    bCopySeg->setGeometry(kButtonLeft, kControlTop, kButtonWidth, kControlHeight);
-    bCopySeg->hide();
-    connect(bCopySeg, &QToolButton::clicked, this, &TfGrau::bCopySegClick);
+    // One Copy button per view, in the same place; the view shown shows its own.
+    const auto copyButton = [this](const char* name, void (TfGrau::*copy)()) {
+        auto* button = new QToolButton(m_tools);
+        button->setObjectName(QString::fromLatin1(name));
+        button->setText(tr("Copy"));
+        button->setGeometry(kButtonLeft, kControlTop, kButtonWidth, kControlHeight);
+        button->hide();
+        connect(button, &QToolButton::clicked, this, copy);
+        return button;
+    };
+    bCopyHist = copyButton("bCopyHist", &TfGrau::bCopyHistClick);
+    bCopySeg = copyButton("bCopySeg", &TfGrau::bCopySegClick);
 
     Panel = new QLabel(m_tools);
     Panel->setObjectName(QStringLiteral("Panel"));

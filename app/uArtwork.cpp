@@ -75,33 +75,37 @@ void drawPanel(QPainter& painter, const QRectF& box)
     painter.drawRoundedRect(box, 12, 12);
 }
 
+// The field of grains in its circle with the program's name over it, and a painter on it that
+// draws smooth shapes and text, for what each picture adds.
+struct NamedField {
+    QImage image;
+    QPainter painter;
+
+    NamedField(int width, int height, double cx, double cy, double radius, std::uint32_t seed, int nameTop,
+               int nameHeight)
+        : image(fieldPicture(width, height, cx, cy, radius, seed)), painter(&image)
+    {
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setRenderHint(QPainter::TextAntialiasing);
+        drawName(painter, cx, cy, radius, nameTop, nameHeight);
+    }
+};
+
 }  // namespace
 
 QImage MakeSplashPicture()
 {
-    const double cx = 160;
-    const double cy = 158;
-    const double radius = 154;
-    QImage image = fieldPicture(320, 339, cx, cy, radius, 20240);
-    QPainter painter(&image);
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.setRenderHint(QPainter::TextAntialiasing);
-    drawName(painter, cx, cy, radius, 112, 86);
+    NamedField picture(320, 339, 160, 158, 154, 20240, 112, 86);
     // The plate under the field that carries the version label.
-    drawPanel(painter, QRectF(170, 300, 146, 36));
-    return image;
+    drawPanel(picture.painter, QRectF(170, 300, 146, 36));
+    picture.painter.end();
+    return picture.image;
 }
 
 QImage MakeAboutPicture()
 {
-    const double cx = 161.5;
-    const double cy = 156;
-    const double radius = 152;
-    QImage image = fieldPicture(323, 538, cx, cy, radius, 5813);
-    QPainter painter(&image);
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.setRenderHint(QPainter::TextAntialiasing);
-    drawName(painter, cx, cy, radius, 110, 86);
+    NamedField picture(323, 538, 161.5, 156, 152, 5813, 110, 86);
+    QPainter& painter = picture.painter;
 
     const QRectF panel(3, 318, 317, 217);
     drawPanel(painter, panel);
@@ -122,7 +126,8 @@ QImage MakeAboutPicture()
                      QCoreApplication::translate("Artwork", "Version"));
     painter.setPen(QPen(QColor(70, 76, 82), 1));
     painter.drawLine(QPointF(20, 488), QPointF(303, 488));
-    return image;
+    painter.end();
+    return picture.image;
 }
 
 QIcon ProgramIcon()

@@ -8,25 +8,17 @@
 #include "app/uSplash.h"
 #include "view/bitmap_region.h"
 #include "view/uQVTransImage.h"
+#include "widgets/uWindowSupport.h"
 
 namespace tesra {
-namespace {
 
-QPointer<TfCopyRight>& aboutBox()
-{
-    static QPointer<TfCopyRight> box;
-    return box;
-}
-
-}  // namespace
-
-TfCopyRight* fCopyRight() { return aboutBox(); }
+TfCopyRight* fCopyRight() { return soleWindow<TfCopyRight>(); }
 
 TfCopyRight::TfCopyRight(QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint)
 {
     setObjectName("fCopyRight");
-    aboutBox() = this;
+    soleWindow<TfCopyRight>() = this;
     setWindowTitle("Tesra");
     setModal(true);
     resize(323, 538);
@@ -60,8 +52,7 @@ TfCopyRight::TfCopyRight(QWidget* parent)
 
 TfCopyRight::~TfCopyRight()
 {
-    if (aboutBox() == this)
-        aboutBox() = nullptr;
+    leaveSoleWindow(this);
 }
 
 int TfCopyRight::ShowModal()

@@ -16,6 +16,7 @@
 
 #include "app/uDialogs.h"
 #include "app/uLanguage.h"
+#include "widgets/uWindowSupport.h"
 
 namespace tesra {
 namespace {
@@ -27,12 +28,6 @@ QString& helpFileSetting()
 {
     static QString path;
     return path;
-}
-
-QPointer<TfHelp>& helpWindow()
-{
-    static QPointer<TfHelp> window;
-    return window;
 }
 
 // The file registered as the manual, so that a changed help file replaces it.
@@ -114,7 +109,7 @@ void SetHelpFile(const QString& path) { helpFileSetting() = path; }
 
 void SetHelpHandler(HelpHandler handler) { TestHandler<HelpHandler>() = std::move(handler); }
 
-TfHelp* fHelp() { return helpWindow(); }
+TfHelp* fHelp() { return soleWindow<TfHelp>(); }
 
 void ShowHelpContents(QWidget* parent) { ShowHelpContext(parent, help::kContents); }
 
@@ -127,11 +122,11 @@ void ShowHelpContext(QWidget* parent, int context)
     }
     // The help window stands on its own, like a separate viewer: it stays usable while a
     // dialog of the program is open, and closing a window of the program leaves it open.
-    if (!helpWindow()) {
-        helpWindow() = new TfHelp;
-        QObject::connect(qApp, &QCoreApplication::aboutToQuit, helpWindow(), &QObject::deleteLater);
+    if (!soleWindow<TfHelp>()) {
+        soleWindow<TfHelp>() = new TfHelp;
+        QObject::connect(qApp, &QCoreApplication::aboutToQuit, soleWindow<TfHelp>(), &QObject::deleteLater);
     }
-    TfHelp* window = helpWindow();
+    TfHelp* window = soleWindow<TfHelp>();
     window->showPage(QString::fromStdString(HelpPageForContext(context)));
     window->show();
     window->raise();

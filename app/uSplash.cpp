@@ -11,17 +11,9 @@
 #include "app/uDialogs.h"
 #include "view/bitmap_region.h"
 #include "view/uQVTransImage.h"
+#include "widgets/uWindowSupport.h"
 
 namespace tesra {
-namespace {
-
-QPointer<TfSplash>& splashWindow()
-{
-    static QPointer<TfSplash> window;
-    return window;
-}
-
-}  // namespace
 
 QLabel* MakeVersionLabel(QWidget* parent, const QRect& geometry)
 {
@@ -62,7 +54,7 @@ TfSplash::TfSplash(QWidget* parent, const TimerStarter& startTimer)
     : QWidget(parent, Qt::SplashScreen | Qt::WindowStaysOnTopHint)
 {
     setObjectName("fSplash");
-    splashWindow() = this;
+    soleWindow<TfSplash>() = this;
     resize(320, 339);
 
     TransImage = new TQVTransImage(this);
@@ -87,11 +79,10 @@ TfSplash::TfSplash(QWidget* parent, const TimerStarter& startTimer)
 
 TfSplash::~TfSplash()
 {
-    if (splashWindow() == this)
-        splashWindow() = nullptr;
+    leaveSoleWindow(this);
 }
 
-TfSplash* fSplash() { return splashWindow(); }
+TfSplash* fSplash() { return soleWindow<TfSplash>(); }
 
 void TfSplash::paintEvent(QPaintEvent* event)
 {

@@ -27,20 +27,12 @@
 #include "imaging/color_conversion.h"
 #include "imaging/formats/image_format.h"
 #include "imaging/formats/pnm.h"
+#include "bench/bench_micrograph.h"
 
 namespace tesra {
 namespace {
 
-constexpr int kWidth = 6000;
-constexpr int kHeight = 4000;
-
-std::uint32_t nextRandom(std::uint32_t& s)
-{
-    s ^= s << 13;
-    s ^= s >> 17;
-    s ^= s << 5;
-    return s;
-}
+using namespace bench;
 
 // Etched grains: irregular cells of their own brownish grey tone and slight tint, dark
 // boundaries, and sensor noise — many distinct colours, as in a colour micrograph.
@@ -48,7 +40,7 @@ const TPixelGraphic& micrograph()
 {
     static const TPixelGraphic image = [] {
         constexpr int cell = 60;
-        const int cols = kWidth / cell + 2, rows = kHeight / cell + 2;
+        const int cols = kLargeWidth / cell + 2, rows = kLargeHeight / cell + 2;
         std::uint32_t s = 2463534242u;
         struct Seed {
             int x, y, tone, tint;
@@ -60,10 +52,10 @@ const TPixelGraphic& micrograph()
                     (i - 1) * cell + static_cast<int>(nextRandom(s) % cell),
                     (j - 1) * cell + static_cast<int>(nextRandom(s) % cell), 70 + static_cast<int>(nextRandom(s) % 140),
                     static_cast<int>(nextRandom(s) % 41) - 20};
-        TPixelGraphic g(kWidth, kHeight, TPixelFormat::pf24Bit);
-        for (int y = 0; y < kHeight; ++y) {
+        TPixelGraphic g(kLargeWidth, kLargeHeight, TPixelFormat::pf24Bit);
+        for (int y = 0; y < kLargeHeight; ++y) {
             std::uint8_t* row = g.rowData(y);
-            for (int x = 0; x < kWidth; ++x) {
+            for (int x = 0; x < kLargeWidth; ++x) {
                 // Nearest and second-nearest seed among the 3 × 3 cells around.
                 const int ci = x / cell + 1, cj = y / cell + 1;
                 int d1 = 1 << 30, d2 = 1 << 30;
@@ -134,11 +126,11 @@ const std::string& ppmPath()
         std::string p = std::string(tmp && *tmp ? tmp : "/tmp") + "/tesra_color_conversion_bench.ppm";
         const TPixelGraphic& g = micrograph();
         std::ofstream out(p, std::ios::binary);
-        out << "P6\n" << kWidth << ' ' << kHeight << "\n255\n";
-        std::vector<char> line(static_cast<std::size_t>(kWidth) * 3);
-        for (int y = 0; y < kHeight; ++y) {
+        out << "P6\n" << kLargeWidth << ' ' << kLargeHeight << "\n255\n";
+        std::vector<char> line(static_cast<std::size_t>(kLargeWidth) * 3);
+        for (int y = 0; y < kLargeHeight; ++y) {
             const std::uint8_t* row = g.rowData(y);
-            for (int x = 0; x < kWidth; ++x) {
+            for (int x = 0; x < kLargeWidth; ++x) {
                 line[static_cast<std::size_t>(3 * x)] = static_cast<char>(row[3 * x + 2]);
                 line[static_cast<std::size_t>(3 * x + 1)] = static_cast<char>(row[3 * x + 1]);
                 line[static_cast<std::size_t>(3 * x + 2)] = static_cast<char>(row[3 * x]);

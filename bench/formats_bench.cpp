@@ -4,6 +4,8 @@
 // plus the file size.
 #include "imaging/formats/image_format.h"
 
+#include "bench/bench_micrograph.h"
+
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
@@ -25,27 +27,7 @@ constexpr int kHeight = 4000;
 // Grains: a smooth cell pattern with darker boundaries and some noise, in grey and colour.
 TPixelGraphic micrograph(bool colour)
 {
-    TPixelGraphic img(kWidth, kHeight, colour ? TPixelFormat::pf24Bit : TPixelFormat::pf8Bit);
-    if (!colour)
-        img.SetPaletteIdent(pGray256);
-    std::uint32_t noise = 12345;
-    for (int y = 0; y < kHeight; ++y) {
-        std::uint8_t* row = img.rowData(y);
-        for (int x = 0; x < kWidth; ++x) {
-            noise = noise * 1103515245u + 12345u;
-            const int cell = ((x / 97) * 31 + (y / 83) * 17) % 120;
-            const bool boundary = x % 97 < 3 || y % 83 < 3;
-            const int v = std::min(255, (boundary ? 40 : 110 + cell) + static_cast<int>((noise >> 24) & 15));
-            if (colour) {
-                row[3 * x] = static_cast<std::uint8_t>(v * 3 / 4);
-                row[3 * x + 1] = static_cast<std::uint8_t>(v);
-                row[3 * x + 2] = static_cast<std::uint8_t>(std::min(255, v + 20));
-            } else {
-                row[x] = static_cast<std::uint8_t>(v);
-            }
-        }
-    }
-    return img;
+    return bench::cellMicrograph(kWidth, kHeight, colour, 110, 15, false);
 }
 
 std::string dir()

@@ -36,69 +36,16 @@
 #include "imaging/formats/jpeg.h"
 #include "imaging/formats/png.h"
 #include "imaging/formats/tiff.h"
+#include "bench/bench_micrograph.h"
 
 namespace tesra {
 namespace {
 
-constexpr int kWidth = 6000;
-constexpr int kHeight = 4000;
+using namespace bench;
 
-std::uint32_t nextRandom(std::uint32_t& s)
-{
-    s ^= s << 13;
-    s ^= s >> 17;
-    s ^= s << 5;
-    return s;
-}
-
-// Etched grains on a jittered grid: each cell its own grey-brown tone, darker boundaries
-// where the nearest two grain centres are about equally far, and sensor noise.
 const TPixelGraphic& micrograph()
 {
-    static const TPixelGraphic image = [] {
-        constexpr int cell = 48;
-        const int cols = kWidth / cell + 2, rows = kHeight / cell + 2;
-        std::vector<int> cx(static_cast<std::size_t>(cols * rows)), cy(cx.size()), tone(cx.size());
-        std::uint32_t s = 12345;
-        for (int j = 0; j < rows; ++j)
-            for (int i = 0; i < cols; ++i) {
-                const std::size_t k = static_cast<std::size_t>(j * cols + i);
-                cx[k] = (i - 1) * cell + static_cast<int>(nextRandom(s) % cell);
-                cy[k] = (j - 1) * cell + static_cast<int>(nextRandom(s) % cell);
-                tone[k] = 90 + static_cast<int>(nextRandom(s) % 120);
-            }
-        TPixelGraphic g(kWidth, kHeight, TPixelFormat::pf24Bit);
-        for (int y = 0; y < kHeight; ++y) {
-            std::uint8_t* row = g.rowData(y);
-            const int gj = y / cell + 1;
-            for (int x = 0; x < kWidth; ++x) {
-                const int gi = x / cell + 1;
-                int best = INT32_MAX, second = INT32_MAX, bestTone = 0;
-                for (int dj = -1; dj <= 1; ++dj)
-                    for (int di = -1; di <= 1; ++di) {
-                        const std::size_t k = static_cast<std::size_t>((gj + dj) * cols + gi + di);
-                        const int dx = x - cx[k], dy = y - cy[k];
-                        const int d = dx * dx + dy * dy;
-                        if (d < best) {
-                            second = best;
-                            best = d;
-                            bestTone = tone[k];
-                        } else if (d < second) {
-                            second = d;
-                        }
-                    }
-                int v = bestTone;
-                if (second - best < 2 * cell)
-                    v = 40;
-                v += static_cast<int>(nextRandom(s) % 13) - 6;
-                v = v < 0 ? 0 : (v > 255 ? 255 : v);
-                row[3 * x] = static_cast<std::uint8_t>(v * 85 / 100);
-                row[3 * x + 1] = static_cast<std::uint8_t>(v * 95 / 100);
-                row[3 * x + 2] = static_cast<std::uint8_t>(v);
-            }
-        }
-        return g;
-    }();
+    static const TPixelGraphic image = etchedMicrograph(kLargeWidth, kLargeHeight);
     return image;
 }
 
@@ -136,43 +83,6 @@ const std::string& encoded(const char* ext)
 }
 
 ByteSpan spanOf(const std::string& s) { return ByteSpan(reinterpret_cast<const std::uint8_t*>(s.data()), s.size()); }
-
-std::vector<std::uint8_t> readWhole(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::vector<std::uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-long statusKb(const char* field)
-{
-    std::ifstream in("/proc/self/status");
-    std::string line;
-    const std::size_t n = std::strlen(field);
-    while (std::getline(in, line))
-        if (line.compare(0, n, field) == 0)
-            return std::atol(line.c_str() + n);
-    return -1;
-}
-
-// Peak memory of one load from the file on disk: resets the peak (clear_refs 5), loads, and
-// returns the growth of the peak over the resident size before, in MB.
-template <class Load>
-double peakOfLoadMb(const std::string& path, Load load)
-{
-    {
-        std::ofstream reset("/proc/self/clear_refs");
-        reset << "5";
-    }
-    const long before = statusKb("VmRSS:");
-    {
-        const std::vector<std::uint8_t> bytes = readWhole(path);
-        TPixelGraphic image;
-        load(ByteSpan(bytes), image);
-        benchmark::DoNotOptimize(image.bits());
-    }
-    const long peak = statusKb("VmHWM:");
-    return (peak - before) / 1024.0;
-}
 
 void reportMemory(benchmark::State& state, const char* ext, double peakMb)
 {
@@ -318,7 +228,7 @@ void runProgram(benchmark::State& state, const std::string& command, const char*
 void BM_BufferAllocation(benchmark::State& state)
 {
     for (auto _ : state) {
-        TPixelGraphic image(kWidth, kHeight, TPixelFormat::pf24Bit);
+        TPixelGraphic image(kLargeWidth, kLargeHeight, TPixelFormat::pf24Bit);
         benchmark::DoNotOptimize(image.bits());
     }
 }

@@ -21,9 +21,12 @@
 
 #include "imaging/formats/format_error.h"
 #include "imaging/formats/jpeg.h"
+#include "bench/bench_micrograph.h"
 
 namespace tesra {
 namespace {
+
+using namespace bench;
 
 struct ErrorJump {
     jpeg_error_mgr pub;
@@ -115,24 +118,10 @@ std::vector<std::uint8_t> bomb(int which)
     return f;
 }
 
-long statusKb(const char* field)
-{
-    std::ifstream in("/proc/self/status");
-    std::string line;
-    const std::size_t n = std::strlen(field);
-    while (std::getline(in, line))
-        if (line.compare(0, n, field) == 0)
-            return std::atol(line.c_str() + n);
-    return -1;
-}
-
 void BM_JpegBomb(benchmark::State& state)
 {
     const std::vector<std::uint8_t> f = bomb(static_cast<int>(state.range(0)));
-    {
-        std::ofstream reset("/proc/self/clear_refs");
-        reset << "5";
-    }
+    resetPeakMemory();
     const long before = statusKb("VmRSS:");
     int refused = 0;
     for (auto _ : state) {

@@ -4,6 +4,8 @@
 // programs' as children of this one); wall time suffers on a busy machine.
 #include "imaging/formats/image_format.h"
 
+#include "bench/bench_micrograph.h"
+
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
@@ -28,27 +30,7 @@ const TPixelGraphic& micrograph(bool colour)
     TPixelGraphic& img = images[colour ? 1 : 0];
     if (!img.isEmpty())
         return img;
-    img = TPixelGraphic(kWidth, kHeight, colour ? TPixelFormat::pf24Bit : TPixelFormat::pf8Bit);
-    if (!colour)
-        img.SetPaletteIdent(pGray256);
-    std::uint32_t noise = 12345;
-    for (int y = 0; y < kHeight; ++y) {
-        std::uint8_t* row = img.rowData(y);
-        for (int x = 0; x < kWidth; ++x) {
-            noise = noise * 1103515245u + 12345u;
-            const int cell = ((x / 97) * 31 + (y / 83) * 17) % 120;
-            const bool boundary = x % 97 < 3 || y % 83 < 3;
-            const int shade = (x + y) / 400;
-            const int v = std::min(255, (boundary ? 40 : 100 + cell) + shade + static_cast<int>((noise >> 24) & 7));
-            if (colour) {
-                row[3 * x] = static_cast<std::uint8_t>(v * 3 / 4);
-                row[3 * x + 1] = static_cast<std::uint8_t>(v);
-                row[3 * x + 2] = static_cast<std::uint8_t>(std::min(255, v + 20));
-            } else {
-                row[x] = static_cast<std::uint8_t>(v);
-            }
-        }
-    }
+    img = bench::cellMicrograph(kWidth, kHeight, colour, 100, 7, true);
     return img;
 }
 

@@ -29,6 +29,7 @@
 #include <sys/resource.h>
 
 #include "imaging/formats/tiff.h"
+#include "bench/bench_micrograph.h"
 
 #ifdef TESRA_HAVE_LIBTIFF
 #include <tiffio.h>
@@ -37,60 +38,14 @@
 namespace tesra {
 namespace {
 
+using namespace bench;
+
 constexpr int kWidth = 6000;
 constexpr int kHeight = 4000;
 
-std::uint32_t nextRandom(std::uint32_t& s)
-{
-    s ^= s << 13;
-    s ^= s >> 17;
-    s ^= s << 5;
-    return s;
-}
-
-// Grains on a jittered grid, each its own tone, dark boundaries and sensor noise.
 TPixelGraphic micrograph()
 {
-    constexpr int cell = 48;
-    const int cols = kWidth / cell + 2, rows = kHeight / cell + 2;
-    std::vector<int> cx(static_cast<std::size_t>(cols * rows)), cy(cx.size()), tone(cx.size());
-    std::uint32_t s = 12345;
-    for (int j = 0; j < rows; ++j)
-        for (int i = 0; i < cols; ++i) {
-            const std::size_t k = static_cast<std::size_t>(j * cols + i);
-            cx[k] = (i - 1) * cell + static_cast<int>(nextRandom(s) % cell);
-            cy[k] = (j - 1) * cell + static_cast<int>(nextRandom(s) % cell);
-            tone[k] = 90 + static_cast<int>(nextRandom(s) % 120);
-        }
-    TPixelGraphic g(kWidth, kHeight, TPixelFormat::pf24Bit);
-    for (int y = 0; y < kHeight; ++y) {
-        std::uint8_t* row = g.rowData(y);
-        const int gj = y / cell + 1;
-        for (int x = 0; x < kWidth; ++x) {
-            const int gi = x / cell + 1;
-            int best = INT32_MAX, second = INT32_MAX, bestTone = 0;
-            for (int dj = -1; dj <= 1; ++dj)
-                for (int di = -1; di <= 1; ++di) {
-                    const std::size_t k = static_cast<std::size_t>((gj + dj) * cols + gi + di);
-                    const int dx = x - cx[k], dy = y - cy[k];
-                    const int d = dx * dx + dy * dy;
-                    if (d < best) {
-                        second = best;
-                        best = d;
-                        bestTone = tone[k];
-                    } else if (d < second) {
-                        second = d;
-                    }
-                }
-            int v = second - best < 2 * cell ? 40 : bestTone;
-            v += static_cast<int>(nextRandom(s) % 13) - 6;
-            v = v < 0 ? 0 : (v > 255 ? 255 : v);
-            row[3 * x] = static_cast<std::uint8_t>(v * 85 / 100);
-            row[3 * x + 1] = static_cast<std::uint8_t>(v * 95 / 100);
-            row[3 * x + 2] = static_cast<std::uint8_t>(v);
-        }
-    }
-    return g;
+    return etchedMicrograph(kWidth, kHeight);
 }
 
 const char* const kMagick = "/usr/bin/convert-im6.q16";
@@ -114,12 +69,6 @@ constexpr int kKindCount = static_cast<int>(std::size(kKinds));
 
 std::string fileOf(int kind) { return std::string("/tmp/tesra_tiff_bench_") + kKinds[kind].name + ".tif"; }
 
-std::vector<std::uint8_t> readWhole(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::vector<std::uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
 // The files, made once per run.
 bool makeFiles()
 {
@@ -139,17 +88,6 @@ bool makeFiles()
         return true;
     }();
     return made;
-}
-
-long statusKb(const char* field)
-{
-    std::ifstream in("/proc/self/status");
-    std::string line;
-    const std::size_t n = std::strlen(field);
-    while (std::getline(in, line))
-        if (line.compare(0, n, field) == 0)
-            return std::atol(line.c_str() + n);
-    return -1;
 }
 
 double childCpuMs()
@@ -172,19 +110,9 @@ void BM_LoadTiff(benchmark::State& state)
         readTiff(ByteSpan(bytes), image, {});
         benchmark::DoNotOptimize(image.bits());
     }
-    // Peak of one load from disk.
-    {
-        std::ofstream reset("/proc/self/clear_refs");
-        reset << "5";
-    }
-    const long before = statusKb("VmRSS:");
-    {
-        const std::vector<std::uint8_t> file = readWhole(fileOf(kind));
-        TPixelGraphic image;
-        readTiff(ByteSpan(file), image, {});
-        benchmark::DoNotOptimize(image.bits());
-    }
-    state.counters["peak_MB"] = (statusKb("VmHWM:") - before) / 1024.0;
+    state.counters["peak_MB"] = peakOfLoadMb(fileOf(kind), [](ByteSpan file, TPixelGraphic& image) {
+        readTiff(file, image, {});
+    });
     state.counters["file_MB"] = static_cast<double>(bytes.size()) / (1 << 20);
     state.SetLabel(kKinds[kind].name);
 }

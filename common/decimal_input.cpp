@@ -5,6 +5,26 @@
 
 namespace tesra {
 
+namespace {
+
+// Steps over a sign, if there is one.
+void skipSign(const std::string& text, std::size_t& i)
+{
+    if (i < text.size() && (text[i] == '+' || text[i] == '-'))
+        ++i;
+}
+
+// Steps over a run of digits and tells how many there were.
+std::size_t skipDigits(const std::string& text, std::size_t& i)
+{
+    const std::size_t from = i;
+    while (i < text.size() && std::isdigit(static_cast<unsigned char>(text[i])))
+        ++i;
+    return i - from;
+}
+
+}  // namespace
+
 bool ParseStrictDecimal(const std::string& text, long double& value)
 {
     std::size_t i = 0;
@@ -12,32 +32,18 @@ bool ParseStrictDecimal(const std::string& text, long double& value)
     while (i < n && text[i] == ' ')
         ++i;
     const std::size_t start = i;
-    if (i < n && (text[i] == '+' || text[i] == '-'))
-        ++i;
-    std::size_t digits = 0;
-    while (i < n && std::isdigit(static_cast<unsigned char>(text[i]))) {
-        ++i;
-        ++digits;
-    }
+    skipSign(text, i);
+    std::size_t digits = skipDigits(text, i);
     if (i < n && text[i] == '.') {
         ++i;
-        while (i < n && std::isdigit(static_cast<unsigned char>(text[i]))) {
-            ++i;
-            ++digits;
-        }
+        digits += skipDigits(text, i);
     }
     if (digits == 0)
         return false;
     if (i < n && (text[i] == 'e' || text[i] == 'E')) {
         ++i;
-        if (i < n && (text[i] == '+' || text[i] == '-'))
-            ++i;
-        std::size_t exponentDigits = 0;
-        while (i < n && std::isdigit(static_cast<unsigned char>(text[i]))) {
-            ++i;
-            ++exponentDigits;
-        }
-        if (exponentDigits == 0)
+        skipSign(text, i);
+        if (skipDigits(text, i) == 0)
             return false;
     }
     if (i != n)

@@ -138,19 +138,25 @@ void ResultSheet::Recompute(const Measurement& measurement, const MeasurementSta
     m_rows.resize(static_cast<std::size_t>(lineCount) + 1);
     m_currentRow = std::clamp(m_currentRow, 1, lineCount);
 
+    // The figures a line row and the sum row both show, from the length to the calibrated
+    // grain size; the sum writes its count with fewer digits.
+    const auto writeLengths = [this](std::string* cells, const LengthFigures& f, int countPrecision, int countDigits) {
+        cells[0] = n(f.length, 10, 3);
+        cells[1] = n(f.secondPhase, 10, 3);
+        cells[2] = n(f.count, countPrecision, countDigits);
+        cells[3] = n(f.effective, 10, 3);
+        cells[4] = n(f.grainSize, 10, 3);
+        cells[5] = n(f.calibratedLength, 10, 3);
+        cells[6] = n(f.calibratedGrainSize, 10, 3);
+    };
+
     for (int i = 1; i <= lineCount; ++i) {
         const LineFigures& line = st.lines[static_cast<std::size_t>(i - 1)];
         Row& row = m_rows[static_cast<std::size_t>(i)];
         SetRowMark(i, measurement.lines()[static_cast<std::size_t>(i - 1)].active);
         auto& cells = row.cells;
         cells[2] = std::to_string(i);
-        cells[3] = n(line.length, 10, 3);
-        cells[4] = n(line.secondPhase, 10, 3);
-        cells[5] = n(line.count, 10, 3);
-        cells[6] = n(line.effective, 10, 3);
-        cells[7] = n(line.grainSize, 10, 3);
-        cells[8] = n(line.calibratedLength, 10, 3);
-        cells[9] = n(line.calibratedGrainSize, 10, 3);
+        writeLengths(&cells[3], line, 10, 3);
         cells[10] = n(line.secondPhasePercent, 6, 3);
         // "K" for an outlier, "A" appended for a circle with too few intercepts ("KA").
         cells[1] = st.spread && line.outlier ? "K" : "";
@@ -161,13 +167,7 @@ void ResultSheet::Recompute(const Measurement& measurement, const MeasurementSta
 
     const LengthFigures& total = st.total;
     auto& sums = m_sum[1];
-    sums[1] = n(total.length, 10, 3);
-    sums[2] = n(total.secondPhase, 10, 3);
-    sums[3] = n(total.count, 6, 1);
-    sums[4] = n(total.effective, 10, 3);
-    sums[5] = n(total.grainSize, 10, 3);
-    sums[6] = n(total.calibratedLength, 10, 3);
-    sums[7] = n(total.calibratedGrainSize, 10, 3);
+    writeLengths(&sums[1], total, 6, 1);
     // The sum's share of a set fraction is written as the line cells write it, a marked share
     // with ten digits.
     sums[8] = n(total.secondPhasePercent, st.fractionSet ? 6 : 10, 3);

@@ -4,6 +4,7 @@
 #include <QByteArray>
 #include <QColor>
 #include <QFile>
+#include <QPointer>
 #include <QString>
 
 #include <cstdint>
@@ -40,12 +41,13 @@ inline QRgb qtColour(std::uint32_t colour)
 
 // The one window of its kind that is open, behind its accessor (fMain(), fImage(), ...). The
 // window's constructor takes the place (`soleWindow<TfMain>() = this`), its destructor leaves
-// it (`leaveSoleWindow(this)`); a window leaving a place another one has taken over since does
-// not clear it.
+// it (`leaveSoleWindow(this)`) before its parts go; a window leaving a place another one has
+// taken over since does not clear it. A window deleted without leaving is forgotten when its
+// QObject goes.
 template <class Window>
-Window*& soleWindow()
+QPointer<Window>& soleWindow()
 {
-    static Window* window = nullptr;
+    static QPointer<Window> window;
     return window;
 }
 

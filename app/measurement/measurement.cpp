@@ -37,15 +37,6 @@ const TypeInfo* typeInfo(int type)
     return &kTypes[type - 1];
 }
 
-std::int32_t clampToInt32(std::int64_t v)
-{
-    if (v > std::numeric_limits<std::int32_t>::max())
-        return std::numeric_limits<std::int32_t>::max();
-    if (v < std::numeric_limits<std::int32_t>::min())
-        return std::numeric_limits<std::int32_t>::min();
-    return static_cast<std::int32_t>(v);
-}
-
 std::string recordError(const char* what, std::size_t index, const char* field, long long value, long long limit)
 {
     return std::string(what) + " " + std::to_string(index + 1) + ": " + field + " " + std::to_string(value)
@@ -299,15 +290,15 @@ EditResult Measurement::AddTestLine(std::int32_t x1, std::int32_t y1, std::int32
 
     TestLine line;
     if (ax < bx) {
-        line.x1 = clampToInt32(ax);
-        line.y1 = clampToInt32(ay);
-        line.x2 = clampToInt32(bx);
-        line.y2 = clampToInt32(by);
+        line.x1 = toPixel(ax);
+        line.y1 = toPixel(ay);
+        line.x2 = toPixel(bx);
+        line.y2 = toPixel(by);
     } else {
-        line.x1 = clampToInt32(bx);
-        line.y1 = clampToInt32(by);
-        line.x2 = clampToInt32(ax);
-        line.y2 = clampToInt32(ay);
+        line.x1 = toPixel(bx);
+        line.y1 = toPixel(by);
+        line.x2 = toPixel(ax);
+        line.y2 = toPixel(ay);
     }
     line.active = true;
     line.weightedCount = 0.0L;

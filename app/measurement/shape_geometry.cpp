@@ -7,10 +7,6 @@
 
 namespace tesra {
 
-namespace {
-
-// A rounded coordinate as a pixel. Only coordinates of damaged files can leave the 32-bit
-// range; they stop at its ends instead of wrapping.
 std::int32_t toPixel(std::int64_t v)
 {
     if (v > std::numeric_limits<std::int32_t>::max())
@@ -19,6 +15,8 @@ std::int32_t toPixel(std::int64_t v)
         return std::numeric_limits<std::int32_t>::min();
     return static_cast<std::int32_t>(v);
 }
+
+namespace {
 
 std::int32_t roundToPixel(long double v)
 {

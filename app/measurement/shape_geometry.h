@@ -23,6 +23,10 @@ namespace tesra {
 inline constexpr long double kPi = 3.141592653589793238462643383279502884L;
 inline constexpr long double kTwoPi = 2.0L * kPi;
 
+// A whole coordinate as a pixel coordinate. Only coordinates of damaged files or callers can
+// leave the 32-bit range; they stop at its ends instead of wrapping.
+std::int32_t toPixel(std::int64_t v);
+
 // Exact (x2-x1)² + (y2-y1)² for pixel coordinates; the same value as the 32-bit integer
 // sum wherever that does not overflow.
 long double squaredDistance(std::int64_t x1, std::int64_t y1, std::int64_t x2, std::int64_t y2);
