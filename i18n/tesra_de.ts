@@ -749,6 +749,30 @@
         <source>Mean ℓ̄ in pixels</source>
         <translation>Mittel ℓ̄ in Pixeln</translation>
     </message>
+    <message>
+        <source>The file does not start with the header of a specimen table.</source>
+        <translation>Die Datei beginnt nicht mit dem Kopf einer Probentabelle.</translation>
+    </message>
+    <message>
+        <source>Row %1: &quot;%2&quot; in column %3 is not a number.</source>
+        <translation>Zeile %1: „%2“ in Spalte %3 ist keine Zahl.</translation>
+    </message>
+    <message>
+        <source>Row %1: column %2 is empty.</source>
+        <translation>Zeile %1: Spalte %2 ist leer.</translation>
+    </message>
+    <message>
+        <source>Row %1 has %2 fields instead of %3.</source>
+        <translation>Zeile %1 hat %2 Felder statt %3.</translation>
+    </message>
+    <message>
+        <source>Row %1: %2 is not a number of lines.</source>
+        <translation>Zeile %1: %2 ist keine Anzahl von Linien.</translation>
+    </message>
+    <message>
+        <source>Row %1: &quot;%2&quot; is not a unit (µm, nm or mm).</source>
+        <translation>Zeile %1: „%2“ ist keine Einheit (µm, nm oder mm).</translation>
+    </message>
 </context>
 <context>
     <name>QCommandLineParser</name>

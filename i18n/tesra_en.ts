@@ -749,6 +749,30 @@
         <source>Mean ℓ̄ in pixels</source>
         <translation>Mean ℓ̄ in pixels</translation>
     </message>
+    <message>
+        <source>The file does not start with the header of a specimen table.</source>
+        <translation>The file does not start with the header of a specimen table.</translation>
+    </message>
+    <message>
+        <source>Row %1: &quot;%2&quot; in column %3 is not a number.</source>
+        <translation>Row %1: &quot;%2&quot; in column %3 is not a number.</translation>
+    </message>
+    <message>
+        <source>Row %1: column %2 is empty.</source>
+        <translation>Row %1: column %2 is empty.</translation>
+    </message>
+    <message>
+        <source>Row %1 has %2 fields instead of %3.</source>
+        <translation>Row %1 has %2 fields instead of %3.</translation>
+    </message>
+    <message>
+        <source>Row %1: %2 is not a number of lines.</source>
+        <translation>Row %1: %2 is not a number of lines.</translation>
+    </message>
+    <message>
+        <source>Row %1: &quot;%2&quot; is not a unit (µm, nm or mm).</source>
+        <translation>Row %1: &quot;%2&quot; is not a unit (µm, nm or mm).</translation>
+    </message>
 </context>
 <context>
     <name>QCommandLineParser</name>

@@ -5,10 +5,14 @@
 
 #include "common/csv_text.h"
 #include "common/decimal_input.h"
+#include "common/user_text.h"
 
 namespace tesra {
 
 namespace {
+
+constexpr const char* kNotASpecimenTable =
+    QT_TRANSLATE_NOOP("Core", "The file does not start with the header of a specimen table.");
 
 enum Column { cField, cLines, cTestLength, cIntercepts, cMeanPx, cMean, cUnit, cG, cCi, cRa, cColumns };
 
@@ -18,8 +22,9 @@ std::optional<long double> OptionalNumber(const std::string& text, int row, cons
         return std::nullopt;
     long double value = 0.0L;
     if (!ParseStrictDecimal(text, value) || !std::isfinite(value))
-        throw SpecimenFileError("Row " + std::to_string(row) + ": \"" + text + "\" in column " + column
-                                + " is not a number.");
+        throw SpecimenFileError(
+            FillIn(UserText(QT_TRANSLATE_NOOP("Core", "Row %1: \"%2\" in column %3 is not a number.")),
+                   {std::to_string(row), text, column}));
     return value;
 }
 
@@ -27,7 +32,8 @@ long double Number(const std::string& text, int row, const char* column)
 {
     const std::optional<long double> value = OptionalNumber(text, row, column);
     if (!value)
-        throw SpecimenFileError("Row " + std::to_string(row) + ": column " + std::string(column) + " is empty.");
+        throw SpecimenFileError(FillIn(UserText(QT_TRANSLATE_NOOP("Core", "Row %1: column %2 is empty.")),
+                                       {std::to_string(row), column}));
     return *value;
 }
 
@@ -70,12 +76,12 @@ std::vector<FieldNumbers> ReadSpecimenCsv(std::string_view text)
         text.remove_prefix(3);
     const std::vector<std::vector<std::string>> rows = ParseCsv(text);
     if (rows.empty() || rows[0].size() != cColumns)
-        throw SpecimenFileError("The file does not start with the header of a specimen table.");
+        throw SpecimenFileError(UserText(kNotASpecimenTable));
     std::string header;
     for (const std::string& name : rows[0])
         header += (header.empty() ? "" : ",") + name;
     if (header != kSpecimenCsvHeader)
-        throw SpecimenFileError("The file does not start with the header of a specimen table.");
+        throw SpecimenFileError(UserText(kNotASpecimenTable));
 
     std::vector<FieldNumbers> fields;
     for (std::size_t r = 1; r < rows.size(); ++r) {
@@ -84,16 +90,18 @@ std::vector<FieldNumbers> ReadSpecimenCsv(std::string_view text)
         if (cells.size() == 1 && cells[0].empty())
             continue;  // an empty line
         if (cells.size() != cColumns)
-            throw SpecimenFileError("Row " + std::to_string(row) + " has " + std::to_string(cells.size())
-                                    + " fields instead of " + std::to_string(cColumns) + ".");
+            throw SpecimenFileError(
+                FillIn(UserText(QT_TRANSLATE_NOOP("Core", "Row %1 has %2 fields instead of %3.")),
+                       {std::to_string(row), std::to_string(cells.size()), std::to_string(cColumns)}));
         if (r + 1 == rows.size() && cells[cField] == kSpecimenRowName)
             break;
         FieldNumbers field;
         field.name = cells[cField];
         const long double lines = Number(cells[cLines], row, "lines");
         if (lines < 0 || lines > kMaxLines || lines != std::floor(lines))
-            throw SpecimenFileError("Row " + std::to_string(row) + ": " + cells[cLines]
-                                    + " is not a number of lines.");
+            throw SpecimenFileError(
+                FillIn(UserText(QT_TRANSLATE_NOOP("Core", "Row %1: %2 is not a number of lines.")),
+                       {std::to_string(row), cells[cLines]}));
         field.lines = static_cast<int>(lines);
         field.testLengthPx = Number(cells[cTestLength], row, "test_length_px");
         field.intercepts = Number(cells[cIntercepts], row, "intercepts");
@@ -102,8 +110,9 @@ std::vector<FieldNumbers> ReadSpecimenCsv(std::string_view text)
         if (field.meanIntercept) {
             const std::optional<LengthUnit> unit = ParseLengthUnit(cells[cUnit]);
             if (!unit)
-                throw SpecimenFileError("Row " + std::to_string(row) + ": \"" + cells[cUnit]
-                                        + "\" is not a unit (µm, nm or mm).");
+                throw SpecimenFileError(FillIn(
+                    UserText(QT_TRANSLATE_NOOP("Core", "Row %1: \"%2\" is not a unit (µm, nm or mm).")),
+                    {std::to_string(row), cells[cUnit]}));
             field.unit = *unit;
         }
         fields.push_back(std::move(field));

@@ -1,6 +1,8 @@
 #include "view/image_raster.h"
 
+#include <algorithm>
 #include <array>
+#include <cstring>
 
 namespace tesra {
 
@@ -46,58 +48,77 @@ void CopyScreenPixels(const TPixelGraphic& image, int x0, int y0, int width, int
 
 namespace {
 
-// Halves a picture whose rows `row(y)` gives (as screen pixels), into `out`.
-template <typename RowOf>
-ScreenRaster halve(int width, int height, RowOf row)
+// The rounded mean of four pixels whose blue sits in bits 0-7, green in 8-15 and red in
+// 16-23 (the top byte is ignored), as a screen pixel. Blue and red add up in the two halves
+// of one word, green alone: four 8-bit values and the rounding need 10 bits, so no channel
+// spills into the next.
+inline std::uint32_t meanOfFour(std::uint32_t p0, std::uint32_t p1, std::uint32_t p2, std::uint32_t p3)
+{
+    const std::uint32_t rb = (p0 & 0xFF00FFu) + (p1 & 0xFF00FFu) + (p2 & 0xFF00FFu) + (p3 & 0xFF00FFu) + 0x20002u;
+    const std::uint32_t g = (p0 & 0xFF00u) + (p1 & 0xFF00u) + (p2 & 0xFF00u) + (p3 & 0xFF00u) + 0x200u;
+    return 0xFF000000u | (rb >> 2 & 0xFF00FFu) | (g >> 2 & 0xFF00u);
+}
+
+// The 3 bytes blue, green, red of a pixel (and the byte after, which meanOfFour ignores).
+inline std::uint32_t load4(const std::uint8_t* p)
+{
+    std::uint32_t v;
+    std::memcpy(&v, p, 4);
+    return v;
+}
+inline std::uint32_t load3(const std::uint8_t* p)
+{
+    return std::uint32_t{p[0]} | std::uint32_t{p[1]} << 8 | std::uint32_t{p[2]} << 16;
+}
+
+ScreenRaster sizedHalf(int width, int height)
 {
     ScreenRaster out;
     out.width = (width + 1) / 2;
     out.height = (height + 1) / 2;
     out.pixels.resize(static_cast<std::size_t>(out.width) * static_cast<std::size_t>(out.height));
+    return out;
+}
+
+// Halves a picture whose rows `row(y)` gives (as screen pixels).
+template <typename RowOf>
+ScreenRaster halve(int width, int height, RowOf row)
+{
+    ScreenRaster out = sizedHalf(width, height);
+    const int pairs = width / 2;
     for (int y = 0; y < out.height; ++y) {
         const std::uint32_t* a = row(2 * y);
         const std::uint32_t* b = 2 * y + 1 < height ? row(2 * y + 1) : a;
         std::uint32_t* dst = out.pixels.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(out.width);
-        for (int x = 0; x < out.width; ++x) {
-            const int x0 = 2 * x, x1 = x0 + 1 < width ? x0 + 1 : x0;
-            const std::uint32_t p[4] = {a[x0], a[x1], b[x0], b[x1]};
-            std::uint32_t r = 2, g = 2, bl = 2;  // rounding of the mean of four
-            for (std::uint32_t v : p) {
-                r += v >> 16 & 0xFFu;
-                g += v >> 8 & 0xFFu;
-                bl += v & 0xFFu;
-            }
-            dst[x] = 0xFF000000u | (r / 4) << 16 | (g / 4) << 8 | bl / 4;
-        }
+        for (int x = 0; x < pairs; ++x)
+            dst[x] = meanOfFour(a[2 * x], a[2 * x + 1], b[2 * x], b[2 * x + 1]);
+        if (pairs < out.width)
+            dst[pairs] = meanOfFour(a[width - 1], a[width - 1], b[width - 1], b[width - 1]);
     }
     return out;
 }
 
-}  // namespace
-
-namespace {
-
 // True-colour images, the common case of large micrographs: the 2 × 2 means straight from
-// the rows, without converting them first.
+// the rows, without converting them first. Four bytes are read at a time; the last pair of a
+// row, whose fourth byte may lie past the buffer, byte by byte.
 ScreenRaster halveTrueColour(const TPixelGraphic& image)
 {
     const int width = image.Width(), height = image.Height();
-    ScreenRaster out;
-    out.width = (width + 1) / 2;
-    out.height = (height + 1) / 2;
-    out.pixels.resize(static_cast<std::size_t>(out.width) * static_cast<std::size_t>(out.height));
+    ScreenRaster out = sizedHalf(width, height);
+    const int pairs = width / 2;
+    const int wide = width % 2 == 0 ? pairs - 1 : pairs;
     for (int y = 0; y < out.height; ++y) {
         const std::uint8_t* a = image.rowData(2 * y);
         const std::uint8_t* b = 2 * y + 1 < height ? image.rowData(2 * y + 1) : a;
         std::uint32_t* dst = out.pixels.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(out.width);
-        for (int x = 0; x < out.width; ++x) {
+        for (int x = 0; x < wide; ++x) {
+            const std::size_t i = 6 * static_cast<std::size_t>(x);
+            dst[x] = meanOfFour(load4(a + i), load4(a + i + 3), load4(b + i), load4(b + i + 3));
+        }
+        for (int x = std::max(wide, 0); x < out.width; ++x) {
             const std::size_t i0 = 6 * static_cast<std::size_t>(x);
             const std::size_t i1 = 2 * x + 1 < width ? i0 + 3 : i0;
-            std::uint32_t sum[3];
-            for (int c = 0; c < 3; ++c)
-                sum[c] = (2u + a[i0 + c] + a[i1 + c] + b[i0 + c] + b[i1 + c]) / 4;
-            // Rows hold blue, green, red.
-            dst[x] = 0xFF000000u | sum[2] << 16 | sum[1] << 8 | sum[0];
+            dst[x] = meanOfFour(load3(a + i0), load3(a + i1), load3(b + i0), load3(b + i1));
         }
     }
     return out;

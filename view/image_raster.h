@@ -4,6 +4,8 @@
 // whole image, let alone a magnified one, is ever made.
 #include <cstddef>
 #include <cstdint>
+#include <memory>
+#include <utility>
 #include <vector>
 
 #include "imaging/pixel_graphic.h"
@@ -22,11 +24,34 @@ constexpr std::uint32_t screenPixel(std::uint32_t colour)
 void CopyScreenPixels(const TPixelGraphic& image, int x0, int y0, int width, int height, std::uint32_t* dst,
                       std::size_t dstStride);
 
+// Leaves the elements a vector grows by unset: the reductions write every pixel right after,
+// and clearing tens of megabytes first would cost as much again.
+template <typename T>
+struct UnsetOnGrowth : std::allocator<T> {
+    template <typename U>
+    struct rebind {
+        using other = UnsetOnGrowth<U>;
+    };
+    UnsetOnGrowth() = default;
+    template <typename U>
+    UnsetOnGrowth(const UnsetOnGrowth<U>&) noexcept {}
+    template <typename U>
+    void construct(U* p) noexcept
+    {
+        ::new (static_cast<void*>(p)) U;
+    }
+    template <typename U, typename... Args>
+    void construct(U* p, Args&&... args)
+    {
+        ::new (static_cast<void*>(p)) U(std::forward<Args>(args)...);
+    }
+};
+
 // A picture in screen pixels (0xFFRRGGBB), rows one after the other.
 struct ScreenRaster {
     int width = 0;
     int height = 0;
-    std::vector<std::uint32_t> pixels;
+    std::vector<std::uint32_t, UnsetOnGrowth<std::uint32_t>> pixels;
 };
 
 // The whole image at half its size: each pixel the mean of a 2 × 2 block (of the one or two

@@ -3,7 +3,6 @@
 #include <QAction>
 #include <QApplication>
 #include <QLabel>
-#include <QPaintEvent>
 #include <QRegion>
 #include <QTest>
 #include <QToolButton>
@@ -18,6 +17,7 @@
 #include "imaging/formats/image_format.h"
 #include "tests/uProgramWithImage.h"
 #include "tests/test_support.h"
+#include "tests/uWindowPictures.h"
 #include "view/uImage.h"
 
 namespace tesra {
@@ -80,21 +80,6 @@ TEST_F(ImageInFrame, ZoomButtonCaptionFollowsTheWindow)
     EXPECT_EQ(action("bZoom")->text(), "500%");
 }
 
-// Records the parts of the image the window paints.
-class PaintRecorder : public QObject {
-public:
-    explicit PaintRecorder(QWidget* canvas) { canvas->installEventFilter(this); }
-    QRegion painted;
-
-protected:
-    bool eventFilter(QObject*, QEvent* event) override
-    {
-        if (event->type() == QEvent::Paint)
-            painted += static_cast<QPaintEvent*>(event)->region();
-        return false;
-    }
-};
-
 // A click repaints the mark it made and what changed with it, not the whole view.
 TEST_F(ImageInFrame, AClickRepaintsOnlyWhatItChanged)
 {
@@ -103,7 +88,7 @@ TEST_F(ImageInFrame, AClickRepaintsOnlyWhatItChanged)
     press("bSetInter");
     QTest::mouseMove(canvas, QPoint(120, 52));
     QApplication::processEvents();
-    PaintRecorder recorder(canvas);
+    test::PaintSpy recorder(canvas);
     const QRect view = canvas->visibleRegion().boundingRect();
     auto clickAndCheck = [&](QPoint at) {
         recorder.painted = QRegion();

@@ -1,33 +1,17 @@
 // The aligned grid on the offscreen platform: columns widen for a text that would be cut
 // short and otherwise keep their width, and a change of one cell repaints that cell only.
 #include <QApplication>
-#include <QEvent>
 #include <QFontMetrics>
-#include <QPaintEvent>
 #include <QRegion>
 #include <QTest>
 
 #include <gtest/gtest.h>
 
+#include "tests/uWindowPictures.h"
 #include "widgets/uAlignedGrid.h"
 
 namespace tesra {
 namespace {
-
-// Collects what the grid's cell area repaints.
-class PaintSpy : public QObject {
-public:
-    explicit PaintSpy(QWidget* viewport) { viewport->installEventFilter(this); }
-    QRegion painted;
-
-protected:
-    bool eventFilter(QObject*, QEvent* event) override
-    {
-        if (event->type() == QEvent::Paint)
-            painted += static_cast<QPaintEvent*>(event)->region();
-        return false;
-    }
-};
 
 struct ShownGrid {
     TAlignedGrid grid{4, 30, false};
@@ -76,7 +60,7 @@ TEST(TAlignedGrid, ColumnsWidenForLongerTextsAndNeverJump)
 TEST(TAlignedGrid, SettingTextsRepaintsOnlyTheChangedCells)
 {
     ShownGrid g;
-    PaintSpy spy(g.grid.viewport());
+    test::PaintSpy spy(g.grid.viewport());
     for (int r = 1; r < 30; ++r)
         g.grid.setCellText(1, r, "1,0");
     QApplication::processEvents();
