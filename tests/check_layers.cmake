@@ -1,6 +1,7 @@
 # Fails when an arrow of the core points the wrong way: a core source (every file of the source
 # folders not named u<Name>) that names a Qt header, includes a window unit, or includes a file
-# of a higher layer. LAYERS lists the core's folders from the bottom up (the top CMakeLists.txt
+# of a higher layer. Tests, benchmarks and fuzz targets keep the naming rule too: only a file
+# named u<Name> names a Qt header. LAYERS lists the core's folders from the bottom up (the top CMakeLists.txt
 # holds the list); a file belongs to the longest folder of the list that holds it, and may
 # include files of its own folder and of the folders before it.
 string(REPLACE "," ";" LAYERS "${LAYERS}")
@@ -24,7 +25,17 @@ function(layer_of path out)
 endfunction()
 foreach(f IN LISTS files)
   get_filename_component(name "${f}" NAME)
-  if(name MATCHES "^u[A-Z]" OR NOT f MATCHES "^(${SOURCE_DIRS})/")
+  if(name MATCHES "^u[A-Z]")
+    continue()
+  endif()
+  if(f MATCHES "^(tests|bench|fuzz)/")
+    file(STRINGS "${ROOT}/${f}" qt REGEX "^[ \t]*#[ \t]*include[ \t]*[<\"]Q")
+    if(qt)
+      list(APPEND bad "${f}: names Qt but is not named u<Name>")
+    endif()
+    continue()
+  endif()
+  if(NOT f MATCHES "^(${SOURCE_DIRS})/")
     continue()
   endif()
   layer_of("${f}" own)
