@@ -9,7 +9,7 @@
 // against the truth of the picture.
 //
 // With TESRA_SCREENSHOTS set to a folder, the session also saves pictures of the main window
-// there (the README's screenshots come from this run).
+// there (the README's screenshots come from this run), in English.
 #include <QApplication>
 #include <QClipboard>
 #include <QDir>
@@ -34,6 +34,7 @@
 
 #include "common/number_format.h"
 #include "app/uDialogs.h"
+#include "app/uLanguage.h"
 #include "app/uMain.h"
 #include "app/uStartup.h"
 #include "imaging/formats/image_format.h"
@@ -90,6 +91,9 @@ protected:
     {
         folder = QString::fromStdString(test::makeTempDir("session"));
         shots = qEnvironmentVariable("TESRA_SCREENSHOTS");
+        // The README shows the program as an English-speaking user sees it.
+        if (!shots.isEmpty())
+            LoadLanguage(Language::English);
         SetBoxHandler([this](const BoxRequest& request) {
             boxes.push_back(request);
             return request.buttons == BoxButtons::YesNo               ? BoxAnswer::Yes
@@ -114,6 +118,8 @@ protected:
         SetBoxHandler({});
         SetFileHandler({});
         std::filesystem::remove_all(folder.toStdString());
+        if (!shots.isEmpty())
+            LoadLanguage(Language::Source);
     }
 
     // ---- The program, as the user starts and drives it ----
